@@ -1,0 +1,14 @@
+// The program's entry.
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("ZAK 1.5.9");
+            return 0;
+        }
+    }
+    std::puts("ZAK 1.5.9");
+    return 0;
+}
