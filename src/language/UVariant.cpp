@@ -254,6 +254,12 @@ void TVariant::ConvertToReal() {
     if (Data.Kind == vkInteger || Data.Kind == vkChar) SetDouble(AsDouble());
 }
 
+void TVariant::Concat(const TVariant& right) {
+    ConvertToString();
+    right.AppendAsString(Data.Str);  // also right for "a + a" on one value
+    ChangedFlag = 1;
+}
+
 void TVariant::CopyFrom(const TVariant& other) {
     if (&other == this) return;
     Data.Str.assign(other.Data.Str);
