@@ -59,9 +59,10 @@ char TScanner::NextChar() {
         c = FText[FPosition - 1];
         if (c != '\0' && c != '\r') FRawToken += c;
     } else if (FPosition < 1) {
-        // Only reachable through SetPosition: in front of the text lies a
-        // line break.
+        // Only reachable through SetPosition: in front of the text lies one
+        // line break, whatever the distance.
         c = '\r';
+        FPosition = 0;
     } else {
         FEnd = true;
         c = '\0';

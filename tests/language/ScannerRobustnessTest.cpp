@@ -150,7 +150,7 @@ TEST(ScannerRobustness, PositionsAnywhere) {
     TScanner s;
     s.Load(lines);
     const int length = static_cast<int>(s.JoinedText().size());
-    for (int p : {-100000, -1, 0, 1, length - 2, length - 1, length, length + 5, 2147483647}) {
+    for (int p : {-2147483647 - 1, -1, 0, 1, length - 2, length - 1, length, length + 5, 2147483647}) {
         s.SetPosition(p);
         for (int k = 0; k < 50 && s.NextToken() != OEOF; ++k) {
         }
