@@ -63,8 +63,9 @@ TSHControl::TSHControl(QWidget* parent) : QWidget(parent) {
         bar->setFocusPolicy(Qt::NoFocus);
         bar->setCursor(Qt::ArrowCursor);
         bar->hide();
-        connect(bar, &QScrollBar::valueChanged, this, [this] { ScrollBarChanged(); });
     }
+    connect(FHBar, &QScrollBar::valueChanged, this, [this] { ScrollBarChanged(true); });
+    connect(FVBar, &QScrollBar::valueChanged, this, [this] { ScrollBarChanged(false); });
 
     SetEditMode(true);
     MakeFonts();

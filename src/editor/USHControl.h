@@ -191,7 +191,7 @@ private:
     void LayoutScrollBars(bool vertical, bool horizontal);
     void SetBarRange(QScrollBar* bar, int maximum, int pageSize);
     void SetBarPositions();
-    void ScrollBarChanged();
+    void ScrollBarChanged(bool horizontal);
     void GutterMouseDown(QMouseEvent* event);
 
     // keyboard and mouse

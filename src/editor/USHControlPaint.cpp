@@ -322,6 +322,10 @@ void TSHControl::UpdateScrollBars(bool force) {
         FHBar->setValue(0);
         SetBarRange(FHBar, FLongest - 1, FVisibleColumns);
         FHBar->setValue(FLeftColumn);
+    } else if (horizontal && FHBarShown) {
+        // The visible width shrinks when the vertical bar appears; the range
+        // must follow, or the ends of the longest lines cannot be reached.
+        SetBarRange(FHBar, FLongest - 1, FVisibleColumns);
     } else if (!horizontal && FHBarShown) {
         FHBar->setValue(0);
         SetBarRange(FHBar, 0, 1);
@@ -339,6 +343,9 @@ void TSHControl::UpdateScrollBars(bool force) {
     }
     if (FHBarShown != horizontal || FVBarShown != vertical || force) {
         LayoutScrollBars(vertical, horizontal);
+        ComputeMetrics();
+        if (FHBarShown) SetBarRange(FHBar, FLongest - 1, FVisibleColumns);
+        if (FVBarShown) SetBarRange(FVBar, FLines.Count() - 1, FVisibleLines);
         SetCaret(FCaretLine, FCaretColumn);
     }
 }
@@ -362,13 +369,13 @@ void TSHControl::LayoutScrollBars(bool vertical, bool horizontal) {
     if (changed) Paint();
 }
 
-void TSHControl::ScrollBarChanged() {
+void TSHControl::ScrollBarChanged(bool horizontal) {
     bool moved = false;
-    if (FHBar->value() != FLeftColumn) {
+    if (horizontal && FHBar->value() != FLeftColumn) {
         FLeftColumn = FHBar->value();
         moved = true;
     }
-    if (FVBar->value() != FTopLine) {
+    if (!horizontal && FVBar->value() != FTopLine) {
         FTopLine = FVBar->value();
         moved = true;
     }
