@@ -63,6 +63,7 @@ TSHControl::TSHControl(QWidget* parent) : QWidget(parent) {
         bar->setFocusPolicy(Qt::NoFocus);
         bar->setCursor(Qt::ArrowCursor);
         bar->hide();
+        SetBarRange(bar, 0, 1);
     }
     connect(FHBar, &QScrollBar::valueChanged, this, [this] { ScrollBarChanged(true); });
     connect(FVBar, &QScrollBar::valueChanged, this, [this] { ScrollBarChanged(false); });
