@@ -2,6 +2,7 @@
 #include "USHControl.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 
 #include <benchmark/benchmark.h>
@@ -121,5 +122,14 @@ void BM_Undo(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Undo)->Unit(benchmark::kMillisecond);
+
+// A full repaint of an 800 x 600 view filled with text.
+void BM_PaintView(benchmark::State& state) {
+    auto editor = Editor();
+    editor->SetCaret(50001, 0);
+    QImage image(editor->size(), QImage::Format_RGB32);
+    for (auto _ : state) editor->render(&image);
+}
+BENCHMARK(BM_PaintView)->Unit(benchmark::kMillisecond);
 
 } // namespace

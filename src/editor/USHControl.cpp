@@ -420,6 +420,9 @@ bool TSHControl::Save(const QString& path, const std::string& header, QString* e
     // Written beside the old file and renamed over it: a failed write never
     // leaves a half-written program behind.
     QSaveFile file(path);
+    // A folder that forbids new files but allows writing the existing one
+    // (some school shares) is still saved to, in place.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error) *error = file.errorString();
         return false;
