@@ -6,7 +6,7 @@
 // The GUI thread is the only writer. Every change of the lines and every read
 // by another thread happens under CriticalSections::EditorLinesLock(), which
 // the editor also takes while painting rows.
-#include "UFormatResult.h"
+#include "UScanner.h"
 #include "ULineList.h"
 #include "ULineSource.h"
 #include "UUndo.h"
