@@ -18,12 +18,14 @@
 
 namespace {
 
+// Never destroyed: the input device the synthetic mouse events bring into
+// being must not be torn down after Qt's own globals at exit.
 void EnsureApplication() {
     if (QApplication::instance()) return;
     static int argc = 1;
     static char name[] = "test_graphics_qt";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    new QApplication(argc, argv);
 }
 
 void MoveMouse(QWidget* w, int x, int y) {
