@@ -1,0 +1,16 @@
+#pragma once
+// Runtime messages raised by value arithmetic and the built-in functions.
+// Program text and messages are Windows-1252 bytes inside the system, so the
+// umlauts below are written as their single-byte codes.
+
+namespace Meldung {
+
+inline constexpr const char* IntegerBereich =
+    "Der Wert liegt au\xDF" "erhalb des Integer-Bereichs.";
+inline constexpr const char* DivisionDurchNull = "Division durch Null.";
+inline constexpr const char* KeineGueltigeZahl = "Das Ergebnis ist keine g\xFCltige Zahl.";
+// For the interpreter when a runaway recursion fills the evaluation stack.
+inline constexpr const char* StapelVoll =
+    "Zu viele verschachtelte Methodenaufrufe: der Speicher f\xFCr Zwischenwerte ist voll.";
+
+} // namespace Meldung

@@ -1,0 +1,163 @@
+#pragma once
+// The object model: every object of the language (window, colour, figure)
+// is a TObjekt publishing two ordered lists, attributes and methods. The
+// interpreter, the syntax check, code completion and the class tree see only
+// these lists, never the concrete class.
+//
+// Class numbers encode inheritance by divisibility: an object of class number
+// c is accepted where d is required exactly when c is a multiple of d.
+#include "UVariant.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TStack;
+class TObjekt;
+class TVarSpace;
+// The drawing canvas of one drawing window: it holds the world-to-pixel
+// mapping and the platform TCanvas (UCanvas.h) that figures set pens on and
+// draw with. Only figure classes need its definition.
+class TDrawCanvas;
+
+// True when an object of class number `actual` may stand where `required` is
+// asked for. A required number of 0 accepts only 0; the test never divides by
+// zero or overflows.
+bool ClassAccepts(std::int32_t required, std::int32_t actual);
+
+struct TParameter {
+    std::string Name;
+    TKind Kind = vkNone;
+    std::int32_t ClassNumber = 0;  // for objects
+    bool ByReference = false;      // a variable parameter
+};
+
+class TAttribut {
+public:
+    // The value starts as the kind's zero and points back to this attribute.
+    TAttribut(std::string name, std::int32_t classNumber, TKind kind, TObjekt* owner);
+    TAttribut(const TAttribut&) = delete;
+    TAttribut& operator=(const TAttribut&) = delete;
+
+    // Stores `value` as this attribute's kind and notifies the owner, exactly
+    // as an assignment to obj.attribut or its setter does. An object-valued
+    // attribute keeps its own object and copies the source into it (Assign);
+    // a missing source object changes nothing but still notifies.
+    void Store(const TVariant& value);
+
+    bool Hidden = false;  // skipped by name lookups, gets no setter
+    std::string Name;
+    TObjekt* Owner;
+    TVariant Value;  // an object held here belongs to the owner
+    std::int32_t ClassNumber;  // required of an object value, else 0
+};
+
+enum TMethodKind : std::uint8_t {
+    mkObjectMethod = 0,   // built-in method, run by the owner's CallMethod
+    mkFunction = 1,       // built-in function of the variable space
+    mkProgramMethod = 2,  // method of the program, run by the interpreter
+    mkSetter = 3,         // automatic attribute setter
+};
+
+// A built-in function takes its arguments from the stack (last parameter
+// first) and pushes its result. It returns nullptr, or a runtime message for
+// the interpreter to raise; then it has pushed nothing.
+using TFunction = const char* (*)(TVarSpace* context, TStack& stack);
+
+class TMethode {
+public:
+    // Built-in method of an object. A result kind of vkNone means no result.
+    TMethode(std::string name, std::int32_t resultClassNumber, TKind resultKind,
+             std::int32_t methodNumber, TObjekt* owner);
+    // Built-in function; the name is given by whoever declares it.
+    TMethode(TKind resultKind, std::int32_t resultClassNumber, TFunction function,
+             TVarSpace* context);
+    // Method of the program; name and parameters are filled in later.
+    explicit TMethode(std::int32_t bodyPosition);
+    // Setter of an attribute: "<attribute>Setzen" with one value parameter.
+    explicit TMethode(TAttribut* attribute);
+    TMethode(const TMethode&) = delete;
+    TMethode& operator=(const TMethode&) = delete;
+
+    void AddParameter(std::string name, TKind kind, std::int32_t classNumber,
+                      bool byReference = false);
+    // Exact, case-sensitive match; none if absent. Valid until the next AddParameter.
+    const TParameter* FindParameter(std::string_view name) const;
+    bool HasResult() const { return Result.has_value(); }
+
+    // Runs a built-in (kinds 0, 1, 3) with its arguments already on the stack;
+    // a result, if any, is left on top. Returns nullptr or a runtime message.
+    // Program methods (kind 2) are run by the interpreter; here they do nothing.
+    const char* Invoke(TStack& stack);
+
+    TMethodKind Kind;
+    bool Hidden = false;
+    std::string Name;
+    std::vector<TParameter> Parameters;
+    TObjekt* Owner = nullptr;        // kind 0
+    std::int32_t MethodNumber = 0;   // kind 0
+    std::optional<TParameter> Result;
+    TFunction Function = nullptr;    // kind 1
+    TVarSpace* Context = nullptr;    // kind 1
+    std::int32_t BodyPosition = 0;   // kind 2
+    TAttribut* Attribute = nullptr;  // kind 3
+};
+
+class TObjekt {
+public:
+    TObjekt(std::string name, TObjekt* owner);
+    // Frees the objects held by attribute values, then attributes and methods.
+    virtual ~TObjekt();
+    TObjekt(const TObjekt&) = delete;
+    TObjekt& operator=(const TObjekt&) = delete;
+
+    // Called after an attribute's value was changed from outside (assignment
+    // or setter), or with none after a method changed several at once; the
+    // class re-derives its state from the attribute values.
+    virtual void AttributeChanged(TAttribut* attribute) = 0;
+    // Runs built-in method `methodNumber`: pops its arguments (last first)
+    // and, if it has a result, pushes exactly one value.
+    virtual void CallMethod(std::int32_t methodNumber, TStack& stack) = 0;
+    virtual void Draw(TDrawCanvas& canvas) = 0;
+    // A new object of the same class with this one's state (via Assign).
+    virtual std::unique_ptr<TObjekt> Clone(const std::string& name, TObjekt* owner) = 0;
+    // Copies the state of an object of the same class (or a subclass) into
+    // this one; object assignment in the language copies, it never rebinds.
+    virtual void Assign(const TObjekt& source);
+
+    TAttribut* AddAttribute(std::unique_ptr<TAttribut> attribute);
+    TAttribut* AddAttribute(std::string name, std::int32_t classNumber, TKind kind);
+    TMethode* AddMethod(std::unique_ptr<TMethode> method);
+    // Built-in method of this object; add its parameters to the result.
+    TMethode* AddMethod(std::string name, std::int32_t methodNumber,
+                        TKind resultKind = vkNone, std::int32_t resultClassNumber = 0);
+    // Unless `noSetters`, appends "<name>Setzen" for every visible attribute,
+    // in attribute order. Subclass constructors call it last.
+    void AddSetters(bool noSetters);
+
+    // First visible entry whose name matches ignoring ASCII case; none if absent.
+    TAttribut* FindAttribute(std::string_view name) const;
+    TMethode* FindMethod(std::string_view name) const;
+    // Also finds hidden entries; for classes that keep references by name.
+    TAttribut* FindAttributeAny(std::string_view name) const;
+
+    bool IsA(std::int32_t requiredClassNumber) const {
+        return ClassAccepts(requiredClassNumber, ClassNumber);
+    }
+
+    const std::vector<std::unique_ptr<TAttribut>>& Attributes() const { return AttributeList; }
+    const std::vector<std::unique_ptr<TMethode>>& Methods() const { return MethodList; }
+
+    std::string Name;       // the name it was created under
+    std::string ClassName;  // upper case, set by the subclass
+    std::int32_t ClassNumber = 0;
+    TObjekt* Owner;
+    bool Drawable = false;
+
+private:
+    std::vector<std::unique_ptr<TAttribut>> AttributeList;
+    std::vector<std::unique_ptr<TMethode>> MethodList;
+};

@@ -1,0 +1,97 @@
+#pragma once
+// Every name a running program can use: the built-in constants and
+// functions, the program's methods, its variables and objects, and the
+// parameters of the method calls in progress, in nested scopes.
+#include "UDaten.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TVariable {
+public:
+    // `value` is owned unless `borrowedValue`; the object or method it holds
+    // is freed with the variable unless `reference`.
+    TVariable(std::string_view name, TVariant* value, bool reference, bool builtIn,
+              bool borrowedValue);
+    ~TVariable();
+    TVariable(const TVariable&) = delete;
+    TVariable& operator=(const TVariable&) = delete;
+
+    std::string Name;  // lower case
+    TVariant* Value;
+    // Predefined constants, functions and the nameless default window; the
+    // variables view lists neither these nor variables holding a method.
+    bool BuiltIn;
+    bool Reference;      // the value's object or method belongs to someone else
+    bool BorrowedValue;  // the TVariant itself belongs to someone else
+};
+
+class TVarSpace {
+public:
+    // Registers the built-in constants and functions.
+    TVarSpace();
+    // Closes every open scope, then frees all remaining variables.
+    ~TVarSpace();
+    TVarSpace(const TVarSpace&) = delete;
+    TVarSpace& operator=(const TVarSpace&) = delete;
+
+    // Appends a variable (name lower-cased). Duplicates are the caller's
+    // concern; any name is accepted, also an empty one.
+    TVariable* Declare(std::string_view name, std::unique_ptr<TVariant> value,
+                       bool reference = false, bool builtIn = false);
+    // A parameter: owned `value` unless `borrowedValue`.
+    TVariable* DeclareParameter(std::string_view name, TVariant* value, bool reference,
+                                bool borrowedValue);
+
+    void OpenScope();
+    // Frees the variables of the innermost scope; nothing if none is open.
+    void CloseScope();
+    int ScopeCount() const { return static_cast<int>(ScopeStarts.size()); }
+    int ScopeStart(int scope) const { return ScopeStarts[scope]; }
+
+    // Innermost scope first (unless binding), then everything below it,
+    // latest declaration first. Names compare ignoring ASCII case.
+    TVariant* Lookup(std::string_view name) const;
+    TVariable* Find(std::string_view name) const;
+
+    // While set, lookups skip the innermost scope: arguments of a program
+    // method call are evaluated in the caller's context, not among the
+    // parameters being bound.
+    bool Binding = false;
+
+    int Count() const { return static_cast<int>(Variables.size()); }
+    TVariable* At(int index) const { return Variables[index].get(); }
+
+private:
+    void RegisterBuiltIns();
+
+    std::vector<std::unique_ptr<TVariable>> Variables;
+    std::vector<std::int32_t> ScopeStarts;
+};
+
+// The built-in functions, for tests and for the syntax check's typing. Each
+// pops its arguments and pushes its result, or returns a runtime message.
+namespace BuiltIn {
+const char* Sin(TVarSpace*, TStack& stack);
+const char* Cos(TVarSpace*, TStack& stack);
+const char* Tan(TVarSpace*, TStack& stack);
+const char* ArcTan(TVarSpace*, TStack& stack);
+const char* Abs(TVarSpace*, TStack& stack);
+const char* Sqrt(TVarSpace*, TStack& stack);
+const char* Round(TVarSpace*, TStack& stack);
+const char* Trunc(TVarSpace*, TStack& stack);
+const char* Zufall(TVarSpace*, TStack& stack);
+} // namespace BuiltIn
+
+// The process-wide pseudo-random generator behind `zufall`. It starts from a
+// fixed seed, so a program draws the same numbers after every start until the
+// main window re-seeds it from the clock.
+namespace Zufall {
+void Randomize();                  // seeds from the clock
+void SetSeed(std::uint64_t seed);  // tests; the fixed start seed is 0
+// A uniformly distributed integer from `from` to `to` inclusive (from <= to).
+std::int32_t Between(std::int32_t from, std::int32_t to);
+} // namespace Zufall
