@@ -36,6 +36,8 @@ public:
     // One character at the position, NUL (and the end flag) past the last
     // one; the position advances in both cases.
     char NextChar();
+    // Position minus one. StepBack, Rewind and SetPosition clear the end flag
+    // when the new position lies before the blank behind the last line.
     void StepBack();
     // The next token's code (TTokenCode); permits one Rewind.
     int NextToken();
@@ -75,6 +77,7 @@ public:
     const std::vector<std::int32_t>& LineStarts() const { return FLineStarts; }
 
 private:
+    void ClearEndIfInside();
     int ScanStar(int starPosition);
     int ScanNumber(char first);
     void ScanString();
