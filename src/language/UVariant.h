@@ -85,6 +85,9 @@ public:
     // an expected kind; the string's capacity is reused.
     void ConvertToString();
     void ConvertToReal();  // Integer and Char become Real; other kinds unchanged
+    // The `+` of Strings, in place: this value becomes the String of its own
+    // text followed by `right`'s (either side converted as by AppendAsString).
+    void Concat(const TVariant& right);
 
     // Copies kind and payload; the owning attribute and changed flag stay.
     void CopyFrom(const TVariant& other);

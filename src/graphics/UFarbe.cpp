@@ -1,0 +1,71 @@
+#include "UFarbe.h"
+
+#include "UStack.h"
+
+#include <algorithm>
+
+TFarbe::TFarbe(std::string name, TObjekt* owner, bool noSetters)
+    : TObjekt(std::move(name), owner), NoSetters(noSetters) {
+    ClassName = "FARBE";
+    ClassNumber = KlassenNummer;
+    TMethode* setzeRGB = AddMethod("setzergb", MethodeSetzeRGB);
+    setzeRGB->AddParameter("Rotwert", vkInteger, 0);
+    setzeRGB->AddParameter("Gruenwert", vkInteger, 0);
+    setzeRGB->AddParameter("Blauwert", vkInteger, 0);
+    RotAttr = AddAttribute("rot", 0, vkInteger);
+    GruenAttr = AddAttribute("gruen", 0, vkInteger);
+    BlauAttr = AddAttribute("blau", 0, vkInteger);
+    AddSetters(noSetters);
+}
+
+TFarbe::TFarbe(std::string name, TObjekt* owner, std::int32_t rot, std::int32_t gruen,
+               std::int32_t blau, bool noSetters)
+    : TFarbe(std::move(name), owner, noSetters) {
+    SetzeRGB(rot, gruen, blau);
+}
+
+void TFarbe::AttributeChanged(TAttribut*) {
+    for (TAttribut* component : {RotAttr, GruenAttr, BlauAttr}) {
+        std::int32_t value = component->Value.AsInteger();
+        if (value < 0 || value > 255) component->Value.SetInteger(std::clamp(value, 0, 255));
+    }
+    Value = static_cast<TColor>(Rot()) + 256u * static_cast<TColor>(Gruen()) +
+            65536u * static_cast<TColor>(Blau());
+}
+
+void TFarbe::CallMethod(std::int32_t methodNumber, TStack& stack) {
+    if (methodNumber != MethodeSetzeRGB) return;
+    std::int32_t blau = stack.PopInteger();
+    std::int32_t gruen = stack.PopInteger();
+    std::int32_t rot = stack.PopInteger();
+    SetzeRGB(rot, gruen, blau);
+}
+
+std::unique_ptr<TObjekt> TFarbe::Clone(const std::string& name, TObjekt* owner) {
+    auto copy = std::make_unique<TFarbe>(name, owner, NoSetters);
+    copy->Assign(*this);
+    return copy;
+}
+
+void TFarbe::Assign(const TObjekt& source) {
+    if (auto* colour = dynamic_cast<const TFarbe*>(&source))
+        SetzeRGB(colour->Rot(), colour->Gruen(), colour->Blau());
+}
+
+void TFarbe::SetzeRGB(std::int32_t rot, std::int32_t gruen, std::int32_t blau) {
+    RotAttr->Value.SetInteger(rot);
+    GruenAttr->Value.SetInteger(gruen);
+    BlauAttr->Value.SetInteger(blau);
+    AttributeChanged(nullptr);
+}
+
+void TFarbe::SetFromColourValue(TColor value) {
+    RotAttr->Value.SetInteger(static_cast<std::int32_t>(value & 0xFF));
+    GruenAttr->Value.SetInteger(static_cast<std::int32_t>((value >> 8) & 0xFF));
+    BlauAttr->Value.SetInteger(static_cast<std::int32_t>((value >> 16) & 0xFF));
+    Value = value;
+}
+
+std::int32_t TFarbe::Rot() const { return RotAttr->Value.AsInteger(); }
+std::int32_t TFarbe::Gruen() const { return GruenAttr->Value.AsInteger(); }
+std::int32_t TFarbe::Blau() const { return BlauAttr->Value.AsInteger(); }
