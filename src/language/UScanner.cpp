@@ -59,9 +59,10 @@ char TScanner::NextChar() {
         c = FText[FPosition - 1];
         if (c != '\0' && c != '\r') FRawToken += c;
     } else if (FPosition < 1) {
-        // Only reachable through SetPosition: in front of the text lies a
-        // line break.
+        // Only reachable through SetPosition: in front of the text lies one
+        // line break, whatever the distance.
         c = '\r';
+        FPosition = 0;
     } else {
         FEnd = true;
         c = '\0';
@@ -107,6 +108,12 @@ void TScanner::ReadRun(std::string& into) {
     }
 }
 
+bool TScanner::Accept(char expected) {
+    if (NextChar() == expected) return true;
+    StepBack();
+    return false;
+}
+
 int TScanner::NextToken() {
     FTokenStart = FPosition;
     FRewindAllowed = true;
@@ -141,10 +148,10 @@ int TScanner::NextToken() {
             token = cls;
             break;
         case '.':
-            token = NextChar() == '.' ? OPunktPunkt : (StepBack(), OPunkt);
+            token = Accept('.') ? OPunktPunkt : OPunkt;
             break;
         case ':':
-            token = NextChar() == '=' ? ODoppelpunktgleich : (StepBack(), ODoppelpunkt);
+            token = Accept('=') ? ODoppelpunktgleich : ODoppelpunkt;
             break;
         case '<': {
             const char d = NextChar();
@@ -157,17 +164,14 @@ int TScanner::NextToken() {
             break;
         }
         case '>':
-            token = NextChar() == '=' ? OGroessergleich : (StepBack(), OGroesser);
+            token = Accept('=') ? OGroessergleich : OGroesser;
             break;
         case '=':
-            token = NextChar() == '=' ? OGleichGleich : (StepBack(), OGleich);
+            token = Accept('=') ? OGleichGleich : OGleich;
             break;
         case '/':
-            if (NextChar() == '/') SkipLineComment();
-            else {
-                StepBack();
-                token = OGeteilt;
-            }
+            if (Accept('/')) SkipLineComment();
+            else token = OGeteilt;
             break;
         case '{':
             SkipBraceComment();
@@ -303,14 +307,11 @@ void TScanner::SkipBlanks() {
             SkipBraceComment();
             continue;
         }
-        if (c == '/') {
-            if (NextChar() == '/') {
-                SkipLineComment();
-                continue;
-            }
-            StepBack();  // the final StepBack below leaves us on the '/'
+        if (c == '/' && Accept('/')) {
+            SkipLineComment();
+            continue;
         }
-        break;
+        break;  // a lone '/' too: the StepBack below leaves us on it
     }
     StepBack();
     FRawToken.resize(std::min(rawLength, FRawToken.size()));

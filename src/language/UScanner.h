@@ -25,11 +25,11 @@ public:
 
     TScanner() = default;
 
-    // Takes the snapshot of `lines` and remembers the source for
-    // RefreshLineMarks (it must outlive the scanner or be reloaded). Callers
-    // that race with edits hold the editor-lines lock. Bytes 0, 1 and 13 inside
-    // a line are taken as blanks, so that they cannot pose as the end of the
-    // text, a breakpoint mark or a line break.
+    // Takes the snapshot of `lines`. RefreshLineMarks reads the breakpoint
+    // flags of `lines` again, so it must still exist then. Callers that race
+    // with edits hold the editor-lines lock. Bytes 0, 1 and 13 inside a line
+    // are taken as blanks, so that they cannot pose as the end of the text, a
+    // breakpoint mark or a line break.
     void Load(const TLineSource& lines);
     bool Loaded() const { return FSource != nullptr; }
 
@@ -78,6 +78,8 @@ public:
 
 private:
     void ClearEndIfInside();
+    // Reads the next character if it is `expected`, else gives it back.
+    bool Accept(char expected);
     int ScanStar(int starPosition);
     int ScanNumber(char first);
     void ScanString();
