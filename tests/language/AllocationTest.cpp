@@ -28,7 +28,6 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-#endif
 
 namespace {
 
@@ -51,6 +50,7 @@ void Evaluate(TStack& stack, const TVariant& a) {
 }
 
 } // namespace
+#endif
 
 TEST(StackAllocation, WarmStackEvaluatesWithoutAllocating) {
 #if ZAK_COUNT_ALLOCATIONS
@@ -61,6 +61,13 @@ TEST(StackAllocation, WarmStackEvaluatesWithoutAllocating) {
     const long before = Allocations.load();
     for (int i = 0; i < 100; ++i) Evaluate(stack, a);
     EXPECT_EQ(Allocations.load(), before);
+
+    // The counter is live: a value taken out with PopValue is replaced by a
+    // fresh one on the next push.
+    stack.PushInteger(1);
+    auto taken = stack.PopValue();
+    stack.PushInteger(2);
+    EXPECT_GT(Allocations.load(), before);
 #else
     GTEST_SKIP() << "allocation counting is off under the sanitizers";
 #endif

@@ -185,16 +185,16 @@ TEST(BuiltIns, AbsAndSqrt) {
     EXPECT_EQ(call.Real("abs", -2.5), 2.5);
     EXPECT_EQ(call.Real("sqrt", 2.25), 1.5);
     call.Real("sqrt", -1);
-    EXPECT_EQ(call.Message, Meldung::KeineGueltigeZahl);
+    EXPECT_STREQ(call.Message, Meldung::KeineGueltigeZahl);
     EXPECT_EQ(call.Stack.Count(), 0);
 }
 
 TEST(BuiltIns, NonFiniteResultsAreErrors) {
     TCall call;
     call.Real("tan", 1e30);  // sine and cosine both 0
-    EXPECT_EQ(call.Message, Meldung::KeineGueltigeZahl);
+    EXPECT_STREQ(call.Message, Meldung::KeineGueltigeZahl);
     call.Real("abs", INFINITY);
-    EXPECT_EQ(call.Message, Meldung::KeineGueltigeZahl);
+    EXPECT_STREQ(call.Message, Meldung::KeineGueltigeZahl);
     EXPECT_EQ(call.Stack.Count(), 0);
 }
 
@@ -214,14 +214,14 @@ TEST(BuiltIns, RoundAndTruncOutsideTheIntegerRangeAreErrors) {
     TCall call;
     for (double v : {2147483647.5, 3e9, -2147483649.0, 1e300}) {
         call.Integer("round", v);
-        EXPECT_EQ(call.Message, Meldung::IntegerBereich) << v;
+        EXPECT_STREQ(call.Message, Meldung::IntegerBereich) << v;
     }
     call.Integer("trunc", 2147483648.0);
-    EXPECT_EQ(call.Message, Meldung::IntegerBereich);
+    EXPECT_STREQ(call.Message, Meldung::IntegerBereich);
     call.Integer("trunc", -INFINITY);
-    EXPECT_EQ(call.Message, Meldung::IntegerBereich);
+    EXPECT_STREQ(call.Message, Meldung::IntegerBereich);
     call.Integer("round", NAN);
-    EXPECT_EQ(call.Message, Meldung::KeineGueltigeZahl);
+    EXPECT_STREQ(call.Message, Meldung::KeineGueltigeZahl);
     EXPECT_EQ(call.Stack.Count(), 0);
 }
 

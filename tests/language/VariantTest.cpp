@@ -162,6 +162,19 @@ TEST(Variant, ConversionToString) {
     v.AppendAsString(text);
     EXPECT_EQ(text, "x=true");
 
+    // 'a' + 1 and 1 + 'a'
+    TVariant left, right;
+    left.SetString("a");
+    right.SetInteger(1);
+    left.Concat(right);
+    EXPECT_EQ(left.AsString(), "a1");
+    left.SetInteger(1);
+    right.SetString("a");
+    left.Concat(right);
+    EXPECT_EQ(left.AsString(), "1a");
+    left.Concat(left);
+    EXPECT_EQ(left.AsString(), "1a1a");
+
     v.SetInteger(4);
     v.ConvertToReal();
     EXPECT_EQ(v.Kind(), vkReal);
@@ -205,34 +218,34 @@ TEST(CheckedArithmetic, IntegerOverflowAndDivision) {
     std::int32_t r = 99;
     const std::int32_t max = std::numeric_limits<std::int32_t>::max();
     const std::int32_t min = std::numeric_limits<std::int32_t>::min();
-    EXPECT_EQ(CheckedAdd(max, 1, r), Meldung::IntegerBereich);
+    EXPECT_STREQ(CheckedAdd(max, 1, r), Meldung::IntegerBereich);
     EXPECT_EQ(r, 99);
-    EXPECT_EQ(CheckedAdd(max - 1, 1, r), nullptr);
+    EXPECT_STREQ(CheckedAdd(max - 1, 1, r), nullptr);
     EXPECT_EQ(r, max);
-    EXPECT_EQ(CheckedSub(min, 1, r), Meldung::IntegerBereich);
-    EXPECT_EQ(CheckedMul(65536, 32768, r), Meldung::IntegerBereich);
-    EXPECT_EQ(CheckedMul(-65536, 32768, r), nullptr);
+    EXPECT_STREQ(CheckedSub(min, 1, r), Meldung::IntegerBereich);
+    EXPECT_STREQ(CheckedMul(65536, 32768, r), Meldung::IntegerBereich);
+    EXPECT_STREQ(CheckedMul(-65536, 32768, r), nullptr);
     EXPECT_EQ(r, min);
-    EXPECT_EQ(CheckedNeg(min, r), Meldung::IntegerBereich);
-    EXPECT_EQ(CheckedNeg(max, r), nullptr);
+    EXPECT_STREQ(CheckedNeg(min, r), Meldung::IntegerBereich);
+    EXPECT_STREQ(CheckedNeg(max, r), nullptr);
     EXPECT_EQ(r, -max);
 
-    EXPECT_EQ(CheckedDiv(7, 2, r), nullptr);
+    EXPECT_STREQ(CheckedDiv(7, 2, r), nullptr);
     EXPECT_EQ(r, 3);
-    EXPECT_EQ(CheckedDiv(-7, 2, r), nullptr);
+    EXPECT_STREQ(CheckedDiv(-7, 2, r), nullptr);
     EXPECT_EQ(r, -3);
-    EXPECT_EQ(CheckedDiv(1, 0, r), Meldung::DivisionDurchNull);
-    EXPECT_EQ(CheckedDiv(min, -1, r), Meldung::IntegerBereich);
+    EXPECT_STREQ(CheckedDiv(1, 0, r), Meldung::DivisionDurchNull);
+    EXPECT_STREQ(CheckedDiv(min, -1, r), Meldung::IntegerBereich);
 }
 
 TEST(CheckedArithmetic, RealResultsMustBeFinite) {
     double r = 0;
-    EXPECT_EQ(CheckedDivReal(7, 2, r), nullptr);
+    EXPECT_STREQ(CheckedDivReal(7, 2, r), nullptr);
     EXPECT_EQ(r, 3.5);
-    EXPECT_EQ(CheckedDivReal(1, 0, r), Meldung::DivisionDurchNull);
-    EXPECT_EQ(CheckedDivReal(1e308, 1e-308, r), Meldung::KeineGueltigeZahl);
-    EXPECT_EQ(CheckedReal(1e308 * 10), Meldung::KeineGueltigeZahl);
-    EXPECT_EQ(CheckedReal(-1e308), nullptr);
+    EXPECT_STREQ(CheckedDivReal(1, 0, r), Meldung::DivisionDurchNull);
+    EXPECT_STREQ(CheckedDivReal(1e308, 1e-308, r), Meldung::KeineGueltigeZahl);
+    EXPECT_STREQ(CheckedReal(1e308 * 10), Meldung::KeineGueltigeZahl);
+    EXPECT_STREQ(CheckedReal(-1e308), nullptr);
 }
 
 TEST(Messages, AreWindows1252) {
