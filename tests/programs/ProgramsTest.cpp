@@ -45,13 +45,25 @@ std::string ReadAll(const fs::path& path) {
     return text.str();
 }
 
+// Lines split at CR LF, lone CR and lone LF, trailing blanks dropped.
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    std::string line;
+    auto finish = [&] {
+        while (!line.empty() && line.back() == ' ') line.pop_back();
         lines.push_back(line);
+        line.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            finish();
+        } else {
+            line += c;
+        }
     }
+    if (!line.empty()) finish();
     return lines;
 }
 
