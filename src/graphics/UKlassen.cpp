@@ -3,7 +3,9 @@
 #include "UFarbe.h"
 #include "UFenster.h"
 #include "UFigur.h"
+#include "UGruppe.h"
 #include "UNamen.h"
+#include "UTurtle.h"
 
 #include <iterator>
 
@@ -40,8 +42,8 @@ const TClassRow ClassTable[] = {
     {"DREIECK", nullptr},         // TDreieck, 364
     {"LINIE", nullptr},           // TLinie, 46
     {"TEXTFELD", nullptr},        // TTextfeld, 272
-    {"TURTLE", nullptr},          // TTurtle, 62
-    {"GRUPPE", nullptr},          // TGruppe, 58
+    {"TURTLE", Make<TTurtle>},
+    {"GRUPPE", Make<TGruppe>},
     {"FARBE", Make<TFarbe>},
     {"FIGUR", Make<TFigur>},
     {"GEFUELLTEFIGUR", Make<TGefuellteFigur>},
