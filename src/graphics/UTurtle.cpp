@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -14,42 +15,10 @@ constexpr TColor TurtleRed = 0x0000FF;
 
 const char* const SpurZuLang = "Die Spur der Turtle ist zu lang.";
 
-// Beyond this a coordinate cannot be anywhere near a drawing window. Segments
-// reaching further are cut at this box, which keeps their direction, so that
-// the pixel conversion never has to saturate a coordinate.
+// The turtle shape is not drawn this far out, where no window reaches.
 constexpr double DrawLimit = 1e7;
 
 std::uint16_t Clamp16(std::int32_t v) { return static_cast<std::uint16_t>(std::clamp(v, 0, 65535)); }
-
-// Cuts the segment to |x|, |y| <= DrawLimit; false when nothing of it is left.
-bool ClipToDrawLimit(double& x1, double& y1, double& x2, double& y2) {
-    auto inside = [](double v) { return std::fabs(v) <= DrawLimit; };
-    if (inside(x1) && inside(y1) && inside(x2) && inside(y2)) return true;
-    double t0 = 0, t1 = 1;
-    const double dx = x2 - x1, dy = y2 - y1;
-    // One edge of the box: p * t <= q.
-    auto edge = [&](double p, double q) {
-        if (p == 0) return q >= 0;
-        const double r = q / p;
-        if (p < 0) {
-            if (r > t1) return false;
-            t0 = std::max(t0, r);
-        } else {
-            if (r < t0) return false;
-            t1 = std::min(t1, r);
-        }
-        return true;
-    };
-    if (!edge(-dx, x1 + DrawLimit) || !edge(dx, DrawLimit - x1) || !edge(-dy, y1 + DrawLimit) ||
-        !edge(dy, DrawLimit - y1))
-        return false;
-    const double sx = x1, sy = y1;
-    x1 = sx + t0 * dx;
-    y1 = sy + t0 * dy;
-    x2 = sx + t1 * dx;
-    y2 = sy + t1 * dy;
-    return std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2);
-}
 
 } // namespace
 
@@ -85,6 +54,8 @@ TTurtle::TTurtle(std::string name, TObjekt* owner, bool noSetters) : TFigur(std:
     for (TMethode* m : {MEckenSetzen, MLinksObenSetzen, MRechtsUntenSetzen, MVerschiebenNach}) m->Hidden = true;
     AddSetters(noSetters);
 }
+
+TTurtle::~TTurtle() = default;
 
 bool TTurtle::TurtleSichtbar() const { return GetBool(ATurtleSichtbar); }
 TFarbe& TTurtle::Farbe() const { return ColourOf(AFarbe); }
@@ -159,6 +130,8 @@ void TTurtle::CallMethod(std::int32_t n, TStack& stack) {
     case mnAllesLoeschen:
         TrailSegments.clear();
         TrailSegments.shrink_to_fit();
+        TrailPicture.reset();
+        TrailChanged();
         break;
     case mnAufPunkt: stack.PushBoolean(OnPointFlag); break;
     case mnVorPunkt: stack.PushBoolean(PointAheadFlag); break;
@@ -185,6 +158,7 @@ void TTurtle::AttributeChanged(TAttribut* a) {
 
 void TTurtle::MoveBy(std::int32_t dx, std::int32_t dy) {
     TFigur::MoveBy(dx, dy);
+    TrailChanged();
     for (TSegment& s : TrailSegments) {
         s.X1 += dx;
         s.X2 += dx;
@@ -198,6 +172,7 @@ void TTurtle::MoveBy(std::int32_t dx, std::int32_t dy) {
 
 void TTurtle::StretchAbout(double cx, double cy, double f) {
     TFigur::StretchAbout(cx, cy, f);
+    TrailChanged();
     auto scale = [f](double& v, double c) {
         const double s = c + f * (v - c);
         if (StorableCoordinate(s)) v = s;
@@ -217,6 +192,7 @@ void TTurtle::StretchAbout(double cx, double cy, double f) {
 
 void TTurtle::MirrorX(double c) {
     TFigur::MirrorX(c);
+    TrailChanged();
     for (TSegment& s : TrailSegments) {
         s.X1 = 2 * c - s.X1;
         s.X2 = 2 * c - s.X2;
@@ -228,6 +204,7 @@ void TTurtle::MirrorX(double c) {
 
 void TTurtle::MirrorY(double c) {
     TFigur::MirrorY(c);
+    TrailChanged();
     for (TSegment& s : TrailSegments) {
         s.Y1 = 2 * c - s.Y1;
         s.Y2 = 2 * c - s.Y2;
@@ -238,6 +215,7 @@ void TTurtle::MirrorY(double c) {
 }
 
 void TTurtle::RotateAbout(double angle, double cx, double cy) {
+    TrailChanged();
     for (TSegment& s : TrailSegments) {
         RotatePoint(s.X1, s.Y1, cx, cy, angle);
         RotatePoint(s.X2, s.Y2, cx, cy, angle);
@@ -264,23 +242,23 @@ void TTurtle::Sense(TDrawCanvas& canvas) {
         return p != canvas.BackgroundPixelColor() && p != canvas.GridPixelColor();
     };
     const double h = HeadingDeg * DegToRad;
+    SensedForPaint = true;
     OnPointFlag = marked(PosX, PosY);
     PointAheadFlag = marked(PosX + std::cos(h), PosY + std::sin(h));
 }
 
 void TTurtle::Draw(TDrawCanvas& canvas) {
+    const bool onTop = std::exchange(SensedForPaint, false);
     TFigur::Draw(canvas);
     if (!Sichtbar()) return;
     TCanvas& c = canvas.Target();
-    for (const TSegment& s : TrailSegments) {
-        double x1 = s.X1, y1 = s.Y1, x2 = s.X2, y2 = s.Y2;
-        if (!ClipToDrawLimit(x1, y1, x2, y2)) continue;
-        c.Pen.Color = s.Color;
-        c.Pen.Style = s.Style;
-        c.Pen.Width = s.Width;
-        c.MoveTo(canvas.ToDeviceX(x1), canvas.ToDeviceY(y1));
-        c.LineTo(canvas.ToDeviceX(x2), canvas.ToDeviceY(y2));
+    bool drawn = false;
+    if (onTop && TrailSegments.size() >= TSpurBild::MinSegments) {
+        if (!TrailPicture) TrailPicture = std::make_unique<TSpurBild>();
+        drawn = TrailPicture->Draw(canvas, TrailSegments, TrailGeneration);
     }
+    if (!drawn)
+        for (const TSegment& s : TrailSegments) DrawSpurSegment(c, canvas, s);
     if (!TurtleSichtbar() || std::fabs(PosX) > DrawLimit || std::fabs(PosY) > DrawLimit) return;
     c.Pen.Color = TurtleRed;
     c.Pen.Style = 0;
@@ -317,6 +295,7 @@ void TTurtle::Assign(const TObjekt& source) {
     PosY = src->PosY;
     HeadingDeg = src->HeadingDeg;
     TrailSegments = src->TrailSegments;
+    TrailChanged();
     // The attributes tell the program where the copy stands.
     WriteBack();
 }

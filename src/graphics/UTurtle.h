@@ -10,6 +10,7 @@
 // grid, axes and the ordinary figures, but never trails or turtle shapes.
 #include "UCanvas.h"
 #include "UFigur.h"
+#include "UTurtleSpur.h"
 
 #include <cstdint>
 #include <memory>
@@ -39,14 +40,10 @@ public:
     // ends with a message instead of eating all memory.
     static constexpr std::size_t MaxTrailSegments = 1000000;
 
-    struct TSegment {
-        double X1, Y1, X2, Y2;
-        TColor Color;
-        std::uint16_t Style;
-        std::uint16_t Width;
-    };
+    using TSegment = TSpurSegment;
 
     TTurtle(std::string name, TObjekt* owner, bool noSetters = false);
+    ~TTurtle() override;
 
     void AttributeChanged(TAttribut* attribute) override;
     void CallMethod(std::int32_t methodNumber, TStack& stack) override;
@@ -89,6 +86,8 @@ private:
     // the bounds. Returns false when the trail is full.
     bool GoTo(double x, double y);
     void WriteBack();
+    // Existing segments changed: a kept picture of the trail is out of date.
+    void TrailChanged() { ++TrailGeneration; }
 
     bool PenIsDown = true;
     double PosX = 0, PosY = 0;
@@ -96,4 +95,10 @@ private:
     std::vector<TSegment> TrailSegments;
     bool OnPointFlag = false;
     bool PointAheadFlag = false;
+
+    // Only turtles a window draws on top of everything keep a picture of
+    // their trail; they are the ones it probes right before drawing them.
+    bool SensedForPaint = false;
+    std::uint64_t TrailGeneration = 0;
+    std::unique_ptr<TSpurBild> TrailPicture;
 };

@@ -11,6 +11,7 @@
 
 namespace {
 
+void Push(TStack& s, int v) { s.PushInteger(v); }
 void Push(TStack& s, double v) { s.PushDouble(v); }
 
 template <class... A>
@@ -168,4 +169,49 @@ TEST(TurtleZeichnen, AFullTrailStopsRecordingWithAMessage) {
     EXPECT_EQ(t.MethodError, nullptr) << "the call takes the message";
     EXPECT_EQ(t.Trail().size(), TTurtle::MaxTrailSegments);
     EXPECT_EQ(stack.Count(), 0);
+}
+
+// Long trails are copied from a kept picture; every paint must still show
+// exactly what drawing each segment gives, after new steps, after the trail
+// moved, and with a segment in the picture's own fill colour.
+TEST(TurtleZeichnen, KeptTrailPictureShowsWhatDrawingEverySegmentShows) {
+    TBild kept, direct;
+    TFlaeche flaeche(-40, 40, 10, -10, 0x00FF00);
+    TTurtle t("t", nullptr);
+    kept.Canvas.AddFigure(&flaeche);
+    kept.Canvas.AddFigure(&t);
+    direct.Canvas.AddFigure(&flaeche);
+    // A square spiral in changing colours and widths (the fake canvas sets
+    // the pixels of axis-parallel lines only).
+    auto walk = [&t](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            t.Farbe().SetzeRGB(i * 7 % 256, i * 13 % 256, 99);
+            t.ALinienstaerke->Value.SetInteger(1 + i % 3);
+            Do(t, TTurtle::mnVor, 2.0 + i % 90);
+            Do(t, TTurtle::mnLinksdrehen, 90.0);
+        }
+    };
+    auto same = [&](const char* when) {
+        kept.Canvas.Paint();
+        direct.Canvas.Paint();
+        t.Draw(direct.Canvas);  // not probed by this canvas: drawn segment by segment
+        const auto& a = static_cast<TFakeCanvas&>(kept.Canvas.Target()).Pixels;
+        const auto& b = static_cast<TFakeCanvas&>(direct.Canvas.Target()).Pixels;
+        EXPECT_EQ(std::count_if(a.begin(), a.end(), [](TColor c) { return c == 0x00FF00; }),
+                  std::count_if(b.begin(), b.end(), [](TColor c) { return c == 0x00FF00; }))
+            << when;
+        EXPECT_TRUE(a == b) << when;
+    };
+    walk(0, 300);
+    same("first paint");
+    same("second paint");
+    walk(300, 310);
+    same("after new steps");
+    Do(t, TFigur::mnVerschieben, 3, -2);
+    same("after moving");
+    t.Farbe().SetzeRGB(0x1E, 0x3C, 0x5A);  // the first fill colour tried
+    Do(t, TTurtle::mnVor, 30.0);
+    same("with a segment in the fill colour");
+    Do(t, TTurtle::mnAllesLoeschen);
+    same("after clearing");
 }
