@@ -1,28 +1,28 @@
 #include "UDecimalSeparator.h"
 
 #include <atomic>
-#include <clocale>
-#include <string>
+#include <langinfo.h>
+#include <locale.h>
 
 namespace {
 
-// Read once; the process's own numeric locale is restored afterwards so that
-// number parsing elsewhere keeps the "C" rules.
-char LocaleSeparator() {
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    std::string saved = previous ? previous : "C";
+// Reads the environment's numeric locale without switching the process's
+// own locale (setlocale would change how every other thread formats).
+char EnvironmentSeparator() {
     char separator = '.';
-    if (std::setlocale(LC_NUMERIC, "")) {
-        const std::lconv* conv = std::localeconv();
-        if (conv && conv->decimal_point && conv->decimal_point[0] && !conv->decimal_point[1])
-            separator = conv->decimal_point[0];
+    locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
+    if (loc != static_cast<locale_t>(nullptr)) {
+        const char* radix = nl_langinfo_l(RADIXCHAR, loc);
+        // A multi-byte separator (UTF-8 locales with exotic points) cannot be
+        // one Windows-1252 byte; keep the point then.
+        if (radix && radix[0] != '\0' && radix[1] == '\0') separator = radix[0];
+        freelocale(loc);
     }
-    std::setlocale(LC_NUMERIC, saved.c_str());
     return separator;
 }
 
 std::atomic<char>& Separator() {
-    static std::atomic<char> separator{LocaleSeparator()};
+    static std::atomic<char> separator{EnvironmentSeparator()};
     return separator;
 }
 
@@ -30,4 +30,6 @@ std::atomic<char>& Separator() {
 
 char DecimalSeparator() { return Separator().load(std::memory_order_relaxed); }
 
-void SetDecimalSeparator(char separator) { Separator().store(separator, std::memory_order_relaxed); }
+void SetDecimalSeparator(char separator) {
+    Separator().store(separator, std::memory_order_relaxed);
+}

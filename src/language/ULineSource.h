@@ -1,3 +1,4 @@
+// HELPER: read /work/wt-scanner/HELPER-BRIEF.md first: it is part of your task brief (rules, interfaces, how to build and commit).
 #pragma once
 // What the scanner loads from: the editor's lines (Windows-1252 bytes) with
 // their breakpoint flags. The editor implements it; tests use TStringLines.

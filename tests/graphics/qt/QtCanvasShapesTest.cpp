@@ -178,3 +178,15 @@ TEST(QtCanvasShapes, InsideFramePenKeepsAWideOutlineInsideTheBox) {
     e.C.Ellipse(5, 5, 25, 25);
     EXPECT_EQ(e.Painted(), "5,5..24,24");
 }
+
+// A rectangle turned by a quarter turn is drawn as a polygon through the same
+// corners; it must not change a pixel.
+TEST(QtCanvasShapes, RectangleAndThePolygonThroughItsCornersLookAlike) {
+    for (int width : {1, 2, 3, 6}) {
+        TTestSurface rectangle, polygon;
+        for (TTestSurface* s : {&rectangle, &polygon}) s->C.Pen.Width = width;
+        rectangle.C.Rectangle(8, 6, 31, 24);
+        polygon.C.Polygon({{8, 6}, {30, 6}, {30, 23}, {8, 23}});
+        EXPECT_EQ(rectangle.Surface.Image(), polygon.Surface.Image()) << width;
+    }
+}

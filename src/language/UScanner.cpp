@@ -1,0 +1,349 @@
+#include "UScanner.h"
+
+#include "UCriticalSections.h"
+#include "UDecimalSeparator.h"
+#include "UNumberLiteral.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// Positions are 32-bit; a snapshot stops before the line that would push the
+// joined text past this (about 2 GB of program text is no pupil's program).
+constexpr std::size_t MaxJoinedLength = INT_MAX - 16;
+
+} // namespace
+
+void TScanner::Load(const TLineSource& lines) {
+    const int count = std::max(0, lines.LineCount());
+    std::size_t total = 1;
+    for (int i = 0; i < count; ++i) total += lines.LineText(i).size() + 2;
+
+    FText.clear();
+    FText.reserve(std::min(total, MaxJoinedLength));
+    FText += '\r';
+    FLineStarts.clear();
+    FLineStarts.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const std::string& line = lines.LineText(i);
+        if (FText.size() + line.size() + 2 > MaxJoinedLength) break;
+        FLineStarts.push_back(static_cast<std::int32_t>(FText.size()));
+        const std::size_t from = FText.size();
+        FText += line;
+        // NUL means the end of the text, code 1 a breakpoint mark and CR a
+        // line separator: inside a line each of them is just a blank.
+        for (std::size_t k = from; k < FText.size(); ++k) {
+            const char c = FText[k];
+            if (c == '\0' || c == BreakpointMark || c == '\r') FText[k] = ' ';
+        }
+        FText += " \r";
+    }
+
+    FSource = &lines;
+    FPosition = 1;
+    FEnd = false;
+    FTokenStart = 0;
+    FRewindAllowed = false;
+    FLastChar = ' ';
+    FTokenText.clear();
+    FRawToken.clear();
+    FIntValue = 0;
+    FRealValue = 0.0;
+}
+
+char TScanner::NextChar() {
+    char c;
+    const long long length = static_cast<long long>(FText.size());
+    if (FPosition >= 1 && FPosition < length) {
+        c = FText[FPosition - 1];
+        if (c != '\0' && c != '\r') FRawToken += c;
+    } else if (FPosition < 1) {
+        // Only reachable through SetPosition: in front of the text lies one
+        // line break, whatever the distance.
+        c = '\r';
+        FPosition = 0;
+    } else {
+        FEnd = true;
+        c = '\0';
+    }
+    FLastChar = c;
+    if (FPosition < INT_MAX) ++FPosition;
+    return c;
+}
+
+void TScanner::ClearEndIfInside() {
+    if (static_cast<long long>(FPosition) < static_cast<long long>(FText.size()) - 1) FEnd = false;
+}
+
+void TScanner::StepBack() {
+    if (FPosition > INT_MIN) --FPosition;
+    ClearEndIfInside();
+}
+
+void TScanner::Rewind() {
+    if (FRewindAllowed) {
+        FPosition = FTokenStart;
+        FRewindAllowed = false;
+    }
+    ClearEndIfInside();
+}
+
+void TScanner::SetPosition(int position) {
+    FPosition = position;
+    FLastChar = ' ';
+    // A jump back (a loop head read after the last token of the text) is no
+    // longer at the end.
+    ClearEndIfInside();
+}
+
+void TScanner::ReadRun(std::string& into) {
+    for (;;) {
+        const char c = NextChar();
+        if (!IsLetterOrDigit(c)) {
+            StepBack();
+            return;
+        }
+        into += c;
+    }
+}
+
+bool TScanner::Accept(char expected) {
+    if (NextChar() == expected) return true;
+    StepBack();
+    return false;
+}
+
+int TScanner::NextToken() {
+    FTokenStart = FPosition;
+    FRewindAllowed = true;
+    for (;;) {
+        FRawToken.clear();
+        const int start = FPosition;
+        const char c = NextChar();
+        if (c == '\0') {
+            FTokenText.clear();
+            return OEOF;
+        }
+        if (c == '*') return ScanStar(start);
+        const int cls = CharClass(c);
+        if (cls == OTC) {
+            FTokenText.assign(1, c);
+            ReadRun(FTokenText);
+            return KeywordCode(FTokenText);
+        }
+        if (cls == OTZ) return ScanNumber(c);
+        if (cls == OAnfZeich) {
+            ScanString();
+            return OStringConst;
+        }
+
+        int token = OSpace;
+        switch (c) {
+        case BreakpointMark:
+            token = OStop;
+            break;
+        case '(': case ')': case '+': case ',': case '-': case ';':
+        case '[': case ']': case '^': case '@':
+            token = cls;
+            break;
+        case '.':
+            token = Accept('.') ? OPunktPunkt : OPunkt;
+            break;
+        case ':':
+            token = Accept('=') ? ODoppelpunktgleich : ODoppelpunkt;
+            break;
+        case '<': {
+            const char d = NextChar();
+            if (d == '=') token = OKleinergleich;
+            else if (d == '>') token = OUngleich;
+            else {
+                StepBack();
+                token = OKleiner;
+            }
+            break;
+        }
+        case '>':
+            token = Accept('=') ? OGroessergleich : OGroesser;
+            break;
+        case '=':
+            token = Accept('=') ? OGleichGleich : OGleich;
+            break;
+        case '/':
+            if (Accept('/')) SkipLineComment();
+            else token = OGeteilt;
+            break;
+        case '{':
+            SkipBraceComment();
+            break;
+        default:
+            break;  // blanks, a lone '}', characters without meaning
+        }
+        if (token != OSpace) {
+            FTokenText = FRawToken;
+            return token;
+        }
+    }
+}
+
+// `*` followed by an end keyword is that keyword; otherwise the star alone is
+// the operator and its run is scanned again as the next token.
+int TScanner::ScanStar(int starPosition) {
+    std::string word(1, '*');
+    ReadRun(word);
+    if (const int code = EndKeywordCode(word)) {
+        FTokenText = word;
+        return code;
+    }
+    FPosition = starPosition + 1;
+    ClearEndIfInside();
+    FRawToken.assign(1, '*');
+    FTokenText = FRawToken;
+    return OMal;
+}
+
+int TScanner::ScanNumber(char first) {
+    TNumberLiteral number;
+    number.IntegerPart.assign(1, first);
+    char c = NextChar();
+    while (IsDigit(c)) {
+        number.IntegerPart += c;
+        c = NextChar();
+    }
+    if (c == '.') {
+        const char d = NextChar();
+        if (d == '.') {
+            // `1..`: the integer ends before the two points, which follow as
+            // the token `..`. Only the first point counts as look-ahead.
+            StepBack();
+            FRawToken.pop_back();
+        } else {
+            number.IsReal = true;
+            number.HasPoint = true;
+            c = d;
+            while (IsDigit(c)) {
+                number.Fraction += c;
+                c = NextChar();
+            }
+        }
+    }
+    if (c == 'e' || c == 'E') {
+        number.IsReal = true;
+        number.ExponentLetter = c;
+        c = NextChar();
+        if (c == '-') {
+            number.Exponent += c;
+            c = NextChar();
+        }
+        if (c == '+') {
+            number.Exponent += c;
+            c = NextChar();
+        }
+        while (IsDigit(c)) {
+            number.Exponent += c;
+            c = NextChar();
+        }
+    }
+    StepBack();
+
+    FTokenText = number.Text();
+    FIntValue = 0;
+    FRealValue = 0.0;
+    if (number.IsReal) {
+        SetDecimalSeparator('.');
+        return ConvertReal(number, FRealValue) ? ORealConst : OZahlenfehler;
+    }
+    return ConvertInteger(number.IntegerPart, FIntValue) ? OIntegerconst : OZahlenfehler;
+}
+
+void TScanner::ScanString() {
+    FTokenText.clear();
+    for (;;) {
+        const char c = NextChar();
+        if (c == '\'') return;
+        if (c == '\0') {
+            // Unterminated: the literal ends with the text, without the blank
+            // that the snapshot put behind the last line.
+            if (!FTokenText.empty() && FTokenText.back() == ' ') FTokenText.pop_back();
+            return;
+        }
+        // Line separators (CR or a breakpoint mark in its place) and tabs
+        // are not part of the literal.
+        if (c == '\t' || c == '\r' || c == BreakpointMark) continue;
+        FTokenText += c;
+    }
+}
+
+void TScanner::SkipLineComment() {
+    for (;;) {
+        const char c = NextChar();
+        if (c == '\r') return;
+        if (c == '\0' || c == BreakpointMark) {
+            // A breakpoint mark must still be delivered as OStop.
+            StepBack();
+            return;
+        }
+    }
+}
+
+void TScanner::SkipBraceComment() {
+    for (;;) {
+        const char c = NextChar();
+        if (c == '}') return;
+        if (c == '\0') {
+            StepBack();
+            return;
+        }
+    }
+}
+
+void TScanner::SkipBlanks() {
+    // Skipping is no token: the last token's raw characters stay as they are.
+    const std::size_t rawLength = FRawToken.size();
+    for (;;) {
+        const char c = NextChar();
+        if (c == ' ' || c == '\n' || c == '\f' || c == '\r') continue;
+        if (c == '{') {
+            SkipBraceComment();
+            continue;
+        }
+        if (c == '/' && Accept('/')) {
+            SkipLineComment();
+            continue;
+        }
+        break;  // a lone '/' too: the StepBack below leaves us on it
+    }
+    StepBack();
+    FRawToken.resize(std::min(rawLength, FRawToken.size()));
+}
+
+TScanner::TLineColumn TScanner::GetLineColumn() const {
+    TLineColumn result;
+    if (FLineStarts.empty()) {
+        result.Column = FPosition - 1;
+        return result;
+    }
+    // The last entry not greater than the position; a position in front of
+    // the first entry counts to line 0.
+    const auto after = std::upper_bound(FLineStarts.begin(), FLineStarts.end(), FPosition);
+    const std::size_t index = after == FLineStarts.begin() ? 0 : (after - FLineStarts.begin()) - 1;
+    result.Line = static_cast<int>(index);
+    result.Column = static_cast<int>(static_cast<long long>(FPosition) - FLineStarts[index]);
+    return result;
+}
+
+void TScanner::GetLineColumn(int& line, int& column) const {
+    const TLineColumn lc = GetLineColumn();
+    line = lc.Line;
+    column = lc.Column;
+}
+
+void TScanner::StoreLineColumn() { GetLineColumn(FLine, FColumn); }
+
+void TScanner::RefreshLineMarks() {
+    if (!FSource) return;
+    TLockGuard guard(CriticalSections::EditorLinesLock());
+    const int count = std::min(static_cast<int>(FLineStarts.size()), FSource->LineCount());
+    for (int i = 0; i < count; ++i)
+        FText[FLineStarts[i] - 1] = FSource->LineBreakpoint(i) ? BreakpointMark : '\r';
+}
