@@ -86,8 +86,8 @@ TEST(FigurenPixel, TurnedEllipseIsFilledAndOutlined) {
 }
 
 TEST(FigurenPixel, TextFieldFitsTheTextAsPainted) {
-    TQtTextMeasure measure;
     TQtArea area;
+    TQtTextMeasure measure;
     TTextfeld t("t", nullptr);
     AddLine(t, "Hallo Welt");
     area.Paint(t);
