@@ -19,7 +19,8 @@ void EnsureApp() {
     static int argc = 1;
     static char name[] = "bench_canvas";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: at exit it would run Qt's clean-up on caches already gone.
+    new QApplication(argc, argv);
 }
 
 constexpr int Width = 447;

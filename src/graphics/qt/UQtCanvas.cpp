@@ -381,16 +381,21 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
     const TBox cell{qint64(x) - height, qint64(y) - height, x + width + height, y + 2 * height};
     if (Misses(Reach(cell))) return;
     if (!Begin()) return;
-    const qint64 left = Clip(x, BoxLimit), top = Clip(y, BoxLimit);
-    if (IsSolidBrush(Brush))
-        Painter.fillRect(QRect(int(left), int(top), int(std::min(width, BoxLimit)), int(height)), ToQColor(Brush.Color));
+    if (IsSolidBrush(Brush)) {
+        const QRect area = Area();
+        const qint64 left = std::max<qint64>(x, area.left()), right = std::min<qint64>(x + width, area.right() + 1);
+        const qint64 top = std::max<qint64>(y, area.top()), bottom = std::min<qint64>(y + height, area.bottom() + 1);
+        if (left < right && top < bottom)
+            Painter.fillRect(QRect(int(left), int(top), int(right - left), int(bottom - top)), ToQColor(Brush.Color));
+    }
     Painter.setBackgroundMode(Qt::TransparentMode);
     Painter.setPen(ToQColor(Font.Color));
     if (!PainterFontValid) {
         Painter.setFont(QtFont);
         PainterFontValid = true;
     }
-    Painter.drawText(QPoint(int(left), int(top) + metrics.ascent()), qtext);
+    // The cell test above keeps y + ascent within int.
+    Painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
     PainterStateValid = false;
 }
 
