@@ -11,7 +11,13 @@
 #include "UTextMass.h"
 #include "UTextfeld.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -80,8 +86,8 @@ TEST(FigurenPixel, TurnedEllipseIsFilledAndOutlined) {
 }
 
 TEST(FigurenPixel, TextFieldFitsTheTextAsPainted) {
-    TQtTextMeasure measure;
     TQtArea area;
+    TQtTextMeasure measure;
     TTextfeld t("t", nullptr);
     AddLine(t, "Hallo Welt");
     area.Paint(t);
@@ -121,4 +127,38 @@ TEST(FigurenPixel, TextMeasureRemovesItselfAtTheEnd) {
         EXPECT_NE(dynamic_cast<TQtCanvas*>(&TextMeasureCanvas()), nullptr);
     }
     EXPECT_EQ(dynamic_cast<TQtCanvas*>(&TextMeasureCanvas()), nullptr);
+}
+
+// The whole way through a headless run: figures declared in a program are
+// drawn into the default window, whose picture is written as a PNG file.
+TEST(FigurenPixel, HeadlessRunDrawsIntoTheDefaultWindow) {
+    EnsureQtApp();
+    if (!std::filesystem::exists(ZAK_BINARY)) GTEST_SKIP() << "zak is not built";
+    const std::string dir = testing::TempDir() + "figuren_png";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string program = dir + "/bild.zak";
+    {
+        std::ofstream out(program, std::ios::binary);
+        out << "// ZAK 1.5 - Programm\r\n"
+               "r: Rechteck\r\n"
+               "r.verschieben(-100, 0)\r\n"
+               "l: Linie\r\n"
+               "l.verschieben(100, 0)\r\n";
+    }
+    const std::string command = std::string(ZAK_BINARY) + " --run " + program + " --png " + dir + " > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    QImage picture(QString::fromStdString(dir + "/fenster-1.png"));
+    ASSERT_FALSE(picture.isNull());
+    const int ox = static_cast<int>(RoundEven(picture.width() / 2.0));
+    const int oy = static_cast<int>(RoundEven(picture.height() / 2.0));
+    auto at = [&](int x, int y) { return static_cast<TColor>(picture.pixel(x, y) & 0xFFFFFF); };
+    // Qt's pixel is 0xRRGGBB; white and black read the same either way.
+    EXPECT_EQ(at(ox - 110, oy - 10), Black);
+    EXPECT_EQ(at(ox - 90, oy + 10), Black);
+    EXPECT_EQ(at(ox - 100, oy), White);
+    EXPECT_NE(at(ox - 89, oy + 11), Black);
+    EXPECT_EQ(at(ox + 90, oy - 10), Black);
+    EXPECT_EQ(at(ox + 109, oy + 9), Black);
+    EXPECT_NE(at(ox + 110, oy + 10), Black);
 }
