@@ -1,4 +1,6 @@
 // The program's entry.
+#include "UHeadless.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -9,6 +11,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    if (IsHeadlessRun(argc, argv)) return RunHeadless(argc, argv);
     std::puts("ZAK 1.5.9");
     return 0;
 }

@@ -1,0 +1,226 @@
+#include "UHeadless.h"
+
+#include "UCodepage.h"
+#include "UCriticalSections.h"
+#include "UDrawCanvas.h"
+#include "UFenster.h"
+#include "UFehler.h"
+#include "UInterpreter.h"
+#include "UProgrammText.h"
+#include "UScanner.h"
+#include "UStandardfenster.h"
+#include "UVariablenText.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// A program file larger than this is no pupil's program; refusing it keeps
+// the runner from reading gigabytes into memory.
+constexpr std::uintmax_t MaxFileSize = 64u * 1024u * 1024u;
+constexpr long long DefaultMaxSteps = 100000000;
+
+struct TOptions {
+    std::string File;
+    bool Vars = false;
+    std::string PngDir;
+    long long MaxSteps = DefaultMaxSteps;
+    bool ForbidAttributeAssignment = false;
+};
+
+const char* const Usage =
+    "Aufruf: zak --run DATEI [--vars] [--png VERZEICHNIS] [--max-steps N] "
+    "[--forbid-attribute-assignment]";
+
+// Terminal output is UTF-8; the system's texts are Windows-1252.
+void PrintLine(std::ostream& out, const std::string& win1252) {
+    out << Codepage::Win1252ToUtf8(win1252) << '\n';
+}
+
+std::optional<TOptions> ParseArguments(int argc, char** argv, std::string& problem) {
+    TOptions options;
+    bool haveFile = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&](const char* what) -> std::optional<std::string> {
+            if (i + 1 >= argc) {
+                problem = std::string(what) + " fehlt.";
+                return std::nullopt;
+            }
+            return std::string(argv[++i]);
+        };
+        if (arg == "--run") {
+            auto file = value("Der Dateiname nach --run");
+            if (!file) return std::nullopt;
+            options.File = *file;
+            haveFile = true;
+        } else if (arg == "--vars") {
+            options.Vars = true;
+        } else if (arg == "--png") {
+            auto dir = value("Das Verzeichnis nach --png");
+            if (!dir) return std::nullopt;
+            options.PngDir = *dir;
+        } else if (arg == "--max-steps") {
+            auto text = value("Die Zahl nach --max-steps");
+            if (!text) return std::nullopt;
+            char* end = nullptr;
+            errno = 0;
+            long long n = std::strtoll(text->c_str(), &end, 10);
+            if (text->empty() || *end != '\0' || errno != 0 || n < 1) {
+                problem = "Die Zahl nach --max-steps muss eine positive ganze Zahl sein: " + *text;
+                return std::nullopt;
+            }
+            options.MaxSteps = n;
+        } else if (arg == "--forbid-attribute-assignment") {
+            options.ForbidAttributeAssignment = true;
+        } else {
+            problem = "Unbekanntes Argument: " + arg;
+            return std::nullopt;
+        }
+    }
+    if (!haveFile) {
+        problem = "Es fehlt --run DATEI.";
+        return std::nullopt;
+    }
+    return options;
+}
+
+std::optional<std::string> ReadFile(const std::string& name, std::string& problem) {
+    std::ifstream in(name, std::ios::binary);
+    if (!in) {
+        problem = "Die Datei " + name + " kann nicht gelesen werden.";
+        return std::nullopt;
+    }
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0 || !in) {
+        problem = "Die Datei " + name + " kann nicht gelesen werden.";
+        return std::nullopt;
+    }
+    if (static_cast<std::uintmax_t>(size) > MaxFileSize) {
+        problem = "Die Datei " + name + " ist zu gro\xC3\x9F f\xC3\xBCr ein ZAK-Programm.";
+        return std::nullopt;
+    }
+    std::string text(static_cast<std::size_t>(size), '\0');
+    if (size > 0 && !in.read(text.data(), size)) {
+        problem = "Die Datei " + name + " kann nicht gelesen werden.";
+        return std::nullopt;
+    }
+    return text;
+}
+
+QImage SurfaceImage(TSurface& surface) {
+    QImage image(surface.Width(), surface.Height(), QImage::Format_RGB32);
+    TCanvas& canvas = surface.Canvas();
+    for (int y = 0; y < surface.Height(); ++y)
+        for (int x = 0; x < surface.Width(); ++x) {
+            TColor c = canvas.Pixel(x, y);
+            image.setPixel(x, y, qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+        }
+    return image;
+}
+
+// The final picture of every drawing window, the default window first.
+bool WritePictures(const TInterpreter& interpreter, const std::string& dir) {
+    if (!QDir().mkpath(QString::fromStdString(dir))) {
+        std::cerr << "Das Verzeichnis " << dir << " kann nicht angelegt werden.\n";
+        return false;
+    }
+    int number = 0;
+    bool ok = true;
+    for (TFenster* window : interpreter.Windows()) {
+        TDrawCanvas* canvas = window->Canvas();
+        if (!canvas) continue;
+        std::string path = dir + "/fenster-" + std::to_string(++number) + ".png";
+        if (!SurfaceImage(canvas->Surface()).save(QString::fromStdString(path), "PNG")) {
+            std::cerr << "Das Bild " << path << " kann nicht geschrieben werden.\n";
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+// Qt's own chatter (for example about a missing runtime directory on a
+// server) would mix with the run's messages on standard error.
+void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg || type == QtCriticalMsg)
+        std::cerr << message.toStdString() << '\n';
+}
+
+} // namespace
+
+bool IsHeadlessRun(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--run") == 0) return true;
+    return false;
+}
+
+int RunHeadless(int argc, char** argv) {
+    std::string problem;
+    std::optional<TOptions> options = ParseArguments(argc, argv, problem);
+    if (!options) {
+        std::cerr << problem << '\n' << Usage << '\n';
+        return 2;
+    }
+    std::optional<std::string> text = ReadFile(options->File, problem);
+    if (!text) {
+        std::cerr << problem << '\n';
+        return 2;
+    }
+
+    TProgrammDatei file = SplitProgram(*text);
+    if (!HeaderFitsVersion(file.Header))
+        PrintLine(std::cerr, "Dieses Programm wurde nicht f\xFCr ZAK 1.5 geschrieben.");
+    FormatLines(file.Lines);
+
+    // Drawing windows and canvases are the real ones, on a platform that
+    // needs no display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietMessages);
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication application(qtArgc, qtArgv);
+    CriticalSections::Create();
+
+    int status = 0;
+    {
+        TStringLines lines(std::move(file.Lines));
+        TScanner scanner;
+        scanner.Load(lines);
+        TFehlerVerwaltung errorList;
+        TInterpreter interpreter(scanner, NeedsDefaultWindow(lines), &errorList);
+        interpreter.SetNoAttributeAssignment(options->ForbidAttributeAssignment);
+        scanner.SkipBlanks();
+
+        long long calls = 0;
+        while (!scanner.AtEnd() && !interpreter.ErrorFlag() && calls < options->MaxSteps) {
+            interpreter.Step(false);
+            ++calls;
+        }
+        if (interpreter.ErrorFlag()) status = 1;
+        else if (!scanner.AtEnd()) status = 3;
+
+        if (const TFehler* error = interpreter.Error()) PrintLine(std::cout, error->ItemText());
+        if (options->Vars)
+            for (const std::string& cell : VariablenText::VariableCells(interpreter.VarSpace()))
+                PrintLine(std::cout, VariablenText::StripMarks(cell));
+        std::cout.flush();
+        if (!options->PngDir.empty()) WritePictures(interpreter, options->PngDir);
+        if (status == 3) std::cerr << "Abgebrochen nach " << calls << " Schritten.\n";
+    }
+    CriticalSections::Delete();
+    return status;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The headless run used by tests and teachers:
+//   zak --run FILE [--vars] [--png DIR] [--max-steps N] [--forbid-attribute-assignment]
+// It loads FILE as the editor would, runs the program as the IDE does (on
+// Qt's offscreen platform, so drawing windows and canvases are the real
+// ones) and prints a runtime error and, with --vars, the variables view.
+//
+// Exit status: 0 the program ran to its end; 1 a runtime error; 2 the file
+// could not be read or the arguments are wrong; 3 the step limit was reached.
+
+// True when the arguments ask for a headless run.
+bool IsHeadlessRun(int argc, char** argv);
+// Runs it; creates its own QApplication.
+int RunHeadless(int argc, char** argv);

@@ -1,0 +1,131 @@
+#include "UDrawCanvas.h"
+
+#include "UObjekt.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::int32_t TurtleClassNumber = 62;
+constexpr std::int64_t DeviceLimit = 1000000000;
+
+int ToDevice(int origin, double offset) {
+    return static_cast<int>(SaturateToInt64(origin + RoundEven(offset), -DeviceLimit, DeviceLimit));
+}
+
+int Clamp32(std::int64_t v) { return SaturateInt32(v); }
+
+} // namespace
+
+TDrawCanvas::TDrawCanvas(TPaintBox& paintBox)
+    : SurfaceBitmap(paintBox.CreateSurface(std::max(0, paintBox.Width()), std::max(0, paintBox.Height()))),
+      Box(paintBox) {
+    Resize();
+}
+
+TDrawCanvas::~TDrawCanvas() {
+    for (TObjekt* o : FigureList) static_cast<TFigur*>(o)->RemoveWatcher(this);
+    for (TObjekt* o : TurtleList) static_cast<TFigur*>(o)->RemoveWatcher(this);
+}
+
+void TDrawCanvas::Resize() {
+    const int w = std::max(0, Box.Width());
+    const int h = std::max(0, Box.Height());
+    SurfaceBitmap->Resize(w, h);
+    Origin.x = static_cast<int>(RoundEven(SurfaceBitmap->Width() / 2.0));
+    Origin.y = static_cast<int>(RoundEven(SurfaceBitmap->Height() / 2.0));
+}
+
+int TDrawCanvas::ToDeviceX(double x) const { return ToDevice(Origin.x, x); }
+int TDrawCanvas::ToDeviceY(double y) const { return ToDevice(Origin.y, -y); }
+int TDrawCanvas::ToWorldX(int column) const { return Clamp32(std::int64_t{column} - Origin.x); }
+int TDrawCanvas::ToWorldY(int row) const { return Clamp32(std::int64_t{Origin.y} - row); }
+
+void TDrawCanvas::AddFigure(TObjekt* object) {
+    // Only figures can tell the canvas when they are freed; nothing else is drawable.
+    auto* figure = dynamic_cast<TFigur*>(object);
+    if (!figure) return;
+    auto& list = figure->ClassNumber == TurtleClassNumber ? TurtleList : FigureList;
+    if (std::find(list.begin(), list.end(), object) != list.end()) return;
+    list.push_back(object);
+    figure->AddWatcher(this);
+}
+
+void TDrawCanvas::FigureDestroyed(TFigur* figure) {
+    auto drop = [figure](std::vector<TObjekt*>& list) {
+        list.erase(std::remove(list.begin(), list.end(), static_cast<TObjekt*>(figure)), list.end());
+    };
+    drop(FigureList);
+    drop(TurtleList);
+}
+
+void TDrawCanvas::Paint() {
+    if (!PaintEnabled) return;
+    TCanvas& c = Target();
+    c.Brush.Style = 0;
+    c.Brush.Color = BackgroundColor;
+    c.Pen.Style = 0;
+    c.Pen.Color = BackgroundColor;
+    c.Pen.Width = 1;
+    c.Pen.Mode = TPenMode::Copy;
+    c.Rectangle(0, 0, Clamp32(std::int64_t{Box.Width()} + 1), Clamp32(std::int64_t{Box.Height()} + 1));
+    BackgroundPixel = c.Pixel(0, 0);
+    c.Pen.Color = 0;
+    if (Grid) DrawGrid(c);
+
+    for (TObjekt* figure : FigureList) figure->Draw(*this);
+    // A vector picture has no pixels to probe: the turtles keep what they saw
+    // on the screen.
+    if (!Picture)
+        for (TObjekt* turtle : TurtleList) static_cast<TFigur*>(turtle)->Sense(*this);
+    // The turtle registered first ends up on top.
+    for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it) (*it)->Draw(*this);
+
+    if (!Picture) Box.Present(*SurfaceBitmap);
+}
+
+void TDrawCanvas::DrawGrid(TCanvas& c) {
+    const std::int64_t w = SurfaceBitmap->Width();
+    const std::int64_t h = SurfaceBitmap->Height();
+    const std::int64_t ox = Origin.x, oy = Origin.y;
+    const std::int64_t s = GridSpacing;
+    c.Pen.Color = GridColor;
+    auto vertical = [&](std::int64_t x) {
+        c.MoveTo(Clamp32(x), 0);
+        c.LineTo(Clamp32(x), Clamp32(h));
+    };
+    auto horizontal = [&](std::int64_t y) {
+        c.MoveTo(0, Clamp32(y));
+        c.LineTo(Clamp32(w), Clamp32(y));
+    };
+    if (s > 0) {
+        const std::int64_t n = static_cast<std::int64_t>(RoundEven(static_cast<double>(ox) / s));
+        for (std::int64_t k = 0; k <= n; ++k) {
+            vertical(ox + k * s);
+            vertical(ox - k * s);
+        }
+        const std::int64_t m = static_cast<std::int64_t>(RoundEven(static_cast<double>(oy) / s));
+        for (std::int64_t k = 0; k <= m; ++k) {
+            horizontal(oy + k * s);
+            horizontal(oy - k * s);
+        }
+    }
+    c.Pen.Width = 3;
+    vertical(ox);
+    horizontal(oy);
+    c.Pen.Width = 1;
+    GridPixel = c.Pixel(Origin.x, 0);
+}
+
+void TDrawCanvas::CopyToClipboard() {
+    std::unique_ptr<TCanvas> picture =
+        Box.CreatePictureCanvas(SurfaceBitmap->Width(), SurfaceBitmap->Height());
+    if (!picture) return;
+    const TColor background = BackgroundPixel, grid = GridPixel;
+    Picture = picture.get();
+    Paint();
+    Picture = nullptr;
+    BackgroundPixel = background;
+    GridPixel = grid;
+    Box.PutPictureOnClipboard(*picture);
+}

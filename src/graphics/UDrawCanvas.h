@@ -1,0 +1,86 @@
+#pragma once
+// TDrawCanvas: what figures draw on. It maps world coordinates (origin in the
+// middle of the drawing area, y up, one unit per pixel) to the pixels of an
+// off-screen surface, keeps the figures registered with one drawing window and
+// redraws everything from scratch on every paint: background, grid, axes,
+// figures in registration order, then the turtles on top. Only the finished
+// surface is shown, so the screen never sees a half-drawn picture.
+//
+// The canvas does not own the figures; it forgets a figure that is destroyed
+// while registered.
+#include "UCanvas.h"
+#include "UFigur.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class TObjekt;
+
+class TDrawCanvas : private TFigurWatcher {
+public:
+    static constexpr TColor DefaultBackgroundColor = 0x808081;
+    static constexpr TColor DefaultGridColor = 0xC0C0C1;
+
+    explicit TDrawCanvas(TPaintBox& paintBox);
+    ~TDrawCanvas();
+    TDrawCanvas(const TDrawCanvas&) = delete;
+    TDrawCanvas& operator=(const TDrawCanvas&) = delete;
+
+    // Takes the paint box's size and re-centres the origin.
+    void Resize();
+
+    // Pixel results are clamped to +-1e9, so that differences of two of them
+    // still fit in 32 bits whatever a figure's coordinates are.
+    int ToDeviceX(double x) const;
+    int ToDeviceY(double y) const;
+    int ToWorldX(int column) const;
+    int ToWorldY(int row) const;
+
+    // Turtles go to the turtle list, other figures to the figure list; an
+    // object already registered is not added again.
+    void AddFigure(TObjekt* figure);
+
+    // The full redraw; shows the surface when painting onto it.
+    void Paint();
+    // Paints once more onto a vector picture and puts it on the clipboard. The
+    // surface, its pixel colours and the turtles' probe results stay those of
+    // the last paint.
+    void CopyToClipboard();
+
+    // Where figures draw during Paint.
+    TCanvas& Target() { return Picture ? *Picture : SurfaceBitmap->Canvas(); }
+    TSurface& Surface() { return *SurfaceBitmap; }
+    const TSurface& Surface() const { return *SurfaceBitmap; }
+    TPaintBox& PaintBox() { return Box; }
+
+    int OriginX() const { return Origin.x; }
+    int OriginY() const { return Origin.y; }
+    // What the surface really held right after clearing and after the axes;
+    // turtles compare their probes against these.
+    TColor BackgroundPixelColor() const { return BackgroundPixel; }
+    TColor GridPixelColor() const { return GridPixel; }
+
+    const std::vector<TObjekt*>& Figures() const { return FigureList; }
+    const std::vector<TObjekt*>& Turtles() const { return TurtleList; }
+
+    TColor BackgroundColor = DefaultBackgroundColor;
+    TColor GridColor = DefaultGridColor;
+    bool Grid = false;
+    // A spacing of 0 or below draws the axes without grid lines.
+    std::int32_t GridSpacing = 0;
+    bool PaintEnabled = true;
+
+private:
+    void FigureDestroyed(TFigur* figure) override;
+    void DrawGrid(TCanvas& c);
+
+    std::unique_ptr<TSurface> SurfaceBitmap;
+    TCanvas* Picture = nullptr;  // the vector picture while copying
+    TColor BackgroundPixel = 0;
+    TColor GridPixel = 0;
+    TPoint Origin;
+    TPaintBox& Box;
+    std::vector<TObjekt*> FigureList;
+    std::vector<TObjekt*> TurtleList;
+};

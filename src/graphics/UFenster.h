@@ -1,0 +1,80 @@
+#pragma once
+// TFenster: the language's handle on a drawing window. Declaring `f: Fenster`
+// opens a drawing window; the object's attributes and methods move, size,
+// title and colour it, switch its grid and show figures in it.
+//
+// The class factory's prototype has no drawing window; it is told apart by a
+// flag the factory passes, not by its object name, so a program variable of
+// any name gets its window. Without an installed drawing-window host every
+// window object behaves like the prototype.
+#include "UDrawingWindow.h"
+#include "UObjekt.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TDrawCanvas;
+class TFarbe;
+class TStack;
+
+class TFenster : public TObjekt {
+public:
+    static constexpr std::int32_t KlassenNummer = 41;
+
+    enum : std::int32_t {
+        mnVerschiebe = 1,
+        mnZeichne = 2,
+        mnGitterEin = 80,
+        mnGitterAus = 81,
+    };
+
+    // `prototype`: the class factory's own object, which never opens a window.
+    TFenster(std::string name, TObjekt* owner, bool noSetters = false, bool prototype = false);
+    ~TFenster() override;
+
+    void AttributeChanged(TAttribut* attribute) override;
+    void CallMethod(std::int32_t methodNumber, TStack& stack) override;
+    void Draw(TDrawCanvas&) override {}
+    // A new window object with its own drawing window, taking over the name,
+    // the grid flag and the spacing attribute (not the title or the canvas
+    // spacing, which follow at the next assignment).
+    std::unique_ptr<TObjekt> Clone(const std::string& name, TObjekt* owner) override;
+    // Assigning one window to another changes neither.
+    void Assign(const TObjekt&) override {}
+
+    // Registers a drawable figure with the canvas, then repaints at once.
+    void ShowFigure(TObjekt* figure);
+
+    // For the interpreter: the full redraw after a statement.
+    void Repaint();
+    // The run is over: its figures are about to be freed, so the canvas stops
+    // painting; the picture stays as last painted.
+    void RunEnded();
+    // Closes the drawing window (its picture becomes the last drawing) and
+    // frees it. The object then behaves like one without a drawing window.
+    void CloseDrawingWindow();
+
+    bool IsPrototype() const { return Prototype; }
+    TDrawingWindow* DrawingWindow() const { return Window.get(); }
+    TDrawCanvas* Canvas() const;
+
+    TAttribut* AStrichabstand;
+    TAttribut* AName;
+    TAttribut* ALinks;
+    TAttribut* AOben;
+    TAttribut* ABreite;
+    TAttribut* AHoehe;
+    TAttribut* AHintergrundfarbe;
+    TAttribut* AGitterfarbe;
+
+private:
+    TFarbe& ColourOf(const TAttribut* a) const;
+    // Primary screen and full desktop; a plain 1024 x 768 screen when no host
+    // is installed.
+    static TScreenSize ScreenSize();
+    static TScreenSize DesktopSize();
+
+    bool Prototype;
+    std::unique_ptr<TDrawingWindow> Window;
+};

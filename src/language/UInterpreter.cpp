@@ -1,0 +1,95 @@
+// The interpreter's life cycle, its one error routine and the step.
+#include "UInterpreter.h"
+
+#include "UCriticalSections.h"
+#include "UFenster.h"
+#include "UKlassen.h"
+
+TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerVerwaltung* errorList)
+    : FVars(std::make_unique<TVarSpace>()),
+      FFactory(std::make_unique<TKlassenFabrik>()),
+      FScanner(scanner),
+      FErrorList(errorList) {
+    if (createDefaultWindow) {
+        // Nameless, so that no program text can reach it; built-in, so that
+        // the variables view leaves it out.
+        auto window = std::make_unique<TFenster>("", nullptr);
+        FDefaultWindow = window.get();
+        FVars->Declare("", std::make_unique<TVariant>(window.release()), false, true);
+        FWindows.push_back(FDefaultWindow);
+    }
+    DeclarationPass();
+    if (FErrorFlag) {
+        FErrorReported = true;
+        if (FErrorList) {
+            FErrorList->Add(std::move(FOwnedError));
+            FErrorList->Refresh();
+        }
+    }
+}
+
+TInterpreter::~TInterpreter() {
+    FFactory.reset();
+    {
+        TLockGuard lock(CriticalSections::ObjectLock());
+        for (TFenster* window : FWindows) {
+            window->RunEnded();
+            window->CloseDrawingWindow();
+        }
+    }
+    FWindows.clear();
+    FDefaultWindow = nullptr;
+    FFuerObject = nullptr;
+    TLockGuard lock(CriticalSections::ObjectLock());
+    FVars.reset();
+}
+
+void TInterpreter::Fail(std::string_view message) {
+    if (FErrorFlag) return;
+    FScanner.Rewind();
+    TScanner::TLineColumn at = FScanner.GetLineColumn();
+    FOwnedError = std::make_unique<TFehler>(at.Line, std::string(message), FehlerLaufzeit, at.Column);
+    FError = FOwnedError.get();
+    FErrorFlag = true;
+}
+
+void TInterpreter::Fail(std::string_view a, std::string_view b, std::string_view c) {
+    if (FErrorFlag) return;
+    std::string message;
+    message.reserve(a.size() + b.size() + c.size());
+    message.append(a).append(b).append(c);
+    Fail(message);
+}
+
+// The error list owns the record from now on; the interpreter keeps
+// pointing at it for the main window and never hands it over twice.
+void TInterpreter::ReportError() {
+    FErrorReported = true;
+    if (!FErrorList || !FOwnedError) return;
+    FErrorList->RemoveSource(FehlerLaufzeit);
+    FErrorList->Add(std::move(FOwnedError));
+}
+
+TInterpreter::TStepResult TInterpreter::Step(bool ignoreBreakpoints) {
+    TStepResult result;
+    if (!FErrorFlag) {
+        {
+            TLockGuard lock(CriticalSections::ObjectLock());
+            int token;
+            do {
+                int position = FScanner.GetPosition();
+                token = FScanner.NextToken();
+                ExecuteStatement(token, position, result);
+                FScanner.SkipBlanks();
+            } while (token == OStop && ignoreBreakpoints && !FErrorFlag);
+            if (ignoreBreakpoints) result.BreakpointReached = false;
+        }
+        if (result.Counted) RepaintWindows();
+    }
+    if (FErrorFlag && !FErrorReported) ReportError();
+    return result;
+}
+
+void TInterpreter::RepaintWindows() {
+    for (TFenster* window : FWindows) window->Repaint();
+}

@@ -1,0 +1,189 @@
+#pragma once
+// TInterpreter runs a program one statement per Step, straight from the token
+// stream of its scanner: there is no syntax tree and no statement list. Loops
+// and conditions jump the scanner back to stored positions, skipping reads
+// tokens forward, and every piece of nesting (loops, conditions, program
+// method calls) lives as control markers on the evaluation stack. A program
+// method call therefore never recurses on the C++ stack; only expressions do,
+// and their nesting is bounded.
+//
+// Errors of the program are values: the first one is kept as a TFehler, every
+// routine returns at once while it is set, and Step hands it to the error
+// list. Nothing here throws for a program error.
+#include "UDaten.h"
+#include "UFehler.h"
+#include "UScanner.h"
+#include "UVariablen.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TKlassenFabrik;
+class TFenster;
+
+// Control markers on the evaluation stack, with what lies below each (top first).
+enum TAblaufsteuerung : std::uint8_t {
+    asImmer = 0,          // wiederhole immer: position after `immer`
+    asMal = 1,            // wiederhole n mal: remaining count, position after `mal`
+    asKopfSolange = 2,    // wiederhole solange: position after `solange`
+    asFussBedingung = 3,  // wiederhole ... *wiederhole bis/solange: position after `wiederhole`
+    asDann = 5,           // inside the dann part of a wenn
+    asSonst = 6,          // inside the sonst part of a wenn
+    asSolange = 7,        // solange ... tue: position after `solange`
+    asMethode = 8,        // inside a program method: return position, caller's block depth
+};
+
+class TInterpreter {
+public:
+    // Deeper nesting of parentheses, unary operators and call arguments is
+    // refused, so that no program text can exhaust the C++ stack.
+    static constexpr int MaxExpressionDepth = 1000;
+    // Active program method calls; each costs three stack values and a scope.
+    static constexpr int MaxCallDepth = 100000;
+
+    struct TStepResult {
+        bool Counted = false;            // the statement began with a name
+        bool BreakpointReached = false;
+    };
+
+    // Keeps `scanner` (loaded, not owned); creates the class factory, the
+    // variable space with its built-ins and the stack. With
+    // `createDefaultWindow` a nameless window object gets every figure the
+    // program declares. Then the declaration pass registers the program's
+    // methods; if it fails, its error is added to `errorList` (when given)
+    // and the list refreshed. Without an error list the interpreter keeps
+    // its error record itself.
+    TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerVerwaltung* errorList = nullptr);
+    // Ends the run: every window is told, closed and released (under the
+    // object lock), then the variable space frees the program's objects.
+    ~TInterpreter();
+    TInterpreter(const TInterpreter&) = delete;
+    TInterpreter& operator=(const TInterpreter&) = delete;
+
+    // Executes one statement under the object lock and leaves the scanner on
+    // the next statement's first character. A breakpoint mark ends the step
+    // unless `ignoreBreakpoints`; then the statement behind it runs too.
+    // After a statement that began with a name every window repaints. A
+    // step that records an error hands it to the error list.
+    TStepResult Step(bool ignoreBreakpoints);
+
+    bool ErrorFlag() const { return FErrorFlag; }
+    // The first error of the run, or none. Once handed to the error list the
+    // list owns it; the pointer stays valid as long as the list keeps it.
+    const TFehler* Error() const { return FError; }
+
+    TVarSpace& VarSpace() { return *FVars; }
+    const TVarSpace& VarSpace() const { return *FVars; }
+    TScanner& Scanner() { return FScanner; }
+    // The default window (when there is one) first, then the program's
+    // windows in declaration order.
+    const std::vector<TFenster*>& Windows() const { return FWindows; }
+    TFenster* DefaultWindow() const { return FDefaultWindow; }
+
+    // The setting "KeineZuweisungZuAttributen": assignments to attributes
+    // (r.links := 10) are refused; setter methods still work.
+    void SetNoAttributeAssignment(bool forbid) { FNoAttributeAssignment = forbid; }
+    bool NoAttributeAssignment() const { return FNoAttributeAssignment; }
+
+    int BlockDepth() const { return FBlockDepth; }
+    int CallDepth() const { return FCallDepth; }
+    int StackCount() const { return FStack.Count(); }
+
+private:
+    // --- errors (UInterpreter.cpp)
+    // Records the first error of the run at the start of the current token.
+    void Fail(std::string_view message);
+    void Fail(std::string_view a, std::string_view b, std::string_view c = {});
+    void ReportError();
+
+    // --- expressions (UInterpreterAusdruck.cpp)
+    void Evaluate(TKind kind, std::int32_t classNumber);
+    void Expression();
+    void Comparison();
+    void Sum();
+    void Product();
+    void Unary();
+    void Factor();
+    void Concatenate();
+    // Value mode pushes the value; assignable mode returns the target, or
+    // none for a call without result (then FCallWithoutResult is set).
+    TVariant* Designator(bool assignable);
+    enum class TCallOutcome { Result, NoResult, Failed };
+    // Reads the argument list of `method` and dispatches it; a result is
+    // left on top of the stack. A program method is only bound here: the
+    // jump into its body waits in FPendingCall for the statement to end.
+    TCallOutcome Call(TMethode& method);
+    TCallOutcome CallProgramMethod(TMethode& method);
+    bool EnterNesting();
+    void LeaveNesting() { --FNesting; }
+
+    // --- statements (UInterpreterAnweisung.cpp)
+    void ExecuteStatement(int token, int position, TStepResult& result);
+    void IdentifierStatement(int position);
+    void Declaration();
+    void Assign(TVariant& target);
+    void Wenn();
+    void Sonst();
+    void EndWenn();
+    void Solange();
+    void EndSolange();
+    void Wiederhole();
+    void EndWiederhole();
+    void Fuer();
+    void MethodeImAblauf();
+    void Ende();
+    void BlockSkip();
+    bool Condition();  // evaluates a condition and pops it as Boolean
+
+    // --- program methods (UInterpreterMethoden.cpp)
+    void DeclarationPass();
+    bool ParameterGroup(TMethode& method);
+    void EnterPendingCall();
+
+    // --- windows
+    void RepaintWindows();
+
+    std::unique_ptr<TVarSpace> FVars;
+    std::unique_ptr<TKlassenFabrik> FFactory;
+    TScanner& FScanner;
+    TStack FStack;
+    std::vector<TFenster*> FWindows;
+    bool FErrorFlag = false;
+    TFehler* FError = nullptr;
+    int FBlockDepth = 0;
+    TObjekt* FFuerObject = nullptr;
+    TFenster* FDefaultWindow = nullptr;
+
+    TFehlerVerwaltung* FErrorList;
+    std::unique_ptr<TFehler> FOwnedError;  // until handed to the error list
+    bool FErrorReported = false;
+    bool FNoAttributeAssignment = false;
+    int FCallDepth = 0;
+    int FNesting = 0;  // expression nesting, see MaxExpressionDepth
+
+    // The names a designator quotes in its messages, one entry per designator
+    // nesting level; entries keep their capacity so that a warm interpreter
+    // evaluates without allocating.
+    struct TDesignatorNames {
+        std::string First;
+        std::string Method;
+    };
+    std::deque<TDesignatorNames> FNames;
+    int FNameLevel = 0;
+    std::string FConcat;     // scratch for string concatenation
+    TVariant FCallResult;    // a call's result used as an assignable target
+    bool FCallWithoutResult = false;
+    std::vector<std::string> FDeclaredNames;  // scratch for declarations
+
+    // A program method call whose arguments are bound: its scope is open and
+    // the jump into its body happens when the call statement is complete.
+    struct TPendingCall {
+        bool Active = false;
+        std::int32_t BodyPosition = 0;
+        std::int32_t ReturnPosition = 0;
+    } FPendingCall;
+};

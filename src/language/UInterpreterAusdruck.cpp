@@ -1,0 +1,424 @@
+// Expressions, designators and calls: evaluated straight from the token
+// stream, each grammar level leaving its result on the evaluation stack.
+// Every level reads one token beyond its end and gives it back. Operators
+// work in place on the stack slots, so a warm stack evaluates numeric
+// expressions without allocating.
+#include "UInterpreter.h"
+#include "UInterpreterMeldungen.h"
+#include "UMeldungen.h"
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+bool IsNumber(TKind kind) { return kind == vkInteger || kind == vkReal; }
+bool IsAddable(TKind kind) { return kind == vkInteger || kind == vkReal || kind == vkString; }
+bool IsRelation(int token) {
+    return token == OGleich || token == OGroesser || token == OKleiner || token == OGroessergleich ||
+           token == OKleinergleich || token == OUngleich;
+}
+
+template <typename T>
+bool Compare(int relation, T a, T b) {
+    switch (relation) {
+    case OGleich: return a == b;
+    case OGroesser: return a > b;
+    case OKleiner: return a < b;
+    case OGroessergleich: return a >= b;
+    case OKleinergleich: return a <= b;
+    default: return a != b;
+    }
+}
+
+// Holds one level of the designator-name scratch for the duration of a designator.
+struct TLevel {
+    int& Level;
+    explicit TLevel(int& level) : Level(level) { ++Level; }
+    ~TLevel() { --Level; }
+};
+
+} // namespace
+
+bool TInterpreter::EnterNesting() {
+    if (++FNesting > MaxExpressionDepth) {
+        --FNesting;
+        Fail(Meldung::ZuTiefGeschachtelt);
+        return false;
+    }
+    return true;
+}
+
+// Evaluates an expression and converts the value on top of the stack to the
+// expected kind. Boolean is neither tested nor converted: the consumer pops
+// it as Boolean, so that a value of another kind reads as false.
+void TInterpreter::Evaluate(TKind kind, std::int32_t classNumber) {
+    if (FErrorFlag) return;
+    Expression();
+    if (FErrorFlag) return;
+    TVariant& top = *FStack.Peek();
+    switch (kind) {
+    case vkChar:
+        if (top.Kind() != vkChar) Fail(Meldung::TypChar);
+        break;
+    case vkInteger:
+        if (top.Kind() != vkInteger) Fail(Meldung::TypInteger);
+        break;
+    case vkReal:
+        if (top.Kind() == vkInteger) top.ConvertToReal();
+        else if (top.Kind() != vkReal) Fail(Meldung::TypDouble);
+        break;
+    case vkString:
+        if (top.Kind() == vkBoolean || top.Kind() == vkInteger || top.Kind() == vkReal)
+            top.ConvertToString();
+        else if (top.Kind() != vkString) Fail(Meldung::TypString);
+        break;
+    case vkObjekt: {
+        TObjekt* object = top.Kind() == vkObjekt ? top.AsObject() : nullptr;
+        if (!object || !object->IsA(classNumber))
+            Fail(Meldung::Klasse1, std::to_string(classNumber), Meldung::Klasse2);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// expression: comparison { (und | oder) comparison }. Both sides are always
+// evaluated.
+void TInterpreter::Expression() {
+    Comparison();
+    while (!FErrorFlag) {
+        int op = FScanner.NextToken();
+        if (op != KUnd && op != KOder) {
+            FScanner.Rewind();
+            return;
+        }
+        if (FStack.TopKind() != vkBoolean) return Fail(Meldung::VorAndOr);
+        Comparison();
+        if (FErrorFlag) return;
+        if (FStack.TopKind() != vkBoolean) return Fail(Meldung::NachAndOr);
+        bool right = FStack.PopBoolean();
+        TVariant& left = *FStack.Peek();
+        left.SetBoolean(op == KUnd ? (left.AsBoolean() && right) : (left.AsBoolean() || right));
+    }
+}
+
+// comparison: sum [ relation sum ]. At most one relation: `a < b < c` ends
+// after `a < b` and the caller meets the second `<`.
+void TInterpreter::Comparison() {
+    Sum();
+    if (FErrorFlag) return;
+    int op = FScanner.NextToken();
+    if (!IsRelation(op)) {
+        FScanner.Rewind();
+        return;
+    }
+    if (!IsNumber(FStack.TopKind())) return Fail(Meldung::VorVergleich);
+    Sum();
+    if (FErrorFlag) return;
+    if (!IsNumber(FStack.TopKind())) return Fail(Meldung::NachVergleich);
+    TVariant& right = *FStack.Peek();
+    FStack.Drop();
+    TVariant& left = *FStack.Peek();
+    bool result = (left.Kind() == vkInteger && right.Kind() == vkInteger)
+                      ? Compare(op, left.AsInteger(), right.AsInteger())
+                      : Compare(op, left.AsDouble(), right.AsDouble());
+    left.SetBoolean(result);
+}
+
+// sum: product { (+ | -) product }. A String on either side of `+`
+// concatenates; Integers stay Integers; otherwise the result is Real.
+void TInterpreter::Sum() {
+    Product();
+    while (!FErrorFlag) {
+        int op = FScanner.NextToken();
+        if (op != OPlus && op != OMinus) {
+            FScanner.Rewind();
+            return;
+        }
+        TKind leftKind = FStack.TopKind();
+        if (!IsAddable(leftKind)) return Fail(Meldung::VorPlusMinus);
+        Product();
+        if (FErrorFlag) return;
+        TKind rightKind = FStack.TopKind();
+        if (!IsAddable(rightKind)) return Fail(Meldung::NachPlusMinus);
+        bool text = leftKind == vkString || rightKind == vkString;
+        if (text && op == OMinus) return Fail(Meldung::StringMinus);
+        if (text) {
+            Concatenate();
+            continue;
+        }
+        TVariant& right = *FStack.Peek();
+        FStack.Drop();
+        TVariant& left = *FStack.Peek();
+        if (leftKind == vkInteger && rightKind == vkInteger) {
+            std::int32_t result = 0;
+            const char* message = op == OPlus ? CheckedAdd(left.AsInteger(), right.AsInteger(), result)
+                                              : CheckedSub(left.AsInteger(), right.AsInteger(), result);
+            if (message) return Fail(message);
+            left.SetInteger(result);
+        } else {
+            double result = op == OPlus ? left.AsDouble() + right.AsDouble()
+                                        : left.AsDouble() - right.AsDouble();
+            if (const char* message = CheckedReal(result)) return Fail(message);
+            left.SetDouble(result);
+        }
+    }
+}
+
+// Left then right, the number converted to text; the result replaces the
+// left operand.
+void TInterpreter::Concatenate() {
+    TVariant& right = *FStack.Peek();
+    FStack.Drop();
+    TVariant& left = *FStack.Peek();
+    FConcat.clear();
+    left.AppendAsString(FConcat);
+    right.AppendAsString(FConcat);
+    left.SetString(FConcat);
+}
+
+// product: unary { (* | /) unary }. Integer / Integer truncates toward zero.
+void TInterpreter::Product() {
+    Unary();
+    while (!FErrorFlag) {
+        int op = FScanner.NextToken();
+        if (op != OMal && op != OGeteilt) {
+            FScanner.Rewind();
+            return;
+        }
+        TKind leftKind = FStack.TopKind();
+        if (!IsNumber(leftKind)) return Fail(Meldung::VorMalGeteilt);
+        Unary();
+        if (FErrorFlag) return;
+        TKind rightKind = FStack.TopKind();
+        if (!IsNumber(rightKind)) return Fail(Meldung::NachMalGeteilt);
+        TVariant& right = *FStack.Peek();
+        FStack.Drop();
+        TVariant& left = *FStack.Peek();
+        if (leftKind == vkInteger && rightKind == vkInteger) {
+            std::int32_t result = 0;
+            const char* message = op == OMal ? CheckedMul(left.AsInteger(), right.AsInteger(), result)
+                                             : CheckedDiv(left.AsInteger(), right.AsInteger(), result);
+            if (message) return Fail(message);
+            left.SetInteger(result);
+        } else {
+            double result = 0.0;
+            const char* message = nullptr;
+            if (op == OMal) {
+                result = left.AsDouble() * right.AsDouble();
+                message = CheckedReal(result);
+            } else {
+                message = CheckedDivReal(left.AsDouble(), right.AsDouble(), result);
+            }
+            if (message) return Fail(message);
+            left.SetDouble(result);
+        }
+    }
+}
+
+// unary: - factor | nicht factor | factor. The operator binds to the factor
+// alone: -a * b is (-a) * b, nicht a und b is (nicht a) und b.
+void TInterpreter::Unary() {
+    int op = FScanner.NextToken();
+    if (op != OMinus && op != KNicht) {
+        FScanner.Rewind();
+        Factor();
+        return;
+    }
+    if (!EnterNesting()) return;
+    Factor();
+    LeaveNesting();
+    if (FErrorFlag) return;
+    TVariant& value = *FStack.Peek();
+    if (op == KNicht) {
+        if (value.Kind() != vkBoolean) return Fail(Meldung::NachNicht);
+        value.SetBoolean(!value.AsBoolean());
+    } else if (value.Kind() == vkInteger) {
+        std::int32_t result = 0;
+        if (const char* message = CheckedNeg(value.AsInteger(), result)) return Fail(message);
+        value.SetInteger(result);
+    } else if (value.Kind() == vkReal) {
+        value.SetDouble(-value.AsDouble());
+    } else {
+        Fail(Meldung::NachMinus);
+    }
+}
+
+// factor: ( expression ) | wahr | falsch | designator | literal.
+void TInterpreter::Factor() {
+    if (FErrorFlag) return;
+    int token = FScanner.NextToken();
+    switch (token) {
+    case OKlammerAuf:
+        if (!EnterNesting()) return;
+        Expression();
+        LeaveNesting();
+        if (FErrorFlag) return;
+        if (FScanner.NextToken() != OKlammerZu) Fail(Meldung::KlammerZuErwartet);
+        return;
+    case KWahr: return FStack.PushBoolean(true);
+    case KFalsch: return FStack.PushBoolean(false);
+    case OIntegerconst: return FStack.PushInteger(FScanner.IntValue());
+    case ORealConst: return FStack.PushDouble(FScanner.RealValue());
+    case OStringConst: return FStack.PushString(FScanner.TokenText());
+    case OIdentifier:
+        FScanner.Rewind();
+        Designator(false);
+        return;
+    case OZahlenfehler: return Fail(FScanner.RawToken(), Meldung::KeineZahl);
+    default: return Fail(FScanner.RawToken(), Meldung::KeinSinn);
+    }
+}
+
+// A name chain with calls: name { . member }. The first name resolves against
+// the fuer object's attributes and methods, then the variable space; a method
+// is called at once. Messages always quote the chain's first name.
+TVariant* TInterpreter::Designator(bool assignable) {
+    FCallWithoutResult = false;
+    if (FErrorFlag) return nullptr;
+    if (FScanner.NextToken() != OIdentifier) {
+        Fail(Meldung::BezeichnerErwartet);
+        return nullptr;
+    }
+    TLevel level(FNameLevel);
+    if (static_cast<int>(FNames.size()) < FNameLevel) FNames.emplace_back();
+    TDesignatorNames& names = FNames[FNameLevel - 1];
+    names.First = FScanner.TokenText();
+
+    enum { kValue, kResult, kNoResult } state = kValue;
+    TVariant* current = nullptr;
+    auto call = [&](TMethode& method) {
+        names.Method = FScanner.TokenText();
+        switch (Call(method)) {
+        case TCallOutcome::Result: state = kResult; break;
+        case TCallOutcome::NoResult: state = kNoResult; break;
+        case TCallOutcome::Failed: break;
+        }
+    };
+
+    bool found = false;
+    if (FFuerObject) {
+        if (TAttribut* attribute = FFuerObject->FindAttribute(names.First)) {
+            current = &attribute->Value;
+            found = true;
+        } else if (TMethode* method = FFuerObject->FindMethod(names.First)) {
+            call(*method);
+            found = true;
+        }
+    }
+    if (!found) {
+        TVariant* value = FVars->Lookup(names.First);
+        if (!value) {
+            Fail(Meldung::BezeichnerGibtEsNicht1, names.First, Meldung::BezeichnerGibtEsNicht2);
+            return nullptr;
+        }
+        if (value->Kind() == vkMethod && value->AsMethod()) call(*value->AsMethod());
+        else current = value;
+    }
+
+    while (!FErrorFlag) {
+        if (FScanner.NextToken() != OPunkt) {
+            FScanner.Rewind();
+            break;
+        }
+        TObjekt* object = nullptr;
+        if (state == kNoResult) {
+            Fail(Meldung::KeinObjekt1, names.Method, Meldung::KeinObjekt2);
+            break;
+        }
+        if (state == kResult) {
+            if (FStack.TopKind() == vkObjekt) object = FStack.PopObject();
+            else FStack.Drop();
+        } else if (current->Kind() == vkObjekt) {
+            object = current->AsObject();
+        }
+        if (!object) {
+            Fail(names.First, Meldung::KeineEigenschaften);
+            break;
+        }
+        if (FScanner.NextToken() != OIdentifier) {
+            Fail(Meldung::NachPunkt);
+            break;
+        }
+        const std::string& member = FScanner.TokenText();
+        if (TAttribut* attribute = object->FindAttribute(member)) {
+            current = &attribute->Value;
+            state = kValue;
+        } else if (TMethode* method = object->FindMethod(member)) {
+            call(*method);
+        } else {
+            Fail(member, Meldung::KeinMitglied, names.First);
+        }
+    }
+    if (FErrorFlag) return nullptr;
+
+    if (!assignable) {
+        // A call's result is already on top of the stack.
+        if (state == kValue) FStack.PushCopy(*current);
+        else if (state == kNoResult) Fail(Meldung::GibtNichts1, names.Method, Meldung::GibtNichts2);
+        return nullptr;
+    }
+    switch (state) {
+    case kValue:
+        return current;
+    case kResult:
+        // Writing to a call's result has no effect but must not reach a stack
+        // slot that later pushes overwrite.
+        FCallResult.CopyFrom(*FStack.Peek());
+        FStack.Drop();
+        return &FCallResult;
+    case kNoResult:
+        FCallWithoutResult = true;
+        return nullptr;
+    }
+    return nullptr;
+}
+
+// The argument list of a built-in method, function or setter: each argument
+// is evaluated with its parameter's kind and left on the stack in parameter
+// order; the parentheses are required also without parameters.
+TInterpreter::TCallOutcome TInterpreter::Call(TMethode& method) {
+    if (method.Kind == mkProgramMethod) return CallProgramMethod(method);
+    if (FScanner.NextToken() != OKlammerAuf) {
+        Fail(Meldung::KlammerAufErwartet);
+        return TCallOutcome::Failed;
+    }
+    const int count = static_cast<int>(method.Parameters.size());
+    for (int i = 0; i < count && !FErrorFlag; ++i) {
+        if (i > 0 && FScanner.NextToken() != OKomma) {
+            Fail(Meldung::KommaErwartet);
+            break;
+        }
+        if (!EnterNesting()) break;
+        const TParameter& parameter = method.Parameters[i];
+        Evaluate(parameter.Kind, parameter.ClassNumber);
+        LeaveNesting();
+    }
+    if (FErrorFlag) return TCallOutcome::Failed;
+    if (FScanner.NextToken() != OKlammerZu) {
+        Fail(Meldung::KlammerZuOhnePunkt);
+        return TCallOutcome::Failed;
+    }
+    const int below = FStack.Count() - count;
+    if (const char* message = method.Invoke(FStack)) {
+        Fail(message);
+        return TCallOutcome::Failed;
+    }
+    if (!method.HasResult()) {
+        FStack.Truncate(below);  // a built-in that left something behind
+        return TCallOutcome::NoResult;
+    }
+    if (FStack.Count() != below + 1) {
+        // A built-in that broke its contract: keep the stack consistent.
+        FStack.Truncate(below);
+        FStack.PushInteger(0);
+    }
+    if (FStack.TopKind() == vkReal)
+        if (const char* message = CheckedReal(FStack.Peek()->AsDouble())) {
+            Fail(message);
+            return TCallOutcome::Failed;
+        }
+    return TCallOutcome::Result;
+}

@@ -1,0 +1,214 @@
+// Program methods: the declaration pass that registers them before the first
+// step, binding the arguments of a call, and the jump into and out of the
+// body. A call never recurses on the C++ stack: its return position and the
+// caller's block depth wait on the evaluation stack under marker 8 until the
+// body's `ende` is executed.
+#include "UInterpreter.h"
+#include "UInterpreterMeldungen.h"
+#include "UKlassen.h"
+#include "UNamen.h"
+
+#include <algorithm>
+
+// From the start of the text, every `methode name [(parameters)]` becomes a
+// method variable whose body starts behind the name or the parameter list.
+// Stops at the first error; the position is set back to 1 in any case.
+void TInterpreter::DeclarationPass() {
+    FScanner.SetPosition(1);
+    while (!FErrorFlag) {
+        int token = FScanner.NextToken();
+        if (token == OEOF) break;
+        if (token != KMethode) continue;
+        if (FScanner.NextToken() != OIdentifier) {
+            Fail(Meldung::MethodennameErwartet);
+            break;
+        }
+        const std::string name = FScanner.TokenText();
+        auto owned = std::make_unique<TMethode>(FScanner.GetPosition());
+        TMethode& method = *owned;
+        method.Name = name;
+        FVars->Declare(name, std::make_unique<TVariant>(owned.release()));
+
+        if (FScanner.NextToken() == OKlammerAuf) {
+            if (FScanner.NextToken() != OKlammerZu) {
+                FScanner.Rewind();
+                while (ParameterGroup(method)) {
+                    token = FScanner.NextToken();
+                    if (token == OStrichpunkt) continue;
+                    if (token != OKlammerZu) Fail(Meldung::ParameterKlammerZu);
+                    break;
+                }
+                if (FErrorFlag) break;
+            }
+            method.BodyPosition = FScanner.GetPosition();
+        } else {
+            FScanner.Rewind();
+        }
+
+        for (;;) {
+            token = FScanner.NextToken();
+            if (token == KEnde) break;
+            if (token == OEOF) {
+                Fail(Meldung::MethodeMussEnden1, name, Meldung::MethodeMussEnden2);
+                break;
+            }
+        }
+    }
+    FScanner.SetPosition(1);
+}
+
+// [*] name {, name} : type. Returns false after an error.
+bool TInterpreter::ParameterGroup(TMethode& method) {
+    int token = FScanner.NextToken();
+    const bool byReference = token == OMal;
+    if (byReference) token = FScanner.NextToken();
+    if (token != OIdentifier) {
+        Fail(Meldung::BezeichnerErwartet);
+        return false;
+    }
+    FDeclaredNames.clear();
+    for (;;) {
+        const std::string& name = FScanner.TokenText();
+        bool taken = method.FindParameter(name) != nullptr ||
+                     std::any_of(FDeclaredNames.begin(), FDeclaredNames.end(),
+                                 [&](const std::string& earlier) { return SameName(earlier, name); });
+        if (taken) {
+            Fail(Meldung::ParameterGibtEsSchon1, name, Meldung::ParameterGibtEsSchon2);
+            return false;
+        }
+        FDeclaredNames.push_back(name);
+        token = FScanner.NextToken();
+        if (token == ODoppelpunkt) break;
+        if (token != OKomma) {
+            Fail(Meldung::KommaOderDoppelpunkt);
+            return false;
+        }
+        if (FScanner.NextToken() != OIdentifier) {
+            Fail(Meldung::BezeichnerErwartetOhnePunkt);
+            return false;
+        }
+    }
+
+    TKind kind = vkNone;
+    std::int32_t classNumber = 0;
+    switch (FScanner.NextToken()) {
+    case KBoolean: kind = vkBoolean; break;
+    case KInteger: kind = vkInteger; break;
+    case KReal: kind = vkReal; break;
+    case KChar: kind = vkChar; break;
+    case KString: kind = vkString; break;
+    case OIdentifier: {
+        const std::string& className = FScanner.TokenText();
+        if (!FFactory->IsClassName(className)) {
+            Fail(Meldung::KlasseGibtEsNicht1, className, Meldung::KlasseGibtEsNicht2);
+            return false;
+        }
+        if (!byReference) {
+            Fail(Meldung::ObjektAlsWerteparameter);
+            return false;
+        }
+        kind = vkObjekt;
+        classNumber = FFactory->ClassNumberOf(className);
+        break;
+    }
+    default:
+        Fail(Meldung::ParametertypErwartet);
+        return false;
+    }
+    for (const std::string& name : FDeclaredNames) method.AddParameter(name, kind, classNumber, byReference);
+    return true;
+}
+
+// Opens the call's scope and binds each argument: a variable parameter to
+// the caller's own value, a value parameter to a fresh copy. Arguments are
+// evaluated with the binding flag set, so they see the caller's names and
+// not the parameters being bound.
+TInterpreter::TCallOutcome TInterpreter::CallProgramMethod(TMethode& method) {
+    if (FCallDepth >= MaxCallDepth || FStack.Full()) {
+        Fail(Meldung::ZuVieleAufrufe);
+        return TCallOutcome::Failed;
+    }
+    FVars->OpenScope();
+    if (FScanner.NextToken() != OKlammerAuf) {
+        Fail(Meldung::KlammerAufErwartet);
+        return TCallOutcome::Failed;
+    }
+    const int count = static_cast<int>(method.Parameters.size());
+    for (int i = 0; i < count && !FErrorFlag; ++i) {
+        if (i > 0 && FScanner.NextToken() != OKomma) {
+            Fail(Meldung::KommaErwartet);
+            break;
+        }
+        if (!EnterNesting()) break;
+        const TParameter& parameter = method.Parameters[i];
+        FVars->Binding = true;
+        if (parameter.ByReference) {
+            TVariant* target = Designator(true);
+            FVars->Binding = false;
+            LeaveNesting();
+            if (FErrorFlag) break;
+            TObjekt* object = target && target->Kind() == vkObjekt ? target->AsObject() : nullptr;
+            bool fits = target && target->Kind() == parameter.Kind &&
+                        (parameter.Kind != vkObjekt ||
+                         (object && object->ClassNumber == parameter.ClassNumber));
+            if (!fits) {
+                Fail(Meldung::Parametertyp1, parameter.Name, Meldung::Parametertyp2);
+                break;
+            }
+            if (target == &FCallResult) {
+                // A call's result has no home of its own: the parameter gets
+                // a private copy (its object still belongs to someone else).
+                auto copy = std::make_unique<TVariant>();
+                copy->CopyFrom(*target);
+                FVars->DeclareParameter(parameter.Name, copy.release(), true, false);
+            } else {
+                FVars->DeclareParameter(parameter.Name, target, true, true);
+            }
+        } else {
+            Evaluate(parameter.Kind, parameter.ClassNumber);
+            FVars->Binding = false;
+            LeaveNesting();
+            if (FErrorFlag) break;
+            auto value = std::make_unique<TVariant>();
+            if (parameter.Kind == vkBoolean) value->SetBoolean(FStack.PopBoolean());
+            else {
+                value->CopyFrom(*FStack.Peek());
+                FStack.Drop();
+            }
+            FVars->DeclareParameter(parameter.Name, value.release(), false, false);
+        }
+    }
+    if (FErrorFlag) return TCallOutcome::Failed;
+    if (FScanner.NextToken() != OKlammerZu) {
+        Fail(Meldung::KlammerZuOhnePunkt);
+        return TCallOutcome::Failed;
+    }
+    FPendingCall.Active = true;
+    FPendingCall.BodyPosition = method.BodyPosition;
+    FPendingCall.ReturnPosition = FScanner.GetPosition();
+    return TCallOutcome::NoResult;
+}
+
+// The call statement is complete: remember where to return and run the body
+// at block depth 0, so that it may declare its own variables also when it
+// was called from inside a loop.
+void TInterpreter::EnterPendingCall() {
+    FPendingCall.Active = false;
+    FStack.PushInteger(FBlockDepth);
+    FStack.PushInteger(FPendingCall.ReturnPosition);
+    FStack.PushMarker(asMethode);
+    FBlockDepth = 0;
+    ++FCallDepth;
+    FScanner.SetPosition(FPendingCall.BodyPosition);
+}
+
+// `ende` of a method body: back behind the call; the scope's parameters and
+// local variables go (the caller's values behind variable parameters stay).
+void TInterpreter::Ende() {
+    if (FStack.PopMarker() != asMethode) return Fail(Meldung::StackFehler);
+    std::int32_t returnPosition = FStack.PopInteger();
+    FBlockDepth = FStack.PopInteger();
+    --FCallDepth;
+    FScanner.SetPosition(returnPosition);
+    FVars->CloseScope();
+}
