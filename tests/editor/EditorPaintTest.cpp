@@ -1,0 +1,154 @@
+// What the editor draws: layout, colours, gutter pictures, caret, scrolling.
+#include "EditorTestSupport.h"
+
+#include <QPalette>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+using Lines = std::vector<std::string>;
+
+namespace {
+unsigned Rgb(const QColor& c) { return c.rgb() & 0xFFFFFF; }
+}
+
+TEST(EditorPaint, FrameGutterRowsAndLineColours) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines({"abc", "def", "ghi"});
+    editor->LineInfo(1)->Color = 0x000000FF;  // red line
+    const QImage image = editor->grab().toImage();
+    const unsigned face = Rgb(editor->palette().color(QPalette::Button));
+    EXPECT_EQ(PixelAt(image, 0, 5), 0x808080u);
+    EXPECT_EQ(PixelAt(image, 1, 5), 0x000000u);
+    EXPECT_EQ(PixelAt(image, 299, 5), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(image, 10, 10), face);
+    EXPECT_EQ(PixelAt(image, 31, 10), 0x000000u);   // gutter separator
+    EXPECT_EQ(PixelAt(image, 31, 190), 0x000000u);  // down to the bottom
+    EXPECT_EQ(PixelAt(image, 250, 10), 0xFFFFFFu);  // row 0 background
+    const int y1 = 3 + 17 + 1;                      // top of row 1's characters
+    EXPECT_EQ(PixelAt(image, 250, y1 + 5), 0xFF0000u);
+    EXPECT_EQ(PixelAt(image, 250, 150), 0xFFFFFFu);  // below the last line
+
+    editor->SetEditMode(false);
+    editor->LineInfo(1)->Color = clLineWhite;
+    const QImage run = editor->grab().toImage();
+    EXPECT_EQ(PixelAt(run, 250, y1 + 5), 0xE8E8FFu);
+}
+
+TEST(EditorPaint, SelectionCellsAndRowEnds) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines({"aaaaaa", "bbbbbb", "cccccc", "dddddd", "eeeeee"});
+    editor->SetSelection({2, 4}, {4, 1});
+    const QImage image = editor->grab().toImage();
+    auto cellProbe = [&](int line, int column) {
+        return PixelAt(image, 34 + column * 8, 3 + line * 17 + 1 + 14);  // bottom pixel row of the cell
+    };
+    const unsigned selection = 0x000070u;
+    EXPECT_EQ(cellProbe(2, 3), 0xFFFFFFu);
+    EXPECT_EQ(cellProbe(2, 4), selection);
+    EXPECT_EQ(cellProbe(3, 0), selection);
+    EXPECT_EQ(cellProbe(4, 0), selection);
+    EXPECT_EQ(cellProbe(4, 1), 0xFFFFFFu);
+    EXPECT_EQ(cellProbe(2, 20), selection);   // row end of a line inside the selection
+    EXPECT_EQ(cellProbe(4, 20), 0xFFFFFFu);   // not after its last line
+}
+
+TEST(EditorPaint, GutterClickTogglesBreakpointAndCallsTheHook) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines(Lines(10, "x"));
+    int calls = 0;
+    editor->OnBreakpointToggled = [&calls] { ++calls; };
+    const int y = 3 + 7 * 17 + 8;
+    Mouse(*editor, QEvent::MouseButtonPress, 10, y);
+    EXPECT_TRUE(editor->LineBreakpoint(7));
+    EXPECT_EQ(calls, 1);
+    const QImage image = editor->grab().toImage();
+    bool red = false;
+    for (int x = 17; x < 31; ++x)
+        for (int dy = 0; dy < 14; ++dy) {
+            const QColor c = image.pixelColor(x, 3 + 7 * 17 + 1 + dy);
+            red = red || (c.red() > 180 && c.green() < 60 && c.blue() < 60);
+        }
+    EXPECT_TRUE(red);
+    EXPECT_EQ(PixelAt(image, 31, 3 + 7 * 17 + 6), 0x000000u);  // separator stays visible
+    editor->SetEditMode(false);  // works in run mode as well
+    Mouse(*editor, QEvent::MouseButtonPress, 10, y);
+    EXPECT_FALSE(editor->LineBreakpoint(7));
+    EXPECT_EQ(calls, 2);
+}
+
+TEST(EditorPaint, ErrorMarkersFollowHorizontalScrolling) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines(Lines(8, "abcdefghij"));
+    editor->ErrorMarks = [] { return std::vector<TErrorMark>{{5, 3}}; };
+    const int top = 3 + 5 * 17 + 1;
+    auto hasRed = [&](const QImage& image, int x0, int x1) {
+        for (int x = x0; x < x1; ++x)
+            for (int y = top - 1; y < top + 15; ++y) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.red() > 180 && c.green() < 60 && c.blue() < 60) return true;
+            }
+        return false;
+    };
+    QImage image = editor->grab().toImage();
+    EXPECT_TRUE(hasRed(image, 3, 17));             // the error symbol
+    EXPECT_TRUE(hasRed(image, 34 + 16, 34 + 24));  // under the third character
+}
+
+TEST(EditorPaint, CaretIsInvertedAndBlinks) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines({"abc"});
+    editor->activateWindow();
+    editor->setFocus();
+    QApplication::processEvents();
+    if (!editor->hasFocus()) GTEST_SKIP() << "no keyboard focus on this platform";
+    editor->SetCaret(0, 2);
+    const int x = 34 + 2 * 8;
+    const int y = 3 + 2 + 8;
+    QImage image = editor->grab().toImage();
+    EXPECT_EQ(PixelAt(image, x - 1, y), 0x000000u);
+    EXPECT_EQ(PixelAt(image, x, y + 5), 0x000000u);
+    EXPECT_EQ(PixelAt(image, x + 2, 3 + 2), 0xFFFFFFu);
+}
+
+TEST(EditorPaint, WheelScrollsOneLinePerNotch) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines(Lines(40, "x"));
+    auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(100, 50), editor->mapToGlobal(QPointF(100, 50)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(editor.get(), &event);
+    };
+    wheel(-120);
+    EXPECT_EQ(editor->TopLine(), 1);
+    wheel(-60);
+    EXPECT_EQ(editor->TopLine(), 1);
+    wheel(-60);
+    EXPECT_EQ(editor->TopLine(), 2);
+    wheel(120 * 10);
+    EXPECT_EQ(editor->TopLine(), 0);
+    editor->LoadLines(Lines(3, "x"));
+    wheel(-120);
+    EXPECT_EQ(editor->TopLine(), 0);
+}
+
+TEST(EditorPaint, ScrollBarsAppearForLongTexts) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines(Lines(5, "x"));
+    const int columnsWithout = editor->VisibleColumns();
+    editor->LoadLines(Lines(50, std::string(100, 'y')));
+    EXPECT_EQ(editor->VisibleColumns(), (300 - (34 + 19 + 4)) / 8);
+    EXPECT_LT(editor->VisibleColumns(), columnsWithout);
+    EXPECT_EQ(editor->VisibleLines(), (200 - (3 + 18)) / 17);
+    editor->SetCaret(49, 100);
+    EXPECT_EQ(editor->TopLine(), 50 - editor->VisibleLines());
+    EXPECT_EQ(editor->LeftColumn(), 100 - editor->VisibleColumns());
+}
+
+TEST(EditorPaint, PixelToPosition) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines({"abc", "defgh"});
+    EXPECT_EQ(editor->PixelToPosition(34 + 8 * 2 + 1, 3 + 17 + 2), (TTextPos{1, 2}));
+    EXPECT_EQ(editor->PixelToPosition(250, 150), (TTextPos{1, 5}));
+    EXPECT_EQ(editor->PixelToPosition(5, -40), (TTextPos{0, 0}));
+}
