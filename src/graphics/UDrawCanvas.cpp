@@ -3,13 +3,16 @@
 #include "UObjekt.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 constexpr std::int32_t TurtleClassNumber = 62;
 constexpr std::int64_t DeviceLimit = 1000000000;
 
+// A coordinate that is no number at all stands at the origin.
 int ToDevice(int origin, double offset) {
+    if (std::isnan(offset)) offset = 0;
     return static_cast<int>(SaturateToInt64(origin + RoundEven(offset), -DeviceLimit, DeviceLimit));
 }
 
