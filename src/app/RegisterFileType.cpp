@@ -1,0 +1,208 @@
+#include "RegisterFileType.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr int kToolTimeoutMs = 30000;
+
+void RunInstalledTool(const QString& program, const QStringList& arguments) {
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty()) return;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(path, arguments);
+    if (!process.waitForStarted()) return;
+    if (!process.waitForFinished(kToolTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
+TToolRunner& Runner() {
+    static TToolRunner runner = RunInstalledTool;
+    return runner;
+}
+
+QString MimeType(const QString& ext) { return "text/x-" + ext; }
+QString MimeIconName(const QString& ext) { return "text-x-" + ext; }
+QString DesktopFileName(const QString& ext) { return ext + "file.desktop"; }
+
+// The extension becomes part of file names, a MIME type and XML: only
+// letters, digits and a few marks are allowed.
+bool ValidExtension(const QString& ext) {
+    static const QRegularExpression pattern("^[A-Za-z0-9_+-]+$");
+    return pattern.match(ext).hasMatch();
+}
+
+QByteArray MimePackage(const QString& ext) {
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+               "  <mime-type type=\"%1\">\n"
+               "    <comment>ZAK-Programm</comment>\n"
+               "    <sub-class-of type=\"text/plain\"/>\n"
+               "    <icon name=\"%2\"/>\n"
+               "    <glob pattern=\"*.%3\"/>\n"
+               "  </mime-type>\n"
+               "</mime-info>\n")
+        .arg(MimeType(ext), MimeIconName(ext), ext)
+        .toUtf8();
+}
+
+QByteArray DesktopEntry(const QString& ext, const QString& applicationPath) {
+    return QStringLiteral(
+               "[Desktop Entry]\n"
+               "Type=Application\n"
+               "Name=ZAK\n"
+               "Comment=ZAK-Programme bearbeiten und ausführen\n"
+               "Exec=%1\n"
+               "Icon=%2\n"
+               "MimeType=%3;\n"
+               "Terminal=false\n"
+               "NoDisplay=true\n")
+        .arg(DesktopExecValue(applicationPath), MimeIconName(ext), MimeType(ext))
+        .toUtf8();
+}
+
+// The program's emblem: the yellow circle, blue bar and black stroke of the
+// about box, on a white sheet.
+QByteArray IconPng() {
+    QImage image(48, 48, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 1.5, 39, 45));
+        p.setBrush(Qt::yellow);
+        p.drawEllipse(QRectF(7.5, 14.5, 20, 20));
+        p.setBrush(Qt::blue);
+        p.drawRect(QRectF(22.5, 19.5, 18, 7));
+        p.setPen(QPen(Qt::black, 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(27, 8), QPointF(40, 20));
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+bool WriteFile(const QString& path, const QByteArray& contents, QString* error) {
+    const QString directory = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(directory)) {
+        if (error) *error = directory + ": Das Verzeichnis kann nicht angelegt werden.";
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit()) {
+        if (error) *error = path + ": " + file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void RefreshCaches(const QString& dataDirectory, const QString& ext, bool registered) {
+    Runner()("update-mime-database", {dataDirectory + "/mime"});
+    Runner()("update-desktop-database", {dataDirectory + "/applications"});
+    if (registered) Runner()("xdg-mime", {"default", DesktopFileName(ext), MimeType(ext)});
+}
+
+} // namespace
+
+QString UserDataDirectory() {
+    const QString configured = qEnvironmentVariable("XDG_DATA_HOME");
+    // Relative paths are invalid there and must be ignored.
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured)) return QDir::cleanPath(configured);
+    return QDir::homePath() + "/.local/share";
+}
+
+QStringList RegistrationFiles(const QString& ext) {
+    return {"mime/packages/" + ext + "file.xml", "applications/" + DesktopFileName(ext),
+            "icons/hicolor/48x48/mimetypes/" + MimeIconName(ext) + ".png"};
+}
+
+QString DesktopExecValue(const QString& applicationPath) {
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool quote = applicationPath.isEmpty();
+    for (QChar c : applicationPath)
+        if (reserved.contains(c)) quote = true;
+    QString argument;
+    if (quote) {
+        argument = "\"";
+        for (QChar c : applicationPath) {
+            if (c == '"' || c == '`' || c == '$' || c == '\\') argument += '\\';
+            argument += c;
+        }
+        argument += '"';
+    } else {
+        argument = applicationPath;
+    }
+    argument.replace("%", "%%");
+    // The value is a string of the key file, whose own escapes come on top.
+    QString value;
+    for (QChar c : argument) {
+        if (c == '\\') value += "\\\\";
+        else if (c == '\n') value += "\\n";
+        else if (c == '\t') value += "\\t";
+        else if (c == '\r') value += "\\r";
+        else value += c;
+    }
+    return value + " %f";
+}
+
+bool RegisterFileType(const QString& ext, const QString& applicationPath, QString* error) {
+    if (!ValidExtension(ext)) {
+        if (error) *error = ext + ": Diese Endung kann nicht registriert werden.";
+        return false;
+    }
+    const QString data = UserDataDirectory();
+    const QStringList files = RegistrationFiles(ext);
+    const QByteArray contents[] = {MimePackage(ext), DesktopEntry(ext, applicationPath), IconPng()};
+    // Every file is attempted, so one unwritable directory spoils no other
+    // part; the first failure is the one reported.
+    bool ok = true;
+    for (int i = 0; i < files.size(); ++i) {
+        QString reason;
+        if (!WriteFile(data + '/' + files[i], contents[i], &reason)) {
+            if (ok && error) *error = reason;
+            ok = false;
+        }
+    }
+    RefreshCaches(data, ext, true);
+    return ok;
+}
+
+bool DeregisterFileType(const QString& ext, QString* error) {
+    if (!ValidExtension(ext)) return true;
+    const QString data = UserDataDirectory();
+    bool ok = true;
+    for (const QString& name : RegistrationFiles(ext)) {
+        QFile file(data + '/' + name);
+        if (!file.exists()) continue;
+        if (!file.remove()) {
+            if (ok && error) *error = file.fileName() + ": " + file.errorString();
+            ok = false;
+        }
+    }
+    RefreshCaches(data, ext, false);
+    return ok;
+}
+
+TToolRunner SetToolRunner(TToolRunner runner) {
+    TToolRunner previous = Runner();
+    Runner() = runner ? std::move(runner) : TToolRunner(RunInstalledTool);
+    return previous;
+}

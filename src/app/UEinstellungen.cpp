@@ -1,0 +1,239 @@
+#include "UEinstellungen.h"
+
+#include "LadenSpeichern.h"
+#include "RegisterFileType.h"
+#include "UDialogs.h"
+#include "UQtText.h"
+#include "USHControl.h"
+#include "Uencrypt.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStringDecoder>
+#include <QVBoxLayout>
+
+namespace {
+
+// An empty password is stored as the scrambled form of this word, and this
+// word read from the file means "no password".
+constexpr const char* kNoPassword = "Keins";
+
+// The up-down with its edit field: the field only shows the position, the
+// arrows (and the arrow keys) change it.
+class TUpDown : public QSpinBox {
+public:
+    explicit TUpDown(QWidget* parent) : QSpinBox(parent) { lineEdit()->setReadOnly(true); }
+    QLineEdit* Edit() const { return lineEdit(); }
+};
+
+const char* const kMemoLines[] = {
+    "Durch Drücken auf den linken Button können Sie ZAK bei Windows anmelden. Alle ",
+    "*.zak-Dateien werden im Explorer dann automatisch mit ZAK assoziiert und mit dem ",
+    "entsprechenden Icon versehen. Ein Doppelklick auf eine *.zak - Datei startet dann ",
+    "automatisch ZAK und lädt die entsprechende Datei. Wollen Sie ZAK später ",
+    "deinstallieren, so können Sie durch Drücken auf den rechten Button alle Änderungen ",
+    "an der Registry wieder rückgängig machen.",
+    "Wenn Sie Windows XP benutzen, müssen Sie als Administrator angemeldet sein, damit ",
+    "die Änderungen an der Registry durchgeführt werden können.",
+};
+
+} // namespace
+
+std::string SettingsBytes(const QString& text) {
+    std::string bytes = FromQString(text);
+    if (ToQString(bytes) == text) return bytes;
+    return text.toUtf8().toStdString();
+}
+
+QString SettingsText(const std::string& bytes) {
+    bool ascii = true;
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
+    if (!ascii) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = utf8.decode(QByteArray::fromStdString(bytes));
+        if (!utf8.hasError()) return text;
+    }
+    return ToQString(bytes);
+}
+
+TFEinstellungen::TFEinstellungen(QWidget* parent) : QDialog(parent) {
+    setObjectName("FEinstellungen");
+    setWindowTitle("Einstellungen");
+    ApplicationPath = [] { return QCoreApplication::applicationFilePath(); };
+    FLoadSave = std::make_unique<TLoadSave>();
+    BuildControls();
+    resize(507, 449);
+}
+
+TFEinstellungen::~TFEinstellungen() = default;
+
+void TFEinstellungen::BuildControls() {
+    auto* layout = new QVBoxLayout(this);
+
+    auto* sizeRow = new QHBoxLayout;
+    auto* sizeLabel = new QLabel("Schriftgröße im Editor:", this);
+    auto* upDown = new TUpDown(this);
+    UDCharacterSize = upDown;
+    UDCharacterSize->setObjectName("UDCharacterSize");
+    UDCharacterSize->setRange(kMinFontSize, kMaxFontSize);
+    UDCharacterSize->setValue(kMinFontSize);
+    ECharacterSize = upDown->Edit();
+    ECharacterSize->setObjectName("ECharacterSize");
+    sizeLabel->setBuddy(UDCharacterSize);
+    sizeRow->addWidget(sizeLabel);
+    sizeRow->addWidget(UDCharacterSize);
+    sizeRow->addStretch();
+    layout->addLayout(sizeRow);
+
+    GBFileRegistrieren = new QGroupBox("Endung \".zak\" beim Betriebssystem registrieren", this);
+    GBFileRegistrieren->setObjectName("GBFileRegistrieren");
+    auto* groupLayout = new QVBoxLayout(GBFileRegistrieren);
+    Memo1 = new QPlainTextEdit(GBFileRegistrieren);
+    Memo1->setObjectName("Memo1");
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QStringList memo;
+    for (const char* line : kMemoLines) memo << QString::fromUtf8(line);
+    Memo1->setPlainText(memo.join('\n'));
+    groupLayout->addWidget(Memo1);
+    auto* registerRow = new QHBoxLayout;
+    BRegister = new QPushButton("Endung .zak registrieren", GBFileRegistrieren);
+    BRegister->setObjectName("BRegister");
+    BDeregister = new QPushButton("Änderungen der Registry wieder rückgängig machen", GBFileRegistrieren);
+    BDeregister->setObjectName("BDeregister");
+    registerRow->addWidget(BRegister);
+    registerRow->addWidget(BDeregister);
+    groupLayout->addLayout(registerRow);
+    layout->addWidget(GBFileRegistrieren, 1);
+
+    layout->addWidget(new QLabel(
+        "Sie können ein Passwort vergeben, so dass man diesen Einstellungsdialog nur mit Kenntnis", this));
+    layout->addWidget(new QLabel("dieses Passworts aufrufen kann.", this));
+
+    auto* passwordRow = new QHBoxLayout;
+    auto* passwordLabel = new QLabel("Passwort:", this);
+    EPasswort = new QLineEdit(this);
+    EPasswort->setObjectName("EPasswort");
+    EPasswort->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    passwordLabel->setBuddy(EPasswort);
+    passwordRow->addWidget(passwordLabel);
+    passwordRow->addWidget(EPasswort, 1);
+    layout->addLayout(passwordRow);
+
+    CBKeineZuweisungZuAttributen =
+        new QCheckBox("Zuweisungen zu Attributen (z.B. r.links := 10) verbieten", this);
+    CBKeineZuweisungZuAttributen->setObjectName("CBKeineZuweisungZuAttributen");
+    layout->addWidget(CBKeineZuweisungZuAttributen);
+
+    auto* directoryRow = new QHBoxLayout;
+    auto* directoryLabel = new QLabel("Arbeitsverzeichnis:", this);
+    EArbeitsverzeichnis = new QLineEdit(this);
+    EArbeitsverzeichnis->setObjectName("EArbeitsverzeichnis");
+    directoryLabel->setBuddy(EArbeitsverzeichnis);
+    directoryRow->addWidget(directoryLabel);
+    directoryRow->addWidget(EArbeitsverzeichnis, 1);
+    layout->addLayout(directoryRow);
+
+    auto* buttonRow = new QHBoxLayout;
+    BOK = new QPushButton("OK", this);
+    BOK->setObjectName("BOK");
+    BOK->setDefault(true);
+    BAbbrechen = new QPushButton("Abbrechen", this);
+    BAbbrechen->setObjectName("BAbbrechen");
+    buttonRow->addStretch();
+    buttonRow->addWidget(BOK);
+    buttonRow->addWidget(BAbbrechen);
+    layout->addLayout(buttonRow);
+
+    connect(BOK, &QPushButton::clicked, this, [this] { BOKClick(); });
+    connect(BAbbrechen, &QPushButton::clicked, this, [this] { BAbbrechenClick(); });
+    connect(BRegister, &QPushButton::clicked, this, [this] { BRegisterClick(); });
+    connect(BDeregister, &QPushButton::clicked, this, [this] { BDeregisterClick(); });
+}
+
+void TFEinstellungen::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    VarToScreen();
+}
+
+void TFEinstellungen::VarToScreen() {
+    CBKeineZuweisungZuAttributen->setChecked(FNoAttributeAssignment.load());
+    EPasswort->setText(FPassword);
+    EArbeitsverzeichnis->setText(FWorkingDirectory);
+    UDCharacterSize->setValue(FFontSize);
+}
+
+void TFEinstellungen::ScreenToVar() {
+    FNoAttributeAssignment = CBKeineZuweisungZuAttributen->isChecked();
+    FPassword = EPasswort->text();
+    FWorkingDirectory = EArbeitsverzeichnis->text();
+    FFontSize = UDCharacterSize->value();
+}
+
+void TFEinstellungen::EinstellungenLaden() {
+    TLoadSave& file = *FLoadSave;
+    if (!file.OpenRead(kSettingsFileName)) {
+        FPassword.clear();
+        VarToScreen();
+        return;
+    }
+    std::string password = Unscramble(file.ReadString("pass", ""));
+    if (password.empty()) password = Unscramble(kDefaultPasswordScrambled);
+    FPassword = password == kNoPassword ? QString() : SettingsText(password);
+    FNoAttributeAssignment = file.ReadBoolean("KeineZuweisungZuAttributen", false);
+    FWorkingDirectory = SettingsText(file.ReadString("Arbeitsverzeichnis", ""));
+    FFontSize = std::max(file.ReadInteger("Schriftgroesse", kMinFontSize), kMinFontSize);
+    if (FEditor) FEditor->SetFontSize(FFontSize);
+    file.Close();
+    VarToScreen();
+}
+
+void TFEinstellungen::EinstellungenSpeichern() {
+    TLoadSave& file = *FLoadSave;
+    if (!file.OpenWrite(kSettingsFileName)) return;
+    file.WriteString("pass", Scramble(FPassword.isEmpty() ? kNoPassword : SettingsBytes(FPassword)));
+    file.WriteBoolean("KeineZuweisungZuAttributen", FNoAttributeAssignment.load());
+    file.WriteString("Arbeitsverzeichnis", SettingsBytes(FWorkingDirectory));
+    file.WriteInteger("Schriftgroesse", FFontSize);
+    file.Close();
+}
+
+void TFEinstellungen::BOKClick() {
+    ScreenToVar();
+    EinstellungenSpeichern();
+    hide();
+    if (FEditor) {
+        FEditor->NotifyTextChanged();
+        FEditor->SetFontSize(FFontSize);
+    }
+    if (OnApplied) OnApplied();
+}
+
+void TFEinstellungen::BAbbrechenClick() { hide(); }
+
+void TFEinstellungen::BRegisterClick() {
+    QString error;
+    if (RegisterFileType("zak", ApplicationPath(), &error))
+        Dialogs().Message(this, "ZAK wurde in der Registry angemeldet.", "Fertig!");
+    else
+        Dialogs().Message(this, "ZAK konnte nicht angemeldet werden.\n" + error, "Fehler",
+                          TMessageIcon::Warning);
+}
+
+void TFEinstellungen::BDeregisterClick() {
+    QString error;
+    if (DeregisterFileType("zak", &error))
+        Dialogs().Message(this, "Alle ZAK-Einträge in der Registry wurden entfernt", "Fertig!");
+    else
+        Dialogs().Message(this, "Nicht alle ZAK-Einträge konnten entfernt werden.\n" + error, "Fehler",
+                          TMessageIcon::Warning);
+}
