@@ -1,5 +1,6 @@
-// The program's entry.
+// The program's entry: the IDE, or with --run the headless runner.
 #include "UHeadless.h"
+#include "UIde.h"
 
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,5 @@ int main(int argc, char** argv) {
         }
     }
     if (IsHeadlessRun(argc, argv)) return RunHeadless(argc, argv);
-    std::puts("ZAK 1.5.9");
-    return 0;
+    return RunIde(argc, argv);
 }

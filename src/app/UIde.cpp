@@ -1,0 +1,40 @@
+#include "UIde.h"
+
+#include "UEinstellungen.h"
+#include "UInformation.h"
+#include "ULetztesZeichenfenster.h"
+#include "UMain.h"
+#include "UPasswortabfrage.h"
+#include "UPrint.h"
+#include "UQtDrawingWindowHost.h"
+
+#include <QApplication>
+
+int RunIde(int argc, char** argv) {
+    // The command line as given, before Qt takes its own options out: file
+    // names are the user's, whatever they look like.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZAK"));
+
+    TFMain mainWindow(arguments);
+    TFInformation information(&mainWindow);
+    TFEinstellungen settings(&mainWindow);
+    TFPasswortabfrage prompt(settings, &mainWindow);
+    TFPrint print(&mainWindow);
+    TFLetztesZeichenfenster lastDrawingWindow;
+    TQtDrawingWindowHost host;
+
+    TMainForms forms;
+    forms.Information = &information;
+    forms.Einstellungen = &settings;
+    forms.Passwortabfrage = &prompt;
+    forms.Print = &print;
+    forms.LetztesZeichenfenster = &lastDrawingWindow;
+    mainWindow.SetForms(forms);
+
+    mainWindow.show();
+    return application.exec();
+}
