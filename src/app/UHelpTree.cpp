@@ -58,19 +58,21 @@ std::string MethodNodeText(const TMethode& method, const TKlassenFabrik& factory
     return text;
 }
 
+THelpNode ClassTreeNode(const TObjekt& prototype, const TKlassenFabrik& factory) {
+    THelpNode node;
+    node.Text = prototype.Name;
+    node.Image = ImageList::iiKlasse;
+    AddAttributes(node, prototype, 0);
+    for (const auto& method : prototype.Methods()) {
+        if (method->Hidden) continue;
+        node.Children.push_back({MethodNodeText(*method, factory), ImageList::iiMethode, {}});
+    }
+    return node;
+}
+
 std::vector<THelpNode> ClassTreeNodes(const TKlassenFabrik& factory) {
     std::vector<THelpNode> classes;
-    for (const auto& prototype : factory.Prototypes()) {
-        THelpNode node;
-        node.Text = prototype->Name;
-        node.Image = ImageList::iiKlasse;
-        AddAttributes(node, *prototype, 0);
-        for (const auto& method : prototype->Methods()) {
-            if (method->Hidden) continue;
-            node.Children.push_back({MethodNodeText(*method, factory), ImageList::iiMethode, {}});
-        }
-        classes.push_back(std::move(node));
-    }
+    for (const auto& prototype : factory.Prototypes()) classes.push_back(ClassTreeNode(*prototype, factory));
     return classes;
 }
 

@@ -19,6 +19,8 @@ struct THelpNode {
 
 // The nodes without any widget, in the factory's order.
 std::vector<THelpNode> ClassTreeNodes(const TKlassenFabrik& factory);
+// The node of one class; `factory` names the classes of object parameters.
+THelpNode ClassTreeNode(const TObjekt& prototype, const TKlassenFabrik& factory);
 // "name(p: Typ,q: Typ):Ergebnis", or "name( )" without parameters.
 std::string MethodNodeText(const TMethode& method, const TKlassenFabrik& factory);
 

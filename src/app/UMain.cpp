@@ -56,6 +56,7 @@ QPlainTextEdit* ReferenceText(const char* name, const std::vector<const char*>& 
 TFMain::TFMain(const QStringList& arguments, QWidget* parent) : QMainWindow(parent) {
     setObjectName("FMain");
     // The locks exist before any other object of the program.
+    FOwnsLocks = !CriticalSections::Created();
     CriticalSections::Create();
 
     CreateComponents();
@@ -117,7 +118,7 @@ TFMain::~TFMain() {
     FClient = nullptr;
     FErrors.reset();
     FFormat.reset();
-    CriticalSections::Delete();
+    if (FOwnsLocks) CriticalSections::Delete();
 }
 
 void TFMain::SetForms(const TMainForms& forms) {

@@ -217,6 +217,7 @@ private:
     QString FOpenDir;  // where the open dialog was last
     QString FSaveDir;  // directory of the last loaded file
     bool FShownOnce = false;
+    bool FOwnsLocks = false;  // created the shared locks, so deletes them
 
     // --- components
     QWidget* FClient = nullptr;

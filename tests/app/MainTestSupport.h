@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QKeyEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -94,6 +95,12 @@ protected:
         std::vector<std::string> texts;
         for (const TFehler& error : Main->ErrorManager().Records()) texts.push_back(error.ItemText());
         return texts;
+    }
+
+    // Presses Enter in the editor, as a user edits: the text becomes modified.
+    void PressEnter() {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(&Editor(), &press);
     }
 
     std::vector<std::string> EditorLines() {
