@@ -22,11 +22,13 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QSplitter>
 #include <QTabWidget>
@@ -88,6 +90,11 @@ TFMain::TFMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
     ShowRunControls(false);
 
     setMinimumSize(MinWidth, MinHeight);
+    // Room for the program beside a drawing window on a common school screen.
+    QSize size(830, 680);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(20, 40));
+    resize(size.expandedTo(minimumSize()));
     move(0, 0);
     Timer.setObjectName("Timer");
     Timer.setTimerType(Qt::PreciseTimer);
@@ -164,7 +171,23 @@ void TFMain::CreateComponents() {
     TBSpeed->setValue(30);
     TBSpeed->setSingleStep(5);
     TBSpeed->setPageStep(10);
-    TBSpeed->setFixedWidth(110);
+    // The top row must fit the smallest window: the small dialog font of
+    // the platform, and buttons as wide as the longest caption they show.
+    QFont rowFont = FTopRow->font();
+    rowFont.setPixelSize(11);
+    FTopRow->setFont(rowFont);
+    const QFontMetrics metrics(rowFont);
+    auto fitCaptions = [&metrics](QPushButton* button, std::initializer_list<const char*> captions) {
+        int widest = 0;
+        for (const char* caption : captions) widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(caption)));
+        button->setFixedWidth(widest + 20);
+    };
+    fitCaptions(BStarten, {"Programm starten ..."});
+    fitCaptions(BBearbeiten, {"Programm bearbeiten"});
+    fitCaptions(BVariablen, {"Variablen zeigen", "Variablen ausblenden"});
+    fitCaptions(BKlassenansicht, {"Hilfe zeigen ...", "Hilfe ausblenden"});
+    LGeschwindigkeit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    TBSpeed->setFixedWidth(90);
     for (QPushButton* button : {BStarten, BBearbeiten, BVariablen, BKlassenansicht})
         button->setFocusPolicy(Qt::TabFocus);
 
