@@ -20,6 +20,8 @@
 #include <QStringDecoder>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // An empty password is stored as the scrambled form of this word, and this

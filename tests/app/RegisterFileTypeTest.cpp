@@ -1,0 +1,141 @@
+#include "AppTestSupport.h"
+#include "RegisterFileType.h"
+
+#include <QDirIterator>
+#include <QImage>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Points the user's data and configuration directories at a temporary
+// directory and records the desktop tools instead of running them.
+class RegisterFileTypeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApp();
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        previous = SetToolRunner([this](const QString& program, const QStringList& arguments) {
+            tools << (QStringList{program} + arguments).join(' ');
+        });
+    }
+    void TearDown() override {
+        SetToolRunner(previous);
+        qunsetenv("XDG_DATA_HOME");
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    QString Path(const QString& name) const { return data.filePath(name); }
+    std::string Text(const QString& name) const { return ReadBytes(Path(name)); }
+    QStringList AllFiles() const {
+        QStringList files;
+        QDirIterator it(data.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) files << QDir(data.path()).relativeFilePath(it.next());
+        files.sort();
+        return files;
+    }
+
+    QTemporaryDir data;
+    QTemporaryDir config;
+    QStringList tools;
+    TToolRunner previous;
+};
+
+} // namespace
+
+TEST_F(RegisterFileTypeTest, WritesTheThreeFilesAndRefreshesTheDesktop) {
+    QString error;
+    ASSERT_TRUE(RegisterFileType("zak", "/opt/zak/bin/zak", &error)) << error.toStdString();
+    EXPECT_EQ(UserDataDirectory(), data.path());
+    EXPECT_EQ(AllFiles(), (QStringList{"applications/zakfile.desktop",
+                                       "icons/hicolor/48x48/mimetypes/text-x-zak.png",
+                                       "mime/packages/zakfile.xml"}));
+
+    const std::string mime = Text("mime/packages/zakfile.xml");
+    EXPECT_NE(mime.find("<mime-type type=\"text/x-zak\">"), std::string::npos) << mime;
+    EXPECT_NE(mime.find("<glob pattern=\"*.zak\"/>"), std::string::npos) << mime;
+    EXPECT_NE(mime.find("<icon name=\"text-x-zak\"/>"), std::string::npos) << mime;
+
+    const std::string desktop = Text("applications/zakfile.desktop");
+    EXPECT_EQ(desktop.rfind("[Desktop Entry]\n", 0), 0u) << desktop;
+    for (const char* line : {"\nType=Application\n", "\nExec=/opt/zak/bin/zak %f\n", "\nIcon=text-x-zak\n",
+                             "\nMimeType=text/x-zak;\n"})
+        EXPECT_NE(desktop.find(line), std::string::npos) << line << " in\n" << desktop;
+
+    const QImage icon(Path("icons/hicolor/48x48/mimetypes/text-x-zak.png"));
+    EXPECT_EQ(icon.size(), QSize(48, 48));
+
+    EXPECT_EQ(tools, (QStringList{"update-mime-database " + data.path() + "/mime",
+                                  "update-desktop-database " + data.path() + "/applications",
+                                  "xdg-mime default zakfile.desktop text/x-zak"}));
+}
+
+TEST_F(RegisterFileTypeTest, RegisteringTwiceLeavesTheSameFiles) {
+    ASSERT_TRUE(RegisterFileType("zak", "/opt/zak/zak"));
+    const std::string desktop = Text("applications/zakfile.desktop");
+    const std::string mime = Text("mime/packages/zakfile.xml");
+    ASSERT_TRUE(RegisterFileType("zak", "/opt/zak/zak"));
+    EXPECT_EQ(Text("applications/zakfile.desktop"), desktop);
+    EXPECT_EQ(Text("mime/packages/zakfile.xml"), mime);
+    EXPECT_EQ(AllFiles().size(), 3);
+}
+
+TEST_F(RegisterFileTypeTest, ProgramPathsAreQuotedWhereTheDesktopNeedsIt) {
+    EXPECT_EQ(DesktopExecValue("/usr/bin/zak"), "/usr/bin/zak %f");
+    EXPECT_EQ(DesktopExecValue("/home/anna/Meine Programme/zak"), "\"/home/anna/Meine Programme/zak\" %f");
+    // Inside quotes " ` $ \ take a backslash; the key file doubles every backslash.
+    EXPECT_EQ(DesktopExecValue("/a\"b`c$d\\e/zak"), "\"/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e/zak\" %f");
+    EXPECT_EQ(DesktopExecValue("/opt/100%/zak"), "/opt/100%%/zak %f");
+    EXPECT_EQ(DesktopExecValue(QString::fromUtf8("/home/jürgen/zak")), QString::fromUtf8("/home/jürgen/zak %f"));
+
+    ASSERT_TRUE(RegisterFileType("zak", "/home/anna/Meine Programme/zak"));
+    EXPECT_NE(Text("applications/zakfile.desktop").find("\nExec=\"/home/anna/Meine Programme/zak\" %f\n"),
+              std::string::npos);
+}
+
+TEST_F(RegisterFileTypeTest, DeregisteringRemovesExactlyTheseFiles) {
+    WriteBytes(Path("x"), "");  // make sure the directories hold other files too
+    QDir().mkpath(Path("mime/packages"));
+    QDir().mkpath(Path("applications"));
+    WriteBytes(Path("mime/packages/other.xml"), "<other/>");
+    WriteBytes(Path("applications/other.desktop"), "[Desktop Entry]\n");
+    ASSERT_TRUE(RegisterFileType("zak", "/opt/zak/zak"));
+    tools.clear();
+    ASSERT_TRUE(DeregisterFileType("zak"));
+    EXPECT_EQ(AllFiles(), (QStringList{"applications/other.desktop", "mime/packages/other.xml", "x"}));
+    EXPECT_EQ(tools, (QStringList{"update-mime-database " + data.path() + "/mime",
+                                  "update-desktop-database " + data.path() + "/applications"}));
+
+    // Nothing registered: nothing changes, and that is no failure.
+    EXPECT_TRUE(DeregisterFileType("zak"));
+    EXPECT_EQ(AllFiles().size(), 3);
+}
+
+TEST_F(RegisterFileTypeTest, ProblemsAreReportedWithThePath) {
+    QString error;
+    EXPECT_FALSE(RegisterFileType("z/ak", "/opt/zak/zak", &error));
+    EXPECT_TRUE(AllFiles().isEmpty());
+
+    WriteBytes(Path("applications"), "a file in the way");
+    EXPECT_FALSE(RegisterFileType("zak", "/opt/zak/zak", &error));
+    EXPECT_TRUE(error.contains(Path("applications"))) << error.toStdString();
+    // The parts that could be written are there.
+    EXPECT_TRUE(QFile::exists(Path("mime/packages/zakfile.xml")));
+}
+
+TEST_F(RegisterFileTypeTest, RelativeDataHomeIsIgnored) {
+    qputenv("XDG_DATA_HOME", "relativ/pfad");
+    EXPECT_EQ(UserDataDirectory(), QDir::homePath() + "/.local/share");
+}
+
+// With the real tools, where installed: the desktop database then knows the type.
+TEST_F(RegisterFileTypeTest, TheMimeDatabaseLearnsTheType) {
+    if (QStandardPaths::findExecutable("update-mime-database").isEmpty()) GTEST_SKIP() << "no update-mime-database";
+    SetToolRunner({});
+    ASSERT_TRUE(RegisterFileType("zak", "/opt/zak/zak"));
+    EXPECT_TRUE(QFile::exists(Path("mime/text/x-zak.xml")));
+    EXPECT_NE(Text("mime/globs2").find("text/x-zak:*.zak"), std::string::npos);
+    ASSERT_TRUE(DeregisterFileType("zak"));
+    EXPECT_FALSE(QFile::exists(Path("mime/text/x-zak.xml")));
+}

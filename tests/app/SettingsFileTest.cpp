@@ -1,0 +1,228 @@
+#include "AppTestSupport.h"
+#include "LadenSpeichern.h"
+#include "UEinstellungen.h"
+#include "Uencrypt.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSpinBox>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+const std::string kKeins = "c5bca6cd8c";  // Scramble("Keins")
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    std::string File() const { return ReadBytes(kSettingsFileName); }
+    void Put(const std::string& bytes) const { WriteBytes(kSettingsFileName, bytes); }
+    QString DefaultPassword() const { return QString::fromLatin1(Unscramble(kDefaultPasswordScrambled)); }
+
+    bool appReady = (TestApp(), true);  // widgets need the application first
+    TTempCurrentDir cwd;
+    TFEinstellungen dialog;
+};
+
+} // namespace
+
+TEST_F(SettingsFileTest, DefaultsAreWrittenByteForByte) {
+    dialog.EinstellungenSpeichern();
+    EXPECT_EQ(File(), "[pass][" + kKeins + "][KeineZuweisungZuAttributen] false "
+                      "[Arbeitsverzeichnis][][Schriftgroesse] 10 ");
+}
+
+TEST_F(SettingsFileTest, ChangedSettingsAreWrittenAndReadBack) {
+    dialog.findChild<QLineEdit*>("EPasswort")->setText("geheim");
+    dialog.findChild<QCheckBox*>("CBKeineZuweisungZuAttributen")->setChecked(true);
+    dialog.findChild<QLineEdit*>("EArbeitsverzeichnis")->setText("C:\\a[1]\\b");
+    dialog.findChild<QSpinBox*>("UDCharacterSize")->setValue(14);
+    dialog.ScreenToVar();
+    dialog.EinstellungenSpeichern();
+    EXPECT_EQ(File(), "[pass][" + Scramble("geheim") + "][KeineZuweisungZuAttributen] true "
+                      "[Arbeitsverzeichnis][C:\\\\a\\[1\\]\\\\b][Schriftgroesse] 14 ");
+
+    TFEinstellungen fresh;
+    fresh.EinstellungenLaden();
+    EXPECT_EQ(fresh.Password(), "geheim");
+    EXPECT_TRUE(fresh.NoAttributeAssignment());
+    EXPECT_EQ(fresh.WorkingDirectory(), "C:\\a[1]\\b");
+    EXPECT_EQ(fresh.FontSize(), 14);
+    EXPECT_EQ(fresh.findChild<QLineEdit*>("ECharacterSize")->text(), "14");
+}
+
+TEST_F(SettingsFileTest, EmptyPasswordIsStoredAsKeinsAndMeansNoLock) {
+    Put("[pass][" + kKeins + "][KeineZuweisungZuAttributen] true [Arbeitsverzeichnis][/home][Schriftgroesse] 12 ");
+    dialog.EinstellungenLaden();
+    EXPECT_EQ(dialog.Password(), "");
+    EXPECT_TRUE(dialog.NoAttributeAssignment());
+    EXPECT_EQ(dialog.WorkingDirectory(), "/home");
+    EXPECT_EQ(dialog.FontSize(), 12);
+}
+
+TEST_F(SettingsFileTest, MissingFileUnlocksAndKeepsTheRest) {
+    dialog.findChild<QLineEdit*>("EPasswort")->setText("alt");
+    dialog.findChild<QSpinBox*>("UDCharacterSize")->setValue(20);
+    dialog.ScreenToVar();
+    dialog.EinstellungenLaden();
+    EXPECT_EQ(dialog.Password(), "");
+    EXPECT_EQ(dialog.FontSize(), 20);
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("EPasswort")->text(), "");
+}
+
+TEST_F(SettingsFileTest, EmptyOrMissingPasswordLocksWithTheBuiltInDefault) {
+    Put("[pass][][KeineZuweisungZuAttributen] true ");
+    dialog.EinstellungenLaden();
+    EXPECT_EQ(dialog.Password(), DefaultPassword());
+    EXPECT_TRUE(dialog.NoAttributeAssignment());
+
+    // Without a pass entry the next key stays pending and is still read.
+    Put("[KeineZuweisungZuAttributen] true [Arbeitsverzeichnis][x][Schriftgroesse] 16 ");
+    TFEinstellungen other;
+    other.EinstellungenLaden();
+    EXPECT_EQ(other.Password(), DefaultPassword());
+    EXPECT_TRUE(other.NoAttributeAssignment());
+    EXPECT_EQ(other.WorkingDirectory(), "x");
+    EXPECT_EQ(other.FontSize(), 16);
+}
+
+TEST_F(SettingsFileTest, SmallFontSizeIsRaisedToTen) {
+    Put("[pass][" + kKeins + "][KeineZuweisungZuAttributen] false [Arbeitsverzeichnis][][Schriftgroesse] 5 ");
+    dialog.EinstellungenLaden();
+    EXPECT_EQ(dialog.FontSize(), 10);
+}
+
+TEST_F(SettingsFileTest, ForeignKeysAndOtherOrdersFallBackToDefaults) {
+    Put("[pass][" + kKeins + "][Fremd][x][Arbeitsverzeichnis][d][Schriftgroesse] 12 ");
+    dialog.EinstellungenLaden();
+    EXPECT_EQ(dialog.Password(), "");
+    EXPECT_FALSE(dialog.NoAttributeAssignment());
+    EXPECT_EQ(dialog.WorkingDirectory(), "");
+    EXPECT_EQ(dialog.FontSize(), 10);
+
+    // The font size comes first: everything before it in the reading order
+    // keeps its default, the font size itself is found.
+    Put("[Schriftgroesse] 12 [pass][" + kKeins + "]");
+    TFEinstellungen other;
+    other.EinstellungenLaden();
+    EXPECT_EQ(other.Password(), DefaultPassword());
+    EXPECT_EQ(other.FontSize(), 12);
+}
+
+// Files written by the earlier rules escape only "[" and "\"; they read the same.
+TEST_F(SettingsFileTest, OlderEscapesReadUnchanged) {
+    Put("[pass][" + kKeins + "][KeineZuweisungZuAttributen] false "
+        "[Arbeitsverzeichnis][C:\\\\Sch\xFCler\\[neu][Schriftgroesse] 11 ");
+    dialog.EinstellungenLaden();
+    EXPECT_EQ(dialog.WorkingDirectory(), QString::fromUtf8("C:\\Schüler[neu"));
+    EXPECT_EQ(dialog.FontSize(), 11);
+}
+
+TEST_F(SettingsFileTest, TextOutsideWindows1252IsKeptAsUtf8) {
+    const QString directory = QString::fromUtf8("/home/学生/Schüler");
+    dialog.findChild<QLineEdit*>("EArbeitsverzeichnis")->setText(directory);
+    dialog.findChild<QLineEdit*>("EPasswort")->setText(QString::fromUtf8("pass€"));
+    dialog.ScreenToVar();
+    dialog.EinstellungenSpeichern();
+    EXPECT_NE(File().find("Sch\xC3\xBCler"), std::string::npos);
+
+    TFEinstellungen fresh;
+    fresh.EinstellungenLaden();
+    EXPECT_EQ(fresh.WorkingDirectory(), directory);
+    EXPECT_EQ(fresh.Password(), QString::fromUtf8("pass€"));
+    // A Windows-1252 text stays single-byte, as older files hold it.
+    EXPECT_EQ(SettingsBytes(QString::fromUtf8("Schüler")), "Sch\xFCler");
+}
+
+TEST_F(SettingsFileTest, BrokenFilesNeverCrashAndKeepDefaults) {
+    const std::vector<std::string> broken = {
+        "",
+        "[",
+        "[pass",
+        "[pass][c5bc",
+        "[pass][" + kKeins + "][KeineZuweisungZuAttributen] TRUE",
+        "[pass][" + kKeins + "][KeineZuweisungZuAttributen] false [Arbeitsverzeichnis][a\\",
+        "[pass][" + kKeins + "][KeineZuweisungZuAttributen] false [Arbeitsverzeichnis][][Schriftgroesse] -",
+        "[pass][" + kKeins + "][KeineZuweisungZuAttributen] false [Arbeitsverzeichnis][][Schriftgroesse] 99999999999 ",
+        "[pass][zz][KeineZuweisungZuAttributen]",
+        std::string("\0\xFF[\x01]\xFE]]][[[\\", 12),
+    };
+    for (const std::string& bytes : broken) {
+        Put(bytes);
+        TFEinstellungen fresh;
+        fresh.EinstellungenLaden();
+        EXPECT_EQ(fresh.FontSize(), 10) << bytes;
+        EXPECT_FALSE(fresh.NoAttributeAssignment()) << bytes;
+    }
+    std::mt19937 random(11);
+    for (int round = 0; round < 50; ++round) {
+        std::string bytes;
+        const int length = static_cast<int>(random() % 400);
+        for (int i = 0; i < length; ++i) bytes += static_cast<char>(random() % 4 ? random() & 0xFF : "[]\\ "[random() % 4]);
+        Put(bytes);
+        TFEinstellungen fresh;
+        fresh.EinstellungenLaden();
+        EXPECT_GE(fresh.FontSize(), 10);
+    }
+}
+
+TEST_F(SettingsFileTest, UnwritableOrUnreadableFileIsSkipped) {
+    QDir().mkdir(kSettingsFileName);  // a directory where the file should be
+    dialog.findChild<QLineEdit*>("EPasswort")->setText("x");
+    dialog.ScreenToVar();
+    dialog.EinstellungenSpeichern();
+    EXPECT_TRUE(QFileInfo(kSettingsFileName).isDir());
+    dialog.EinstellungenLaden();
+    EXPECT_EQ(dialog.Password(), "");
+}
+
+TEST(LoadSave, StringsRoundTripWhateverTheyHold) {
+    TTempCurrentDir cwd;
+    const std::vector<std::string> values = {"", "]", "\\]", "[]", "a]b[c\\d", "\\", "x\\", std::string("\0\r\n ", 4)};
+    TLoadSave file;
+    ASSERT_TRUE(file.OpenWrite("t.set"));
+    for (size_t i = 0; i < values.size(); ++i) file.WriteString("k" + std::to_string(i), values[i]);
+    file.WriteInteger("neg", -42);
+    file.WriteInteger("min", INT32_MIN);
+    file.WriteBoolean("b", true);
+    ASSERT_TRUE(file.Close());
+    ASSERT_TRUE(file.OpenRead("t.set"));
+    for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(file.ReadString("k" + std::to_string(i), "?"), values[i]) << i;
+    EXPECT_EQ(file.ReadInteger("neg", 0), -42);
+    EXPECT_EQ(file.ReadInteger("min", 0), INT32_MIN);
+    EXPECT_TRUE(file.ReadBoolean("b", false));
+    // Past the end every value is its default.
+    EXPECT_EQ(file.ReadInteger("weiter", 7), 7);
+    file.Close();
+}
+
+TEST(LoadSave, AMissingEntryKeepsTheNextKeyPending) {
+    TTempCurrentDir cwd;
+    WriteBytes("t.set", "[a] 1 [c] 3 ");
+    TLoadSave file;
+    ASSERT_TRUE(file.OpenRead("t.set"));
+    EXPECT_EQ(file.ReadInteger("a", 0), 1);
+    EXPECT_EQ(file.ReadInteger("b", 9), 9);
+    EXPECT_EQ(file.ReadInteger("c", 0), 3);
+}
+
+TEST(LoadSave, ValuesAreFoundPastNoise) {
+    TTempCurrentDir cwd;
+    WriteBytes("t.set", "[n]\r\n  x-17y[b] !!true");
+    TLoadSave file;
+    ASSERT_TRUE(file.OpenRead("t.set"));
+    EXPECT_EQ(file.ReadInteger("n", 0), -17);
+    EXPECT_TRUE(file.ReadBoolean("b", false));
+    EXPECT_FALSE(file.OpenRead(""));
+    EXPECT_FALSE(file.OpenRead("fehlt.set"));
+}
+
+TEST(LoadSave, AnEndlessStringIsCut) {
+    TTempCurrentDir cwd;
+    WriteBytes("t.set", "[k][" + std::string(100000, 'x'));
+    TLoadSave file;
+    ASSERT_TRUE(file.OpenRead("t.set"));
+    EXPECT_EQ(file.ReadString("k", "").size(), TLoadSave::kMaxTokenLength);
+}
