@@ -7,6 +7,7 @@
 #include "UFehler.h"
 #include "UInterpreter.h"
 #include "UProgrammText.h"
+#include "UQtDrawingWindowHost.h"
 #include "UScanner.h"
 #include "UStandardfenster.h"
 #include "UVariablenText.h"
@@ -194,6 +195,7 @@ int RunHeadless(int argc, char** argv) {
     char* qtArgv[] = {argv[0], nullptr};
     QApplication application(qtArgc, qtArgv);
     CriticalSections::Create();
+    TQtDrawingWindowHost host;
 
     int status = 0;
     {

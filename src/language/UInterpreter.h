@@ -125,6 +125,7 @@ private:
     void ExecuteStatement(int token, int position, TStepResult& result);
     void IdentifierStatement(int position);
     void Declaration();
+    bool NameTaken(std::string_view name) const;
     void Assign(TVariant& target);
     void Wenn();
     void Sonst();

@@ -88,6 +88,20 @@ void TInterpreter::Assign(TVariant& target) {
     }
 }
 
+// A declaration may not reuse a visible name: a built-in, a global, or a
+// parameter or local of the method now executing. The parameters and
+// locals of the calls still waiting further out do not count, so that a
+// recursive method can declare its locals in every call.
+bool TInterpreter::NameTaken(std::string_view name) const {
+    const int scopes = FVars->ScopeCount();
+    if (scopes == 0) return FVars->Lookup(name) != nullptr;
+    for (int i = FVars->ScopeStart(scopes - 1); i < FVars->Count(); ++i)
+        if (SameName(FVars->At(i)->Name, name)) return true;
+    for (int i = FVars->ScopeStart(0) - 1; i >= 0; --i)
+        if (SameName(FVars->At(i)->Name, name)) return true;
+    return false;
+}
+
 // name {, name} : type. Refused inside a loop body, where it would run again
 // in the next iteration.
 void TInterpreter::Declaration() {
@@ -96,7 +110,7 @@ void TInterpreter::Declaration() {
     FDeclaredNames.clear();
     for (;;) {
         const std::string& name = FScanner.TokenText();
-        if (FVars->Lookup(name) ||
+        if (NameTaken(name) ||
             std::find(FDeclaredNames.begin(), FDeclaredNames.end(), name) != FDeclaredNames.end())
             return Fail(Meldung::GibtEsSchon1, name, Meldung::GibtEsSchon2);
         FDeclaredNames.push_back(name);

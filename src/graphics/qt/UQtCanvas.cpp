@@ -1,0 +1,358 @@
+#include "UQtCanvas.h"
+
+#include "UQtEllipse.h"
+#include "UQtStyles.h"
+#include "UQtText.h"
+
+#include <QPolygon>
+#include <algorithm>
+#include <climits>
+
+using namespace QtStyles;
+
+namespace {
+
+// Culling works on boxes clipped to this range; anything beyond it is far
+// outside every surface, and differences of clipped values still fit an int.
+constexpr qint64 ReachLimit = qint64(1) << 28;
+// Box corners handed to Qt are clipped here; no surface and no pen reach this
+// far, so the visible part of a rectangle is unchanged.
+constexpr qint64 BoxLimit = qint64(1) << 24;
+
+qint64 Clip(qint64 v, qint64 limit) { return std::clamp(v, -limit, limit); }
+
+bool SamePen(const TPen& a, const TPen& b) {
+    return a.Color == b.Color && a.Style == b.Style && PenWidth(a) == PenWidth(b);
+}
+bool SameBrush(const TBrush& a, const TBrush& b) { return a.Color == b.Color && a.Style == b.Style; }
+bool SameFont(const TFont& a, const TFont& b) { return a.Size == b.Size && a.Style == b.Style && a.Name == b.Name; }
+
+constexpr QRgb Opaque = 0xFF000000u;
+
+} // namespace
+
+TQtCanvas::TQtCanvas(QImage& image) : Image(&image) {}
+
+TQtCanvas::TQtCanvas(QPaintDevice& device, int width, int height)
+    : Vector(&device), VectorSize(std::max(width, 0), std::max(height, 0)) {
+    // A recording that never drew anything must still be a complete document.
+    Begin();
+}
+
+TQtCanvas::~TQtCanvas() { Flush(); }
+
+void TQtCanvas::Flush() {
+    if (Painter.isActive()) Painter.end();
+    PainterStateValid = false;
+    PainterFontValid = false;
+    if (Vector) VectorFinished = true;
+}
+
+QRect TQtCanvas::Area() const {
+    if (Image) return Image->rect();
+    return QRect(QPoint(0, 0), VectorSize);
+}
+
+bool TQtCanvas::Begin() {
+    if (Painter.isActive()) return true;
+    QPaintDevice* device = Image ? static_cast<QPaintDevice*>(Image) : Vector;
+    if (!device || Area().isEmpty() || VectorFinished) return false;
+    if (Image && Image->isNull()) return false;
+    if (!Painter.begin(device)) return false;
+    Painter.setRenderHint(QPainter::Antialiasing, false);
+    Painter.setRenderHint(QPainter::TextAntialiasing, false);
+    PainterStateValid = false;
+    PainterFontValid = false;
+    return true;
+}
+
+void TQtCanvas::UsePenAndBrush() {
+    const bool penChanged = !PainterStateValid || !SamePen(UsedPen, Pen);
+    const bool brushChanged = !PainterStateValid || !SameBrush(UsedBrush, Brush);
+    if (penChanged) Painter.setPen(MakePen(Pen));
+    if (brushChanged) Painter.setBrush(MakeBrush(Brush));
+    if (penChanged || brushChanged) {
+        // A solid brush also fills the gaps of dashed lines, as the platform's
+        // opaque background mode did; hatches and the clear brush leave them.
+        // Qt's opaque mode is kept to dashed pens because it also bends the
+        // rasterizing of solid outlines.
+        if (IsSolidBrush(Brush) && IsDashedPen(Pen)) {
+            Painter.setBackgroundMode(Qt::OpaqueMode);
+            Painter.setBackground(ToQColor(Brush.Color));
+        } else {
+            Painter.setBackgroundMode(Qt::TransparentMode);
+        }
+    }
+    UsedPen = Pen;
+    UsedBrush = Brush;
+    PainterStateValid = true;
+}
+
+const QFont& TQtCanvas::CurrentFont() {
+    if (!FontValid || !SameFont(UsedFont, Font)) {
+        QtFont = MakeFont(Font);
+        QtMetrics.emplace(QtFont);
+        UsedFont = Font;
+        FontValid = true;
+        PainterFontValid = false;
+    }
+    return QtFont;
+}
+
+const QFontMetrics& TQtCanvas::Metrics() {
+    CurrentFont();
+    return *QtMetrics;
+}
+
+QRect TQtCanvas::Reach(const TBox& box) const {
+    const qint64 margin = IsClearPen(Pen) ? 1 : PenWidth(Pen) / 2 + 2;
+    const qint64 left = Clip(box.Left - margin, ReachLimit);
+    const qint64 top = Clip(box.Top - margin, ReachLimit);
+    const qint64 right = Clip(box.Right + margin, ReachLimit);
+    const qint64 bottom = Clip(box.Bottom + margin, ReachLimit);
+    return QRect(QPoint(int(left), int(top)), QPoint(int(right) - 1, int(bottom) - 1));
+}
+
+// Thin pens and fills follow Qt's aliased rules on whole coordinates. A wide
+// stroke of odd width is centred on the pixel centres instead, so that it
+// spreads equally to both sides of its line (3 pixels at x cover x-1..x+1) and
+// its round caps are symmetric; an even width has no middle pixel and stays
+// on the corners (4 pixels at x cover x-2..x+1). The fill of a wide-pen shape
+// is drawn first, without the pen.
+template <class Shape>
+void TQtCanvas::Strokes(QPainter& painter, bool filled, Shape& shape) {
+    if (IsClearPen(Pen) || PenWidth(Pen) == 1) {
+        shape(painter, false);
+        return;
+    }
+    const QPen pen = painter.pen();
+    const QBrush brush = painter.brush();
+    if (filled && brush.style() != Qt::NoBrush) {
+        painter.setPen(Qt::NoPen);
+        shape(painter, false);
+        painter.setPen(pen);
+    }
+    if (filled) painter.setBrush(Qt::NoBrush);
+    shape(painter, PenWidth(Pen) % 2 == 1);
+    if (filled) painter.setBrush(brush);
+}
+
+template <class Shape>
+void TQtCanvas::Draw(const QRect& reach, const std::optional<QPoint>& keep, bool filled, Shape&& shape) {
+    if (Pen.Mode == TPenMode::Not) {
+        if (Image) DrawInverted(reach, keep, filled, shape);
+        return;
+    }
+    if (!Begin()) return;
+    UsePenAndBrush();
+    const bool guard = keep && Image && Image->rect().contains(*keep);
+    QRgb saved = 0;
+    if (guard) saved = reinterpret_cast<const QRgb*>(Image->constScanLine(keep->y()))[keep->x()];
+    Strokes(Painter, filled, shape);
+    if (guard) reinterpret_cast<QRgb*>(Image->scanLine(keep->y()))[keep->x()] = saved;
+}
+
+// Drawing with the inverting raster operation directly would invert the pixels
+// where outline and fill overlap twice; the original inverts each covered
+// pixel once. So the shape is drawn as a mask first.
+template <class Shape>
+void TQtCanvas::DrawInverted(const QRect& reach, const std::optional<QPoint>& keep, bool filled, Shape& shape) {
+    const QRect area = reach & Image->rect();
+    if (area.isEmpty()) return;
+    QImage mask(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (mask.isNull()) return;
+    mask.fill(Qt::transparent);
+    {
+        QPainter painter(&mask);
+        painter.translate(-area.left(), -area.top());
+        TPen pen = Pen;
+        pen.Color = 0;
+        TBrush brush = Brush;
+        brush.Color = 0;
+        painter.setPen(MakePen(pen));
+        painter.setBrush(MakeBrush(brush));
+        Strokes(painter, filled, shape);
+    }
+    for (int y = 0; y < area.height(); ++y) {
+        const QRgb* covered = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        QRgb* target = reinterpret_cast<QRgb*>(Image->scanLine(area.top() + y));
+        for (int x = 0; x < area.width(); ++x) {
+            if (qAlpha(covered[x]) == 0) continue;
+            if (keep && keep->x() == area.left() + x && keep->y() == area.top() + y) continue;
+            QRgb& pixel = target[area.left() + x];
+            pixel = Opaque | (~pixel & 0x00FFFFFFu);
+        }
+    }
+}
+
+namespace {
+
+QLineF Segment(QPoint from, QPoint to, bool centred) {
+    const QPointF shift = centred ? QPointF(0.5, 0.5) : QPointF();
+    return QLineF(QPointF(from) + shift, QPointF(to) + shift);
+}
+
+void DrawPolygon(QPainter& painter, const QPolygon& polygon, bool centred) {
+    if (centred)
+        painter.drawPolygon(QPolygonF(polygon).translated(0.5, 0.5), Qt::OddEvenFill);
+    else
+        painter.drawPolygon(polygon, Qt::OddEvenFill);
+}
+
+} // namespace
+
+void TQtCanvas::LineTo(int x, int y) {
+    const QPoint from(PenPosition.x, PenPosition.y);
+    const QPoint to(x, y);
+    PenPosition = {x, y};
+    if (IsClearPen(Pen)) return;
+    const TBox box{std::min<qint64>(from.x(), x), std::min<qint64>(from.y(), y),
+                   std::max<qint64>(from.x(), x) + 1, std::max<qint64>(from.y(), y) + 1};
+    const QRect reach = Reach(box);
+    if (Misses(reach)) return;
+    // Only the thinnest pen leaves out the end pixel; wider pens end in a round cap.
+    std::optional<QPoint> keep;
+    if (PenWidth(Pen) == 1 && Image) keep = to;
+    Draw(reach, keep, false, [&](QPainter& painter, bool centred) { painter.drawLine(Segment(from, to, centred)); });
+}
+
+void TQtCanvas::Box(const TBox& corners, bool ellipse) {
+    TBox box{std::min(corners.Left, corners.Right), std::min(corners.Top, corners.Bottom),
+             std::max(corners.Left, corners.Right), std::max(corners.Top, corners.Bottom)};
+    if (box.Right == box.Left || box.Bottom == box.Top) return;
+    const QRect reach = Reach(box);
+    if (Misses(reach)) return;
+    box = {Clip(box.Left, BoxLimit), Clip(box.Top, BoxLimit), Clip(box.Right, BoxLimit), Clip(box.Bottom, BoxLimit)};
+    const int width = PenWidth(Pen);
+    if (Pen.Style == PenInsideFrame && width > 1) {
+        // The wide inside-frame pen keeps its whole stroke within the box; an
+        // even width reaches one pixel further left than right (see Strokes).
+        const qint64 room = std::min(box.Right - box.Left, box.Bottom - box.Top) - 1;
+        const qint64 before = std::min<qint64>(width / 2, room / 2);
+        const qint64 after = std::min<qint64>((width - 1) / 2, room - before);
+        box = {box.Left + before, box.Top + before, box.Right - after, box.Bottom - after};
+    }
+    const int left = int(box.Left), top = int(box.Top);
+    const int w = int(box.Right - box.Left), h = int(box.Bottom - box.Top);
+    if (w == 1 || h == 1) {
+        // Nothing is left inside a box one pixel thin; the outline is a line.
+        if (IsClearPen(Pen)) return;
+        const QPoint from(left, top), to(left + w - 1, top + h - 1);
+        Draw(reach, std::nullopt, false, [&](QPainter& painter, bool centred) { painter.drawLine(Segment(from, to, centred)); });
+        return;
+    }
+    if (ellipse) {
+        DrawEllipse(reach, left, top, w, h);
+        return;
+    }
+    // Qt's aliased outline covers x..x+w of QRect(x, y, w, h); without a pen
+    // the fill covers x..x+w-1, which is one pixel less each way as required.
+    const QRect rect(left, top, w - 1, h - 1);
+    Draw(reach, std::nullopt, true, [&](QPainter& painter, bool centred) {
+        if (centred)
+            painter.drawRect(QRectF(rect).translated(0.5, 0.5));
+        else
+            painter.drawRect(rect);
+    });
+}
+
+void TQtCanvas::DrawEllipse(const QRect& reach, int left, int top, int w, int h) {
+    if (!IsClearPen(Pen)) {
+        const QPolygon outline = EllipseOutline(left, top, left + w - 1, top + h - 1);
+        Draw(reach, std::nullopt, true, [&](QPainter& painter, bool centred) { DrawPolygon(painter, outline, centred); });
+        return;
+    }
+    if (IsClearBrush(Brush)) return;
+    // Without a pen the ellipse is one pixel smaller each way. A polygon fill
+    // alone would lose part of its rim, so a solid brush also draws the rim in
+    // its own colour; a hatch has no rim to lose.
+    const QPolygon outline = EllipseOutline(left, top, left + w - 2, top + h - 2);
+    const bool rim = IsSolidBrush(Brush);
+    Draw(reach, std::nullopt, true, [&](QPainter& painter, bool) {
+        if (rim) painter.setPen(QPen(painter.brush().color(), 1));
+        painter.drawPolygon(outline, Qt::OddEvenFill);
+    });
+    PainterStateValid = false;
+}
+
+void TQtCanvas::Rectangle(int x1, int y1, int x2, int y2) { Box({x1, y1, x2, y2}, false); }
+
+void TQtCanvas::Ellipse(int x1, int y1, int x2, int y2) { Box({x1, y1, x2, y2}, true); }
+
+void TQtCanvas::Polygon(const std::vector<TPoint>& points) {
+    if (points.size() < 2) return;
+    TBox box{points[0].x, points[0].y, points[0].x, points[0].y};
+    QPolygon polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const TPoint& p : points) {
+        box.Left = std::min<qint64>(box.Left, p.x);
+        box.Top = std::min<qint64>(box.Top, p.y);
+        box.Right = std::max<qint64>(box.Right, p.x);
+        box.Bottom = std::max<qint64>(box.Bottom, p.y);
+        polygon.append(QPoint(p.x, p.y));
+    }
+    ++box.Right;
+    ++box.Bottom;
+    const QRect reach = Reach(box);
+    if (Misses(reach)) return;
+    Draw(reach, std::nullopt, true, [&](QPainter& painter, bool centred) { DrawPolygon(painter, polygon, centred); });
+}
+
+// Fills with the brush alone; like the platform's FillRect it ignores the pen
+// mode and draws nothing for an empty or reversed rectangle.
+void TQtCanvas::FillRect(int x1, int y1, int x2, int y2) {
+    if (x2 <= x1 || y2 <= y1 || IsClearBrush(Brush)) return;
+    const QRect reach = QRect(QPoint(int(Clip(x1, ReachLimit)), int(Clip(y1, ReachLimit))),
+                              QPoint(int(Clip(qint64(x2) - 1, ReachLimit)), int(Clip(qint64(y2) - 1, ReachLimit))));
+    if (Misses(reach)) return;
+    if (!Begin()) return;
+    UsePenAndBrush();
+    const qint64 left = Clip(x1, BoxLimit), top = Clip(y1, BoxLimit);
+    const QRect rect(int(left), int(top), int(Clip(x2, BoxLimit) - left), int(Clip(y2, BoxLimit) - top));
+    Painter.fillRect(rect, Painter.brush());
+}
+
+TColor TQtCanvas::Pixel(int x, int y) const {
+    if (!Image || !Image->rect().contains(x, y)) return 0xFFFFFFFF;
+    return FromQRgb(reinterpret_cast<const QRgb*>(Image->constScanLine(y))[x]);
+}
+
+void TQtCanvas::SetPixel(int x, int y, TColor color) {
+    if (!Area().contains(x, y)) return;
+    if (Image) {
+        reinterpret_cast<QRgb*>(Image->scanLine(y))[x] = ToQRgb(color);
+        return;
+    }
+    if (Begin()) Painter.fillRect(QRect(x, y, 1, 1), ToQColor(color));
+}
+
+void TQtCanvas::TextOut(int x, int y, const std::string& text) {
+    const QString qtext = ToQString(text);
+    const QFontMetrics& metrics = Metrics();
+    const qint64 width = qtext.isEmpty() ? 0 : metrics.horizontalAdvance(qtext);
+    const qint64 height = metrics.height();
+    PenPosition = {int(std::clamp<qint64>(x + width, INT_MIN, INT_MAX)), y};
+    if (qtext.isEmpty()) return;
+    // Italic overhang may stick out of the cell by a fraction of its height.
+    const TBox cell{qint64(x) - height, qint64(y) - height, x + width + height, y + 2 * height};
+    if (Misses(Reach(cell))) return;
+    if (!Begin()) return;
+    const qint64 left = Clip(x, BoxLimit), top = Clip(y, BoxLimit);
+    if (IsSolidBrush(Brush))
+        Painter.fillRect(QRect(int(left), int(top), int(std::min(width, BoxLimit)), int(height)), ToQColor(Brush.Color));
+    Painter.setBackgroundMode(Qt::TransparentMode);
+    Painter.setPen(ToQColor(Font.Color));
+    if (!PainterFontValid) {
+        Painter.setFont(QtFont);
+        PainterFontValid = true;
+    }
+    Painter.drawText(QPoint(int(left), int(top) + metrics.ascent()), qtext);
+    PainterStateValid = false;
+}
+
+int TQtCanvas::TextWidth(const std::string& text) {
+    if (text.empty()) return 0;
+    return Metrics().horizontalAdvance(ToQString(text));
+}
+
+int TQtCanvas::TextHeight(const std::string&) { return Metrics().height(); }

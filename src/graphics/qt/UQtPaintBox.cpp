@@ -1,0 +1,60 @@
+#include "UQtPaintBox.h"
+
+#include "UQtPicture.h"
+#include "UQtSurface.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+TQtPaintBox::TQtPaintBox(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+std::unique_ptr<TSurface> TQtPaintBox::CreateSurface(int width, int height) {
+    return std::make_unique<TQtSurface>(width, height);
+}
+
+void TQtPaintBox::Present(const TSurface& surface) {
+    const auto* qtSurface = dynamic_cast<const TQtSurface*>(&surface);
+    if (!qtSurface) return;
+    Shown = qtSurface->Image();
+    if (!InPaint) update();
+}
+
+std::unique_ptr<TCanvas> TQtPaintBox::CreatePictureCanvas(int width, int height) {
+    return std::make_unique<TQtPictureCanvas>(width, height);
+}
+
+void TQtPaintBox::PutPictureOnClipboard(TCanvas& picture) {
+    if (auto* recorded = dynamic_cast<TQtPictureCanvas*>(&picture)) recorded->PutOnClipboard();
+}
+
+void TQtPaintBox::paintEvent(QPaintEvent* event) {
+    if (OnPaintRequest && Shown.size() != size() && !InPaint) {
+        InPaint = true;
+        OnPaintRequest();
+        InPaint = false;
+    }
+    QPainter painter(this);
+    const QRegion exposed = event->region();
+    painter.setClipRegion(exposed);
+    if (!Shown.isNull()) painter.drawImage(0, 0, Shown);
+    // Opaque widget: whatever the image does not cover must still be painted.
+    const QRegion uncovered = exposed.subtracted(QRegion(Shown.rect()));
+    for (const QRect& rect : uncovered) painter.fillRect(rect, palette().window());
+}
+
+void TQtPaintBox::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (OnResize) OnResize();
+}
+
+void TQtPaintBox::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (OnMouseMove) {
+        const QPoint at = event->position().toPoint();
+        OnMouseMove(at.x(), at.y());
+    }
+}

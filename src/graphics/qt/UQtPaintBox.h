@@ -1,0 +1,53 @@
+#pragma once
+// The paint box of a drawing window: shows the last finished surface.
+//
+// The owner (the drawing canvas) draws everything on a surface and hands it
+// over with Present; the box keeps a copy of that image and paints only that,
+// so the screen never shows a half-drawn picture. The widget is opaque: every
+// paint covers it completely, so nothing is erased first.
+//
+// Callbacks, all run on the GUI thread and all optional:
+//  - OnResize: the widget has a new size; the owner resizes its surface and
+//    paints again (Present then schedules the screen update).
+//  - OnPaintRequest: the screen must be painted but the kept image does not
+//    fit the widget (nothing presented yet, or a resize the owner has not
+//    answered); the owner may Present from inside it. Present called from
+//    inside a paint does not schedule another one, so this cannot loop.
+//  - OnMouseMove: the mouse moved over the box, in widget pixels (the mouse is
+//    tracked without a button held down).
+#include "UCanvas.h"
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+class TQtPaintBox : public QWidget, public TPaintBox {
+    Q_OBJECT
+public:
+    explicit TQtPaintBox(QWidget* parent = nullptr);
+
+    int Width() const override { return width(); }
+    int Height() const override { return height(); }
+    std::unique_ptr<TSurface> CreateSurface(int width, int height) override;
+    // Surfaces of other kinds are ignored.
+    void Present(const TSurface& surface) override;
+    std::unique_ptr<TCanvas> CreatePictureCanvas(int width, int height) override;
+    // Canvases that did not come from CreatePictureCanvas are ignored.
+    void PutPictureOnClipboard(TCanvas& picture) override;
+
+    // The picture the screen shows: what the last drawing window hands on.
+    const QImage& ShownImage() const { return Shown; }
+
+    std::function<void()> OnResize;
+    std::function<void()> OnPaintRequest;
+    std::function<void(int x, int y)> OnMouseMove;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QImage Shown;
+    bool InPaint = false;
+};

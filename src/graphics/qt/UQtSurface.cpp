@@ -1,0 +1,33 @@
+#include "UQtSurface.h"
+
+#include <algorithm>
+
+namespace {
+
+// Larger than any screen; keeps a bad size from asking for gigabytes.
+constexpr int MaxSide = 16384;
+
+QImage NewBitmap(int width, int height) {
+    width = std::clamp(width, 0, MaxSide);
+    height = std::clamp(height, 0, MaxSide);
+    if (width == 0 || height == 0) return QImage();
+    QImage bitmap(width, height, QImage::Format_RGB32);
+    if (!bitmap.isNull()) bitmap.fill(Qt::white);
+    return bitmap;
+}
+
+} // namespace
+
+TQtSurface::TQtSurface(int width, int height)
+    : Bitmap(NewBitmap(width, height)), PixelCanvas(std::make_unique<TQtCanvas>(Bitmap)) {}
+
+void TQtSurface::Resize(int width, int height) {
+    if (width == Width() && height == Height()) return;
+    PixelCanvas->Flush();
+    Bitmap = NewBitmap(width, height);
+}
+
+QImage TQtSurface::Image() const {
+    PixelCanvas->Flush();
+    return Bitmap;
+}

@@ -1,0 +1,180 @@
+// Pixel probes of the shape rules: which pixels each call covers.
+#include "QtTestSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(QtCanvasShapes, RectangleWithThinPenCoversBoxUpToButNotIncludingSecondCorner) {
+    TTestSurface s;
+    s.C.Rectangle(2, 3, 10, 8);
+    EXPECT_EQ(s.Painted(), "2,3..9,7");
+    for (auto [x, y] : {std::pair{2, 3}, {9, 3}, {2, 7}, {9, 7}, {5, 3}, {5, 7}, {2, 5}, {9, 5}})
+        EXPECT_EQ(s.At(x, y), Black) << x << "," << y;
+    EXPECT_EQ(s.At(3, 4), Red);
+    EXPECT_EQ(s.At(8, 6), Red);
+    EXPECT_EQ(s.Count(Red), 6 * 3);
+}
+
+TEST(QtCanvasShapes, RectangleWithClearPenIsOnePixelSmallerEachWay) {
+    TTestSurface s;
+    s.C.Pen.Style = 5;
+    s.C.Rectangle(2, 3, 10, 8);
+    EXPECT_EQ(s.Painted(), "2,3..8,6");
+    EXPECT_EQ(s.Count(Red), 7 * 4);
+    EXPECT_EQ(s.Count(Black), 0);
+}
+
+TEST(QtCanvasShapes, ReversedAndDegenerateBoxes) {
+    TTestSurface a, b;
+    a.C.Rectangle(2, 3, 10, 8);
+    b.C.Rectangle(10, 8, 2, 3);
+    EXPECT_EQ(a.Surface.Image(), b.Surface.Image());
+
+    TTestSurface s;
+    s.C.Rectangle(5, 5, 5, 20);  // no width at all
+    s.C.Ellipse(5, 5, 20, 5);
+    EXPECT_EQ(s.Painted(), "none");
+    s.C.Rectangle(5, 5, 6, 10);  // one column
+    EXPECT_EQ(s.Painted(), "5,5..5,9");
+    EXPECT_EQ(s.Count(Black), 5);
+
+    TTestSurface clear;
+    clear.C.Pen.Style = 5;
+    clear.C.Rectangle(5, 5, 6, 10);
+    EXPECT_EQ(clear.Painted(), "none");
+}
+
+TEST(QtCanvasShapes, FillRectUsesBrushAloneAndIgnoresEmptyRectangles) {
+    TTestSurface s;
+    s.C.FillRect(2, 3, 10, 8);
+    EXPECT_EQ(s.Painted(), "2,3..9,7");
+    EXPECT_EQ(s.Count(Red), 8 * 5);
+    s.C.FillRect(20, 20, 15, 25);
+    s.C.FillRect(20, 20, 25, 20);
+    EXPECT_EQ(s.Count(Red), 8 * 5);
+}
+
+TEST(QtCanvasShapes, EllipseIsInscribedInTheBox) {
+    TTestSurface s;
+    s.C.Ellipse(2, 2, 22, 14);
+    EXPECT_EQ(s.Painted(), "2,2..21,13");
+    EXPECT_EQ(s.At(12, 8), Red);
+    EXPECT_EQ(s.At(2, 2), White);
+    EXPECT_EQ(s.At(21, 13), White);
+    EXPECT_EQ(s.At(2, 8), Black);
+    EXPECT_EQ(s.At(12, 2), Black);
+
+    TTestSurface clear;
+    clear.C.Pen.Style = 5;
+    clear.C.Ellipse(2, 2, 22, 14);
+    EXPECT_EQ(clear.Count(Black), 0);
+    EXPECT_EQ(clear.At(12, 8), Red);
+    EXPECT_EQ(clear.At(21, 8), White);
+    EXPECT_EQ(clear.At(12, 13), White);
+}
+
+TEST(QtCanvasShapes, LineToLeavesOutItsEndPixelInEveryDirectionAndMovesThePen) {
+    const TPoint ends[] = {{25, 15}, {5, 15}, {15, 25}, {15, 5}, {25, 25}, {5, 5}, {25, 5},
+                           {5, 25}, {24, 11}, {7, 21}, {13, 4}, {18, 27}};
+    for (const TPoint end : ends) {
+        TTestSurface s;
+        s.C.MoveTo(15, 15);
+        s.C.LineTo(end.x, end.y);
+        EXPECT_EQ(s.At(15, 15), Black) << end.x << "," << end.y;
+        EXPECT_EQ(s.At(end.x, end.y), White) << end.x << "," << end.y;
+        EXPECT_EQ(s.C.PenPos(), end);
+        const int length = std::max(std::abs(end.x - 15), std::abs(end.y - 15));
+        EXPECT_EQ(s.Count(Black), length) << end.x << "," << end.y;
+    }
+}
+
+TEST(QtCanvasShapes, LineToJoinsSegmentsAndAZeroLengthLineDrawsNothing) {
+    TTestSurface s;
+    s.C.MoveTo(10, 10);
+    s.C.LineTo(10, 10);
+    EXPECT_EQ(s.Painted(), "none");
+    s.C.LineTo(20, 10);
+    s.C.LineTo(20, 20);
+    EXPECT_EQ(s.At(20, 10), Black);  // end of the first, start of the second
+    EXPECT_EQ(s.At(20, 20), White);
+    EXPECT_EQ(s.Count(Black), 20);
+}
+
+TEST(QtCanvasShapes, LineToKeepsTheOldColourOfTheEndPixel) {
+    TTestSurface s;
+    s.C.SetPixel(20, 10, Blue);
+    s.C.MoveTo(10, 10);
+    s.C.LineTo(20, 10);
+    EXPECT_EQ(s.At(20, 10), Blue);
+}
+
+TEST(QtCanvasShapes, PolygonIsFilledByTheAlternateRuleAndOutlined) {
+    TTestSurface s;
+    s.C.Polygon({{2, 2}, {30, 2}, {16, 26}});
+    EXPECT_EQ(s.Painted(), "2,2..30,26");
+    for (auto [x, y] : {std::pair{2, 2}, {30, 2}, {16, 26}, {16, 2}}) EXPECT_EQ(s.At(x, y), Black) << x << "," << y;
+    EXPECT_EQ(s.At(16, 10), Red);
+
+    // A five-pointed star: its middle is covered twice, so it stays empty.
+    TTestSurface star(60, 60);
+    star.C.Polygon({{30, 2}, {47, 56}, {2, 22}, {58, 22}, {13, 56}});
+    EXPECT_EQ(star.At(30, 34), White);
+    EXPECT_EQ(star.At(30, 10), Red);
+}
+
+TEST(QtCanvasShapes, PolygonWithFewerThanTwoPointsDrawsNothing) {
+    TTestSurface s;
+    s.C.Polygon({});
+    s.C.Polygon({{5, 5}});
+    EXPECT_EQ(s.Painted(), "none");
+    s.C.Polygon({{5, 5}, {15, 5}});
+    EXPECT_EQ(s.Count(Black), 11);
+}
+
+TEST(QtCanvasShapes, WidePensAreCentredOnTheLineWithRoundCaps) {
+    TTestSurface s;
+    s.C.Pen.Width = 3;
+    s.C.MoveTo(10, 5);
+    s.C.LineTo(10, 20);
+    EXPECT_EQ(s.Painted(), "9,4..11,21");  // a wide pen keeps its end, in a cap
+    EXPECT_EQ(s.Row(12, 8, 12), ".###.");
+    s.C.MoveTo(20, 10);
+    s.C.LineTo(30, 10);
+    for (int y : {9, 10, 11}) EXPECT_EQ(s.Row(y, 18, 32), ".#############.") << y;
+    EXPECT_EQ(s.Row(8, 18, 32), "...............");
+    EXPECT_EQ(s.Row(12, 18, 32), "...............");
+
+    TTestSurface even;
+    even.C.Pen.Width = 4;
+    even.C.MoveTo(10, 5);
+    even.C.LineTo(10, 20);
+    EXPECT_EQ(even.Row(12, 7, 12), ".####.");
+
+    TTestSurface box;
+    box.C.Pen.Width = 3;
+    box.C.Rectangle(5, 5, 20, 20);
+    EXPECT_EQ(box.Painted(), "4,4..20,20");
+    EXPECT_EQ(box.Row(12, 3, 8), ".###RR");
+    EXPECT_EQ(box.Row(12, 16, 21), "RR###.");
+
+    TTestSurface round;
+    round.C.Pen.Width = 7;
+    round.C.Rectangle(5, 5, 20, 20);
+    EXPECT_EQ(round.Painted(), "2,2..22,22");
+    EXPECT_EQ(round.At(2, 2), White);  // round join
+    EXPECT_EQ(round.At(2, 12), Black);
+}
+
+TEST(QtCanvasShapes, InsideFramePenKeepsAWideOutlineInsideTheBox) {
+    TTestSurface s;
+    s.C.Pen.Width = 3;
+    s.C.Pen.Style = 6;
+    s.C.Rectangle(5, 5, 20, 20);
+    EXPECT_EQ(s.Painted(), "5,5..19,19");
+    EXPECT_EQ(s.Row(12, 4, 8), ".###R");
+
+    TTestSurface e;
+    e.C.Pen.Width = 4;
+    e.C.Pen.Style = 6;
+    e.C.Ellipse(5, 5, 25, 25);
+    EXPECT_EQ(e.Painted(), "5,5..24,24");
+}
