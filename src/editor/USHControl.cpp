@@ -63,6 +63,7 @@ TSHControl::TSHControl(QWidget* parent) : QWidget(parent) {
         bar->setFocusPolicy(Qt::NoFocus);
         bar->setCursor(Qt::ArrowCursor);
         bar->hide();
+        SetBarRange(bar, 0, 1);
     }
     connect(FHBar, &QScrollBar::valueChanged, this, [this] { ScrollBarChanged(true); });
     connect(FVBar, &QScrollBar::valueChanged, this, [this] { ScrollBarChanged(false); });
@@ -419,6 +420,9 @@ bool TSHControl::Save(const QString& path, const std::string& header, QString* e
     // Written beside the old file and renamed over it: a failed write never
     // leaves a half-written program behind.
     QSaveFile file(path);
+    // A folder that forbids new files but allows writing the existing one
+    // (some school shares) is still saved to, in place.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error) *error = file.errorString();
         return false;

@@ -399,9 +399,10 @@ void TSHControl::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     }
 
     if (shift && IsNavigationKey(key)) {
-        // A selection begun right after loading or clearing has no anchor
-        // yet: it starts where the caret stood.
-        if (FSelAnchor.Line == kNoAnchorLine) FSelAnchor = before;
+        // A new selection starts where the caret stood, also when the anchor
+        // is missing (after loading or clearing) or was left behind by a
+        // paste or an undo.
+        if (!hadSelection || FSelAnchor.Line == kNoAnchorLine) FSelAnchor = before;
         FSelEnd = TTextPos{FCaretLine, FCaretColumn};
         PaintRows(0);
     } else if (!shift && (IsNavigationKey(key) || key == Qt::Key_Delete || (key == Qt::Key_Insert && !ctrl))) {
@@ -431,10 +432,11 @@ void TSHControl::mousePressEvent(QMouseEvent* event) {
     TTextPos pos = PixelToPosition(x, y);
     pos.Column = std::max(pos.Column, LineIndent(pos.Line));
     const TTextPos before{FCaretLine, FCaretColumn};
+    const bool hadSelection = HasSelection();
     SetCaret(pos.Line, pos.Column);
     if (!(event->modifiers() & Qt::ShiftModifier))
         FSelAnchor = pos;
-    else if (FSelAnchor.Line == kNoAnchorLine)
+    else if (!hadSelection || FSelAnchor.Line == kNoAnchorLine)
         FSelAnchor = before;
     FSelEnd = pos;
     PaintRows(0);

@@ -8,9 +8,9 @@
 // for a repaint of where it was and where it is.
 #include "USHControl.h"
 
+#include "UCodepage.h"
 #include "UCriticalSections.h"
 #include "UGutterImages.h"
-#include "UQtText.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -238,7 +238,8 @@ void TSHControl::PaintRow(QPainter& p, int row, const std::vector<TErrorMark>& e
                           selected ? kSelection : rowColor);
                 p.setFont(FFonts[FontIndex(cls)]);
                 p.setPen(selected ? QColor(Qt::white) : ClassColor(cls));
-                p.drawText(x, y + FAscent, ToQString(std::string(1, text[static_cast<size_t>(c)])));
+                const auto byte = static_cast<unsigned char>(text[static_cast<size_t>(c)]);
+                p.drawText(x, y + FAscent, QString(QChar(static_cast<char16_t>(Codepage::ToUnicode(byte)))));
                 x += FCellWidth;
                 ++painted;
             }

@@ -307,3 +307,20 @@ TEST(EditorEditing, AnyKeySequenceKeepsTheModelConsistent) {
     }
     editor->grab();
 }
+
+TEST(EditorEditing, ShiftSelectionStartsAtTheCaretAfterAPaste) {
+    auto editor = MakeEditor();
+    editor->LoadLines({"xyz"});
+    Key(*editor, Qt::Key_Right);
+    SetClipboardText(QStringLiteral("abc"));
+    Key(*editor, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(editor->LineText(0), "xabcyz");
+    Key(*editor, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{0, 4}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{0, 5}));
+    const int y = 3 + 8;
+    Mouse(*editor, QEvent::MouseButtonPress, 34 + 1 * 8 + 2, y);
+    Mouse(*editor, QEvent::MouseButtonPress, 34 + 3 * 8 + 2, y, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{0, 1}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{0, 3}));
+}

@@ -79,7 +79,7 @@ TEST(EditorPaint, GutterClickTogglesBreakpointAndCallsTheHook) {
 
 TEST(EditorPaint, ErrorMarkersFollowHorizontalScrolling) {
     auto editor = MakeEditor(300, 200);
-    editor->LoadLines(Lines(8, "abcdefghij"));
+    editor->LoadLines(Lines(8, std::string(60, 'a')));
     editor->ErrorMarks = [] { return std::vector<TErrorMark>{{5, 3}}; };
     const int top = 3 + 5 * 17 + 1;
     auto hasRed = [&](const QImage& image, int x0, int x1) {
@@ -93,6 +93,11 @@ TEST(EditorPaint, ErrorMarkersFollowHorizontalScrolling) {
     QImage image = editor->grab().toImage();
     EXPECT_TRUE(hasRed(image, 3, 17));             // the error symbol
     EXPECT_TRUE(hasRed(image, 34 + 16, 34 + 24));  // under the third character
+    editor->SetCaret(5, 60);
+    ASSERT_GT(editor->LeftColumn(), 3);
+    image = editor->grab().toImage();
+    EXPECT_TRUE(hasRed(image, 3, 17));
+    EXPECT_FALSE(hasRed(image, 34, 290));
 }
 
 TEST(EditorPaint, CaretIsInvertedAndBlinks) {
