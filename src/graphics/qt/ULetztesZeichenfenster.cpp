@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QShowEvent>
 #include <algorithm>
 #include <string>
 
@@ -80,6 +81,11 @@ void TFLetztesZeichenfenster::Fit() {
     const int extraHeight = std::max(0, outer.height() - inner.height());
     setFixedSize(std::max(1, outerWidth - extraWidth), std::max(1, outerHeight - extraHeight));
     pb->setGeometry(rect());
+}
+
+void TFLetztesZeichenfenster::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Fit();
 }
 
 void TFLetztesZeichenfenster::pbPaint(QWidget& box) {

@@ -23,6 +23,10 @@ public:
 
     QWidget* pb;
 
+protected:
+    // The frame is known only once the window is on the screen.
+    void showEvent(QShowEvent* event) override;
+
 private:
     friend class TLetztesBildBox;
     void Fit();

@@ -257,6 +257,13 @@ void TQtCanvas::Box(const TBox& corners, bool ellipse) {
 }
 
 void TQtCanvas::DrawEllipse(const QRect& reach, int left, int top, int w, int h) {
+    if (Vector) {
+        // A picture is scaled by whoever shows it: a true ellipse, not pixels.
+        const int less = IsClearPen(Pen) ? 1 : 0;
+        const QRect rect(left, top, w - 1 - less, h - 1 - less);
+        Draw(reach, std::nullopt, true, [&](QPainter& painter, bool) { painter.drawEllipse(rect); });
+        return;
+    }
     if (!IsClearPen(Pen)) {
         const QPolygon outline = EllipseOutline(left, top, left + w - 1, top + h - 1);
         Draw(reach, std::nullopt, true, [&](QPainter& painter, bool centred) { DrawPolygon(painter, outline, centred); });

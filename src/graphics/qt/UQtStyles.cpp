@@ -91,6 +91,9 @@ QFont MakeFont(const TFont& font) {
     // The drawing is aliased throughout; smoothed glyph edges would put colours
     // on the surface that no figure asked for.
     qfont.setStyleStrategy(QFont::NoAntialias);
+    // Whole-pixel advances, as the original's text widths are sums of whole
+    // glyph cells: "WiW" in Courier New 10 pt is 24 pixels, not 23.
+    qfont.setHintingPreference(QFont::PreferFullHinting);
     return qfont;
 }
 

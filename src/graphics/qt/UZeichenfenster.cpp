@@ -33,12 +33,6 @@ TFZeichnen::TFZeichnen(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Windo
     connect(pb, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(pb->mapToGlobal(at)); });
 
-    // The top right corner of the work area.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect work = screen->availableGeometry();
-        move(work.x() + work.width() - InitialWidth, work.y());
-    }
-
     DrawCanvas = std::make_unique<TDrawCanvas>(*pb);
     pb->OnResize = [this] { DrawCanvas->Resize(); };
     // A resized surface is drawn at the next screen paint.
@@ -46,9 +40,11 @@ TFZeichnen::TFZeichnen(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Windo
     pb->OnMouseMove = [this](int x, int y) { pbMouseMove(x, y); };
 
     show();
-    // Where a window manager adds a frame, the outer size is the one asked for.
-    const QSize extra = FrameExtra();
-    if (!extra.isEmpty()) resize(std::max(1, InitialWidth - extra.width()), std::max(1, InitialHeight - extra.height()));
+    // The top right corner of the work area, frame included once it is known.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect work = screen->availableGeometry();
+        move(work.x() + work.width() - frameGeometry().width(), work.y());
+    }
 }
 
 TFZeichnen::~TFZeichnen() {

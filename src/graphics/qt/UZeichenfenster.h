@@ -18,7 +18,8 @@ class TQtPaintBox;
 class TFZeichnen : public QWidget, public TDrawingWindow {
     Q_OBJECT
 public:
-    // Outer size of a new window; it opens at the top right of the work area.
+    // Size of a new window's drawing area (its client area); the window opens
+    // at the top right of the work area.
     static constexpr int InitialWidth = 447;
     static constexpr int InitialHeight = 384;
 
