@@ -1,9 +1,14 @@
 #include "UKlassen.h"
 
+#include "UDreieck.h"
+#include "UEllipse.h"
 #include "UFarbe.h"
 #include "UFenster.h"
 #include "UFigur.h"
+#include "ULinie.h"
 #include "UNamen.h"
+#include "URechteck.h"
+#include "UTextfeld.h"
 
 #include <iterator>
 
@@ -32,14 +37,14 @@ struct TClassRow {
 // code completion's type proposals. The concrete figure classes take their
 // reserved rows as they are written; a row without a maker is skipped.
 const TClassRow ClassTable[] = {
-    {"RECHTECK", nullptr},        // TRechteck, 16
-    {"QUADRAT", nullptr},         // TQuadrat, 32
+    {"RECHTECK", Make<TRechteck>},
+    {"QUADRAT", Make<TQuadrat>},
     {"FENSTER", MakeWindowPrototype},
-    {"ELLIPSE", nullptr},         // TEllipse, 44
-    {"KREIS", nullptr},           // TKreis, 52
-    {"DREIECK", nullptr},         // TDreieck, 364
-    {"LINIE", nullptr},           // TLinie, 46
-    {"TEXTFELD", nullptr},        // TTextfeld, 272
+    {"ELLIPSE", Make<TEllipse>},
+    {"KREIS", Make<TKreis>},
+    {"DREIECK", Make<TDreieck>},
+    {"LINIE", Make<TLinie>},
+    {"TEXTFELD", Make<TTextfeld>},
     {"TURTLE", nullptr},          // TTurtle, 62
     {"GRUPPE", nullptr},          // TGruppe, 58
     {"FARBE", Make<TFarbe>},
