@@ -1,4 +1,5 @@
 // The program's entry.
+#include "UCheckCommand.h"
 #include "UHeadless.h"
 
 #include <cstdio>
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    if (IsCheckRun(argc, argv)) return RunCheck(argc, argv);
     if (IsHeadlessRun(argc, argv)) return RunHeadless(argc, argv);
     std::puts("ZAK 1.5.9");
     return 0;
