@@ -203,4 +203,25 @@ TEST(SyntaxcheckThread, DestroyingDuringAPassAbandonsIt) {
     EXPECT_EQ(errors.Count(), 0);
 }
 
+// The deepest text the check parses, on the check thread's own stack.
+TEST(SyntaxcheckThread, DeepestNestingFitsOnTheThreadsStack) {
+    std::vector<std::string> lines = {"x: integer"};
+    for (int i = 0; i < 999; ++i) lines.push_back("wenn wahr dann");
+    std::string expression = "x := ";
+    for (int i = 0; i < 300; ++i) expression += "abs(-(";
+    expression += "1";
+    for (int i = 0; i < 300; ++i) expression += "))";
+    lines.push_back(expression);
+    for (int i = 0; i < 999; ++i) lines.push_back("*wenn");
+    TStringLines editor(lines);
+    TFehlerVerwaltung errors;
+    TSyntaxcheck check(editor);
+    check.SetErrorList(&errors);
+    check.Trigger();
+    check.WaitUntilIdle();
+    ASSERT_EQ(errors.Count(), 1);
+    EXPECT_EQ(errors.Records()[0].Message, "Typ Integer erwartet");  // abs yields a Real
+    EXPECT_EQ(errors.Records()[0].Line, 1000);
+}
+
 } // namespace
