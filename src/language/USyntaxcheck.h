@@ -78,6 +78,8 @@ public:
 private:
     struct THandOver;
     void ThreadBody();
+    // Passes while the text keeps changing, then the error list.
+    void RunPasses();
     // Runs `task` on the main thread and waits for it, unless the check is
     // being destroyed; false when it did not run.
     bool RunOnMainThread(const std::function<void()>& task);

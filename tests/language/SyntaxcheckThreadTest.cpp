@@ -40,6 +40,10 @@ public:
             Tasks.push_back(std::move(task));
         };
     }
+    bool Empty() {
+        std::lock_guard<std::mutex> guard(Mutex);
+        return Tasks.empty();
+    }
     void Drain() {
         std::vector<std::function<void()>> tasks;
         {
@@ -166,6 +170,30 @@ TEST(SyntaxcheckThread, AttributeSettingReachesTheNextPass) {
     check.WaitUntilIdle();
     ASSERT_EQ(errors.Count(), 1);
     EXPECT_EQ(errors.Records()[0].Message, "Einem Attribut darf kein Wert zugewiesen werden!");
+}
+
+// An edit made while the finished thread waits for the main thread to
+// refresh the list is checked too, although no new thread was started.
+TEST(SyntaxcheckThread, EditDuringTheHandOverIsCheckedAfterwards) {
+    TStringLines editor({"wenn wahr dann"});
+    TCountingListBox box;
+    TFehlerVerwaltung errors(&box);
+    TMainQueue main;
+    TSyntaxcheck check(editor);
+    check.SetErrorList(&errors);
+    check.SetMainThreadPost(main.Poster());
+    check.Trigger();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (main.Empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_FALSE(main.Empty());
+    SetText(editor, {"wenn wahr dann", "*wenn"});
+    check.Trigger();
+    main.Drain();
+    check.WaitUntilIdle();
+    EXPECT_EQ(errors.Count(), 0);
+    EXPECT_EQ(box.Refreshes, 2);
+    EXPECT_EQ(check.PassCount(), 2);
 }
 
 // The thread waits for the main thread to refresh the list while the main
