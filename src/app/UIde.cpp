@@ -1,5 +1,6 @@
 #include "UIde.h"
 
+#include "UCodeComplete.h"
 #include "UEinstellungen.h"
 #include "UInformation.h"
 #include "ULetztesZeichenfenster.h"
@@ -7,6 +8,7 @@
 #include "UPasswortabfrage.h"
 #include "UPrint.h"
 #include "UQtDrawingWindowHost.h"
+#include "USHControl.h"
 
 #include <QApplication>
 
@@ -20,6 +22,8 @@ int RunIde(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("ZAK"));
 
     TFMain mainWindow(arguments);
+    TFCodeComplete completion;
+    completion.Attach(mainWindow.Editor());
     TFInformation information(&mainWindow);
     TFEinstellungen settings(&mainWindow);
     TFPasswortabfrage prompt(settings, &mainWindow);
@@ -36,5 +40,8 @@ int RunIde(int argc, char** argv) {
     mainWindow.SetForms(forms);
 
     mainWindow.show();
-    return application.exec();
+    const int status = application.exec();
+    // The popup goes before the editor that points at it.
+    mainWindow.Editor()->SetCompletionPopup(nullptr);
+    return status;
 }

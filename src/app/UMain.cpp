@@ -75,14 +75,8 @@ TFMain::TFMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
         return marks;
     };
 
-    // The check reports its hint through the error list; the list box may
-    // only be rebuilt on the GUI thread.
-    FSyntaxcheck = std::make_unique<TSyntaxcheck>(*FEditor);
-    FSyntaxcheck->SetErrorList(FErrors.get());
-    FSyntaxcheck->SetMainThreadPost([](std::function<void()> task) {
-        QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection);
-    });
-    FEditor->OnTextChanged = [this] { FSyntaxcheck->Trigger(); };
+    // The editor's syntax check reports its hint through the error list.
+    FEditor->Syntaxcheck().SetErrorList(FErrors.get());
 
     CreateActions();
     CreateToolButtons();
@@ -114,11 +108,9 @@ TFMain::TFMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
 TFMain::~TFMain() {
     Timer.stop();
     EndRun();
-    // The check reads the editor's lines and posts to the error list: it
-    // goes first, then the widgets that use the error manager, then the
-    // manager, the formatter and the locks.
-    FSyntaxcheck.reset();
-    FEditor->OnTextChanged = nullptr;
+    // The editor's check posts to the error list: the editor (and with it
+    // the check) goes first, then the manager, the formatter and the locks.
+    FEditor->Syntaxcheck().SetErrorList(nullptr);
     FEditor->ErrorMarks = nullptr;
     FErrors->SetListBox(nullptr);
     delete FClient;
@@ -133,11 +125,13 @@ void TFMain::SetForms(const TMainForms& forms) {
     if (TFEinstellungen* settings = FForms.Einstellungen) {
         settings->SetEditor(FEditor);
         settings->OnApplied = [this, settings] {
-            FSyntaxcheck->SetNoAttributeAssignment(settings->NoAttributeAssignment());
+            FEditor->Syntaxcheck().SetNoAttributeAssignment(settings->NoAttributeAssignment());
             FEditor->NotifyTextChanged();
         };
     }
 }
+
+TSyntaxcheck* TFMain::Syntaxcheck() const { return &FEditor->Syntaxcheck(); }
 
 bool TFMain::RunMode() const { return BBearbeiten->isVisibleTo(FTopRow); }
 

@@ -83,7 +83,7 @@ public:
     TDebugControl* VariablesView() const { return FVariablesView; }
     TFehlerVerwaltung& ErrorManager() const { return *FErrors; }
     TErrorListBox* ErrorListBox() const { return LBError; }
-    TSyntaxcheck* Syntaxcheck() const { return FSyntaxcheck.get(); }
+    TSyntaxcheck* Syntaxcheck() const;
     QTreeWidget* ClassTree() const { return TVKlassen; }
     TScanner* Scanner() const { return FScanner.get(); }
     TInterpreter* Interpreter() const { return FInterpreter.get(); }
@@ -191,7 +191,6 @@ private:
     // --- owned objects
     std::unique_ptr<TFormatClass> FFormat;
     std::unique_ptr<TFehlerVerwaltung> FErrors;
-    std::unique_ptr<TSyntaxcheck> FSyntaxcheck;
     std::unique_ptr<TScanner> FScanner;
     std::unique_ptr<TInterpreter> FInterpreter;
     TSHControl* FEditor = nullptr;

@@ -241,7 +241,7 @@ void TFMain::EinstellungenExecute() {
 void TFMain::TimerInfoTimer() {
     if (!FForms.Einstellungen) return;
     FForms.Einstellungen->EinstellungenLaden();
-    FSyntaxcheck->SetNoAttributeAssignment(FForms.Einstellungen->NoAttributeAssignment());
+    FEditor->Syntaxcheck().SetNoAttributeAssignment(FForms.Einstellungen->NoAttributeAssignment());
     FEditor->NotifyTextChanged();
 }
 

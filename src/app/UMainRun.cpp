@@ -60,7 +60,7 @@ void TFMain::BStartenClick() {
     if (RunMode()) return;
     // The default window depends on the last finished check; the text is
     // read-only from now on, so its last pass is the one that counts.
-    FSyntaxcheck->WaitUntilIdle();
+    FEditor->Syntaxcheck().WaitUntilIdle();
     FEditor->SetEditMode(false);
     FEditor->ResetLineColors();
     FErrors->Clear();
@@ -92,7 +92,7 @@ void TFMain::BBearbeitenClick() {
     FEditor->NotifyTextChanged();
 }
 
-bool TFMain::DefaultWindowFlag() const { return FSyntaxcheck->DefaultWindow(); }
+bool TFMain::DefaultWindowFlag() const { return FEditor->Syntaxcheck().DefaultWindow(); }
 
 void TFMain::PrepareRun() {
     {

@@ -1,4 +1,6 @@
-// The program's entry: the IDE, or with --run the headless runner.
+// The program's entry: the IDE, or with --run the headless runner and with
+// --check the syntax check alone.
+#include "UCheckCommand.h"
 #include "UHeadless.h"
 #include "UIde.h"
 
@@ -12,6 +14,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    if (IsCheckRun(argc, argv)) return RunCheck(argc, argv);
     if (IsHeadlessRun(argc, argv)) return RunHeadless(argc, argv);
     return RunIde(argc, argv);
 }

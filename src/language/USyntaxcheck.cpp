@@ -130,67 +130,77 @@ bool TSyntaxcheck::RunOnMainThread(const std::function<void()>& task) {
 }
 
 void TSyntaxcheck::ThreadBody() {
-    try {
-        std::unique_ptr<TFehler> hint;
-        bool checked = false;
-        {
-            TSyntaxcheckThread worker(*FFactory, &FTerminate);
-            for (;;) {
-                {
-                    TLockGuard guard(CriticalSections::CheckTriggerLock());
-                    FRestart = false;
-                }
-                // The text is copied under the lock and checked without it,
-                // so that typing never waits for a pass.
-                TStringLines text;
-                {
-                    TLockGuard guard(CriticalSections::EditorLinesLock());
-                    const int count = FEditor.LineCount();
-                    text.Lines.reserve(static_cast<std::size_t>(count));
-                    for (int i = 0; i < count; ++i) text.Lines.push_back(FEditor.LineText(i));
-                }
-                worker.SetNoAttributeAssignment(FNoAttributeAssignment);
-                TSyntaxcheckResult result = worker.Pass(text);
-                if (FTerminate) break;
-
-                std::unique_ptr<TVarSpace> previous;
-                {
-                    TLockGuard guard(CriticalSections::CompletionLock());
-                    previous = std::move(FPublished);
-                    FPublished = std::move(result.Space);
-                    FDefaultWindow = result.DefaultWindow;
-                }
-                previous.reset();
-                hint = std::move(result.Error);
-                checked = true;
-                ++FPassCount;
-
-                bool again = false;
-                {
-                    TLockGuard guard(CriticalSections::CheckTriggerLock());
-                    again = FRestart;
-                }
-                if (!again || FTerminate) break;
-            }
+    for (;;) {
+        try {
+            RunPasses();
+        } catch (...) {
+            // Out of memory on a gigantic text, say: the check gives no hint
+            // this time, and the application goes on.
         }
-
-        TFehlerVerwaltung* errorList = nullptr;
-        {
-            std::lock_guard<std::mutex> guard(FHookMutex);
-            errorList = FErrorList;
+        // An edit made while the hint was handed over found this thread
+        // still counted and started none: it is checked now.
+        TLockGuard guard(CriticalSections::CheckTriggerLock());
+        if (!FRestart || FTerminate) {
+            FRunningCount = 0;
+            return;
         }
-        if (checked && !FTerminate && errorList) {
-            {
-                TLockGuard guard(CriticalSections::ErrorListLock());
-                errorList->RemoveSource(FehlerTipp);
-                errorList->Add(std::move(hint));
-            }
-            RunOnMainThread([errorList] { errorList->Refresh(); });
-        }
-    } catch (...) {
-        // Out of memory on a gigantic text, say: the check gives no hint
-        // this time, and the application goes on.
     }
-    TLockGuard guard(CriticalSections::CheckTriggerLock());
-    FRunningCount = 0;
+}
+
+void TSyntaxcheck::RunPasses() {
+    std::unique_ptr<TFehler> hint;
+    bool checked = false;
+    {
+        TSyntaxcheckThread worker(*FFactory, &FTerminate);
+        for (;;) {
+            {
+                TLockGuard guard(CriticalSections::CheckTriggerLock());
+                FRestart = false;
+            }
+            // The text is copied under the lock and checked without it, so
+            // that typing never waits for a pass.
+            TStringLines text;
+            {
+                TLockGuard guard(CriticalSections::EditorLinesLock());
+                const int count = FEditor.LineCount();
+                text.Lines.reserve(static_cast<std::size_t>(count));
+                for (int i = 0; i < count; ++i) text.Lines.push_back(FEditor.LineText(i));
+            }
+            worker.SetNoAttributeAssignment(FNoAttributeAssignment);
+            TSyntaxcheckResult result = worker.Pass(text);
+            if (FTerminate) return;
+
+            std::unique_ptr<TVarSpace> previous;
+            {
+                TLockGuard guard(CriticalSections::CompletionLock());
+                previous = std::move(FPublished);
+                FPublished = std::move(result.Space);
+                FDefaultWindow = result.DefaultWindow;
+            }
+            previous.reset();
+            hint = std::move(result.Error);
+            checked = true;
+            ++FPassCount;
+
+            bool again = false;
+            {
+                TLockGuard guard(CriticalSections::CheckTriggerLock());
+                again = FRestart;
+            }
+            if (!again || FTerminate) break;
+        }
+    }
+
+    TFehlerVerwaltung* errorList = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(FHookMutex);
+        errorList = FErrorList;
+    }
+    if (!checked || FTerminate || !errorList) return;
+    {
+        TLockGuard guard(CriticalSections::ErrorListLock());
+        errorList->RemoveSource(FehlerTipp);
+        errorList->Add(std::move(hint));
+    }
+    RunOnMainThread([errorList] { errorList->Refresh(); });
 }

@@ -64,13 +64,15 @@ public:
     // CriticalSections::CompletionLock(), which also keeps it alive.
     const TVarSpace* PublishedSpace() const { return FPublished.get(); }
     // The last finished pass found a figure and no window. Takes the
-    // completion lock.
+    // completion lock. A run started right after an edit or a load should
+    // call WaitUntilIdle first, so that the flag belongs to the text it runs.
     bool DefaultWindow() const;
 
     // --- for the owner's idle handling and for tests -----------------------
     bool Running() const;
     // Waits until no check thread runs, doing the hand-overs to the main
-    // thread itself meanwhile. Call on the main thread only.
+    // thread itself meanwhile. Call on the main thread only, and not while
+    // holding the editor-lines, completion or error list lock.
     void WaitUntilIdle();
     // Number of finished passes since creation.
     int PassCount() const { return FPassCount.load(); }
@@ -78,6 +80,8 @@ public:
 private:
     struct THandOver;
     void ThreadBody();
+    // Passes while the text keeps changing, then the error list.
+    void RunPasses();
     // Runs `task` on the main thread and waits for it, unless the check is
     // being destroyed; false when it did not run.
     bool RunOnMainThread(const std::function<void()>& task);

@@ -55,8 +55,7 @@ TSyntaxcheckResult TSyntaxcheckThread::Pass(const TLineSource& lines) {
     }
 
     TSyntaxcheckResult result;
-    const bool cancelled = FCancel && FCancel->load(std::memory_order_relaxed);
-    if (!cancelled) {
+    if (!Cancelled()) {
         // After an error the space lacks every declaration behind it; the
         // declarations of the whole text decide then, so that a hint the
         // interpreter does not share cannot hide the run's drawing window.
@@ -100,7 +99,7 @@ bool TSyntaxcheckThread::Expect(int token, const char* message) {
 
 void TSyntaxcheckThread::DeclarationPass() {
     FScanner.SetPosition(1);
-    while (!FErrorFlag) {
+    while (!FErrorFlag && !Cancelled()) {
         int token = FScanner.NextToken();
         if (token == OEOF) break;
         if (token != KMethode) continue;
@@ -221,7 +220,7 @@ void TSyntaxcheckThread::StatementList() {
     if (FErrorFlag || !EnterBlock()) return;
     FScanner.SkipBlanks();
     while (!FErrorFlag) {
-        if (FCancel && FCancel->load(std::memory_order_relaxed)) {
+        if (Cancelled()) {
             // Abandoned: no hint, and every routine unwinds at once.
             FErrorFlag = true;
             break;

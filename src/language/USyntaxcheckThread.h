@@ -64,6 +64,8 @@ public:
     TSyntaxcheckResult Pass(const TLineSource& lines);
 
 private:
+    bool Cancelled() const { return FCancel && FCancel->load(std::memory_order_relaxed); }
+
     // --- errors and the declaration pass (USyntaxcheckAnweisung.cpp)
     void Fail(std::string_view message);
     void Fail(std::string_view a, std::string_view b, std::string_view c = {},
