@@ -23,6 +23,25 @@
 #include <string>
 #include <vector>
 
+// Also remembers where the file dialogs were to start.
+class TMainDialogs : public TScriptedDialogs {
+public:
+    QString OpenFileName(QWidget* parent, const QString& caption, const QString& directory,
+                         const QString& filter) override {
+        OpenDirectory = directory;
+        Filter = filter;
+        return TScriptedDialogs::OpenFileName(parent, caption, directory, filter);
+    }
+    QString SaveFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& proposed,
+                         const QString& filter, const QString& suffix) override {
+        SaveDirectory = directory;
+        Filter = filter;
+        Suffix = suffix;
+        return TScriptedDialogs::SaveFileName(parent, caption, directory, proposed, filter, suffix);
+    }
+    QString OpenDirectory, SaveDirectory, Filter, Suffix;
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -109,7 +128,7 @@ protected:
         return lines;
     }
 
-    TScriptedDialogs Dialogs;
+    TMainDialogs Dialogs;
     TDialogsOverride Override{Dialogs};
     std::unique_ptr<TFMain> Main;
 };

@@ -20,6 +20,7 @@ TEST_F(ProgramFilesTest, SaveAndLoadRoundTripByteForByte) {
     Dialogs.FileNames = {path};
     Main->SpeichernExecute();  // a new program: saving asks for the name
     ASSERT_EQ(Dialogs.Of("Save").size(), 1u);
+    EXPECT_EQ(Dialogs.Suffix, "zak");
     const std::string written = ReadBytes(path);
     const std::string program =
         "r: Rechteck\r\nwiederhole 2 mal\r\n   r.drehen(10)\t\r\n*wiederhole\r\n// \xE4\xF6\xFC\xDF\r\n";
@@ -67,6 +68,9 @@ TEST_F(ProgramFilesTest, HeaderOfAnotherVersionWarnsButLoads) {
     EXPECT_EQ(Dialogs.Of("Message")[0].Caption, "Warnung!");
     EXPECT_EQ(EditorLines(), std::vector<std::string>{"n: integer"});
     EXPECT_EQ(Main->FileName(), QFileInfo(foreign).absoluteFilePath());
+    // Saving starts where the program was loaded from.
+    Main->SpeichernUnterExecute();
+    EXPECT_EQ(Dialogs.SaveDirectory, QFileInfo(foreign).absolutePath());
 
     // A longer version after the prefix, an empty file and a lone LF file
     // load without a warning.

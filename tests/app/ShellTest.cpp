@@ -5,7 +5,10 @@
 #include "UHelpTexts.h"
 #include "UHelpTree.h"
 #include "UImageList.h"
+#include "UEinstellungen.h"
 #include "UInformation.h"
+#include "UPasswortabfrage.h"
+#include "Uencrypt.h"
 #include "UKlassen.h"
 #include "UObjekt.h"
 
@@ -258,4 +261,52 @@ TEST_F(MainWindowTest, TheClassTreeWidgetIsFilledAtStart) {
     ASSERT_EQ(tree->topLevelItemCount(), static_cast<int>(factory.Prototypes().size()));
     EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), factory.Prototypes()[0]->Name);
     EXPECT_GT(tree->topLevelItem(0)->childCount(), 0);
+}
+
+TEST_F(MainWindowTest, SettingsAreReadAfterStartAndReachTheRun) {
+    TTempCurrentDir dir;
+    TFEinstellungen settings(Main.get());
+    TFPasswortabfrage prompt(settings, Main.get());
+    TMainForms forms;
+    forms.Einstellungen = &settings;
+    forms.Passwortabfrage = &prompt;
+    Main->SetForms(forms);
+    WriteBytes(kSettingsFileName, "[pass][" + std::string(Scramble("Keins")) +
+                                      "][KeineZuweisungZuAttributen] true [Arbeitsverzeichnis][" +
+                                      dir.Path().toStdString() + "][Schriftgroesse] 14 ");
+    Main->TimerInfoTimer();
+    EXPECT_EQ(Editor().FontSize(), 14);
+    EXPECT_TRUE(settings.Password().isEmpty());
+
+    // The option forbids assignments to attributes in the run.
+    SetProgram({"r: Rechteck", "r.links := 10"});
+    Main->BStartenClick();
+    Main->StartExecute();
+    TickUntilHalted();
+    EXPECT_TRUE(Main->Interpreter()->ErrorFlag());
+    Main->BBearbeitenClick();
+
+    // The open dialog starts in the working directory.
+    Main->OeffnenExecute();
+    ASSERT_EQ(Dialogs.Of("Open").size(), 1u);
+    EXPECT_EQ(Dialogs.OpenDirectory, dir.Path());
+    EXPECT_EQ(Dialogs.Filter, "ZAK-Programme (*.zak)");
+
+    // Without a password the settings open at once, not modally.
+    Main->EinstellungenExecute();
+    EXPECT_TRUE(settings.isVisible());
+    EXPECT_FALSE(prompt.isVisible());
+    settings.hide();
+}
+
+TEST_F(MainWindowTest, TheLastDrawingWindowIsShownFromTheMenu) {
+    QWidget last;
+    TMainForms forms;
+    forms.LetztesZeichenfenster = &last;
+    Main->SetForms(forms);
+    Main->Action("LetztesZeichenfenster1")->trigger();
+    EXPECT_TRUE(last.isVisible());
+    // Closing the main window takes its side windows along.
+    Main->close();
+    EXPECT_FALSE(last.isVisible());
 }
