@@ -41,6 +41,7 @@ int RunIde(int argc, char** argv) {
 
     mainWindow.show();
     const int status = application.exec();
+    mainWindow.Shutdown();
     // The popup goes before the editor that points at it.
     mainWindow.Editor()->SetCompletionPopup(nullptr);
     return status;

@@ -305,6 +305,11 @@ bool TFMain::FormCloseQuery() {
     }
 }
 
+void TFMain::Shutdown() {
+    Timer.stop();
+    EndRun();
+}
+
 void TFMain::FormClose() {
     Timer.stop();
     if (RunMode()) EndRun();

@@ -77,6 +77,9 @@ public:
     ~TFMain() override;
 
     void SetForms(const TMainForms& forms);
+    // Stops the run timer and ends a run, as closing does: the drawing
+    // windows of the run go while the windows they hand on to still exist.
+    void Shutdown();
 
     // --- state, for the application and for tests -----------------------
     TSHControl* Editor() const { return FEditor; }

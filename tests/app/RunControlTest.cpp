@@ -3,6 +3,9 @@
 #include "MainTestSupport.h"
 
 #include "UDebugControl.h"
+#include "ULetztesZeichenfenster.h"
+#include "UQtDrawingWindowHost.h"
+#include "UZeichenfenster.h"
 #include "UScanner.h"
 #include "UVariablenText.h"
 
@@ -302,4 +305,34 @@ TEST_F(MainWindowTest, TheDefaultWindowFollowsTheDeclarations) {
     SetProgram({"r: Rechteck", "f: Fenster"});
     Main->BStartenClick();
     EXPECT_EQ(Main->Interpreter()->DefaultWindow(), nullptr);
+}
+
+TEST_F(MainWindowTest, DrawingWindowsLiveAsLongAsTheRun) {
+    TFLetztesZeichenfenster last;
+    TQtDrawingWindowHost host;
+    SetProgram({"r: Rechteck", "r.fuellfarbeSetzen(rot)", "r.drehen(30)"});
+    Main->BStartenClick();
+    Main->StartExecute();
+    TickUntilHalted();
+    auto drawingWindows = [] {
+        int shown = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (qobject_cast<TFZeichnen*>(widget) && widget->isVisible()) ++shown;
+        return shown;
+    };
+    EXPECT_EQ(drawingWindows(), 1);
+
+    // Stop starts again with a fresh window; leaving run mode closes it and
+    // the last drawing window keeps the picture.
+    Main->StopExecute();
+    EXPECT_EQ(drawingWindows(), 1);
+    Main->BBearbeitenClick();
+    QApplication::processEvents();
+    EXPECT_EQ(drawingWindows(), 0);
+    EXPECT_NE(last.Picture().size(), QSize(300, 50));
+
+    Main->BStartenClick();
+    Main->Shutdown();
+    EXPECT_EQ(Main->Interpreter(), nullptr);
+    EXPECT_EQ(drawingWindows(), 0);
 }
