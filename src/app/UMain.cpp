@@ -147,7 +147,7 @@ void TFMain::CreateComponents() {
     FTopRow->setObjectName("TopRow");
     auto* row = new QHBoxLayout(FTopRow);
     row->setContentsMargins(2, 3, 2, 3);
-    row->setSpacing(2);
+    row->setSpacing(1);
 
     BStarten = new QPushButton(QStringLiteral("Programm starten ..."), FTopRow);
     BStarten->setObjectName("BStarten");
@@ -182,6 +182,7 @@ void TFMain::CreateComponents() {
     fitCaptions(BKlassenansicht, {"Hilfe zeigen ...", "Hilfe ausblenden"});
     LGeschwindigkeit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     TBSpeed->setFixedWidth(90);
+    TBSpeed->setToolTip(QStringLiteral("Geschwindigkeit"));
     for (QPushButton* button : {BStarten, BBearbeiten, BVariablen, BKlassenansicht})
         button->setFocusPolicy(Qt::TabFocus);
 
@@ -258,6 +259,7 @@ void TFMain::FormResize() {
     const int w = FClient->width();
     const int h = FClient->height();
     FTopRow->setGeometry(0, 0, w, TopRowHeight);
+    FitTopRow();
     Panel->setGeometry(2, TopRowHeight, std::max(0, w - 4), std::max(0, h - 72));
     LBError->setGeometry(2, h - 41, std::max(0, w - 4), 39);
     // The variables panel keeps its height; the editor takes the rest.
@@ -265,6 +267,12 @@ void TFMain::FormResize() {
         const int total = Panel->height() - Panel->handleWidth();
         Panel->setSizes({std::max(0, total - PanelUntenHeight), PanelUntenHeight});
     }
+}
+
+void TFMain::FitTopRow() {
+    const bool runMode = RunMode();
+    LGeschwindigkeit->setVisible(runMode);
+    if (runMode && FTopRow->layout()->minimumSize().width() > FTopRow->width()) LGeschwindigkeit->hide();
 }
 
 void TFMain::UpdateCaption() {

@@ -153,6 +153,9 @@ private:
     void CreateEditor();
     void CreateHelpPanel();
     void FormResize();
+    // In a narrow window the speed label gives way, so that no button of
+    // the top row is cut off.
+    void FitTopRow();
     void UpdateCaption();
     bool FormCloseQuery();
     void FormClose();

@@ -116,13 +116,13 @@ void TFMain::CreateToolButtons() {
     auto* row = static_cast<QHBoxLayout*>(FTopRow->layout());
     row->addWidget(BStarten);
     row->addWidget(BBearbeiten);
-    row->addSpacing(6);
+    row->addSpacing(4);
     for (QToolButton* button : {SBOeffnen, SBSpeichern, SBAusschneiden, SBKopieren, SBEinfuegen, SBRueckgaengig,
                                 SBRedo, SBStart, SBPause, SBStop, SBSchritt})
         row->addWidget(button);
-    row->addSpacing(6);
+    row->addSpacing(4);
     row->addWidget(BVariablen);
-    row->addSpacing(6);
+    row->addSpacing(4);
     row->addWidget(LGeschwindigkeit);
     row->addWidget(TBSpeed);
     row->addStretch(1);

@@ -53,7 +53,7 @@ void TFMain::ShowRunControls(bool runMode) {
     BBearbeiten->setVisible(runMode);
     BVariablen->setVisible(runMode);
     TBSpeed->setVisible(runMode);
-    LGeschwindigkeit->setVisible(runMode);
+    FitTopRow();
 }
 
 void TFMain::BStartenClick() {
