@@ -92,14 +92,6 @@ protected:
         return -1;
     }
 
-    void SetBreakpoint(int line, bool on = true) {
-        {
-            TLockGuard lock(CriticalSections::EditorLinesLock());
-            Editor().Lines().EnsureInfo(line).Breakpoint = on;
-        }
-        if (Editor().OnBreakpointToggled) Editor().OnBreakpointToggled();
-    }
-
     // Ticks until the run stops by itself, at most `limit` times.
     int TickUntilHalted(int limit = 10000) {
         int ticks = 0;

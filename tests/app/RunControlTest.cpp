@@ -9,6 +9,7 @@
 #include "UScanner.h"
 #include "UVariablenText.h"
 
+#include <QMouseEvent>
 #include <QSlider>
 
 namespace {
@@ -141,8 +142,13 @@ TEST_F(MainWindowTest, ATickKeepsToItsBudgets) {
 TEST_F(MainWindowTest, ABreakpointPausesWithItsLineHighlighted) {
     SetProgram(Counter);
     Main->BStartenClick();
-    // Set while the run stands: it reaches the running scanner at once.
-    SetBreakpoint(5);
+    // A click into the gutter while the run stands reaches the running
+    // scanner at once.
+    const int y = TSHControl::kTopMargin + Editor().LineSpacing() + 5 * Editor().RowPitch() + 2;
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(10, y), Editor().mapToGlobal(QPointF(10, y)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Editor(), &click);
+    ASSERT_TRUE(Editor().LineBreakpoint(5));
     Main->BVariablenClick();
     Main->StartExecute();
     TickUntilHalted();
