@@ -144,6 +144,7 @@ private:
     void DeclarationPass();
     bool ParameterGroup(TMethode& method);
     void EnterPendingCall();
+    void ForgetScopeObjects();
 
     // --- windows
     void RepaintWindows();

@@ -5,6 +5,7 @@
 // body's `ende` is executed.
 #include "UInterpreter.h"
 #include "UInterpreterMeldungen.h"
+#include "UFenster.h"
 #include "UKlassen.h"
 #include "UNamen.h"
 
@@ -210,5 +211,28 @@ void TInterpreter::Ende() {
     FBlockDepth = FStack.PopInteger();
     --FCallDepth;
     FScanner.SetPosition(returnPosition);
+    ForgetScopeObjects();
     FVars->CloseScope();
+}
+
+// The objects the closing scope owns are about to be freed: a window among
+// them leaves the window list, and a fuer block on one of them (or on one of
+// their attribute objects) ends, so that nothing refers to them afterwards.
+void TInterpreter::ForgetScopeObjects() {
+    const int scopes = FVars->ScopeCount();
+    if (scopes == 0) return;
+    for (int i = FVars->ScopeStart(scopes - 1); i < FVars->Count(); ++i) {
+        const TVariable* variable = FVars->At(i);
+        if (variable->Reference || !variable->Value || variable->Value->Kind() != vkObjekt) continue;
+        const TObjekt* object = variable->Value->AsObject();
+        if (!object) continue;
+        FWindows.erase(std::remove_if(FWindows.begin(), FWindows.end(),
+                                      [&](const TObjekt* window) { return window == object; }),
+                       FWindows.end());
+        for (const TObjekt* o = FFuerObject; o; o = o->Owner)
+            if (o == object) {
+                FFuerObject = nullptr;
+                break;
+            }
+    }
 }

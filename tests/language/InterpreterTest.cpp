@@ -177,6 +177,17 @@ TEST(InterpreterMethods, ReturnLeavesStackScopesAndDepthAsBefore) {
     EXPECT_EQ(run.Interpreter->BlockDepth(), 0);
 }
 
+// Objects declared in a method are freed at its `ende`: neither the window
+// list nor a fuer block may keep referring to them.
+TEST(InterpreterMethods, LocalObjectsLeaveNoReferencesBehind) {
+    TRun run({"n: integer", "methode m()", "w: Fenster", "f: Figur", "fuer f.randfarbe",
+              "setzergb(1, 2, 3)", "ende", "m()", "n := 1", "m()", "n := 2", "setzergb(4, 5, 6)"});
+    run.ToEnd();
+    EXPECT_EQ(run.Message(), "Den Bezeichner setzergb gibt es nicht.");
+    EXPECT_EQ(run.Value("n")->AsInteger(), 2);
+    EXPECT_TRUE(run.Interpreter->Windows().empty());
+}
+
 // Random token soup and random bytes: every run ends (at its end, with an
 // error, or at the step limit) and leaves nothing behind.
 TEST(InterpreterRobustness, ArbitraryTextNeverCrashes) {

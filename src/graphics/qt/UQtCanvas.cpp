@@ -122,18 +122,19 @@ QRect TQtCanvas::Reach(const TBox& box) const {
 template <class Shape>
 void TQtCanvas::Strokes(QPainter& painter, bool filled, Shape& shape) {
     if (IsClearPen(Pen) || PenWidth(Pen) == 1) {
-        shape(painter, false);
+        shape(painter, TPass{});
         return;
     }
     const QPen pen = painter.pen();
     const QBrush brush = painter.brush();
     if (filled && brush.style() != Qt::NoBrush) {
         painter.setPen(Qt::NoPen);
-        shape(painter, false);
+        shape(painter, TPass{});
         painter.setPen(pen);
     }
     if (filled) painter.setBrush(Qt::NoBrush);
-    shape(painter, PenWidth(Pen) % 2 == 1);
+    const qreal shift = PenWidth(Pen) % 2 == 1 ? 0.5 : 0.0;
+    shape(painter, TPass{QPointF(shift, shift), true});
     if (filled) painter.setBrush(brush);
 }
 
@@ -187,16 +188,20 @@ void TQtCanvas::DrawInverted(const QRect& reach, const std::optional<QPoint>& ke
 
 namespace {
 
-QLineF Segment(QPoint from, QPoint to, bool centred) {
-    const QPointF shift = centred ? QPointF(0.5, 0.5) : QPointF();
-    return QLineF(QPointF(from) + shift, QPointF(to) + shift);
+QLineF Segment(QPoint from, QPoint to, const TQtCanvas::TPass& pass) {
+    return QLineF(QPointF(from) + pass.Shift, QPointF(to) + pass.Shift);
 }
 
-void DrawPolygon(QPainter& painter, const QPolygon& polygon, bool centred) {
-    if (centred)
-        painter.drawPolygon(QPolygonF(polygon).translated(0.5, 0.5), Qt::OddEvenFill);
-    else
+void DrawPolygon(QPainter& painter, const QPolygon& polygon, const TQtCanvas::TPass& pass) {
+    if (!pass.WideStroke) {
         painter.drawPolygon(polygon, Qt::OddEvenFill);
+        return;
+    }
+    // A round-joined outline is the union of its round-capped edges. Stroked
+    // one edge at a time it needs no memory for the whole outline, which for
+    // a wide pen and many points would run into gigabytes.
+    for (qsizetype i = 0; i < polygon.size(); ++i)
+        painter.drawLine(Segment(polygon[i], polygon[(i + 1) % polygon.size()], pass));
 }
 
 } // namespace
@@ -213,7 +218,7 @@ void TQtCanvas::LineTo(int x, int y) {
     // Only the thinnest pen leaves out the end pixel; wider pens end in a round cap.
     std::optional<QPoint> keep;
     if (PenWidth(Pen) == 1 && Image) keep = to;
-    Draw(reach, keep, false, [&](QPainter& painter, bool centred) { painter.drawLine(Segment(from, to, centred)); });
+    Draw(reach, keep, false, [&](QPainter& painter, const TPass& pass) { painter.drawLine(Segment(from, to, pass)); });
 }
 
 void TQtCanvas::Box(const TBox& corners, bool ellipse) {
@@ -238,7 +243,7 @@ void TQtCanvas::Box(const TBox& corners, bool ellipse) {
         // Nothing is left inside a box one pixel thin; the outline is a line.
         if (IsClearPen(Pen)) return;
         const QPoint from(left, top), to(left + w - 1, top + h - 1);
-        Draw(reach, std::nullopt, false, [&](QPainter& painter, bool centred) { painter.drawLine(Segment(from, to, centred)); });
+        Draw(reach, std::nullopt, false, [&](QPainter& painter, const TPass& pass) { painter.drawLine(Segment(from, to, pass)); });
         return;
     }
     if (ellipse) {
@@ -248,9 +253,9 @@ void TQtCanvas::Box(const TBox& corners, bool ellipse) {
     // Qt's aliased outline covers x..x+w of QRect(x, y, w, h); without a pen
     // the fill covers x..x+w-1, which is one pixel less each way as required.
     const QRect rect(left, top, w - 1, h - 1);
-    Draw(reach, std::nullopt, true, [&](QPainter& painter, bool centred) {
-        if (centred)
-            painter.drawRect(QRectF(rect).translated(0.5, 0.5));
+    Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass& pass) {
+        if (pass.WideStroke)
+            painter.drawRect(QRectF(rect).translated(pass.Shift));
         else
             painter.drawRect(rect);
     });
@@ -261,12 +266,12 @@ void TQtCanvas::DrawEllipse(const QRect& reach, int left, int top, int w, int h)
         // A picture is scaled by whoever shows it: a true ellipse, not pixels.
         const int less = IsClearPen(Pen) ? 1 : 0;
         const QRect rect(left, top, w - 1 - less, h - 1 - less);
-        Draw(reach, std::nullopt, true, [&](QPainter& painter, bool) { painter.drawEllipse(rect); });
+        Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass&) { painter.drawEllipse(rect); });
         return;
     }
     if (!IsClearPen(Pen)) {
         const QPolygon outline = EllipseOutline(left, top, left + w - 1, top + h - 1);
-        Draw(reach, std::nullopt, true, [&](QPainter& painter, bool centred) { DrawPolygon(painter, outline, centred); });
+        Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass& pass) { DrawPolygon(painter, outline, pass); });
         return;
     }
     if (IsClearBrush(Brush)) return;
@@ -275,7 +280,7 @@ void TQtCanvas::DrawEllipse(const QRect& reach, int left, int top, int w, int h)
     // its own colour; a hatch has no rim to lose.
     const QPolygon outline = EllipseOutline(left, top, left + w - 2, top + h - 2);
     const bool rim = IsSolidBrush(Brush);
-    Draw(reach, std::nullopt, true, [&](QPainter& painter, bool) {
+    Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass&) {
         if (rim) painter.setPen(QPen(painter.brush().color(), 1));
         painter.drawPolygon(outline, Qt::OddEvenFill);
     });
@@ -302,7 +307,7 @@ void TQtCanvas::Polygon(const std::vector<TPoint>& points) {
     ++box.Bottom;
     const QRect reach = Reach(box);
     if (Misses(reach)) return;
-    Draw(reach, std::nullopt, true, [&](QPainter& painter, bool centred) { DrawPolygon(painter, polygon, centred); });
+    Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass& pass) { DrawPolygon(painter, polygon, pass); });
 }
 
 // Fills with the brush alone; like the platform's FillRect it ignores the pen

@@ -43,6 +43,14 @@ public:
     int TextWidth(const std::string& text) override;
     int TextHeight(const std::string& text) override;
 
+    // How a shape is drawn in one pass: thin pens and fills draw everything on
+    // whole coordinates; the outline of a wide pen is drawn on its own, moved
+    // by Shift.
+    struct TPass {
+        QPointF Shift;
+        bool WideStroke = false;
+    };
+
 private:
     struct TBox {
         qint64 Left, Top, Right, Bottom;  // right and bottom exclusive
@@ -57,7 +65,7 @@ private:
     // to a range that stays far outside any surface and inside int arithmetic.
     QRect Reach(const TBox& box) const;
     bool Misses(const QRect& reach) const { return !reach.intersects(Area()); }
-    // Runs `shape(painter, centred)` on the open painter, or on a mask whose
+    // Runs `shape(painter, pass)` on the open painter, or on a mask whose
     // pixels are then inverted once each when the pen mode is "not". `keep`,
     // when set, is a pixel the shape must leave alone (the end of a one-pixel
     // line); `filled` tells whether the shape has an inside for the brush.
