@@ -1,5 +1,6 @@
 #include "UQtCanvas.h"
 
+#include "UQtCapsule.h"
 #include "UQtEllipse.h"
 #include "UQtStyles.h"
 #include "UQtText.h"
@@ -192,16 +193,37 @@ QLineF Segment(QPoint from, QPoint to, const TQtCanvas::TPass& pass) {
     return QLineF(QPointF(from) + pass.Shift, QPointF(to) + pass.Shift);
 }
 
+// On pixels a wide stroke is a capsule filled straight into the image (the
+// surface, or the mask of an inverting shape); a zero-length one draws
+// nothing, as in Qt. Vector devices get Qt's line.
+void StrokeSegment(QPainter& painter, QPoint from, QPoint to, const TQtCanvas::TPass& pass) {
+    if (!pass.WideStroke || painter.device()->devType() != QInternal::Image) {
+        painter.drawLine(Segment(from, to, pass));
+        return;
+    }
+    if (from == to) return;
+    auto& image = *static_cast<QImage*>(painter.device());
+    const QPointF offset = QPointF(painter.transform().dx(), painter.transform().dy()) + pass.Shift;
+    FillCapsule(image, QPointF(from) + offset, QPointF(to) + offset, painter.pen().widthF() / 2, painter.pen().color().rgb());
+}
+
+// Fill and outline of a polygon. A wide round-joined outline is the union of
+// its round-capped edges, so on pixels it is stroked edge by edge; so is an
+// outline on a vector device that Qt would otherwise build in memory as a
+// whole, which for very wide pens on many points runs into gigabytes.
 void DrawPolygon(QPainter& painter, const QPolygon& polygon, const TQtCanvas::TPass& pass) {
     if (!pass.WideStroke) {
         painter.drawPolygon(polygon, Qt::OddEvenFill);
         return;
     }
-    // A round-joined outline is the union of its round-capped edges. Stroked
-    // one edge at a time it needs no memory for the whole outline, which for
-    // a wide pen and many points would run into gigabytes.
+    constexpr qreal HeavyOutline = 1 << 20;
+    const bool pixels = painter.device()->devType() == QInternal::Image;
+    if (!pixels && qreal(polygon.size()) * painter.pen().widthF() < HeavyOutline) {
+        painter.drawPolygon(QPolygonF(polygon).translated(pass.Shift), Qt::OddEvenFill);
+        return;
+    }
     for (qsizetype i = 0; i < polygon.size(); ++i)
-        painter.drawLine(Segment(polygon[i], polygon[(i + 1) % polygon.size()], pass));
+        StrokeSegment(painter, polygon[i], polygon[(i + 1) % polygon.size()], pass);
 }
 
 } // namespace
@@ -218,7 +240,7 @@ void TQtCanvas::LineTo(int x, int y) {
     // Only the thinnest pen leaves out the end pixel; wider pens end in a round cap.
     std::optional<QPoint> keep;
     if (PenWidth(Pen) == 1 && Image) keep = to;
-    Draw(reach, keep, false, [&](QPainter& painter, const TPass& pass) { painter.drawLine(Segment(from, to, pass)); });
+    Draw(reach, keep, false, [&](QPainter& painter, const TPass& pass) { StrokeSegment(painter, from, to, pass); });
 }
 
 void TQtCanvas::Box(const TBox& corners, bool ellipse) {
@@ -243,7 +265,7 @@ void TQtCanvas::Box(const TBox& corners, bool ellipse) {
         // Nothing is left inside a box one pixel thin; the outline is a line.
         if (IsClearPen(Pen)) return;
         const QPoint from(left, top), to(left + w - 1, top + h - 1);
-        Draw(reach, std::nullopt, false, [&](QPainter& painter, const TPass& pass) { painter.drawLine(Segment(from, to, pass)); });
+        Draw(reach, std::nullopt, false, [&](QPainter& painter, const TPass& pass) { StrokeSegment(painter, from, to, pass); });
         return;
     }
     if (ellipse) {
@@ -253,9 +275,10 @@ void TQtCanvas::Box(const TBox& corners, bool ellipse) {
     // Qt's aliased outline covers x..x+w of QRect(x, y, w, h); without a pen
     // the fill covers x..x+w-1, which is one pixel less each way as required.
     const QRect rect(left, top, w - 1, h - 1);
+    const QPolygon frame(rect, true);
     Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass& pass) {
         if (pass.WideStroke)
-            painter.drawRect(QRectF(rect).translated(pass.Shift));
+            DrawPolygon(painter, frame, pass);
         else
             painter.drawRect(rect);
     });
@@ -270,8 +293,17 @@ void TQtCanvas::DrawEllipse(const QRect& reach, int left, int top, int w, int h)
         return;
     }
     if (!IsClearPen(Pen)) {
+        // A wide pen strokes the true ellipse: Qt's general stroker, unlike its
+        // one-pixel one, keeps to the box, and a smooth curve has no corners
+        // to round off.
         const QPolygon outline = EllipseOutline(left, top, left + w - 1, top + h - 1);
-        Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass& pass) { DrawPolygon(painter, outline, pass); });
+        const QRectF curve(left, top, w - 1, h - 1);
+        Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass& pass) {
+            if (pass.WideStroke)
+                painter.drawEllipse(curve.translated(pass.Shift));
+            else
+                DrawPolygon(painter, outline, pass);
+        });
         return;
     }
     if (IsClearBrush(Brush)) return;
@@ -349,16 +381,21 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
     const TBox cell{qint64(x) - height, qint64(y) - height, x + width + height, y + 2 * height};
     if (Misses(Reach(cell))) return;
     if (!Begin()) return;
-    const qint64 left = Clip(x, BoxLimit), top = Clip(y, BoxLimit);
-    if (IsSolidBrush(Brush))
-        Painter.fillRect(QRect(int(left), int(top), int(std::min(width, BoxLimit)), int(height)), ToQColor(Brush.Color));
+    if (IsSolidBrush(Brush)) {
+        const QRect area = Area();
+        const qint64 left = std::max<qint64>(x, area.left()), right = std::min<qint64>(x + width, area.right() + 1);
+        const qint64 top = std::max<qint64>(y, area.top()), bottom = std::min<qint64>(y + height, area.bottom() + 1);
+        if (left < right && top < bottom)
+            Painter.fillRect(QRect(int(left), int(top), int(right - left), int(bottom - top)), ToQColor(Brush.Color));
+    }
     Painter.setBackgroundMode(Qt::TransparentMode);
     Painter.setPen(ToQColor(Font.Color));
     if (!PainterFontValid) {
         Painter.setFont(QtFont);
         PainterFontValid = true;
     }
-    Painter.drawText(QPoint(int(left), int(top) + metrics.ascent()), qtext);
+    // The cell test above keeps y + ascent within int.
+    Painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
     PainterStateValid = false;
 }
 

@@ -7,6 +7,9 @@
 // one QPainter::begin; pen, brush and font are handed to Qt only when they
 // differ from what the painter already holds. Whoever copies, resizes or
 // replaces the image calls Flush first. Needs a QGuiApplication (fonts).
+//
+// Pen mode "not" inverts each pixel a pen-drawn shape covers exactly once
+// (outline and fill together); FillRect, SetPixel and TextOut ignore it.
 #include "UCanvas.h"
 
 #include <QFont>

@@ -72,6 +72,34 @@ TEST(QtCanvasShapes, EllipseIsInscribedInTheBox) {
     EXPECT_EQ(clear.At(12, 13), White);
 }
 
+// Qt's own ellipse misses its box by a pixel or two for many sizes, most of
+// them flat; every size must touch exactly the box's outermost pixels.
+TEST(QtCanvasShapes, EllipsesOfEverySizeTouchExactlyTheirBox) {
+    TTestSurface s(64, 48);
+    for (int w = 2; w <= 50; ++w)
+        for (int h = 2; h <= 36; ++h) {
+            // How far each pen reaches beyond the box's outermost pixels on
+            // the left/top and on the right/bottom.
+            struct {
+                int Width, Style, Before, After;
+            } pens[] = {{1, 0, 0, 0}, {3, 0, 1, 1}, {4, 0, 2, 1}, {1, 5, 0, -1}};
+            for (auto pen : pens) {
+                s.C.Brush.Color = White;
+                s.C.Pen.Style = 0;
+                s.C.Pen.Width = 1;
+                s.C.FillRect(0, 0, 64, 48);
+                s.C.Brush.Color = Red;
+                s.C.Pen.Width = pen.Width;
+                s.C.Pen.Style = pen.Style;
+                s.C.Ellipse(6, 5, 6 + w, 5 + h);
+                const std::string want = std::to_string(6 - pen.Before) + "," + std::to_string(5 - pen.Before) + ".." +
+                                         std::to_string(5 + w + pen.After) + "," + std::to_string(4 + h + pen.After);
+                if (pen.Style == 5 && (w == 2 || h == 2)) continue;  // one pixel thin: a line
+                ASSERT_EQ(s.Painted(), want) << w << "x" << h << " pen " << pen.Width << " style " << pen.Style;
+            }
+        }
+}
+
 TEST(QtCanvasShapes, LineToLeavesOutItsEndPixelInEveryDirectionAndMovesThePen) {
     const TPoint ends[] = {{25, 15}, {5, 15}, {15, 25}, {15, 5}, {25, 25}, {5, 5}, {25, 5},
                            {5, 25}, {24, 11}, {7, 21}, {13, 4}, {18, 27}};
@@ -177,4 +205,16 @@ TEST(QtCanvasShapes, InsideFramePenKeepsAWideOutlineInsideTheBox) {
     e.C.Pen.Style = 6;
     e.C.Ellipse(5, 5, 25, 25);
     EXPECT_EQ(e.Painted(), "5,5..24,24");
+}
+
+// A rectangle turned by a quarter turn is drawn as a polygon through the same
+// corners; it must not change a pixel.
+TEST(QtCanvasShapes, RectangleAndThePolygonThroughItsCornersLookAlike) {
+    for (int width : {1, 2, 3, 6}) {
+        TTestSurface rectangle, polygon;
+        for (TTestSurface* s : {&rectangle, &polygon}) s->C.Pen.Width = width;
+        rectangle.C.Rectangle(8, 6, 31, 24);
+        polygon.C.Polygon({{8, 6}, {30, 6}, {30, 23}, {8, 23}});
+        EXPECT_EQ(rectangle.Surface.Image(), polygon.Surface.Image()) << width;
+    }
 }

@@ -6,12 +6,14 @@
 #include <QApplication>
 #include <string>
 
+// The application is never destroyed: torn down among the static destructors
+// at exit, it would run Qt's clean-up routines on caches already gone.
 inline void EnsureQtApp() {
     if (QApplication::instance()) return;
     static int argc = 1;
     static char name[] = "test_graphics_qt";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    new QApplication(argc, argv);
 }
 
 constexpr TColor White = 0xFFFFFF;
