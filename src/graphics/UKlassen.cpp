@@ -5,10 +5,12 @@
 #include "UFarbe.h"
 #include "UFenster.h"
 #include "UFigur.h"
+#include "UGruppe.h"
 #include "ULinie.h"
 #include "UNamen.h"
 #include "URechteck.h"
 #include "UTextfeld.h"
+#include "UTurtle.h"
 
 #include <iterator>
 
@@ -45,8 +47,8 @@ const TClassRow ClassTable[] = {
     {"DREIECK", Make<TDreieck>},
     {"LINIE", Make<TLinie>},
     {"TEXTFELD", Make<TTextfeld>},
-    {"TURTLE", nullptr},          // TTurtle, 62
-    {"GRUPPE", nullptr},          // TGruppe, 58
+    {"TURTLE", Make<TTurtle>},
+    {"GRUPPE", Make<TGruppe>},
     {"FARBE", Make<TFarbe>},
     {"FIGUR", Make<TFigur>},
     {"GEFUELLTEFIGUR", Make<TGefuellteFigur>},

@@ -4,6 +4,7 @@
 #include "UStack.h"
 
 #include <algorithm>
+#include <utility>
 
 bool ClassAccepts(std::int32_t required, std::int32_t actual) {
     if (required == 0) return actual == 0;
@@ -88,7 +89,10 @@ const char* TMethode::Invoke(TStack& stack) {
     const char* message = nullptr;
     switch (Kind) {
     case mkObjectMethod:
-        if (Owner) Owner->CallMethod(MethodNumber, stack);
+        if (Owner) {
+            Owner->CallMethod(MethodNumber, stack);
+            message = std::exchange(Owner->MethodError, nullptr);
+        }
         break;
     case mkFunction:
         if (Function) message = Function(Context, stack);

@@ -156,6 +156,10 @@ public:
     std::int32_t ClassNumber = 0;
     TObjekt* Owner;
     bool Drawable = false;
+    // Set by a built-in method that cannot do what it was asked (a
+    // Windows-1252 message); the call that ran the method reports it as a
+    // runtime error and clears it.
+    const char* MethodError = nullptr;
 
 private:
     std::vector<std::unique_ptr<TAttribut>> AttributeList;
