@@ -128,6 +128,7 @@ TEST(CodeCompleteLookup, TypesAfterTheColonOfADeclarationLine) {
     TKlassenFabrik factory;
     for (const auto& prototype : factory.Prototypes()) expected.push_back(prototype->Name);
     for (const char* type : {"Boolean", "Integer", "Real", "Char", "String"}) expected.push_back(type);
+    EXPECT_EQ(expected.size(), 18u);  // the thirteen classes and five types
 
     EXPECT_EQ(s.Model.Lookup("a,b:", 4), 5);
     EXPECT_EQ(ShownNames(s.Model), expected);

@@ -223,6 +223,7 @@ TEST(Syntaxcheck, AttributeAssignmentOnlyWhenTheSettingAllowsIt) {
     const Lines program = {"f: Figur", "f.links := 10"};
     EXPECT_EQ(HintMessage(program), "");
     EXPECT_EQ(HintMessage(program, true), "Einem Attribut darf kein Wert zugewiesen werden!");
+    EXPECT_EQ(HintMessage({"r: Rechteck", "r.links := 10"}, true), "Einem Attribut darf kein Wert zugewiesen werden!");
     EXPECT_EQ(HintMessage({"f: Figur", "f.randfarbe.rot := 10"}, true),
               "Einem Attribut darf kein Wert zugewiesen werden!");
     EXPECT_EQ(HintMessage({"f: Figur", "fuer f", "links := 10", "*f\xFCr"}, true),
@@ -260,6 +261,9 @@ TEST(Syntaxcheck, MissingEndOfBlockAtTheEndOfTheText) {
 }
 
 TEST(Syntaxcheck, DefaultWindowFlag) {
+    EXPECT_TRUE(CheckLines({"r: Rechteck"}).DefaultWindow);
+    EXPECT_FALSE(CheckLines({"r: Rechteck", "f: Fenster"}).DefaultWindow);
+    EXPECT_TRUE(CheckLines({"t: Turtle", "g: Gruppe", "c: Farbe"}).DefaultWindow);
     EXPECT_TRUE(CheckLines({"f: Figur"}).DefaultWindow);
     EXPECT_FALSE(CheckLines({"f: Figur", "w: Fenster"}).DefaultWindow);
     EXPECT_FALSE(CheckLines({"w: Fenster", "f: Figur"}).DefaultWindow);
