@@ -163,6 +163,10 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 
 } // namespace
 
+std::optional<std::string> ReadProgramFile(const std::string& name, std::string& problem) {
+    return ReadFile(name, problem);
+}
+
 bool IsHeadlessRun(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--run") == 0) return true;

@@ -8,6 +8,13 @@
 // Exit status: 0 the program ran to its end; 1 a runtime error; 2 the file
 // could not be read or the arguments are wrong; 3 the step limit was reached.
 
+#include <optional>
+#include <string>
+
+// The file's bytes, or none with the reason in `problem` when it cannot be
+// read or is far too large for a program. Shared with `zak --check`.
+std::optional<std::string> ReadProgramFile(const std::string& name, std::string& problem);
+
 // True when the arguments ask for a headless run.
 bool IsHeadlessRun(int argc, char** argv);
 // Runs it; creates its own QApplication.

@@ -1,5 +1,8 @@
-// The program's entry.
+// The program's entry: the IDE, or with --run the headless runner and with
+// --check the syntax check alone.
+#include "UCheckCommand.h"
 #include "UHeadless.h"
+#include "UIde.h"
 
 #include <cstdio>
 #include <cstring>
@@ -11,7 +14,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    if (IsCheckRun(argc, argv)) return RunCheck(argc, argv);
     if (IsHeadlessRun(argc, argv)) return RunHeadless(argc, argv);
-    std::puts("ZAK 1.5.9");
-    return 0;
+    return RunIde(argc, argv);
 }

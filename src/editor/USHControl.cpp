@@ -4,7 +4,9 @@
 
 #include "UCompletionPort.h"
 #include "UCriticalSections.h"
+#include "USyntaxcheck.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QSaveFile>
@@ -71,9 +73,20 @@ TSHControl::TSHControl(QWidget* parent) : QWidget(parent) {
     SetEditMode(true);
     MakeFonts();
     RecomputeLongest();
+
+    FSyntaxcheck = std::make_unique<TSyntaxcheck>(*this);
+    // The check thread's hand-overs (the refresh of the error list) run in
+    // the GUI thread's event loop; one that arrives after the check is gone
+    // does nothing.
+    FSyntaxcheck->SetMainThreadPost([](std::function<void()> task) {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, std::move(task), Qt::QueuedConnection);
+    });
 }
 
 TSHControl::~TSHControl() {
+    // The check thread reads the lines: it ends before anything else goes.
+    FSyntaxcheck.reset();
     FBlinkTimer.stop();
     TLockGuard guard(CriticalSections::EditorLinesLock());
     FLines.Clear();
@@ -164,6 +177,7 @@ int TSHControl::LineIndent(int line) {
 }
 
 void TSHControl::NotifyTextChanged() {
+    FSyntaxcheck->Trigger();
     if (OnTextChanged) OnTextChanged();
 }
 

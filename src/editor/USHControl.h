@@ -17,12 +17,14 @@
 
 #include <compare>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 class QPainter;
 class QScrollBar;
 class TCompletionPopup;
+class TSyntaxcheck;
 
 struct TTextPos {
     int Line = 0;
@@ -61,7 +63,7 @@ public:
     // --- hooks, installed by the owner ---------------------------------
     TLineRoutine LineRoutine;                 // at creation: every character class 2
     std::function<void()> OnBreakpointToggled;
-    std::function<void()> OnTextChanged;      // restarts the background syntax check
+    std::function<void()> OnTextChanged;      // after the background syntax check was triggered
     // The errors to mark; the hook takes the error list lock itself (it is
     // called with the editor-lines lock held, which comes first).
     std::function<std::vector<TErrorMark>()> ErrorMarks;
@@ -69,6 +71,10 @@ public:
     // a message box asks.
     std::function<bool()> ConfirmDiscard;
     void SetCompletionPopup(TCompletionPopup* popup) { FCompletion = popup; }
+    // The background syntax check of this editor's text, restarted by every
+    // NotifyTextChanged. The owner gives it the error list and reads its
+    // default-window flag; code completion reads its published names.
+    TSyntaxcheck& Syntaxcheck() { return *FSyntaxcheck; }
 
     // --- the text (read under the editor-lines lock) --------------------
     int LineCount() const override;
@@ -203,6 +209,8 @@ private:
 
     TLineList FLines;
     TUndo FUndo{kUndoCapacity};
+    // Declared after the lines, so that it (and its thread) ends first.
+    std::unique_ptr<TSyntaxcheck> FSyntaxcheck;
 
     int FCaretLine = 0;
     int FCaretColumn = 0;

@@ -10,6 +10,16 @@
 TQtPaintBox::TQtPaintBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    FrameTimer.setSingleShot(true);
+    connect(&FrameTimer, &QTimer::timeout, this, [this] { update(); });
+}
+
+void TQtPaintBox::ScheduleUpdate() {
+    if (!LastPaint.isValid() || LastPaint.elapsed() >= MinFrameMs) {
+        update();
+    } else if (!FrameTimer.isActive()) {
+        FrameTimer.start(static_cast<int>(MinFrameMs - LastPaint.elapsed()));
+    }
 }
 
 std::unique_ptr<TSurface> TQtPaintBox::CreateSurface(int width, int height) {
@@ -20,7 +30,7 @@ void TQtPaintBox::Present(const TSurface& surface) {
     const auto* qtSurface = dynamic_cast<const TQtSurface*>(&surface);
     if (!qtSurface) return;
     Shown = qtSurface->Image();
-    if (!InPaint) update();
+    if (!InPaint) ScheduleUpdate();
 }
 
 std::unique_ptr<TCanvas> TQtPaintBox::CreatePictureCanvas(int width, int height) {
@@ -32,6 +42,7 @@ void TQtPaintBox::PutPictureOnClipboard(TCanvas& picture) {
 }
 
 void TQtPaintBox::paintEvent(QPaintEvent* event) {
+    LastPaint.restart();
     if (OnPaintRequest && Shown.size() != size() && !InPaint) {
         InPaint = true;
         OnPaintRequest();

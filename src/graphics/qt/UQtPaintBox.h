@@ -17,7 +17,9 @@
 //    tracked without a button held down).
 #include "UCanvas.h"
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -29,8 +31,11 @@ public:
     int Width() const override { return width(); }
     int Height() const override { return height(); }
     std::unique_ptr<TSurface> CreateSurface(int width, int height) override;
-    // Surfaces of other kinds are ignored.
+    // Surfaces of other kinds are ignored. A running program presents after
+    // every statement, far more often than a screen can show: the screen is
+    // updated at most once per MinFrameMs, the last picture always shown.
     void Present(const TSurface& surface) override;
+    static constexpr int MinFrameMs = 15;
     std::unique_ptr<TCanvas> CreatePictureCanvas(int width, int height) override;
     // Canvases that did not come from CreatePictureCanvas are ignored.
     void PutPictureOnClipboard(TCanvas& picture) override;
@@ -48,6 +53,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void ScheduleUpdate();
+
     QImage Shown;
     bool InPaint = false;
+    QElapsedTimer LastPaint;
+    QTimer FrameTimer;
 };

@@ -1,0 +1,48 @@
+#include "UIde.h"
+
+#include "UCodeComplete.h"
+#include "UEinstellungen.h"
+#include "UInformation.h"
+#include "ULetztesZeichenfenster.h"
+#include "UMain.h"
+#include "UPasswortabfrage.h"
+#include "UPrint.h"
+#include "UQtDrawingWindowHost.h"
+#include "USHControl.h"
+
+#include <QApplication>
+
+int RunIde(int argc, char** argv) {
+    // The command line as given, before Qt takes its own options out: file
+    // names are the user's, whatever they look like.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZAK"));
+
+    TFMain mainWindow(arguments);
+    TFCodeComplete completion;
+    completion.Attach(mainWindow.Editor());
+    TFInformation information(&mainWindow);
+    TFEinstellungen settings(&mainWindow);
+    TFPasswortabfrage prompt(settings, &mainWindow);
+    TFPrint print(&mainWindow);
+    TFLetztesZeichenfenster lastDrawingWindow;
+    TQtDrawingWindowHost host;
+
+    TMainForms forms;
+    forms.Information = &information;
+    forms.Einstellungen = &settings;
+    forms.Passwortabfrage = &prompt;
+    forms.Print = &print;
+    forms.LetztesZeichenfenster = &lastDrawingWindow;
+    mainWindow.SetForms(forms);
+
+    mainWindow.show();
+    const int status = application.exec();
+    mainWindow.Shutdown();
+    // The popup goes before the editor that points at it.
+    mainWindow.Editor()->SetCompletionPopup(nullptr);
+    return status;
+}

@@ -1,0 +1,363 @@
+// Run control of the main window: entering and leaving run mode, Start,
+// Pause, Stop, single step, the timer tick and the speed.
+#include "UMain.h"
+
+#include "UCriticalSections.h"
+#include "UDebugControl.h"
+#include "UDialogs.h"
+#include "UEinstellungen.h"
+#include "UErrorListBox.h"
+#include "UFehler.h"
+#include "UInterpreter.h"
+#include "UScanner.h"
+#include "USHControl.h"
+#include "UStandardfenster.h"
+#include "USyntaxcheck.h"
+#include "UVariablenText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitter>
+#include <QToolButton>
+
+#include <array>
+#include <exception>
+
+namespace {
+
+// Timer interval in ms for the speed positions 1 to 20; 21 to 30 run every
+// millisecond with 1 to 10 counted statements per tick.
+constexpr std::array<int, 20> SpeedIntervals = {2000, 1000, 900, 800, 700, 600, 500, 400, 300, 200,
+                                                100,  50,   40,  30,  20,  10,  5,   4,   3,   2};
+constexpr int FollowModeLimit = 14;  // positions up to this show every call
+constexpr int CallsPerTick = 100;
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Modes
+
+void TFMain::ShowRunControls(bool runMode) {
+    for (QAction* action : {Start, Pause, Stop, Schritt}) action->setVisible(runMode);
+    for (QAction* action : {Kopieren, Einfuegen, Ausschneiden, Rueckgaengig}) action->setEnabled(!runMode);
+    for (QToolButton* button : {SBKopieren, SBEinfuegen, SBAusschneiden, SBRueckgaengig, SBRedo, SBOeffnen, SBSpeichern})
+        button->setVisible(!runMode);
+    SBStart->setVisible(runMode);
+    SBStop->setVisible(runMode);
+    SBSchritt->setVisible(runMode);
+    SBPause->setVisible(false);
+    BStarten->setVisible(!runMode);
+    BBearbeiten->setVisible(runMode);
+    BVariablen->setVisible(runMode);
+    TBSpeed->setVisible(runMode);
+    FitTopRow();
+}
+
+void TFMain::BStartenClick() {
+    if (RunMode()) return;
+    // The default window depends on the last finished check; the text is
+    // read-only from now on, so its last pass is the one that counts.
+    FEditor->Syntaxcheck().WaitUntilIdle();
+    FEditor->SetEditMode(false);
+    FEditor->ResetLineColors();
+    FErrors->Clear();
+    PrepareRun();
+    FEditor->Paint();
+
+    BStarten->hide();
+    BVariablen->show();
+    if (FVariablesWereShown && !FVariablesShown) BVariablenClick();
+    if (FVariablesShown) RefreshVariables();
+    ShowRunControls(true);
+}
+
+void TFMain::BBearbeitenClick() {
+    if (!RunMode() || DeferFromTick(&TFMain::BBearbeitenClick)) return;
+    SetLineColor(FCurrentLine, clNormalLine);
+    EndRun();
+
+    FVariablesWereShown = FVariablesShown;
+    if (FVariablesShown) BVariablenClick();
+    ShowRunControls(false);
+
+    FEditor->ResetLineColors();
+    FEditor->Paint();
+    FEditor->SetEditMode(true);
+    FEditor->setFocus();
+    FEditor->Paint();
+    FErrors->Clear();
+    FEditor->NotifyTextChanged();
+}
+
+bool TFMain::DefaultWindowFlag() const { return FEditor->Syntaxcheck().DefaultWindow(); }
+
+void TFMain::PrepareRun() {
+    {
+        TLockGuard run(CriticalSections::RunLock());
+        FInterpreter.reset();
+        FScanner.reset();
+        FScanner = std::make_unique<TScanner>();
+        {
+            TLockGuard lines(CriticalSections::EditorLinesLock());
+            FScanner->Load(*FEditor);
+        }
+        FInterpreter = std::make_unique<TInterpreter>(*FScanner, DefaultWindowFlag(), FErrors.get());
+        FVariablesStale = true;
+        if (FForms.Einstellungen)
+            FInterpreter->SetNoAttributeAssignment(FForms.Einstellungen->NoAttributeAssignment());
+    }
+    SyncBreakpoints();
+    FScanner->SkipBlanks();
+    const int line = ClampedLine(FScanner->GetLineColumn().Line);
+    SetLineColor(line, FCurrentLineColor);
+    FEditor->Paint();
+    FCurrentLine = line;
+}
+
+void TFMain::EndRun() {
+    if (!HaltTicks()) return;
+    TLockGuard run(CriticalSections::RunLock());
+    FInterpreter.reset();
+    FScanner.reset();
+    FVariablesStale = true;
+}
+
+bool TFMain::HaltTicks() {
+    TLockGuard run(CriticalSections::RunLock());
+    FRunning = false;
+    // Ticks run on this thread: a tick in progress is one that called us
+    // through a nested message loop and cannot end while we wait.
+    return !FInTick;
+}
+
+bool TFMain::DeferFromTick(void (TFMain::*handler)()) {
+    if (!FInTick) return false;
+    QTimer::singleShot(0, this, handler);
+    return true;
+}
+
+void TFMain::SyncBreakpoints() {
+    TLockGuard run(CriticalSections::RunLock());
+    if (FScanner && FScanner->Loaded()) FScanner->RefreshLineMarks();
+}
+
+// ---------------------------------------------------------------------------
+// Start, Pause, Stop, single step
+
+void TFMain::StartExecute() {
+    if (!RunMode() || !FInterpreter) return;
+    FEditor->ResetLineColors();
+    FEditor->Paint();
+    SBPause->show();
+    SBStart->hide();
+    SBSchritt->hide();
+    SetLineColor(FCurrentLine, clNormalLine);
+    TLockGuard run(CriticalSections::RunLock());
+    FRunning = true;
+}
+
+void TFMain::PauseExecute() {
+    if (!RunMode() || DeferFromTick(&TFMain::PauseExecute)) return;
+    HaltTicks();
+    if (!FScanner) return;
+    SetLineColor(FCurrentLine, clNormalLine);
+    const int line = ClampedLine(FScanner->GetLineColumn().Line);
+    SetLineColor(line, FCurrentLineColor);
+    FCurrentLine = line;
+    FEditor->ScrollIntoView(line, 0);
+    FEditor->Paint();
+    SBPause->hide();
+    SBStart->show();
+    SBSchritt->show();
+    RefreshVariables();
+}
+
+void TFMain::StopExecute() {
+    if (!RunMode() || DeferFromTick(&TFMain::StopExecute)) return;
+    HaltTicks();
+    FErrors->RemoveSource(FehlerLaufzeit);
+    FEditor->ResetLineColors();
+    PrepareRun();
+    FErrors->Refresh();
+    FEditor->ScrollIntoView(0, 0);
+    FEditor->Paint();
+    SBPause->hide();
+    SBStart->show();
+    SBSchritt->show();
+    RefreshVariables();
+}
+
+void TFMain::SchrittExecute() {
+    if (!RunMode()) return;
+    FEditor->Paint();
+    if (!FScanner || !FInterpreter || FScanner->AtEnd() || FInterpreter->ErrorFlag() || FInTick) return;
+    FErrors->RemoveSource(FehlerLaufzeit);
+    QString failure;
+    try {
+        TLockGuard step(CriticalSections::StepLock());
+        FVariablesStale = true;
+        FInterpreter->Step(true);
+    } catch (const std::exception& e) {
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    ShowCurrentLine();
+    // A step that failed marks its line as a failing tick does.
+    if (FInterpreter->ErrorFlag())
+        if (const TFehler* error = FInterpreter->Error()) SetLineColor(error->Line, clErrorLine);
+    RefreshVariables();
+    FEditor->Paint();
+    FEditor->setFocus();
+    FErrors->Refresh();
+    if (!failure.isEmpty()) ShowInternalError(failure);
+}
+
+void TFMain::ShowInternalError(const QString& what) {
+    Dialogs().Message(this,
+                      QStringLiteral("Das Programm wurde angehalten, weil ein interner Fehler auftrat:\n") + what,
+                      QStringLiteral("Fehler"), TMessageIcon::Warning);
+}
+
+// ---------------------------------------------------------------------------
+// The tick
+
+void TFMain::TimerTimer() {
+    // Buttons, drawing windows and the editor stay responsive while a
+    // program runs; a click handled here may end the run.
+    QCoreApplication::processEvents();
+
+    bool breakpointReached = false;
+    QString failure;
+    {
+        TLockGuard run(CriticalSections::RunLock());
+        if (FInTick) return;
+        FInTick = true;
+        if (FRunning && FScanner && FInterpreter) {
+            SetLineColor(FCurrentLine, clNormalLine);
+            int stepsLeft = FStepsPerTick;
+            int callsLeft = FOneCallPerTick ? 1 : CallsPerTick;
+            try {
+                while (!FScanner->AtEnd() && !FInterpreter->ErrorFlag() && stepsLeft != 0 && callsLeft != 0 &&
+                       !breakpointReached) {
+                    TInterpreter::TStepResult result;
+                    {
+                        TLockGuard step(CriticalSections::StepLock());
+                        FVariablesStale = true;
+                        result = FInterpreter->Step(false);
+                    }
+                    breakpointReached = result.BreakpointReached;
+                    if (result.Counted) --stepsLeft;
+                    --callsLeft;
+                    if (FFollowEachStep) ShowCurrentLine();
+                }
+            } catch (const std::exception& e) {
+                failure = QString::fromLocal8Bit(e.what());
+                FRunning = false;
+                ShowCurrentLine();
+            }
+            if (FScanner->AtEnd()) {
+                ShowCurrentLine();
+                FRunning = false;
+            }
+            if (FInterpreter->ErrorFlag()) {
+                if (const TFehler* error = FInterpreter->Error()) {
+                    SetLineColor(error->Line, clErrorLine);
+                    RefreshVariables();
+                    FEditor->Paint();
+                    FEditor->setFocus();
+                    FErrors->Refresh();
+                }
+                FRunning = false;
+            }
+        }
+        FInTick = false;
+        if (breakpointReached && FRunning) {
+            FRunning = false;
+            PauseExecute();
+        }
+    }
+    if (!failure.isEmpty()) ShowInternalError(failure);
+}
+
+int TFMain::ClampedLine(int line) const {
+    TLockGuard lines(CriticalSections::EditorLinesLock());
+    const int last = FEditor->LineCount() - 1;
+    if (line > last) line = last;
+    return line < 0 ? 0 : line;
+}
+
+void TFMain::SetLineColor(int line, TColor color) {
+    TLockGuard lines(CriticalSections::EditorLinesLock());
+    if (TZeilenInformation* info = FEditor->LineInfo(line)) info->Color = color;
+}
+
+void TFMain::ShowCurrentLine() {
+    if (!FScanner) return;
+    const int line = ClampedLine(FScanner->GetLineColumn().Line);
+    {
+        TLockGuard lines(CriticalSections::EditorLinesLock());
+        SetLineColor(FCurrentLine, clNormalLine);
+        SetLineColor(line, FCurrentLineColor);
+    }
+    FCurrentLine = line;
+    RefreshVariables();
+    FEditor->ScrollIntoView(line, 0);
+    FEditor->Paint();
+}
+
+// ---------------------------------------------------------------------------
+// Speed, variables panel, error list
+
+void TFMain::TBSpeedChange() {
+    const int p = TBSpeed->value();
+    if (p <= static_cast<int>(SpeedIntervals.size())) {
+        Timer.setInterval(SpeedIntervals[static_cast<std::size_t>(p - 1)]);
+        FStepsPerTick = 1;
+    } else {
+        Timer.setInterval(1);
+        FStepsPerTick = p - static_cast<int>(SpeedIntervals.size());
+    }
+    const bool follow = p <= FollowModeLimit;
+    FFollowEachStep = follow;
+    FOneCallPerTick = follow;
+    if (!follow) {
+        SetLineColor(FCurrentLine, clNormalLine);
+        FEditor->Paint();
+    }
+}
+
+void TFMain::BVariablenClick() {
+    TLockGuard step(CriticalSections::StepLock());
+    FVariablesShown = !FVariablesShown;
+    if (FVariablesShown) {
+        Panelunten->show();
+        FormResize();
+        RefreshVariables();
+        BVariablen->setText(QStringLiteral("Variablen ausblenden"));
+    } else {
+        Panelunten->hide();
+        BVariablen->setText(QStringLiteral("Variablen zeigen"));
+    }
+}
+
+void TFMain::RefreshVariables() {
+    if (!FVariablesShown || !FVariablesStale) return;
+    TLockGuard step(CriticalSections::StepLock());
+    FVariablesStale = false;
+    FVariablesView->Clear();
+    if (FInterpreter)
+        for (const std::string& cell : VariablenText::VariableCells(FInterpreter->VarSpace()))
+            FVariablesView->AddCell(cell);
+    FVariablesView->Arrange();
+}
+
+void TFMain::LBErrorClick() {
+    const TFehler* error = LBError->SelectedRecord();
+    if (!error) return;
+    const TFehler record = *error;
+    FEditor->ScrollIntoView(record.Line, record.Column);
+    FEditor->SetCaret(record.Line, record.Column);
+    FEditor->setFocus();
+}

@@ -1,0 +1,215 @@
+// New, open, save, save as, the header line and the questions around them.
+#include "MainTestSupport.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const std::string Header = "// ZAK 1.5 - Programm\r\n";
+
+} // namespace
+
+class ProgramFilesTest : public MainWindowTest {
+protected:
+    TTempCurrentDir Dir;
+};
+
+TEST_F(ProgramFilesTest, SaveAndLoadRoundTripByteForByte) {
+    SetProgram({"r: Rechteck", "wiederhole 2 mal", "   r.drehen(10)\t", "*wiederhole", "// \xE4\xF6\xFC\xDF"});
+    const QString path = Dir.Path("kreis.zak");
+    Dialogs.FileNames = {path};
+    Main->SpeichernExecute();  // a new program: saving asks for the name
+    ASSERT_EQ(Dialogs.Of("Save").size(), 1u);
+    EXPECT_EQ(Dialogs.Suffix, "zak");
+    const std::string written = ReadBytes(path);
+    const std::string program =
+        "r: Rechteck\r\nwiederhole 2 mal\r\n   r.drehen(10)\t\r\n*wiederhole\r\n// \xE4\xF6\xFC\xDF\r\n";
+    EXPECT_EQ(written, Header + program);
+    EXPECT_FALSE(Editor().Modified());
+    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 - kreis.zak");
+
+    SetProgram({"anderes"});
+    Dialogs.FileNames = {path};
+    Main->OeffnenExecute();
+    EXPECT_EQ(EditorLines(), (std::vector<std::string>{"r: Rechteck", "wiederhole 2 mal", "   r.drehen(10)\t",
+                                                        "*wiederhole", "// \xE4\xF6\xFC\xDF"}));
+    EXPECT_TRUE(Dialogs.Of("Message").empty());
+
+    Main->SpeichernExecute();
+    EXPECT_EQ(ReadBytes(path), Header + program);
+    Main->OeffnenExecute();  // no name this time: cancelled
+    EXPECT_EQ(Main->FileName(), QFileInfo(path).absoluteFilePath());
+    EXPECT_TRUE(Main->RunTimer().isActive());
+}
+
+TEST_F(ProgramFilesTest, SaveAsAddsTheExtensionAndSavingLeavesRunMode) {
+    SetProgram({"n: integer"});
+    Main->BStartenClick();
+    Dialogs.FileNames = {Dir.Path("ohne")};
+    Main->SpeichernUnterExecute();
+    EXPECT_FALSE(Main->RunMode());
+    EXPECT_TRUE(QFileInfo::exists(Dir.Path("ohne.zak")));
+    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 - ohne.zak");
+
+    // Cancelled: the window stays in its mode and keeps its name.
+    Main->BStartenClick();
+    Main->SpeichernUnterExecute();
+    EXPECT_TRUE(Main->RunMode());
+    EXPECT_EQ(Dialogs.Of("Save").back().Text, QFileInfo(Dir.Path("ohne.zak")).absoluteFilePath());
+}
+
+TEST_F(ProgramFilesTest, HeaderOfAnotherVersionWarnsButLoads) {
+    const QString foreign = Dir.Path("alt.zak");
+    WriteBytes(foreign, "// ZAK 1.4 - Programm\r\nn: integer\r\n");
+    Dialogs.FileNames = {foreign};
+    Main->OeffnenExecute();
+    ASSERT_EQ(Dialogs.Of("Message").size(), 1u);
+    EXPECT_EQ(Dialogs.Of("Message")[0].Text, QString::fromUtf8("Dieses Programm wurde nicht für ZAK 1.5 geschrieben."));
+    EXPECT_EQ(Dialogs.Of("Message")[0].Caption, "Warnung!");
+    EXPECT_EQ(EditorLines(), std::vector<std::string>{"n: integer"});
+    EXPECT_EQ(Main->FileName(), QFileInfo(foreign).absoluteFilePath());
+    // Saving starts where the program was loaded from.
+    Main->SpeichernUnterExecute();
+    EXPECT_EQ(Dialogs.SaveDirectory, QFileInfo(foreign).absolutePath());
+
+    // A longer version after the prefix, an empty file and a lone LF file
+    // load without a warning.
+    const QString newer = Dir.Path("neu.zak");
+    WriteBytes(newer, "// ZAK 1.5.9 und mehr\nm: integer\rk: integer");
+    const QString empty = Dir.Path("leer.zak");
+    WriteBytes(empty, "");
+    Dialogs.FileNames = {newer, empty};
+    Main->OeffnenExecute();
+    EXPECT_EQ(EditorLines(), (std::vector<std::string>{"m: integer", "k: integer"}));
+    Main->OeffnenExecute();
+    EXPECT_EQ(Dialogs.Of("Message").size(), 1u);
+    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 - leer.zak");
+}
+
+TEST_F(ProgramFilesTest, CancelInTheDiscardQuestionKeepsEverything) {
+    const QString first = Dir.Path("eins.zak");
+    WriteBytes(first, Header + "a: integer\r\n");
+    Dialogs.FileNames = {first};
+    Main->OeffnenExecute();
+    Editor().SetCaret(0, 0);
+    PressEnter();
+    ASSERT_TRUE(Editor().Modified());
+    const std::vector<std::string> before = EditorLines();
+
+    const QString second = Dir.Path("zwei.zak");
+    WriteBytes(second, Header + "b: integer\r\n");
+    Dialogs.FileNames = {second};
+    Dialogs.Answers = {TAnswer::Cancel};
+    Main->OeffnenExecute();
+    ASSERT_EQ(Dialogs.Of("Confirm").size(), 1u);
+    EXPECT_EQ(Dialogs.Of("Confirm")[0].Text, "Soll das aktuelle Programm verworfen werden?");
+    EXPECT_EQ(EditorLines(), before);
+    EXPECT_EQ(Main->FileName(), QFileInfo(first).absoluteFilePath());
+    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 - eins.zak");
+    EXPECT_TRUE(Main->RunTimer().isActive());
+}
+
+TEST_F(ProgramFilesTest, NewAsksEvenWhenNothingChanged) {
+    SetProgram({"a: integer"});
+    Dialogs.Answers = {TAnswer::Cancel, TAnswer::Ok};
+    Main->NeuExecute();
+    EXPECT_EQ(EditorLines(), std::vector<std::string>{"a: integer"});
+    Main->NeuExecute();
+    EXPECT_EQ(Dialogs.Of("Confirm").size(), 2u);
+    EXPECT_LE(Editor().LineCount(), 1);
+    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 (Zakwerk)");
+}
+
+TEST_F(ProgramFilesTest, FailedSaveKeepsTheTextAndTheModifiedFlag) {
+    SetProgram({"a: integer"});
+    Editor().SetCaret(0, 0);
+    PressEnter();
+    const std::vector<std::string> before = EditorLines();
+    const QString impossible = Dir.Path("fehlt/gibtsnicht.zak");
+    Dialogs.FileNames = {impossible};
+    Main->SpeichernUnterExecute();
+    ASSERT_EQ(Dialogs.Of("Message").size(), 1u);
+    EXPECT_TRUE(Dialogs.Of("Message")[0].Text.contains("gibtsnicht.zak"));
+    EXPECT_TRUE(Editor().Modified());
+    EXPECT_EQ(EditorLines(), before);
+    EXPECT_FALSE(QFileInfo::exists(impossible));
+}
+
+TEST_F(ProgramFilesTest, UnreadableAndOversizedFilesAreRefusedWithAMessage) {
+    SetProgram({"a: integer"});
+    Dialogs.FileNames = {Dir.Path("fehlt.zak"), Dir.Path()};
+    Main->OeffnenExecute();
+    Main->OeffnenExecute();
+    EXPECT_EQ(Dialogs.Of("Message").size(), 2u);
+    EXPECT_EQ(EditorLines(), std::vector<std::string>{"a: integer"});
+    EXPECT_TRUE(Main->FileName().isEmpty());
+
+    const QString huge = Dir.Path("riesig.zak");
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(TFMain::MaxProgramFileSize + 1));
+    }
+    Dialogs.FileNames = {huge};
+    Main->OeffnenExecute();
+    EXPECT_EQ(Dialogs.Of("Message").size(), 3u);
+    EXPECT_EQ(EditorLines(), std::vector<std::string>{"a: integer"});
+}
+
+TEST_F(ProgramFilesTest, CommandLineLoadsArgumentsEndingInZak) {
+    WriteBytes(Dir.Path("a.ZAK"), Header + "gross: integer\r\n");
+    WriteBytes(Dir.Path("bzak"), "// irgendwas\r\nohnepunkt: integer\r\n");
+    WriteBytes(Dir.Path("c.txt"), Header + "text: integer\r\n");
+    {
+        TFMain window({Dir.Path("zak"), Dir.Path("a.ZAK"), Dir.Path("c.txt")});
+        EXPECT_EQ(window.Editor()->LineText(0), "gross: integer");
+        EXPECT_EQ(window.windowTitle(), "ZAK 1.5.9 - a.ZAK");
+    }
+    {
+        TFMain window({"zak", Dir.Path("a.ZAK"), Dir.Path("bzak")});
+        EXPECT_EQ(window.Editor()->LineText(0), "ohnepunkt: integer");
+        EXPECT_EQ(window.windowTitle(), "ZAK 1.5.9 - bzak");
+    }
+    // No version warning at start.
+    EXPECT_TRUE(Dialogs.Of("Message").empty());
+}
+
+TEST_F(ProgramFilesTest, TheCloseQuestion) {
+    SetProgram({"a: integer"});
+    // Unchanged: closes without asking.
+    EXPECT_TRUE(Main->close());
+    EXPECT_TRUE(Dialogs.Of("Ask").empty());
+
+    Main->show();
+    Editor().SetCaret(0, 0);
+    PressEnter();
+    Dialogs.Answers = {TAnswer::Cancel, TAnswer::Yes};
+    EXPECT_FALSE(Main->close());
+    ASSERT_EQ(Dialogs.Of("Ask").size(), 1u);
+    EXPECT_EQ(Dialogs.Of("Ask")[0].Text, "Wollen Sie vorher noch abspeichern?");
+    EXPECT_EQ(Dialogs.Of("Ask")[0].Caption, "Warnung:");
+
+    // Yes saves and keeps the window open; the next close just closes.
+    Dialogs.FileNames = {Dir.Path("gerettet.zak")};
+    EXPECT_FALSE(Main->close());
+    EXPECT_EQ(ReadBytes(Dir.Path("gerettet.zak")), Header + "\r\na: integer\r\n");
+    EXPECT_TRUE(Main->close());
+    EXPECT_EQ(Dialogs.Of("Ask").size(), 2u);
+
+    // No closes without saving.
+    Main->show();
+    PressEnter();
+    Dialogs.Answers = {TAnswer::No};
+    EXPECT_TRUE(Main->close());
+}
+
+TEST_F(ProgramFilesTest, ClosingFromTheMenuEndsARun) {
+    SetProgram({"n: integer", "wiederhole immer", "n := n + 1", "*wiederhole"});
+    Main->BStartenClick();
+    Main->StartExecute();
+    Main->TimerTimer();
+    Main->Schlieen1Click();
+    EXPECT_FALSE(Main->isVisible());
+    EXPECT_EQ(Main->Interpreter(), nullptr);
+    EXPECT_FALSE(Main->RunTimer().isActive());
+}

@@ -1,0 +1,312 @@
+// The command layer: actions, menus, undo and redo enabling, the help panel
+// with its class tree and reference pages, and the window layout.
+#include "MainTestSupport.h"
+
+#include "UHelpTexts.h"
+#include "UHelpTree.h"
+#include "UImageList.h"
+#include "UEinstellungen.h"
+#include "UInformation.h"
+#include "UPasswortabfrage.h"
+#include "Uencrypt.h"
+#include "UKlassen.h"
+#include "UObjekt.h"
+
+#include <QAbstractButton>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace {
+
+const THelpNode* Child(const THelpNode& node, const std::string& text) {
+    for (const THelpNode& child : node.Children)
+        if (child.Text == text) return &child;
+    return nullptr;
+}
+
+const THelpNode* ClassNode(const std::vector<THelpNode>& nodes, const std::string& name) {
+    for (const THelpNode& node : nodes)
+        if (node.Text == name) return &node;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, ActionsCarryTheirTextsShortcutsAndImages) {
+    struct TRow {
+        const char* Name;
+        const char* Caption;
+        const char* Hint;
+        QKeySequence Shortcut;
+    };
+    const TRow rows[] = {
+        {"Neu", "Neu", "Neu", {}},
+        {"Oeffnen", "Offnen", "Datei Offnen", QKeySequence(Qt::Key_F3)},
+        {"Speichern", "Speichern", "Datei Speichern", QKeySequence(Qt::Key_F2)},
+        {"SpeichernUnter", "Speichern unter ...", "Speichern unter ...", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"Kopieren", "Kopieren", "Kopieren", QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {"Einfuegen", "Einfugen", "Einfugen", QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {"Rueckgaengig", "&Ruckgangig", "Ruckgangig", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {"Redo", "Vorwarts", "Vorwarts", {}},
+        {"Start", "Start", "Start", QKeySequence(Qt::Key_F9)},
+        {"Pause", "Pause", "Pause", QKeySequence(Qt::Key_F10)},
+        {"Stop", "Stop", "Stop", QKeySequence(Qt::Key_F11)},
+        {"Schritt", "Schritt", "Einzelschritt", QKeySequence(Qt::Key_F8)},
+    };
+    for (const TRow& row : rows) {
+        QAction* action = Main->Action(row.Name);
+        ASSERT_NE(action, nullptr) << row.Name;
+        EXPECT_EQ(action->text(), row.Caption) << row.Name;
+        EXPECT_EQ(action->toolTip(), row.Hint) << row.Name;
+        EXPECT_EQ(action->shortcut(), row.Shortcut) << row.Name;
+        EXPECT_FALSE(action->icon().isNull()) << row.Name;
+    }
+    // Every named picture exists and is 16 x 16; others are empty, not a crash.
+    for (int i = 0; i < ImageList::Count; ++i) EXPECT_EQ(ImageList::Image(i).size(), QSize(16, 16)) << i;
+    EXPECT_EQ(ImageList::Image(99).size(), QSize(16, 16));
+}
+
+TEST_F(MainWindowTest, MenusHoldTheirEntriesInOrder) {
+    auto texts = [](QMenu* menu) {
+        QStringList out;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator()) out << action->text();
+        return out;
+    };
+    QStringList titles;
+    std::vector<QMenu*> menus;
+    for (QAction* action : Main->menuBar()->actions()) {
+        titles << action->text();
+        menus.push_back(action->menu());
+    }
+    ASSERT_EQ(titles, (QStringList{"Datei", "Bearbeiten", "Programm", "Information"}));
+    EXPECT_EQ(texts(menus[0]), (QStringList{"Neu", "Offnen", "Speichern", "Speichern unter ...", "Drucken ...",
+                                            "Einstellungen ...", "Schlie?en"}));
+    EXPECT_EQ(texts(menus[1]), (QStringList{"&Ruckgangig", "Ausschneiden", "Kopieren", "Einfugen", "Vorwarts"}));
+    EXPECT_EQ(texts(menus[2]),
+              (QStringList{"Letztes Zeichenfenster...", "Inhalt des Zeichenfensters kopieren ..."}));
+    EXPECT_EQ(texts(menus[3]), QStringList{"Information ..."});
+    EXPECT_EQ(texts(Find<QMenu>("EditorPopup")), (QStringList{"Ausschneiden", "Kopieren", "Einfugen"}));
+
+    menus[2]->actions()[1]->trigger();
+    ASSERT_EQ(Dialogs.Of("Message").size(), 1u);
+    EXPECT_EQ(Dialogs.Of("Message")[0].Text, "Klicken Sie mit der rechten Maustaste auf das Zeichenfenster!");
+    EXPECT_EQ(Dialogs.Of("Message")[0].Caption, "Tipp:");
+}
+
+TEST_F(MainWindowTest, UndoAndRedoFollowTheHistoryAndTheMode) {
+    SetProgram({"a: integer"});
+    Main->RueckgaengigUpdate();
+    Main->RedoUpdate();
+    EXPECT_FALSE(Main->Action("Rueckgaengig")->isEnabled());
+    EXPECT_FALSE(Main->Action("Redo")->isEnabled());
+
+    PressEnter();
+    Main->RueckgaengigUpdate();
+    EXPECT_TRUE(Main->Action("Rueckgaengig")->isEnabled());
+
+    Main->BStartenClick();
+    Main->RueckgaengigUpdate();
+    Main->RedoUpdate();
+    EXPECT_FALSE(Main->Action("Rueckgaengig")->isEnabled());
+    // Undo does nothing in run mode, whatever calls it.
+    Main->RueckgaengigExecute();
+    EXPECT_EQ(Editor().LineCount(), 2);
+
+    Main->BBearbeitenClick();
+    Main->RueckgaengigUpdate();
+    EXPECT_TRUE(Main->Action("Rueckgaengig")->isEnabled());
+    Main->RueckgaengigExecute();
+    EXPECT_EQ(EditorLines(), std::vector<std::string>{"a: integer"});
+    Main->RueckgaengigUpdate();
+    Main->RedoUpdate();
+    EXPECT_FALSE(Main->Action("Rueckgaengig")->isEnabled());
+    EXPECT_TRUE(Main->Action("Redo")->isEnabled());
+    Main->BStartenClick();
+    Main->RedoUpdate();
+    EXPECT_FALSE(Main->Action("Redo")->isEnabled());
+}
+
+TEST_F(MainWindowTest, HelpPanelTogglesAndSometimesShowsTheAboutBox) {
+    TFInformation about(Main.get());
+    TMainForms forms;
+    forms.Information = &about;
+    Main->SetForms(forms);
+    int draw = 3;
+    Main->HelpPanelDraw = [&draw] { return draw; };
+    auto* button = Find<QAbstractButton>("BKlassenansicht");
+    EXPECT_EQ(button->text(), "Hilfe zeigen ...");
+    EXPECT_FALSE(Shown("PCHelp"));
+
+    Main->BKlassenansichtClick();
+    EXPECT_TRUE(Shown("PCHelp"));
+    EXPECT_EQ(button->text(), "Hilfe ausblenden");
+    EXPECT_FALSE(about.isVisible());
+
+    draw = 10;
+    Main->BKlassenansichtClick();  // closing never draws
+    EXPECT_EQ(button->text(), "Hilfe zeigen...");
+    EXPECT_FALSE(about.isVisible());
+    Main->BKlassenansichtClick();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_TRUE(about.Bordered());
+    about.hide();
+
+    auto* pages = Find<QTabWidget>("PCHelp");
+    ASSERT_EQ(pages->count(), 3);
+    EXPECT_EQ(pages->tabText(0), "Klassen");
+    EXPECT_EQ(pages->tabText(1), "Befehle");
+    EXPECT_EQ(pages->tabText(2), "Konstanten");
+    const QStringList befehle = Find<QPlainTextEdit>("MBefehle")->toPlainText().split('\n');
+    EXPECT_EQ(befehle.size(), static_cast<int>(HelpTexts::Befehle().size()));
+    EXPECT_EQ(befehle[6], "wiederhole immer");
+    EXPECT_EQ(befehle[7], "   <Anweisungen>");
+    EXPECT_EQ(befehle.last(), "ende");
+    EXPECT_TRUE(befehle.contains("sonst"));
+    const QStringList konstanten = Find<QPlainTextEdit>("MKonstanten")->toPlainText().split('\n');
+    EXPECT_EQ(konstanten.first(), "Farbe:");
+    EXPECT_EQ(konstanten.last(), "*wiederhole");
+    EXPECT_TRUE(konstanten.contains("f:FENSTER   //nicht notig"));
+    EXPECT_TRUE(Find<QPlainTextEdit>("MKonstanten")->isReadOnly());
+}
+
+TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {
+    Main->resize(900, 700);
+    QApplication::processEvents();
+    const QWidget* client = Main->centralWidget();
+    const QRect panel = Find<QWidget>("Panel")->geometry();
+    EXPECT_EQ(panel, QRect(2, 32, client->width() - 4, client->height() - 72));
+    EXPECT_EQ(Find<QWidget>("LBError")->geometry(), QRect(2, client->height() - 41, client->width() - 4, 39));
+    EXPECT_EQ(Main->minimumSize(), QSize(580, 500));
+    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 (Zakwerk)");
+}
+
+TEST(ClassTree, ShowsEveryClassWithAttributesReversedAndMethodsInOrder) {
+    const TKlassenFabrik factory;
+    const std::vector<THelpNode> nodes = ClassTreeNodes(factory);
+    ASSERT_EQ(nodes.size(), factory.Prototypes().size());
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        EXPECT_EQ(nodes[i].Text, factory.Prototypes()[i]->Name);
+        EXPECT_EQ(nodes[i].Image, ImageList::iiKlasse);
+    }
+
+    const THelpNode* farbe = ClassNode(nodes, "FARBE");
+    ASSERT_NE(farbe, nullptr);
+    std::vector<std::string> texts;
+    for (const THelpNode& child : farbe->Children) texts.push_back(child.Text);
+    ASSERT_GE(texts.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 4),
+              (std::vector<std::string>{"blau: Integer", "gruen: Integer", "rot: Integer",
+                                        "setzergb(Rotwert: Integer,Gruenwert: Integer,Blauwert: Integer)"}));
+    EXPECT_EQ(farbe->Children[0].Image, ImageList::iiAttribut);
+    EXPECT_EQ(farbe->Children[3].Image, ImageList::iiMethode);
+
+    // An object-valued attribute names its class and lists its object's attributes.
+    const THelpNode* figur = ClassNode(nodes, "FIGUR");
+    ASSERT_NE(figur, nullptr);
+    const THelpNode* randfarbe = Child(*figur, "randfarbe: FARBE");
+    ASSERT_NE(randfarbe, nullptr);
+    ASSERT_EQ(randfarbe->Children.size(), 3u);
+    EXPECT_EQ(randfarbe->Children[0].Text, "blau: Integer");
+    EXPECT_NE(Child(*figur, "strecken(Streckugsfaktor: Real)"), nullptr);
+
+    const THelpNode* fenster = ClassNode(nodes, "FENSTER");
+    ASSERT_NE(fenster, nullptr);
+    EXPECT_NE(Child(*fenster, "gitterein( )"), nullptr);
+    EXPECT_NE(Child(*fenster, "zeichne(Figur: FIGUR)"), nullptr);
+}
+
+namespace {
+
+class TProbe : public TObjekt {
+public:
+    TProbe() : TObjekt("PROBE", nullptr) {}
+    void AttributeChanged(TAttribut*) override {}
+    void CallMethod(std::int32_t, TStack&) override {}
+    void Draw(TDrawCanvas&) override {}
+    std::unique_ptr<TObjekt> Clone(const std::string&, TObjekt*) override { return nullptr; }
+};
+
+} // namespace
+
+TEST(ClassTree, MethodTextsAndHiddenMembers) {
+    const TKlassenFabrik factory;
+    TProbe probe;
+    TMethode* plain = probe.AddMethod("leer", 1);
+    EXPECT_EQ(MethodNodeText(*plain, factory), "leer( )");
+    TMethode* test = probe.AddMethod("pruefe", 2, vkBoolean);
+    test->AddParameter("x", vkInteger, 0);
+    test->AddParameter("f", vkObjekt, factory.ClassNumberOf("FARBE"));
+    test->AddParameter("g", vkObjekt, 999983);
+    EXPECT_EQ(MethodNodeText(*test, factory), "pruefe(x: Integer,f: FARBE,g: ):Boolean");
+
+    probe.AddAttribute("a", 0, vkInteger);
+    probe.AddAttribute("geheim", 0, vkString)->Hidden = true;
+    probe.AddAttribute("b", 0, vkReal);
+    probe.AddAttribute("c", 0, vkChar);
+    probe.AddMethod("versteckt", 3)->Hidden = true;
+    const THelpNode node = ClassTreeNode(probe, factory);
+    std::vector<std::string> texts;
+    for (const THelpNode& child : node.Children) texts.push_back(child.Text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"c: Char", "b: Real", "a: Integer", "leer( )",
+                                               "pruefe(x: Integer,f: FARBE,g: ):Boolean"}));
+}
+
+TEST_F(MainWindowTest, TheClassTreeWidgetIsFilledAtStart) {
+    QTreeWidget* tree = Main->ClassTree();
+    const TKlassenFabrik factory;
+    ASSERT_EQ(tree->topLevelItemCount(), static_cast<int>(factory.Prototypes().size()));
+    EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), factory.Prototypes()[0]->Name);
+    EXPECT_GT(tree->topLevelItem(0)->childCount(), 0);
+}
+
+TEST_F(MainWindowTest, SettingsAreReadAfterStartAndReachTheRun) {
+    TTempCurrentDir dir;
+    TFEinstellungen settings(Main.get());
+    TFPasswortabfrage prompt(settings, Main.get());
+    TMainForms forms;
+    forms.Einstellungen = &settings;
+    forms.Passwortabfrage = &prompt;
+    Main->SetForms(forms);
+    WriteBytes(kSettingsFileName, "[pass][" + std::string(Scramble("Keins")) +
+                                      "][KeineZuweisungZuAttributen] true [Arbeitsverzeichnis][" +
+                                      dir.Path().toStdString() + "][Schriftgroesse] 14 ");
+    Main->TimerInfoTimer();
+    EXPECT_EQ(Editor().FontSize(), 14);
+    EXPECT_TRUE(settings.Password().isEmpty());
+
+    // The option forbids assignments to attributes in the run.
+    SetProgram({"r: Rechteck", "r.links := 10"});
+    Main->BStartenClick();
+    Main->StartExecute();
+    TickUntilHalted();
+    EXPECT_TRUE(Main->Interpreter()->ErrorFlag());
+    Main->BBearbeitenClick();
+
+    // The open dialog starts in the working directory.
+    Main->OeffnenExecute();
+    ASSERT_EQ(Dialogs.Of("Open").size(), 1u);
+    EXPECT_EQ(Dialogs.OpenDirectory, dir.Path());
+    EXPECT_EQ(Dialogs.Filter, "ZAK-Programme (*.zak)");
+
+    // Without a password the settings open at once, not modally.
+    Main->EinstellungenExecute();
+    EXPECT_TRUE(settings.isVisible());
+    EXPECT_FALSE(prompt.isVisible());
+    settings.hide();
+}
+
+TEST_F(MainWindowTest, TheLastDrawingWindowIsShownFromTheMenu) {
+    QWidget last;
+    TMainForms forms;
+    forms.LetztesZeichenfenster = &last;
+    Main->SetForms(forms);
+    Main->Action("LetztesZeichenfenster1")->trigger();
+    EXPECT_TRUE(last.isVisible());
+    // Closing the main window takes its side windows along.
+    Main->close();
+    EXPECT_FALSE(last.isVisible());
+}
