@@ -1,8 +1,10 @@
 #pragma once
 // The Qt side of the drawing-window seam: makes TFZeichnen windows for window
 // objects and tells them the screen sizes. The application creates one at
-// start, after the QApplication, and keeps it to the end; it installs itself.
+// start, after the QApplication, and keeps it to the end; it installs itself,
+// together with the font metrics text fields fit their frames to.
 #include "UDrawingWindow.h"
+#include "UQtTextMass.h"
 
 #include <memory>
 
@@ -22,5 +24,6 @@ public:
     TScreenSize DesktopSize() const override;
 
 private:
+    TQtTextMeasure TextMeasure;
     std::unique_ptr<TFLetztesZeichenfenster> OwnLastWindow;
 };
