@@ -29,9 +29,9 @@ class TVarSpace;
 class TSyntaxcheck {
 public:
     // Hands a piece of work to the main (GUI) thread, to be run there soon.
-    // The Qt side posts it to the event loop; it must not run it at once on
-    // the calling thread. A task that runs after the check was destroyed, or
-    // never runs, does no harm.
+    // The Qt side posts it to the event loop. The thread waits until the
+    // task has run; WaitUntilIdle runs it itself, destruction abandons it,
+    // and a task that arrives after the check was destroyed does nothing.
     using TMainThreadPost = std::function<void(std::function<void()> task)>;
 
     // `editor` is read under the editor-lines lock and must outlive this

@@ -207,8 +207,9 @@ bool TSyntaxcheckThread::ParameterGroup(TMethode& method) {
 // ---------------------------------------------------------------------------
 // Statements
 
+// The whole text's statement list is level 0; every block body one deeper.
 bool TSyntaxcheckThread::EnterBlock() {
-    if (++FBlockNesting > MaxBlockNesting) {
+    if (++FBlockNesting > MaxBlockNesting + 1) {
         --FBlockNesting;
         Fail(Meldung::Check::BloeckeZuTief);
         return false;

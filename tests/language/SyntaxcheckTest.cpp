@@ -318,8 +318,10 @@ TEST(Syntaxcheck, DeepNesting) {
         program.insert(program.end(), static_cast<std::size_t>(depth), "*wenn");
         return program;
     };
-    EXPECT_EQ(HintMessage(nestedBlocks(900)), "");
-    EXPECT_EQ(HintMessage(nestedBlocks(1200)), "Die Bl\xF6" "cke sind zu tief geschachtelt.");
+    EXPECT_EQ(HintMessage(nestedBlocks(1000)), "");
+    const THint tooDeep = CheckLines(nestedBlocks(1001));
+    EXPECT_EQ(tooDeep.Message, "Die Bl\xF6" "cke sind zu tief geschachtelt.");
+    EXPECT_EQ(tooDeep.Line, 1000);
     EXPECT_EQ(HintMessage(nestedBlocks(100000)), "Die Bl\xF6" "cke sind zu tief geschachtelt.");
 
     auto nestedParentheses = [](int depth) {

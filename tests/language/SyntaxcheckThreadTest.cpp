@@ -234,13 +234,13 @@ TEST(SyntaxcheckThread, DestroyingDuringAPassAbandonsIt) {
 // The deepest text the check parses, on the check thread's own stack.
 TEST(SyntaxcheckThread, DeepestNestingFitsOnTheThreadsStack) {
     std::vector<std::string> lines = {"x: integer"};
-    for (int i = 0; i < 999; ++i) lines.push_back("wenn wahr dann");
+    for (int i = 0; i < 1000; ++i) lines.push_back("wenn wahr dann");
     std::string expression = "x := ";
     for (int i = 0; i < 300; ++i) expression += "abs(-(";
     expression += "1";
     for (int i = 0; i < 300; ++i) expression += "))";
     lines.push_back(expression);
-    for (int i = 0; i < 999; ++i) lines.push_back("*wenn");
+    for (int i = 0; i < 1000; ++i) lines.push_back("*wenn");
     TStringLines editor(lines);
     TFehlerVerwaltung errors;
     TSyntaxcheck check(editor);
@@ -249,7 +249,7 @@ TEST(SyntaxcheckThread, DeepestNestingFitsOnTheThreadsStack) {
     check.WaitUntilIdle();
     ASSERT_EQ(errors.Count(), 1);
     EXPECT_EQ(errors.Records()[0].Message, "Typ Integer erwartet");  // abs yields a Real
-    EXPECT_EQ(errors.Records()[0].Line, 1000);
+    EXPECT_EQ(errors.Records()[0].Line, 1001);
 }
 
 } // namespace
