@@ -7,6 +7,7 @@
 #include "ULetztesZeichenfenster.h"
 #include "UQtDrawingWindowHost.h"
 #include "UQtPaintBox.h"
+#include "UStack.h"
 #include "URunden.h"
 #include "UZeichenfenster.h"
 
@@ -250,4 +251,31 @@ TEST_F(Zeichenfenster, TwoWindowsOfOneRunLastClosedWins) {
     a.CloseDrawingWindow();
     b.CloseDrawingWindow();
     EXPECT_EQ(At(FLetztesZeichenfenster->Picture(), 1, 1), 0xFF0000u);
+}
+
+// Spacing and grid switches change nothing on the screen until the next
+// repaint; then the grid has the new spacing, or neither grid nor axes.
+TEST_F(Zeichenfenster, GridChangesShowAtTheNextRepaint) {
+    TFenster f("f", nullptr);
+    TDrawCanvas& canvas = *f.Canvas();
+    const int ox = canvas.OriginX(), oy = canvas.OriginY();
+    const int row = oy - 5;
+    f.Repaint();
+    SetInt(f, f.AStrichabstand, 20);
+    TCanvas& c = canvas.Target();
+    EXPECT_EQ(c.Pixel(ox + 10, row), GridColour);  // still the old picture
+    f.Repaint();
+    EXPECT_EQ(c.Pixel(ox + 10, row), Background);
+    EXPECT_EQ(c.Pixel(ox + 20, row), GridColour);
+    EXPECT_EQ(c.Pixel(ox - 40, row), GridColour);
+
+    TStack stack;
+    f.CallMethod(TFenster::mnGitterAus, stack);
+    EXPECT_EQ(c.Pixel(ox, row), GridColour);
+    f.Repaint();
+    for (int x : {ox - 20, ox - 1, ox, ox + 1, ox + 20}) EXPECT_EQ(c.Pixel(x, row), Background) << x;
+    EXPECT_EQ(c.Pixel(ox - 5, oy), Background);
+    f.CallMethod(TFenster::mnGitterEin, stack);
+    f.Repaint();
+    EXPECT_EQ(c.Pixel(ox, row), GridColour);
 }
