@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdint>
@@ -154,6 +155,24 @@ bool WritePictures(const TInterpreter& interpreter, const std::string& dir) {
     return ok;
 }
 
+// The offscreen platform as it comes, but without the window frames it
+// pretends to draw: a drawing window of a headless run is all drawing area,
+// 447 x 384 pixels, and its window object reads that same outer size.
+// Returns false (and leaves the plain platform) when no file can be written.
+bool UseFramelessOffscreen(QTemporaryFile& config) {
+    config.setFileTemplate(QDir::tempPath() + "/zak-offscreen-XXXXXX.json");
+    if (!config.open()) return false;
+    const QByteArray json =
+        R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": false, "screens": [)"
+        R"({"name": "", "x": 0, "y": 0, "width": 800, "height": 800, "logicalDpiX": 96, "logicalDpiY": 96,)"
+        R"( "logicalBaseDpiX": 96, "logicalBaseDpiY": 96, "dpr": 1}]})";
+    const QByteArray path = config.fileName().toLocal8Bit();
+    // The platform argument is split at colons.
+    if (config.write(json) != json.size() || !config.flush() || path.contains(':')) return false;
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path);
+    return true;
+}
+
 // Qt's own chatter (for example about a missing runtime directory on a
 // server) would mix with the run's messages on standard error.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -193,7 +212,8 @@ int RunHeadless(int argc, char** argv) {
 
     // Drawing windows and canvases are the real ones, on a platform that
     // needs no display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryFile platformConfig;
+    if (!UseFramelessOffscreen(platformConfig)) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietMessages);
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};

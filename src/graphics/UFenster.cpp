@@ -116,11 +116,7 @@ void TFenster::AttributeChanged(TAttribut* a) {
         return;
     }
     if (a == AHintergrundfarbe || a == AGitterfarbe) {
-        if (Window) {
-            Window->Canvas().BackgroundColor = ColourOf(AHintergrundfarbe).ColourValue();
-            Window->Canvas().GridColor = ColourOf(AGitterfarbe).ColourValue();
-            Window->Repaint();
-        }
+        Repaint();
         return;
     }
 
@@ -174,11 +170,18 @@ std::unique_ptr<TObjekt> TFenster::Clone(const std::string& name, TObjekt* owner
 void TFenster::ShowFigure(TObjekt* figure) {
     if (!Window) return;
     if (figure && figure->Drawable) Window->Canvas().AddFigure(figure);
-    Window->Repaint();
+    Repaint();
 }
 
+// The colour objects can also be changed one component at a time
+// (f.hintergrundfarbe.rot := 255), which only the colour object hears of; the
+// canvas takes their values before every paint so that the picture never
+// disagrees with the attributes.
 void TFenster::Repaint() {
-    if (Window) Window->Repaint();
+    if (!Window) return;
+    Window->Canvas().BackgroundColor = ColourOf(AHintergrundfarbe).ColourValue();
+    Window->Canvas().GridColor = ColourOf(AGitterfarbe).ColourValue();
+    Window->Repaint();
 }
 
 void TFenster::RunEnded() {

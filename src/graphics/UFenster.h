@@ -46,7 +46,8 @@ public:
     // Registers a drawable figure with the canvas, then repaints at once.
     void ShowFigure(TObjekt* figure);
 
-    // For the interpreter: the full redraw after a statement.
+    // For the interpreter: the full redraw after a statement, in the colours
+    // the colour attributes hold now.
     void Repaint();
     // The run is over: its figures are about to be freed, so the canvas stops
     // painting; the picture stays as last painted.

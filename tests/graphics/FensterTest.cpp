@@ -130,6 +130,25 @@ TEST_F(FensterTest, NameSpacingAndColoursReachTheWindow) {
     EXPECT_EQ(f.Canvas()->BackgroundPixelColor(), 0x0000FFu);
 }
 
+// A colour changed one component at a time is heard of only by the colour
+// object; the window still paints what its attributes say.
+TEST_F(FensterTest, ColourComponentChangesShowAtTheNextRepaint) {
+    TFenster f("f", nullptr);
+    auto& grid = static_cast<TFarbe&>(*f.AGitterfarbe->Value.AsObject());
+    TStack stack;
+    stack.PushInteger(0);
+    stack.PushInteger(255);
+    stack.PushInteger(0);
+    grid.CallMethod(TFarbe::MethodeSetzeRGB, stack);
+    auto& background = static_cast<TFarbe&>(*f.AHintergrundfarbe->Value.AsObject());
+    background.FindAttribute("blau")->Store(TVariant(std::int32_t{200}));
+    f.Repaint();
+    EXPECT_EQ(f.Canvas()->GridColor, 0x00FF00u);
+    EXPECT_EQ(f.Canvas()->BackgroundColor, 0xC88081u);
+    EXPECT_EQ(f.Canvas()->BackgroundPixelColor(), 0xC88081u);
+    EXPECT_EQ(f.Canvas()->GridPixelColor(), 0x00FF00u);
+}
+
 TEST_F(FensterTest, ZeichneRegistersDrawableFiguresAndRepaints) {
     TFenster f("f", nullptr);
     TFakeDrawingWindow& w = *Host.Last;

@@ -40,7 +40,14 @@ TFZeichnen::TFZeichnen(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Windo
     pb->OnMouseMove = [this](int x, int y) { pbMouseMove(x, y); };
 
     show();
-    // The top right corner of the work area, frame included once it is known.
+    // The form's size is its outer size; the frame is known once the window is
+    // on the screen, and the drawing area is what the frame leaves.
+    const QSize frame = FrameExtra();
+    if (frame.width() > 0 || frame.height() > 0) {
+        resize(std::max(1, InitialWidth - frame.width()), std::max(1, InitialHeight - frame.height()));
+        FitPaintBox();
+    }
+    // The top right corner of the work area.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect work = screen->availableGeometry();
         move(work.x() + work.width() - frameGeometry().width(), work.y());

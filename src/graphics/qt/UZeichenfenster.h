@@ -18,8 +18,8 @@ class TQtPaintBox;
 class TFZeichnen : public QWidget, public TDrawingWindow {
     Q_OBJECT
 public:
-    // Size of a new window's drawing area (its client area); the window opens
-    // at the top right of the work area.
+    // Outer size of a new window, frame included; the window opens at the top
+    // right of the work area.
     static constexpr int InitialWidth = 447;
     static constexpr int InitialHeight = 384;
 

@@ -7,6 +7,8 @@
 #include "ULetztesZeichenfenster.h"
 #include "UQtDrawingWindowHost.h"
 #include "UQtPaintBox.h"
+#include "UStack.h"
+#include "URunden.h"
 #include "UZeichenfenster.h"
 
 #include <QAction>
@@ -84,51 +86,56 @@ TEST_F(Zeichenfenster, DefaultAreaIsCentredWithGridEveryTenPixels) {
     TFZeichnen& w = Form(f);
     EXPECT_EQ(w.windowTitle(), "Zeichenfenster");
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(w.pb->width(), 447);
-    EXPECT_EQ(w.pb->height(), 384);
+    // The drawing area is what the frame leaves of the 447 x 384 window.
+    const QSize area = QSize(447, 384) - Frame(w);
+    EXPECT_EQ(w.pb->size(), area);
     TDrawCanvas& canvas = *f.Canvas();
-    EXPECT_EQ(canvas.OriginX(), 224);
-    EXPECT_EQ(canvas.OriginY(), 192);
+    const int ox = static_cast<int>(RoundEven(area.width() / 2.0));
+    const int oy = static_cast<int>(RoundEven(area.height() / 2.0));
+    EXPECT_EQ(canvas.OriginX(), ox);
+    EXPECT_EQ(canvas.OriginY(), oy);
 
     f.Repaint();
     TCanvas& c = canvas.Target();
-    const int row = 100;  // between the horizontal lines at 92 and 102
-    for (int k = 1; k <= 22; ++k) {
-        EXPECT_EQ(c.Pixel(224 + 10 * k, row), GridColour) << k;
-        EXPECT_EQ(c.Pixel(224 - 10 * k, row), GridColour) << k;
-        EXPECT_EQ(c.Pixel(224 + 10 * k - 5, row), Background) << k;
+    const int row = oy - 8;  // between two horizontal grid lines
+    const int n = static_cast<int>(RoundEven(ox / 10.0));
+    for (int k = 1; k <= n; ++k) {
+        EXPECT_EQ(c.Pixel(ox + 10 * k, row), GridColour) << k;
+        EXPECT_EQ(c.Pixel(ox - 10 * k, row), GridColour) << k;
+        EXPECT_EQ(c.Pixel(ox + 10 * k - 5, row), Background) << k;
     }
-    EXPECT_EQ(c.Pixel(3, row), Background);
+    EXPECT_EQ(c.Pixel(ox - 10 * n - 1, row), Background);
     // The axes are three pixels wide.
-    for (int x : {223, 224, 225}) EXPECT_EQ(c.Pixel(x, row), GridColour) << x;
-    EXPECT_EQ(c.Pixel(226, row), Background);
-    EXPECT_EQ(c.Pixel(100, 191), GridColour);
+    for (int x : {ox - 1, ox, ox + 1}) EXPECT_EQ(c.Pixel(x, row), GridColour) << x;
+    EXPECT_EQ(c.Pixel(ox + 2, row), Background);
+    EXPECT_EQ(c.Pixel(100, oy - 1), GridColour);
     EXPECT_EQ(canvas.BackgroundPixelColor(), Background);
     EXPECT_EQ(canvas.GridPixelColor(), GridColour);
     // The screen shows exactly the finished surface.
-    EXPECT_EQ(At(w.pb->ShownImage(), 234, row), GridColour);
-    EXPECT_EQ(At(w.pb->ShownImage(), 230, row), Background);
+    EXPECT_EQ(At(w.pb->ShownImage(), ox + 10, row), GridColour);
+    EXPECT_EQ(At(w.pb->ShownImage(), ox + 6, row), Background);
 }
 
-TEST_F(Zeichenfenster, OpensAtTheTopRightOfTheWorkAreaWithOuterGeometry) {
+TEST_F(Zeichenfenster, OpensAtTheTopRightOfTheWorkAreaWithItsOuterSize) {
     TFenster f("f", nullptr);
-    const QSize frame = Frame(Form(f));
     const TScreenSize work = Host->WorkAreaSize();
-    EXPECT_EQ(f.ALinks->Value.AsInteger(), work.Width - 447 - frame.width());
+    EXPECT_EQ(Form(f).frameGeometry().size(), QSize(447, 384));
+    EXPECT_EQ(f.ALinks->Value.AsInteger(), work.Width - 447);
     EXPECT_EQ(f.AOben->Value.AsInteger(), 0);
-    EXPECT_EQ(f.ABreite->Value.AsInteger(), 447 + frame.width());
-    EXPECT_EQ(f.AHoehe->Value.AsInteger(), 384 + frame.height());
+    EXPECT_EQ(f.ABreite->Value.AsInteger(), 447);
+    EXPECT_EQ(f.AHoehe->Value.AsInteger(), 384);
 }
 
 TEST_F(Zeichenfenster, TitleShowsWorldCoordinatesUnderTheMouse) {
     TFenster f("f", nullptr);
     TFZeichnen& w = Form(f);
-    MoveMouse(w.pb, 224, 192);
+    const int ox = f.Canvas()->OriginX(), oy = f.Canvas()->OriginY();
+    MoveMouse(w.pb, ox, oy);
     EXPECT_EQ(w.windowTitle(), " x:0 y:0");
     f.AName->Value.SetString("Bild \xFC");  // Windows-1252 ü
     f.AttributeChanged(f.AName);
     EXPECT_EQ(w.windowTitle(), QString::fromUtf8("Bild ü x:0 y:0"));
-    MoveMouse(w.pb, 0, 383);
+    MoveMouse(w.pb, ox - 224, oy + 191);
     EXPECT_EQ(w.windowTitle(), QString::fromUtf8("Bild ü x:-224 y:-191"));
     w.Koordinatenanzeige1->trigger();
     EXPECT_FALSE(w.Koordinatenanzeige1->isChecked());
@@ -244,4 +251,31 @@ TEST_F(Zeichenfenster, TwoWindowsOfOneRunLastClosedWins) {
     a.CloseDrawingWindow();
     b.CloseDrawingWindow();
     EXPECT_EQ(At(FLetztesZeichenfenster->Picture(), 1, 1), 0xFF0000u);
+}
+
+// Spacing and grid switches change nothing on the screen until the next
+// repaint; then the grid has the new spacing, or neither grid nor axes.
+TEST_F(Zeichenfenster, GridChangesShowAtTheNextRepaint) {
+    TFenster f("f", nullptr);
+    TDrawCanvas& canvas = *f.Canvas();
+    const int ox = canvas.OriginX(), oy = canvas.OriginY();
+    const int row = oy - 5;
+    f.Repaint();
+    SetInt(f, f.AStrichabstand, 20);
+    TCanvas& c = canvas.Target();
+    EXPECT_EQ(c.Pixel(ox + 10, row), GridColour);  // still the old picture
+    f.Repaint();
+    EXPECT_EQ(c.Pixel(ox + 10, row), Background);
+    EXPECT_EQ(c.Pixel(ox + 20, row), GridColour);
+    EXPECT_EQ(c.Pixel(ox - 40, row), GridColour);
+
+    TStack stack;
+    f.CallMethod(TFenster::mnGitterAus, stack);
+    EXPECT_EQ(c.Pixel(ox, row), GridColour);
+    f.Repaint();
+    for (int x : {ox - 20, ox - 1, ox, ox + 1, ox + 20}) EXPECT_EQ(c.Pixel(x, row), Background) << x;
+    EXPECT_EQ(c.Pixel(ox - 5, oy), Background);
+    f.CallMethod(TFenster::mnGitterEin, stack);
+    f.Repaint();
+    EXPECT_EQ(c.Pixel(ox, row), GridColour);
 }
