@@ -79,7 +79,10 @@ void TSHControl::LineBreak() {
         const int c = FCaretColumn;
         {
             TLockGuard guard(CriticalSections::EditorLinesLock());
-            Record(l, ukJoin, 0, 0);
+            // The new line is re-indented right after the split, so joining
+            // the two again would leave its blanks inside the old line: the
+            // step keeps the line as it was and takes both halves away.
+            Record(l, ukReplace, 1, 2);
             std::string& text = FLines.Text(l);
             std::string rest = text.substr(static_cast<size_t>(c));
             text.resize(static_cast<size_t>(c));
