@@ -324,3 +324,19 @@ TEST(EditorEditing, ShiftSelectionStartsAtTheCaretAfterAPaste) {
     EXPECT_EQ(editor->SelAnchor(), (TTextPos{0, 1}));
     EXPECT_EQ(editor->SelEnd(), (TTextPos{0, 3}));
 }
+
+TEST(EditorEditing, TheMainWindowsCutAndPasteRestartTheSyntaxCheck) {
+    auto editor = MakeEditor();
+    editor->LoadLines({"abcdef"});
+    int notified = 0;
+    editor->OnTextChanged = [&notified] { ++notified; };
+    editor->SetSelection({0, 1}, {0, 3});
+    editor->Cut();
+    EXPECT_EQ(editor->LineText(0), "adef");
+    EXPECT_EQ(notified, 1);
+    editor->Cut();  // nothing selected: nothing changed
+    EXPECT_EQ(notified, 1);
+    editor->Paste();
+    EXPECT_EQ(editor->LineText(0), "abcdef");
+    EXPECT_EQ(notified, 2);
+}
