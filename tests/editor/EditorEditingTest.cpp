@@ -340,3 +340,43 @@ TEST(EditorEditing, TheMainWindowsCutAndPasteRestartTheSyntaxCheck) {
     EXPECT_EQ(editor->LineText(0), "abcdef");
     EXPECT_EQ(notified, 2);
 }
+
+TEST(EditorEditing, RunModeKeepsTheTextButClicksStillSelect) {
+    auto editor = MakeEditor();
+    editor->LoadLines({"abcdef", "ghijkl", "mnopqr"});
+    Type(*editor, "x");
+    SetClipboardText(QStringLiteral("clip"));
+    editor->SetCaret(0, 1);
+    editor->SetEditMode(false);
+    const Lines before = AllLines(*editor);
+    Type(*editor, "y\n");
+    Key(*editor, Qt::Key_Delete);
+    Key(*editor, Qt::Key_Backspace);
+    Key(*editor, Qt::Key_V, Qt::ControlModifier);
+    editor->Paste();
+    editor->SetSelection({0, 0}, {0, 2});
+    editor->Cut();
+    editor->EditorUndo();
+    editor->Clear();
+    EXPECT_EQ(AllLines(*editor), before);
+    EXPECT_EQ(editor->UndoCount(), 1);
+
+    // A click moves the selection but not the caret; Shift+click extends
+    // from the last click, and the selection can be copied.
+    const int pitch = editor->RowPitch();
+    Mouse(*editor, QEvent::MouseButtonPress, 34 + 2 * 8 + 2, 3 + 1 * pitch + 5);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{1, 2}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{1, 2}));
+    EXPECT_EQ(editor->CaretLine(), 0);
+    EXPECT_EQ(editor->CaretColumn(), 1);
+    Mouse(*editor, QEvent::MouseButtonPress, 34 + 4 * 8 + 2, 3 + 2 * pitch + 5, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{1, 2}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{2, 4}));
+    editor->Copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ijkl\nmnop"));
+
+    // Back in editing mode everything works again.
+    editor->SetEditMode(true);
+    Type(*editor, "z");
+    EXPECT_EQ(AllLines(*editor), (Lines{"xabcdef", "ghzqr"}));
+}

@@ -157,3 +157,26 @@ TEST(EditorPaint, PixelToPosition) {
     EXPECT_EQ(editor->PixelToPosition(250, 150), (TTextPos{1, 5}));
     EXPECT_EQ(editor->PixelToPosition(5, -40), (TTextPos{0, 0}));
 }
+
+TEST(EditorPaint, DoubleClickInTheGutterTogglesTwiceUnlessAWordIsSelected) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines({"a b", "x", "y"});
+    const int y = 3 + 2 * 17 + 8;
+    auto doubleClick = [&] {
+        Mouse(*editor, QEvent::MouseButtonPress, 10, y);
+        Mouse(*editor, QEvent::MouseButtonRelease, 10, y);
+        Mouse(*editor, QEvent::MouseButtonDblClick, 10, y);
+        Mouse(*editor, QEvent::MouseButtonRelease, 10, y);
+    };
+    editor->SetCaret(0, 1);  // on a blank: no word
+    doubleClick();
+    EXPECT_FALSE(editor->LineBreakpoint(2));
+    EXPECT_FALSE(editor->HasSelection());
+    // With the caret on a word the double click selects it and the second
+    // click is swallowed.
+    editor->SetCaret(0, 2);
+    doubleClick();
+    EXPECT_TRUE(editor->LineBreakpoint(2));
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{0, 2}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{0, 3}));
+}
