@@ -380,3 +380,42 @@ TEST(EditorEditing, RunModeKeepsTheTextButClicksStillSelect) {
     Type(*editor, "z");
     EXPECT_EQ(AllLines(*editor), (Lines{"xabcdef", "ghzqr"}));
 }
+
+TEST(EditorEditing, SelectionWithoutAnchorAndShiftedPageKeys) {
+    auto editor = MakeEditor(400, 300);  // 17 rows
+    Lines lines;
+    for (int i = 0; i < 60; ++i) lines.push_back("zeile" + std::to_string(i));
+    lines[40] = "gr\xf6\xdf" "e2x+1";
+    editor->LoadLines(lines);
+    // No anchor after loading: copying and cutting do nothing, a Shift+click
+    // selects from the caret.
+    editor->Copy();
+    editor->Cut();
+    EXPECT_EQ(editor->LineText(0), "zeile0");
+    Mouse(*editor, QEvent::MouseButtonPress, 34 + 3 * 8 + 2, 3 + 1 * 17 + 5, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{0, 0}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{1, 3}));
+
+    editor->SetCaret(20, 2);
+    Key(*editor, Qt::Key_Home);
+    Key(*editor, Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{20, 0}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{37, 0}));
+    Key(*editor, Qt::Key_PageUp, Qt::ShiftModifier);
+    Key(*editor, Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{20, 0}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{3, 0}));
+    Key(*editor, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{3, 6}));
+    Key(*editor, Qt::Key_PageUp);
+    EXPECT_FALSE(editor->HasSelection());
+    EXPECT_EQ(editor->CaretLine(), 0);
+
+    // Umlauts and sharp s belong to words, the plus sign does not.
+    editor->SetCaret(40, 3);
+    const int row = 40 - editor->TopLine();
+    Mouse(*editor, QEvent::MouseButtonDblClick, 34 + 3 * 8 + 2, 3 + row * 17 + 5);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{40, 0}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{40, 7}));
+    EXPECT_EQ(editor->CaretColumn(), 3);
+}
