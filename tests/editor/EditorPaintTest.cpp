@@ -1,6 +1,8 @@
 // What the editor draws: layout, colours, gutter pictures, caret, scrolling.
 #include "EditorTestSupport.h"
 
+#include "UGutterImages.h"
+
 #include <QPalette>
 #include <QElapsedTimer>
 #include <QScrollBar>
@@ -333,4 +335,34 @@ TEST(EditorPaint, ScrollBarsAndWheelMoveTheViewTogether) {
     EXPECT_GT(editor->LeftColumn(), 0);
     horizontal->setValue(0);
     EXPECT_EQ(editor->LeftColumn(), 0);
+}
+
+TEST(EditorPaint, GutterPicturesMatchTheirDescriptions) {
+    auto colours = [](const QImage& image, int& red, int& white, int& black, int& rightmost) {
+        red = white = black = 0;
+        rightmost = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.alpha() < 128) continue;
+                rightmost = std::max(rightmost, x);
+                red += c.red() > 150 && c.green() < 60 && c.blue() < 60;
+                white += c.red() > 200 && c.green() > 200 && c.blue() > 200;
+                black += c.red() < 60 && c.green() < 60 && c.blue() < 60;
+            }
+    };
+    int red, white, black, rightmost;
+    TestApp();
+    colours(GutterImages::Breakpoint(), red, white, black, rightmost);
+    EXPECT_GT(red, 40);   // the stop sign
+    EXPECT_GT(white, 5);  // its S
+    EXPECT_LT(17 + rightmost, 31);  // the gutter's separator stays visible
+    colours(GutterImages::Error(), red, white, black, rightmost);
+    EXPECT_GT(red, 10);   // the triangle's border
+    EXPECT_GT(black, 5);  // the exclamation mark
+    EXPECT_LT(3 + rightmost, 17);  // leaves room for a breakpoint beside it
+    colours(GutterImages::ErrorPosition(), red, white, black, rightmost);
+    EXPECT_GT(red, 4);
+    EXPECT_EQ(white + black, 0);
+    EXPECT_EQ(GutterImages::Breakpoint().size(), QSize(16, 16));
 }
