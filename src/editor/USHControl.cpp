@@ -132,6 +132,9 @@ void TSHControl::HighlightOne(int i) {
     info.NextIndent = result.NextIndent;
     info.Indent = result.LineIndent;
     if (shift != 0) FLines.Text(i) = std::move(text);
+    // A block opened above pushes the lines below it right: the horizontal
+    // scroll bar must reach their new ends too.
+    if (shift > 0) GrowLongest(i);
     if (i == FCaretLine && shift != 0) SetCaret(i, FCaretColumn + shift);
 }
 

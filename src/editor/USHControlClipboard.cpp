@@ -70,12 +70,19 @@ void TSHControl::Copy() {
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
+// The main window's commands tell the syntax check like every other change,
+// or its hint would describe the text before the cut or paste until the next
+// key.
 void TSHControl::Cut() {
     if (!FEditable) return;
-    TLockGuard guard(CriticalSections::EditorLinesLock());
-    Copy();
-    DeleteSelection();
-    Paint();
+    bool deleted = false;
+    {
+        TLockGuard guard(CriticalSections::EditorLinesLock());
+        Copy();
+        deleted = DeleteSelection();
+        Paint();
+    }
+    if (deleted) NotifyTextChanged();
 }
 
 void TSHControl::Paste() {
@@ -85,6 +92,7 @@ void TSHControl::Paste() {
     CollapseSelection();
     UpdateScrollBars(false);
     Paint();
+    NotifyTextChanged();
 }
 
 // CR LF, a lone CR and a lone LF each break the line; a form feed becomes

@@ -79,7 +79,10 @@ void TSHControl::LineBreak() {
         const int c = FCaretColumn;
         {
             TLockGuard guard(CriticalSections::EditorLinesLock());
-            Record(l, ukJoin, 0, 0);
+            // The new line is re-indented right after the split, so joining
+            // the two again would leave its blanks inside the old line: the
+            // step keeps the line as it was and takes both halves away.
+            Record(l, ukReplace, 1, 2);
             std::string& text = FLines.Text(l);
             std::string rest = text.substr(static_cast<size_t>(c));
             text.resize(static_cast<size_t>(c));
@@ -432,11 +435,12 @@ void TSHControl::mousePressEvent(QMouseEvent* event) {
     TTextPos pos = PixelToPosition(x, y);
     pos.Column = std::max(pos.Column, LineIndent(pos.Line));
     const TTextPos before{FCaretLine, FCaretColumn};
-    const bool hadSelection = HasSelection();
     SetCaret(pos.Line, pos.Column);
+    // Shift extends from the anchor, which in run mode is the last click
+    // (the caret stays put there). Without an anchor yet, from the caret.
     if (!(event->modifiers() & Qt::ShiftModifier))
         FSelAnchor = pos;
-    else if (!hadSelection || FSelAnchor.Line == kNoAnchorLine)
+    else if (FSelAnchor.Line == kNoAnchorLine)
         FSelAnchor = before;
     FSelEnd = pos;
     PaintRows(0);
@@ -457,10 +461,11 @@ void TSHControl::mouseMoveEvent(QMouseEvent* event) {
 }
 
 // Qt sends no press for the second click of a double click; the word
-// selection sets the ignore flag that the emulated press then clears.
+// selection sets the ignore flag that the emulated press then clears. The
+// word is the one at the caret wherever the double click lands: in the
+// gutter the second click then toggles the breakpoint back unless a word was
+// selected.
 void TSHControl::mouseDoubleClickEvent(QMouseEvent* event) {
-    const int x = static_cast<int>(event->position().x());
-    if (x <= kLeftMargin) return;  // the first click already toggled the breakpoint
     if (event->button() == Qt::LeftButton) {
         TLockGuard guard(CriticalSections::EditorLinesLock());
         const std::string& text = LineText(FCaretLine);

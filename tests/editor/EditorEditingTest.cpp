@@ -324,3 +324,98 @@ TEST(EditorEditing, ShiftSelectionStartsAtTheCaretAfterAPaste) {
     EXPECT_EQ(editor->SelAnchor(), (TTextPos{0, 1}));
     EXPECT_EQ(editor->SelEnd(), (TTextPos{0, 3}));
 }
+
+TEST(EditorEditing, TheMainWindowsCutAndPasteRestartTheSyntaxCheck) {
+    auto editor = MakeEditor();
+    editor->LoadLines({"abcdef"});
+    int notified = 0;
+    editor->OnTextChanged = [&notified] { ++notified; };
+    editor->SetSelection({0, 1}, {0, 3});
+    editor->Cut();
+    EXPECT_EQ(editor->LineText(0), "adef");
+    EXPECT_EQ(notified, 1);
+    editor->Cut();  // nothing selected: nothing changed
+    EXPECT_EQ(notified, 1);
+    editor->Paste();
+    EXPECT_EQ(editor->LineText(0), "abcdef");
+    EXPECT_EQ(notified, 2);
+}
+
+TEST(EditorEditing, RunModeKeepsTheTextButClicksStillSelect) {
+    auto editor = MakeEditor();
+    editor->LoadLines({"abcdef", "ghijkl", "mnopqr"});
+    Type(*editor, "x");
+    SetClipboardText(QStringLiteral("clip"));
+    editor->SetCaret(0, 1);
+    editor->SetEditMode(false);
+    const Lines before = AllLines(*editor);
+    Type(*editor, "y\n");
+    Key(*editor, Qt::Key_Delete);
+    Key(*editor, Qt::Key_Backspace);
+    Key(*editor, Qt::Key_V, Qt::ControlModifier);
+    editor->Paste();
+    editor->SetSelection({0, 0}, {0, 2});
+    editor->Cut();
+    editor->EditorUndo();
+    editor->Clear();
+    EXPECT_EQ(AllLines(*editor), before);
+    EXPECT_EQ(editor->UndoCount(), 1);
+
+    // A click moves the selection but not the caret; Shift+click extends
+    // from the last click, and the selection can be copied.
+    const int pitch = editor->RowPitch();
+    Mouse(*editor, QEvent::MouseButtonPress, 34 + 2 * 8 + 2, 3 + 1 * pitch + 5);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{1, 2}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{1, 2}));
+    EXPECT_EQ(editor->CaretLine(), 0);
+    EXPECT_EQ(editor->CaretColumn(), 1);
+    Mouse(*editor, QEvent::MouseButtonPress, 34 + 4 * 8 + 2, 3 + 2 * pitch + 5, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{1, 2}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{2, 4}));
+    editor->Copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ijkl\nmnop"));
+
+    // Back in editing mode everything works again.
+    editor->SetEditMode(true);
+    Type(*editor, "z");
+    EXPECT_EQ(AllLines(*editor), (Lines{"xabcdef", "ghzqr"}));
+}
+
+TEST(EditorEditing, SelectionWithoutAnchorAndShiftedPageKeys) {
+    auto editor = MakeEditor(400, 300);  // 17 rows
+    Lines lines;
+    for (int i = 0; i < 60; ++i) lines.push_back("zeile" + std::to_string(i));
+    lines[40] = "gr\xf6\xdf" "e2x+1";
+    editor->LoadLines(lines);
+    // No anchor after loading: copying and cutting do nothing, a Shift+click
+    // selects from the caret.
+    editor->Copy();
+    editor->Cut();
+    EXPECT_EQ(editor->LineText(0), "zeile0");
+    Mouse(*editor, QEvent::MouseButtonPress, 34 + 3 * 8 + 2, 3 + 1 * 17 + 5, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{0, 0}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{1, 3}));
+
+    editor->SetCaret(20, 2);
+    Key(*editor, Qt::Key_Home);
+    Key(*editor, Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{20, 0}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{37, 0}));
+    Key(*editor, Qt::Key_PageUp, Qt::ShiftModifier);
+    Key(*editor, Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{20, 0}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{3, 0}));
+    Key(*editor, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{3, 6}));
+    Key(*editor, Qt::Key_PageUp);
+    EXPECT_FALSE(editor->HasSelection());
+    EXPECT_EQ(editor->CaretLine(), 0);
+
+    // Umlauts and sharp s belong to words, the plus sign does not.
+    editor->SetCaret(40, 3);
+    const int row = 40 - editor->TopLine();
+    Mouse(*editor, QEvent::MouseButtonDblClick, 34 + 3 * 8 + 2, 3 + row * 17 + 5);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{40, 0}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{40, 7}));
+    EXPECT_EQ(editor->CaretColumn(), 3);
+}

@@ -1,7 +1,11 @@
 // What the editor draws: layout, colours, gutter pictures, caret, scrolling.
 #include "EditorTestSupport.h"
 
+#include "UGutterImages.h"
+
 #include <QPalette>
+#include <QElapsedTimer>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -156,4 +160,209 @@ TEST(EditorPaint, PixelToPosition) {
     EXPECT_EQ(editor->PixelToPosition(34 + 8 * 2 + 1, 3 + 17 + 2), (TTextPos{1, 2}));
     EXPECT_EQ(editor->PixelToPosition(250, 150), (TTextPos{1, 5}));
     EXPECT_EQ(editor->PixelToPosition(5, -40), (TTextPos{0, 0}));
+}
+
+TEST(EditorPaint, DoubleClickInTheGutterTogglesTwiceUnlessAWordIsSelected) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines({"a b", "x", "y"});
+    const int y = 3 + 2 * 17 + 8;
+    auto doubleClick = [&] {
+        Mouse(*editor, QEvent::MouseButtonPress, 10, y);
+        Mouse(*editor, QEvent::MouseButtonRelease, 10, y);
+        Mouse(*editor, QEvent::MouseButtonDblClick, 10, y);
+        Mouse(*editor, QEvent::MouseButtonRelease, 10, y);
+    };
+    editor->SetCaret(0, 1);  // on a blank: no word
+    doubleClick();
+    EXPECT_FALSE(editor->LineBreakpoint(2));
+    EXPECT_FALSE(editor->HasSelection());
+    // With the caret on a word the double click selects it and the second
+    // click is swallowed.
+    editor->SetCaret(0, 2);
+    doubleClick();
+    EXPECT_TRUE(editor->LineBreakpoint(2));
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{0, 2}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{0, 3}));
+}
+
+namespace {
+
+// The ink of one character cell: the pixel farthest from white, and which
+// pixels carry ink at all.
+struct TCellInk {
+    QColor Darkest;
+    std::vector<bool> Mask;
+    int Count = 0;
+};
+
+TCellInk CellInk(const QImage& image, int row, int column) {
+    TCellInk ink;
+    int best = -1;
+    const int top = 3 + row * 17 + 1;
+    for (int y = top; y < top + 15; ++y)
+        for (int x = 34 + column * 8; x < 34 + column * 8 + 8; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int distance = 3 * 255 - c.red() - c.green() - c.blue();
+            ink.Mask.push_back(distance > 90);
+            ink.Count += distance > 90;
+            if (distance > best) {
+                best = distance;
+                ink.Darkest = c;
+            }
+        }
+    return ink;
+}
+
+bool Near(const QColor& c, int r, int g, int b) {
+    return std::abs(c.red() - r) <= 24 && std::abs(c.green() - g) <= 24 && std::abs(c.blue() - b) <= 24;
+}
+
+} // namespace
+
+TEST(EditorPaint, HighlightClassesChooseFontAndColour) {
+    auto editor = MakeEditor(400, 100);
+    static const TFormatClass formatter;
+    editor->LineRoutine = [](std::string& line, bool open, int indent, TFormatResult& r) {
+        return formatter.FormatLine(line, open, indent, r);
+    };
+    editor->LoadLines({"wenn wenn1 'wenn' -12 // wenn"});
+    ASSERT_EQ(editor->LineInfo(0)->Classes, "000022222221111112444233333332");
+    const QImage image = editor->grab().toImage();
+    const TCellInk keyword = CellInk(image, 0, 0);
+    const TCellInk normal = CellInk(image, 0, 5);
+    const TCellInk string = CellInk(image, 0, 12);
+    const TCellInk minus = CellInk(image, 0, 18);
+    const TCellInk number = CellInk(image, 0, 19);
+    const TCellInk comment = CellInk(image, 0, 25);
+    EXPECT_TRUE(Near(keyword.Darkest, 0, 0, 0));
+    EXPECT_TRUE(Near(normal.Darkest, 0, 0, 0));
+    EXPECT_TRUE(Near(string.Darkest, 0, 0, 255));
+    EXPECT_TRUE(Near(minus.Darkest, 0, 0, 255));
+    EXPECT_TRUE(Near(number.Darkest, 0, 0, 255));
+    EXPECT_TRUE(Near(comment.Darkest, 0, 192, 0));
+    // The same letter w: bold for the keyword, upright and regular in the
+    // string, slanted in the comment.
+    EXPECT_GT(keyword.Count, normal.Count + 4);
+    EXPECT_EQ(string.Mask, normal.Mask);
+    EXPECT_NE(comment.Mask, normal.Mask);
+    EXPECT_LT(std::abs(comment.Count - normal.Count), 8);
+}
+
+TEST(EditorPaint, ALineColourGivesWayToSelectedCells) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines({"abcdef", "ghijkl"});
+    editor->LineInfo(0)->Color = 0x000000FF;
+    editor->SetSelection({0, 2}, {0, 4});
+    const QImage image = editor->grab().toImage();
+    const int y = 3 + 1 + 14;  // bottom pixel row of row 0's cells
+    EXPECT_EQ(PixelAt(image, 34 + 1 * 8 + 3, y), 0xFF0000u);
+    EXPECT_EQ(PixelAt(image, 34 + 2 * 8 + 3, y), 0x000070u);
+    EXPECT_EQ(PixelAt(image, 34 + 3 * 8 + 3, y), 0x000070u);
+    EXPECT_EQ(PixelAt(image, 34 + 4 * 8 + 3, y), 0xFF0000u);
+    EXPECT_EQ(PixelAt(image, 250, y), 0xFF0000u);  // the row's end keeps the colour
+    // The selected characters are white.
+    bool white = false;
+    for (int x = 34 + 2 * 8; x < 34 + 4 * 8; ++x)
+        for (int dy = 0; dy < 14; ++dy) white = white || PixelAt(image, x, 4 + dy) == 0xFFFFFFu;
+    EXPECT_TRUE(white);
+}
+
+TEST(EditorPaint, CaretBlinksEveryFourHundredMillisecondsWhileFocused) {
+    auto editor = MakeEditor(300, 200);
+    editor->LoadLines({"abc"});
+    editor->activateWindow();
+    editor->setFocus();
+    QApplication::processEvents();
+    if (!editor->hasFocus()) GTEST_SKIP() << "no keyboard focus on this platform";
+    editor->SetCaret(0, 2);
+    auto caretShown = [&] { return PixelAt(editor->grab().toImage(), 34 + 2 * 8 - 1, 13) == 0x000000u; };
+    auto waitFor = [](int ms) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    };
+    EXPECT_TRUE(caretShown());
+    waitFor(600);  // one blink: off
+    EXPECT_FALSE(caretShown());
+    Key(*editor, Qt::Key_Right);  // a move shows it at once
+    EXPECT_TRUE(PixelAt(editor->grab().toImage(), 34 + 3 * 8 - 1, 13) == 0x000000u);
+    editor->clearFocus();
+    QApplication::processEvents();
+    EXPECT_NE(PixelAt(editor->grab().toImage(), 34 + 3 * 8 - 1, 13), 0x000000u);
+    waitFor(500);
+    EXPECT_NE(PixelAt(editor->grab().toImage(), 34 + 3 * 8 - 1, 13), 0x000000u);
+}
+
+TEST(EditorPaint, ScrollBarsAndWheelMoveTheViewTogether) {
+    auto editor = MakeEditor(300, 200);
+    Lines lines;
+    for (int i = 0; i < 40; ++i) lines.push_back(i % 2 ? "" : std::string(60, 'x'));
+    editor->LoadLines(lines);
+    const auto bars = editor->findChildren<QScrollBar*>();
+    QScrollBar* vertical = nullptr;
+    QScrollBar* horizontal = nullptr;
+    for (QScrollBar* bar : bars) (bar->orientation() == Qt::Vertical ? vertical : horizontal) = bar;
+    ASSERT_TRUE(vertical && horizontal);
+    ASSERT_TRUE(vertical->isVisible());
+    ASSERT_TRUE(horizontal->isVisible());
+    EXPECT_EQ(vertical->maximum(), 40 - editor->VisibleLines());
+    EXPECT_EQ(horizontal->maximum(), 60 - editor->VisibleColumns());
+
+    vertical->setValue(5);  // the user drags the bar
+    EXPECT_EQ(editor->TopLine(), 5);
+    // Line 5 is empty, line 6 full: the first row shows background, the
+    // second characters.
+    QImage image = editor->grab().toImage();
+    bool ink0 = false, ink1 = false;
+    for (int x = 34; x < 100; ++x)
+        for (int dy = 0; dy < 14; ++dy) {
+            ink0 = ink0 || PixelAt(image, x, 4 + dy) != 0xFFFFFFu;
+            ink1 = ink1 || PixelAt(image, x, 4 + 17 + dy) != 0xFFFFFFu;
+        }
+    EXPECT_FALSE(ink0);
+    EXPECT_TRUE(ink1);
+
+    QWheelEvent wheel(QPointF(100, 50), editor->mapToGlobal(QPointF(100, 50)), QPoint(), QPoint(0, -240),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(editor.get(), &wheel);
+    EXPECT_EQ(editor->TopLine(), 7);
+    EXPECT_EQ(vertical->value(), 7);
+
+    editor->SetCaret(0, 60);
+    EXPECT_EQ(editor->TopLine(), 0);
+    EXPECT_EQ(vertical->value(), 0);
+    EXPECT_EQ(horizontal->value(), editor->LeftColumn());
+    EXPECT_GT(editor->LeftColumn(), 0);
+    horizontal->setValue(0);
+    EXPECT_EQ(editor->LeftColumn(), 0);
+}
+
+TEST(EditorPaint, GutterPicturesMatchTheirDescriptions) {
+    auto colours = [](const QImage& image, int& red, int& white, int& black, int& rightmost) {
+        red = white = black = 0;
+        rightmost = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.alpha() < 128) continue;
+                rightmost = std::max(rightmost, x);
+                red += c.red() > 150 && c.green() < 60 && c.blue() < 60;
+                white += c.red() > 200 && c.green() > 200 && c.blue() > 200;
+                black += c.red() < 60 && c.green() < 60 && c.blue() < 60;
+            }
+    };
+    int red, white, black, rightmost;
+    TestApp();
+    colours(GutterImages::Breakpoint(), red, white, black, rightmost);
+    EXPECT_GT(red, 40);   // the stop sign
+    EXPECT_GT(white, 5);  // its S
+    EXPECT_LT(17 + rightmost, 31);  // the gutter's separator stays visible
+    colours(GutterImages::Error(), red, white, black, rightmost);
+    EXPECT_GT(red, 10);   // the triangle's border
+    EXPECT_GT(black, 5);  // the exclamation mark
+    EXPECT_LT(3 + rightmost, 17);  // leaves room for a breakpoint beside it
+    colours(GutterImages::ErrorPosition(), red, white, black, rightmost);
+    EXPECT_GT(red, 4);
+    EXPECT_EQ(white + black, 0);
+    EXPECT_EQ(GutterImages::Breakpoint().size(), QSize(16, 16));
 }
