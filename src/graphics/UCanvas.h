@@ -95,6 +95,10 @@ public:
     // Contents after a resize are undefined until the next paint.
     virtual void Resize(int width, int height) = 0;
     virtual TCanvas& Canvas() = 0;
+    // Takes over the whole picture of a surface of the same size. Returns
+    // false, changing nothing, where that is not possible; the caller then
+    // draws the picture itself.
+    virtual bool CopyFrom(const TSurface& /*source*/) { return false; }
 };
 
 // The on-screen side of one drawing canvas: the paint box of a drawing window.

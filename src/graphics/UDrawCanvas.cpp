@@ -65,16 +65,10 @@ void TDrawCanvas::FigureDestroyed(TFigur* figure) {
 void TDrawCanvas::Paint() {
     if (!PaintEnabled) return;
     TCanvas& c = Target();
-    c.Brush.Style = 0;
-    c.Brush.Color = BackgroundColor;
-    c.Pen.Style = 0;
-    c.Pen.Color = BackgroundColor;
-    c.Pen.Width = 1;
-    c.Pen.Mode = TPenMode::Copy;
-    c.Rectangle(0, 0, Clamp32(std::int64_t{Box.Width()} + 1), Clamp32(std::int64_t{Box.Height()} + 1));
-    BackgroundPixel = c.Pixel(0, 0);
-    c.Pen.Color = 0;
-    if (Grid) DrawGrid(c);
+    if (Picture || !StartFromKeptBackground(c)) {
+        DrawBackground(c);
+        if (!Picture) KeepBackground();
+    }
 
     for (TObjekt* figure : FigureList) figure->Draw(*this);
     // A vector picture has no pixels to probe: the turtles keep what they saw
@@ -85,6 +79,59 @@ void TDrawCanvas::Paint() {
     for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it) (*it)->Draw(*this);
 
     if (!Picture) Box.Present(*SurfaceBitmap);
+}
+
+void TDrawCanvas::DrawBackground(TCanvas& c) {
+    c.Brush.Style = 0;
+    c.Brush.Color = BackgroundColor;
+    c.Pen.Style = 0;
+    c.Pen.Color = BackgroundColor;
+    c.Pen.Width = 1;
+    c.Pen.Mode = TPenMode::Copy;
+    c.Rectangle(0, 0, Clamp32(std::int64_t{Box.Width()} + 1), Clamp32(std::int64_t{Box.Height()} + 1));
+    BackgroundPixel = c.Pixel(0, 0);
+    c.Pen.Color = 0;
+    if (Grid) DrawGrid(c);
+}
+
+TDrawCanvas::TBackgroundKey TDrawCanvas::CurrentBackgroundKey() const {
+    return {SurfaceBitmap->Width(), SurfaceBitmap->Height(), Box.Width(), Box.Height(),
+            BackgroundColor, GridColor, Grid, GridSpacing, Origin};
+}
+
+// Background, grid and axes depend on nothing but the key. A program repaints
+// after every statement, so a paint that finds the key unchanged starts from a
+// copy of the last background instead of drawing a hundred grid lines again;
+// the pixels, the pen and brush left behind and the probe colours are the same.
+bool TDrawCanvas::StartFromKeptBackground(TCanvas& c) {
+    if (!KeptBackground || !(KeptKey == CurrentBackgroundKey())) return false;
+    if (!SurfaceBitmap->CopyFrom(*KeptBackground)) return false;
+    c.Brush.Style = 0;
+    c.Brush.Color = BackgroundColor;
+    c.Pen.Style = 0;
+    c.Pen.Width = 1;
+    c.Pen.Mode = TPenMode::Copy;
+    c.Pen.Color = Grid ? GridColor : 0;
+    BackgroundPixel = KeptBackgroundPixel;
+    if (Grid) {
+        GridPixel = KeptGridPixel;
+        c.MoveTo(KeptPenPos.x, KeptPenPos.y);
+    }
+    return true;
+}
+
+void TDrawCanvas::KeepBackground() {
+    const TBackgroundKey key = CurrentBackgroundKey();
+    if (!KeptBackground || KeptBackground->Width() != key.Width || KeptBackground->Height() != key.Height)
+        KeptBackground = Box.CreateSurface(key.Width, key.Height);
+    if (!KeptBackground || !KeptBackground->CopyFrom(*SurfaceBitmap)) {
+        KeptBackground.reset();
+        return;
+    }
+    KeptKey = key;
+    KeptBackgroundPixel = BackgroundPixel;
+    KeptGridPixel = GridPixel;
+    KeptPenPos = SurfaceBitmap->Canvas().PenPos();
 }
 
 void TDrawCanvas::DrawGrid(TCanvas& c) {

@@ -74,9 +74,28 @@ public:
 private:
     void FigureDestroyed(TFigur* figure) override;
     void DrawGrid(TCanvas& c);
+    void DrawBackground(TCanvas& c);
+
+    // What background, grid and axes are drawn from.
+    struct TBackgroundKey {
+        int Width = -1, Height = -1, BoxWidth = -1, BoxHeight = -1;
+        TColor Background = 0, GridLines = 0;
+        bool GridOn = false;
+        std::int32_t Spacing = 0;
+        TPoint Origin;
+        bool operator==(const TBackgroundKey&) const = default;
+    };
+    TBackgroundKey CurrentBackgroundKey() const;
+    bool StartFromKeptBackground(TCanvas& c);
+    void KeepBackground();
 
     std::unique_ptr<TSurface> SurfaceBitmap;
     TCanvas* Picture = nullptr;  // the vector picture while copying
+    std::unique_ptr<TSurface> KeptBackground;  // the last background drawn, where the surface can copy
+    TBackgroundKey KeptKey;
+    TColor KeptBackgroundPixel = 0;
+    TColor KeptGridPixel = 0;
+    TPoint KeptPenPos;
     TColor BackgroundPixel = 0;
     TColor GridPixel = 0;
     TPoint Origin;

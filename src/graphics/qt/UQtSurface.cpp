@@ -27,6 +27,15 @@ void TQtSurface::Resize(int width, int height) {
     Bitmap = NewBitmap(width, height);
 }
 
+bool TQtSurface::CopyFrom(const TSurface& source) {
+    const auto* other = dynamic_cast<const TQtSurface*>(&source);
+    if (!other || other == this || other->Width() != Width() || other->Height() != Height())
+        return false;
+    PixelCanvas->Flush();
+    Bitmap = other->Image();
+    return true;
+}
+
 QImage TQtSurface::Image() const {
     PixelCanvas->Flush();
     return Bitmap;

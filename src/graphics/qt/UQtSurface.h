@@ -16,6 +16,8 @@ public:
     // A new size starts white; the same size keeps the picture.
     void Resize(int width, int height) override;
     TCanvas& Canvas() override { return *PixelCanvas; }
+    // Shares the source's pixels until either side draws again.
+    bool CopyFrom(const TSurface& source) override;
 
     // The picture as drawn so far, complete: ends the canvas's open painter.
     // The copy is cheap (shared until either side changes).
