@@ -249,11 +249,17 @@ int TScanner::ScanNumber(char first) {
     FTokenText = number.Text();
     FIntValue = 0;
     FRealValue = 0.0;
+    // The digit run before the point is an Integer first, also in a real
+    // literal: 3000000000.5 is as malformed as 3000000000.
+    std::int32_t whole = 0;
+    const bool wholeFits = ConvertInteger(number.IntegerPart, whole);
     if (number.IsReal) {
         SetDecimalSeparator('.');
-        return ConvertReal(number, FRealValue) ? ORealConst : OZahlenfehler;
+        return wholeFits && ConvertReal(number, FRealValue) ? ORealConst : OZahlenfehler;
     }
-    return ConvertInteger(number.IntegerPart, FIntValue) ? OIntegerconst : OZahlenfehler;
+    if (!wholeFits) return OZahlenfehler;
+    FIntValue = whole;
+    return OIntegerconst;
 }
 
 void TScanner::ScanString() {
