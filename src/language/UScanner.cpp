@@ -187,7 +187,9 @@ int TScanner::NextToken() {
 }
 
 // `*` followed by an end keyword is that keyword; otherwise the star alone is
-// the operator and its run is scanned again as the next token.
+// the operator and its run is scanned again as the next token. The raw
+// characters keep the run and its look-ahead, which were read for this
+// token: a message quoting the star quotes them too.
 int TScanner::ScanStar(int starPosition) {
     std::string word(1, '*');
     ReadRun(word);
@@ -197,8 +199,7 @@ int TScanner::ScanStar(int starPosition) {
     }
     FPosition = starPosition + 1;
     ClearEndIfInside();
-    FRawToken.assign(1, '*');
-    FTokenText = FRawToken;
+    FTokenText.assign(1, '*');
     return OMal;
 }
 

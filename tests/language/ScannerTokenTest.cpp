@@ -37,6 +37,14 @@ TEST(ScannerTokens, EndKeywordsNeedTheStarDirectlyInFront) {
     const auto tokens = ScanAll({"*xyz"});
     EXPECT_EQ(tokens[0], (TScannedToken{OMal, "*"}));
     EXPECT_EQ(tokens[1], (TScannedToken{OIdentifier, "xyz"}));
+    // The run read behind the star stays in its raw characters.
+    TStringLines lines({"*xyz+"});
+    TScanner s;
+    s.Load(lines);
+    ASSERT_EQ(s.NextToken(), OMal);
+    EXPECT_EQ(s.RawToken(), "*xyz+");
+    ASSERT_EQ(s.NextToken(), OIdentifier);
+    EXPECT_EQ(s.RawToken(), "xyz+");
 }
 
 TEST(ScannerTokens, Symbols) {
