@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QImage>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -216,9 +217,13 @@ int RunHeadless(int argc, char** argv) {
         else if (!scanner.AtEnd()) status = 3;
 
         if (const TFehler* error = interpreter.Error()) PrintLine(std::cout, error->ItemText());
-        if (options->Vars)
-            for (const std::string& cell : VariablenText::VariableCells(interpreter.VarSpace()))
-                PrintLine(std::cout, VariablenText::StripMarks(cell));
+        if (options->Vars) {
+            // Exactly what the variables view would show: its first cells.
+            const std::vector<std::string> cells = VariablenText::VariableCells(interpreter.VarSpace());
+            const std::size_t shown = std::min(cells.size(), std::size_t{VariablenText::MaxCells});
+            for (std::size_t i = 0; i < shown; ++i)
+                PrintLine(std::cout, VariablenText::StripMarks(cells[i]));
+        }
         std::cout.flush();
         if (!options->PngDir.empty()) WritePictures(interpreter, options->PngDir);
         if (status == 3) std::cerr << "Abgebrochen nach " << calls << " Schritten.\n";
