@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -100,8 +101,11 @@ std::optional<TOptions> ParseArguments(int argc, char** argv, std::string& probl
 }
 
 std::optional<std::string> ReadFile(const std::string& name, std::string& problem) {
+    // A directory opens as a stream of unknown size on some systems.
+    std::error_code ec;
+    const bool directory = std::filesystem::is_directory(name, ec);
     std::ifstream in(name, std::ios::binary);
-    if (!in) {
+    if (directory || !in) {
         problem = "Die Datei " + name + " kann nicht gelesen werden.";
         return std::nullopt;
     }
