@@ -44,4 +44,14 @@ void FigureCalls(benchmark::State& state) {
 }
 BENCHMARK(FigureCalls);
 
+// Every call of a deep recursion looks up its parameter and a global while
+// all its callers' parameters are alive: the statement rate must not fall
+// with the depth (compare the two arguments).
+void DeepRecursion(benchmark::State& state) {
+    RunSteps(state, {"tiefe: integer", "methode ab(n: integer)", "tiefe := tiefe + n",
+                     "wenn n > 1 dann", "ab(n - 1)", "*wenn", "ende", "wiederhole immer",
+                     "tiefe := 0", "ab(" + std::to_string(state.range(0)) + ")", "*wiederhole"});
+}
+BENCHMARK(DeepRecursion)->Arg(100)->Arg(50000);
+
 } // namespace

@@ -17,10 +17,12 @@
 #include <QImage>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -100,8 +102,11 @@ std::optional<TOptions> ParseArguments(int argc, char** argv, std::string& probl
 }
 
 std::optional<std::string> ReadFile(const std::string& name, std::string& problem) {
+    // A directory opens as a stream of unknown size on some systems.
+    std::error_code ec;
+    const bool directory = std::filesystem::is_directory(name, ec);
     std::ifstream in(name, std::ios::binary);
-    if (!in) {
+    if (directory || !in) {
         problem = "Die Datei " + name + " kann nicht gelesen werden.";
         return std::nullopt;
     }
@@ -240,9 +245,13 @@ int RunHeadless(int argc, char** argv) {
         else if (!scanner.AtEnd()) status = 3;
 
         if (const TFehler* error = interpreter.Error()) PrintLine(std::cout, error->ItemText());
-        if (options->Vars)
-            for (const std::string& cell : VariablenText::VariableCells(interpreter.VarSpace()))
-                PrintLine(std::cout, VariablenText::StripMarks(cell));
+        if (options->Vars) {
+            // Exactly what the variables view would show: its first cells.
+            const std::vector<std::string> cells = VariablenText::VariableCells(interpreter.VarSpace());
+            const std::size_t shown = std::min(cells.size(), std::size_t{VariablenText::MaxCells});
+            for (std::size_t i = 0; i < shown; ++i)
+                PrintLine(std::cout, VariablenText::StripMarks(cells[i]));
+        }
         std::cout.flush();
         if (!options->PngDir.empty()) WritePictures(interpreter, options->PngDir);
         if (status == 3) std::cerr << "Abgebrochen nach " << calls << " Schritten.\n";

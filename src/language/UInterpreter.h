@@ -44,6 +44,9 @@ public:
     static constexpr int MaxExpressionDepth = 1000;
     // Active program method calls; each costs three stack values and a scope.
     static constexpr int MaxCallDepth = 100000;
+    // Longest String a concatenation may build. A loop that doubles a text
+    // would otherwise exhaust the memory after some thirty rounds.
+    static constexpr std::size_t MaxStringLength = 16u * 1024u * 1024u;
 
     struct TStepResult {
         bool Counted = false;            // the statement began with a name
@@ -108,7 +111,7 @@ private:
     void Product();
     void Unary();
     void Factor();
-    void Concatenate();
+    bool Concatenate();
     // Value mode pushes the value; assignable mode returns the target, or
     // none for a call without result (then FCallWithoutResult is set).
     TVariant* Designator(bool assignable);

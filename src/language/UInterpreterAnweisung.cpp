@@ -95,11 +95,8 @@ void TInterpreter::Assign(TVariant& target) {
 bool TInterpreter::NameTaken(std::string_view name) const {
     const int scopes = FVars->ScopeCount();
     if (scopes == 0) return FVars->Lookup(name) != nullptr;
-    for (int i = FVars->ScopeStart(scopes - 1); i < FVars->Count(); ++i)
-        if (SameName(FVars->At(i)->Name, name)) return true;
-    for (int i = FVars->ScopeStart(0) - 1; i >= 0; --i)
-        if (SameName(FVars->At(i)->Name, name)) return true;
-    return false;
+    return FVars->FindIn(name, FVars->ScopeStart(scopes - 1), FVars->Count()) ||
+           FVars->FindIn(name, 0, FVars->ScopeStart(0));
 }
 
 // name {, name} : type. Refused inside a loop body, where it would run again

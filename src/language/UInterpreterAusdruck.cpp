@@ -146,7 +146,7 @@ void TInterpreter::Sum() {
         bool text = leftKind == vkString || rightKind == vkString;
         if (text && op == OMinus) return Fail(Meldung::StringMinus);
         if (text) {
-            Concatenate();
+            if (!Concatenate()) return Fail(Meldung::ZeichenketteZuLang);
             continue;
         }
         TVariant& right = *FStack.Peek();
@@ -168,15 +168,22 @@ void TInterpreter::Sum() {
 }
 
 // Left then right, the number converted to text; the result replaces the
-// left operand.
-void TInterpreter::Concatenate() {
+// left operand. False, building nothing, when the result would be longer
+// than MaxStringLength.
+bool TInterpreter::Concatenate() {
     TVariant& right = *FStack.Peek();
     FStack.Drop();
     TVariant& left = *FStack.Peek();
+    // A number's text is short; only Strings can make the result too long.
+    constexpr std::size_t NumberText = 32;
+    const std::size_t leftLength = left.Kind() == vkString ? left.AsString().size() : NumberText;
+    const std::size_t rightLength = right.Kind() == vkString ? right.AsString().size() : NumberText;
+    if (leftLength + rightLength > MaxStringLength) return false;
     FConcat.clear();
     left.AppendAsString(FConcat);
     right.AppendAsString(FConcat);
     left.SetString(FConcat);
+    return true;
 }
 
 // product: unary { (* | /) unary }. Integer / Integer truncates toward zero.

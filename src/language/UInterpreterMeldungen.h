@@ -30,6 +30,8 @@ inline constexpr const char* KlammerZuErwartet = " ) erwartet.";
 inline constexpr const char* KeineZahl = " ist keine zul\xE4ssige Zahl.";
 inline constexpr const char* KeinSinn = " macht hier keinen Sinn.";
 inline constexpr const char* ZuTiefGeschachtelt = "Der Ausdruck ist zu tief geschachtelt.";
+// A concatenation whose result would pass TInterpreter::MaxStringLength.
+inline constexpr const char* ZeichenketteZuLang = "Die Zeichenkette ist zu lang.";
 
 // Designators and calls.
 inline constexpr const char* BezeichnerErwartet = "Bezeichner erwartet.";

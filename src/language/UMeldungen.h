@@ -9,8 +9,5 @@ inline constexpr char IntegerBereich[] =
     "Der Wert liegt au\xDF" "erhalb des Integer-Bereichs.";
 inline constexpr char DivisionDurchNull[] = "Division durch Null.";
 inline constexpr char KeineGueltigeZahl[] = "Das Ergebnis ist keine g\xFCltige Zahl.";
-// For the interpreter when a runaway recursion fills the evaluation stack.
-inline constexpr char StapelVoll[] =
-    "Zu viele verschachtelte Methodenaufrufe: der Speicher f\xFCr Zwischenwerte ist voll.";
 
 } // namespace Meldung

@@ -187,7 +187,9 @@ int TScanner::NextToken() {
 }
 
 // `*` followed by an end keyword is that keyword; otherwise the star alone is
-// the operator and its run is scanned again as the next token.
+// the operator and its run is scanned again as the next token. The raw
+// characters keep the run and its look-ahead, which were read for this
+// token: a message quoting the star quotes them too.
 int TScanner::ScanStar(int starPosition) {
     std::string word(1, '*');
     ReadRun(word);
@@ -197,8 +199,7 @@ int TScanner::ScanStar(int starPosition) {
     }
     FPosition = starPosition + 1;
     ClearEndIfInside();
-    FRawToken.assign(1, '*');
-    FTokenText = FRawToken;
+    FTokenText.assign(1, '*');
     return OMal;
 }
 
@@ -249,11 +250,17 @@ int TScanner::ScanNumber(char first) {
     FTokenText = number.Text();
     FIntValue = 0;
     FRealValue = 0.0;
+    // The digit run before the point is an Integer first, also in a real
+    // literal: 3000000000.5 is as malformed as 3000000000.
+    std::int32_t whole = 0;
+    const bool wholeFits = ConvertInteger(number.IntegerPart, whole);
     if (number.IsReal) {
         SetDecimalSeparator('.');
-        return ConvertReal(number, FRealValue) ? ORealConst : OZahlenfehler;
+        return wholeFits && ConvertReal(number, FRealValue) ? ORealConst : OZahlenfehler;
     }
-    return ConvertInteger(number.IntegerPart, FIntValue) ? OIntegerconst : OZahlenfehler;
+    if (!wholeFits) return OZahlenfehler;
+    FIntValue = whole;
+    return OIntegerconst;
 }
 
 void TScanner::ScanString() {

@@ -23,7 +23,7 @@ public:
     static constexpr int GrowBy = 1000;
     // The stack itself grows as long as memory lasts; the interpreter refuses
     // to open another program method call once this many values are on it
-    // (see Meldung::StapelVoll), so runaway recursion ends with a message.
+    // (Meldung::ZuVieleAufrufe), so runaway recursion ends with a message.
     static constexpr int Limit = 1000000;
 
     TStack();

@@ -3,6 +3,8 @@
 #include "UFarbe.h"
 #include "UNamen.h"
 
+#include <algorithm>
+
 // ---------------------------------------------------------------- TVariable
 
 TVariable::TVariable(std::string_view name, TVariant* value, bool reference, bool builtIn,
@@ -33,17 +35,36 @@ TVarSpace::~TVarSpace() {
     for (auto& variable : Variables) variable.reset();
 }
 
+std::size_t TVarSpace::TNameHash::operator()(std::string_view name) const {
+    std::size_t hash = 14695981039346656037ull;  // FNV-1a
+    for (char c : name) {
+        hash ^= static_cast<unsigned char>(LowerAscii(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+bool TVarSpace::TNameEqual::operator()(std::string_view a, std::string_view b) const {
+    return SameName(a, b);
+}
+
+TVariable* TVarSpace::Append(std::unique_ptr<TVariable> variable) {
+    const auto position = static_cast<std::int32_t>(Variables.size());
+    auto entry = Index.find(std::string_view(variable->Name));
+    if (entry == Index.end()) entry = Index.emplace(variable->Name, std::vector<std::int32_t>()).first;
+    entry->second.push_back(position);
+    Variables.push_back(std::move(variable));
+    return Variables.back().get();
+}
+
 TVariable* TVarSpace::Declare(std::string_view name, std::unique_ptr<TVariant> value,
                               bool reference, bool builtIn) {
-    Variables.push_back(
-        std::make_unique<TVariable>(name, value.release(), reference, builtIn, false));
-    return Variables.back().get();
+    return Append(std::make_unique<TVariable>(name, value.release(), reference, builtIn, false));
 }
 
 TVariable* TVarSpace::DeclareParameter(std::string_view name, TVariant* value, bool reference,
                                        bool borrowedValue) {
-    Variables.push_back(std::make_unique<TVariable>(name, value, reference, false, borrowedValue));
-    return Variables.back().get();
+    return Append(std::make_unique<TVariable>(name, value, reference, false, borrowedValue));
 }
 
 void TVarSpace::OpenScope() {
@@ -54,20 +75,38 @@ void TVarSpace::OpenScope() {
 void TVarSpace::CloseScope() {
     if (ScopeStarts.empty()) return;
     const std::size_t start = static_cast<std::size_t>(ScopeStarts.back());
+    for (std::size_t i = start; i < Variables.size(); ++i) {
+        auto entry = Index.find(std::string_view(Variables[i]->Name));
+        if (entry != Index.end() && !entry->second.empty()) entry->second.pop_back();
+    }
     for (std::size_t i = start; i < Variables.size(); ++i) Variables[i].reset();
     Variables.resize(start);
     ScopeStarts.pop_back();
 }
 
+const std::vector<std::int32_t>* TVarSpace::Positions(std::string_view name) const {
+    const auto entry = Index.find(name);
+    return entry == Index.end() ? nullptr : &entry->second;
+}
+
 TVariable* TVarSpace::Find(std::string_view name) const {
-    const int count = Count();
-    const int inner = ScopeStarts.empty() ? count : ScopeStarts.back();
-    if (!Binding && !ScopeStarts.empty())
-        for (int i = inner; i < count; ++i)
-            if (SameName(Variables[i]->Name, name)) return Variables[i].get();
-    for (int i = inner - 1; i >= 0; --i)
-        if (SameName(Variables[i]->Name, name)) return Variables[i].get();
+    const std::vector<std::int32_t>* positions = Positions(name);
+    if (!positions || positions->empty()) return nullptr;
+    const int inner = ScopeStarts.empty() ? Count() : ScopeStarts.back();
+    // The first entry at or after the innermost scope's start is the
+    // forward search's first match; the one before it is the latest
+    // declaration below that scope.
+    const auto at = std::lower_bound(positions->begin(), positions->end(), inner);
+    if (!Binding && !ScopeStarts.empty() && at != positions->end()) return Variables[*at].get();
+    if (at != positions->begin()) return Variables[*(at - 1)].get();
     return nullptr;
+}
+
+TVariable* TVarSpace::FindIn(std::string_view name, int from, int to) const {
+    const std::vector<std::int32_t>* positions = Positions(name);
+    if (!positions) return nullptr;
+    const auto at = std::lower_bound(positions->begin(), positions->end(), from);
+    return at != positions->end() && *at < to ? Variables[*at].get() : nullptr;
 }
 
 TVariant* TVarSpace::Lookup(std::string_view name) const {

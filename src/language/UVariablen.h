@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TVariable {
@@ -20,7 +21,7 @@ public:
     TVariable(const TVariable&) = delete;
     TVariable& operator=(const TVariable&) = delete;
 
-    std::string Name;  // lower case
+    const std::string Name;  // lower case; the variable space indexes it
     TVariant* Value;
     // Predefined constants, functions and the nameless default window; the
     // variables view lists neither these nor variables holding a method.
@@ -53,9 +54,13 @@ public:
     int ScopeStart(int scope) const { return ScopeStarts[scope]; }
 
     // Innermost scope first (unless binding), then everything below it,
-    // latest declaration first. Names compare ignoring ASCII case.
+    // latest declaration first. Names compare ignoring ASCII case. Takes
+    // time logarithmic in the number of variables of that name, however
+    // deep the scopes are nested, and never allocates.
     TVariant* Lookup(std::string_view name) const;
     TVariable* Find(std::string_view name) const;
+    // The first variable of that name among the list indexes from..to-1, or none.
+    TVariable* FindIn(std::string_view name, int from, int to) const;
 
     // While set, lookups skip the innermost scope: arguments of a program
     // method call are evaluated in the caller's context, not among the
@@ -67,9 +72,28 @@ public:
 
 private:
     void RegisterBuiltIns();
+    TVariable* Append(std::unique_ptr<TVariable> variable);
+    // The list indexes of the variables of one name, ascending.
+    const std::vector<std::int32_t>* Positions(std::string_view name) const;
+
+    // Hash and equality of names ignoring ASCII case, so that a lookup can
+    // go by the name as written without building a lower-cased copy.
+    struct TNameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const;
+    };
+    struct TNameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
 
     std::vector<std::unique_ptr<TVariable>> Variables;
     std::vector<std::int32_t> ScopeStarts;
+    // Every name's list indexes, ascending: declarations append and closing
+    // scopes remove from the end, so each name's entries stay sorted and the
+    // entry to remove is always its last. A name whose variables are all
+    // gone keeps its (empty) entry for the next call that declares it.
+    std::unordered_map<std::string, std::vector<std::int32_t>, TNameHash, TNameEqual> Index;
 };
 
 // The built-in functions, for tests and for the syntax check's typing. Each

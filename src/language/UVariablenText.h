@@ -22,9 +22,13 @@ inline constexpr char Schwarz = 4;
 // cleared). Nothing for built-ins and for variables holding a method.
 std::optional<std::string> FormatVariable(TVariable& variable);
 
+// The view holds this many cells; later ones are dropped without notice.
+inline constexpr int MaxCells = 200;
+
 // Every cell of the view (RefreshVariables): the variables of the method now
 // executing, then the global variables that hold no object, then those that
-// do, each group in declaration order.
+// do, each group in declaration order. All of them, also beyond MaxCells:
+// formatting clears the changed flags of every variable, shown or not.
 std::vector<std::string> VariableCells(TVarSpace& space);
 
 // The text without its formatting marks.

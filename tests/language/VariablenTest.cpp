@@ -1,9 +1,11 @@
 #include "UFarbe.h"
 #include "UMeldungen.h"
+#include "UNamen.h"
 #include "UVariablen.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <set>
 
@@ -252,4 +254,41 @@ TEST(BuiltIns, ZufallStaysInRangeAndRepeatsFromTheFixedSeed) {
         ASSERT_TRUE(m == -3 || m == -2) << m;
     }
     EXPECT_EQ(call.Stack.Count(), 0);
+}
+
+// The lookup goes through a per-name index; it must answer exactly like the
+// plain search it replaces, through any mix of declarations, scopes and
+// binding, also for names declared twice in one scope.
+TEST(VarSpace, IndexedLookupMatchesTheListSearch) {
+    auto listSearch = [](const TVarSpace& space, std::string_view name) -> TVariable* {
+        const int count = space.Count();
+        const int scopes = space.ScopeCount();
+        const int inner = scopes ? space.ScopeStart(scopes - 1) : count;
+        if (!space.Binding && scopes)
+            for (int i = inner; i < count; ++i)
+                if (SameName(space.At(i)->Name, name)) return space.At(i);
+        for (int i = inner - 1; i >= 0; --i)
+            if (SameName(space.At(i)->Name, name)) return space.At(i);
+        return nullptr;
+    };
+    const char* names[] = {"a", "B", "c", "rot", "sin", "xy"};
+    TVarSpace space;
+    std::uint32_t seed = 12345;
+    auto next = [&seed](std::uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % range;
+    };
+    for (int step = 0; step < 3000; ++step) {
+        switch (next(6)) {
+        case 0: space.OpenScope(); break;
+        case 1: space.CloseScope(); break;
+        case 2: space.Binding = !space.Binding; break;
+        default: space.Declare(names[next(6)], Int(step)); break;
+        }
+        for (const char* name : names) {
+            std::string upper = name;
+            for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            ASSERT_EQ(space.Find(upper), listSearch(space, name)) << "step " << step << " " << name;
+        }
+    }
 }

@@ -72,6 +72,7 @@ TEST(HeadlessCli, UnreadableFileExitsWithTwo) {
     EXPECT_NE(missing.Err.find("/nonexistent/zak/programm.zak"), std::string::npos);
     TResult directory = Zak("--run " + fs::temp_directory_path().string());
     EXPECT_EQ(directory.Status, 2);
+    EXPECT_NE(directory.Err.find("kann nicht gelesen werden."), std::string::npos) << directory.Err;
 }
 
 TEST(HeadlessCli, StepLimitCountsInterpreterCalls) {
