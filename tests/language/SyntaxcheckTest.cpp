@@ -120,7 +120,7 @@ TEST(Syntaxcheck, MessagesOfExpressions) {
         {"x := (1 + 2", " ) erwartet."},
         {"y := 2e", "2e ist keine zul\xE4ssige Zahl."},
         {"x := 99999999999", "99999999999 ist keine zul\xE4ssige Zahl."},
-        {"x := * 2", "Bezeichner oder Funktionsaufruf erwartet.* macht hier keinen Sinn."},
+        {"x := * 2", "Bezeichner oder Funktionsaufruf erwartet.*  macht hier keinen Sinn."},  // the raw text keeps the blank read behind the star
         {"x :=", "Bezeichner oder Funktionsaufruf erwartet."},
         {"fuer 3", "Bezeichner erwartet."},
         {"x := z", "Den Bezeichner z gibt es nicht."},
