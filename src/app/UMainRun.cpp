@@ -49,6 +49,12 @@ void TFMain::ShowRunControls(bool runMode) {
     SBStop->setVisible(runMode);
     SBSchritt->setVisible(runMode);
     SBPause->setVisible(false);
+    // Start and Pause take turns in one place; Step keeps its place while
+    // the program runs, so that Stop, the variables button and the speed
+    // bar do not jump sideways under the pupil's mouse.
+    QSizePolicy stepPolicy = SBSchritt->sizePolicy();
+    stepPolicy.setRetainSizeWhenHidden(runMode);
+    SBSchritt->setSizePolicy(stepPolicy);
     BStarten->setVisible(!runMode);
     BBearbeiten->setVisible(runMode);
     BVariablen->setVisible(runMode);

@@ -1,0 +1,65 @@
+// How the main window looks while a pupil works with it: the top row keeps
+// its buttons in place across the run states, and the side panels open at
+// their fixed sizes.
+#include "MainTestSupport.h"
+
+#include <QAbstractButton>
+#include <QSplitter>
+
+namespace {
+
+const std::vector<std::string> Loop = {"n: integer", "wiederhole immer", "n := n + 1", "*wiederhole"};
+
+} // namespace
+
+TEST_F(MainWindowTest, RunControlsKeepTheirPlaceWhenStartAndPauseTakeTurns) {
+    SetProgram(Loop);
+    Main->BStartenClick();
+    QApplication::processEvents();
+    auto x = [this](const char* name) { return Find<QWidget>(name)->geometry().x(); };
+    const int stop = x("SBStop"), variables = x("BVariablen"), speed = x("TBSpeed"), start = x("SBStart");
+
+    Main->StartExecute();
+    QApplication::processEvents();
+    EXPECT_FALSE(Shown("SBSchritt"));
+    EXPECT_EQ(x("SBPause"), start);
+    EXPECT_EQ(x("SBStop"), stop);
+    EXPECT_EQ(x("BVariablen"), variables);
+    EXPECT_EQ(x("TBSpeed"), speed);
+
+    Main->PauseExecute();
+    QApplication::processEvents();
+    EXPECT_EQ(x("SBStop"), stop);
+    EXPECT_EQ(x("BVariablen"), variables);
+
+    // Back in editing mode the hidden run buttons leave no gap: the editing
+    // tools start right after the start button, as before the run.
+    Main->BBearbeitenClick();
+    QApplication::processEvents();
+    const int afterRun = x("SBRedo");
+    TFMain fresh(QStringList{QStringLiteral("/usr/bin/zak")});
+    fresh.RunTimer().stop();
+    fresh.resize(Main->size());
+    fresh.show();
+    QApplication::processEvents();
+    EXPECT_EQ(afterRun, fresh.findChild<QWidget*>("SBRedo")->geometry().x());
+}
+
+TEST_F(MainWindowTest, SidePanelsOpenAtTheirFixedSizes) {
+    Main->HelpPanelDraw = [] { return 0; };
+    Main->BKlassenansichtClick();
+    QApplication::processEvents();
+    EXPECT_EQ(Find<QWidget>("PCHelp")->width(), 233);
+
+    SetProgram(Loop);
+    Main->BStartenClick();
+    Main->BVariablenClick();
+    QApplication::processEvents();
+    EXPECT_TRUE(Shown("Panelunten"));
+    EXPECT_EQ(Find<QWidget>("Panelunten")->height(), 88);
+    // A larger window gives the room to the editor, not to the panel.
+    Main->resize(Main->width(), Main->height() + 100);
+    QApplication::processEvents();
+    EXPECT_EQ(Find<QWidget>("Panelunten")->height(), 88);
+    EXPECT_EQ(Find<QWidget>("PCHelp")->width(), 233);
+}
