@@ -56,6 +56,23 @@ void BM_TickTurningARectangle(benchmark::State& state) {
 }
 BENCHMARK(BM_TickTurningARectangle)->Unit(benchmark::kMicrosecond);
 
+// Ten figure statements per tick among a few figures that stay put: every
+// statement repaints the window from its kept background and the figures.
+void BM_TickOfTenFigureStatements(benchmark::State& state) {
+    RunTicks(state, {"haus: Rechteck", "dach: Dreieck", "sonne: Kreis", "boden: Linie", "ball: Kreis",
+                     "haus.eckenSetzen(-100, 20, 100, -120)", "haus.fuellfarbeSetzen(hellgrau)",
+                     "dach.eckenSetzen(-120, 20, 0, 110, 120, 20)", "dach.fuellfarbeSetzen(rot)",
+                     "sonne.radiusSetzen(30)", "sonne.fuellfarbeSetzen(gelb)",
+                     "boden.endpunkteSetzen(-220, -120, 220, -120)", "ball.radiusSetzen(15)",
+                     "wiederhole immer",
+                     "ball.verschieben(1, 1)", "ball.verschieben(1, -1)", "ball.verschieben(-1, 1)",
+                     "ball.verschieben(-1, -1)", "ball.verschieben(2, 0)", "ball.verschieben(-2, 0)",
+                     "sonne.verschieben(1, 0)", "sonne.verschieben(-1, 0)", "ball.verschieben(0, 2)",
+                     "ball.verschieben(0, -2)",
+                     "*wiederhole"});
+}
+BENCHMARK(BM_TickOfTenFigureStatements)->Unit(benchmark::kMicrosecond);
+
 void BM_TickWithTheVariablesView(benchmark::State& state) {
     App();
     TQtDrawingWindowHost host;
