@@ -41,6 +41,9 @@ constexpr int CallsPerTick = 100;
 // Modes
 
 void TFMain::ShowRunControls(bool runMode) {
+    // Pause stays a visible action in run mode although the tool bar shows
+    // it only while the program runs: an invisible action is a disabled one
+    // here, which would leave SBPause and F10 dead.
     for (QAction* action : {Start, Pause, Stop, Schritt}) action->setVisible(runMode);
     for (QAction* action : {Kopieren, Einfuegen, Ausschneiden, Rueckgaengig}) action->setEnabled(!runMode);
     for (QToolButton* button : {SBKopieren, SBEinfuegen, SBAusschneiden, SBRueckgaengig, SBRedo, SBOeffnen, SBSpeichern})

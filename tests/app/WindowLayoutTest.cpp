@@ -63,3 +63,33 @@ TEST_F(MainWindowTest, SidePanelsOpenAtTheirFixedSizes) {
     EXPECT_EQ(Find<QWidget>("Panelunten")->height(), 88);
     EXPECT_EQ(Find<QWidget>("PCHelp")->width(), 233);
 }
+
+TEST_F(MainWindowTest, EveryShownRunButtonWorksWhenClicked) {
+    SetProgram(Loop);
+    Main->BStartenClick();
+    auto* start = Find<QAbstractButton>("SBStart");
+    auto* pause = Find<QAbstractButton>("SBPause");
+    auto* step = Find<QAbstractButton>("SBSchritt");
+    auto* stop = Find<QAbstractButton>("SBStop");
+
+    ASSERT_TRUE(step->isEnabled());
+    step->click();
+    EXPECT_EQ(Main->CurrentLine(), 1);
+
+    ASSERT_TRUE(start->isEnabled());
+    start->click();
+    EXPECT_TRUE(Main->Running());
+    // While the program runs only Pause (and Stop) are shown; Pause must
+    // not be a dead button.
+    ASSERT_TRUE(Shown("SBPause"));
+    ASSERT_TRUE(pause->isEnabled());
+    Main->TimerTimer();
+    pause->click();
+    EXPECT_FALSE(Main->Running());
+    EXPECT_TRUE(Shown("SBStart"));
+
+    ASSERT_TRUE(stop->isEnabled());
+    stop->click();
+    EXPECT_EQ(Main->CurrentLine(), 0);
+    EXPECT_EQ(Main->Interpreter()->VarSpace().Find("n"), nullptr);
+}
