@@ -65,8 +65,14 @@ public:
         painter->restore();
     }
 
-    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return QSize(TFCodeComplete::kWidth, TFCodeComplete::kItemHeight);
+    // As wide as what paint draws, so that the list scrolls sideways only
+    // when a description does not fit, and then far enough to show all of it.
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override {
+        const auto& shown = Model.Shown();
+        if (index.row() < 0 || index.row() >= static_cast<int>(shown.size()))
+            return QSize(0, TFCodeComplete::kItemHeight);
+        return QSize(TFCodeComplete::ItemWidth(*shown[static_cast<std::size_t>(index.row())]),
+                     TFCodeComplete::kItemHeight);
     }
 
 private:
@@ -76,6 +82,12 @@ private:
 };
 
 } // namespace
+
+int TFCodeComplete::ItemWidth(const TVorschlag& proposal) {
+    const QString name = ToQString(proposal.Art == vaAttribut ? proposal.Name + ": " : proposal.Name);
+    return 26 + QFontMetrics(ListFont(true)).horizontalAdvance(name) +
+           QFontMetrics(ListFont(false)).horizontalAdvance(ToQString(proposal.Description)) + 4;
+}
 
 QImage TFCodeComplete::Icon(TVorschlagsArt art) {
     static const QImage attribute =
@@ -102,7 +114,6 @@ TFCodeComplete::TFCodeComplete(QWidget* parent)
 
     FListBox = new QListWidget(this);
     FListBox->setFocusPolicy(Qt::NoFocus);
-    FListBox->setUniformItemSizes(true);
     FListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     FListBox->setItemDelegate(new TVorschlagDelegate(FModel, FListBox));
     auto* layout = new QGridLayout(this);
@@ -167,16 +178,14 @@ void TFCodeComplete::SelectPrevious() {
 // The list box mirrors the model's shown proposals and selection.
 void TFCodeComplete::ShowModel() {
     FSyncing = true;
-    const int count = static_cast<int>(FModel.Shown().size());
-    if (FListBox->count() != count) {
+    const auto& shown = FModel.Shown();
+    bool same = FListBox->count() == static_cast<int>(shown.size());
+    for (int i = 0; same && i < FListBox->count(); ++i)
+        same = FListBox->item(i)->text() == ToQString(shown[static_cast<std::size_t>(i)]->Name);
+    // Other proposals have other widths: the list is laid out anew.
+    if (!same) {
         FListBox->clear();
-        for (const TVorschlag* proposal : FModel.Shown()) {
-            auto* item = new QListWidgetItem(ToQString(proposal->Name), FListBox);
-            item->setSizeHint(QSize(kWidth, kItemHeight));
-        }
-    } else {
-        for (int i = 0; i < count; ++i)
-            FListBox->item(i)->setText(ToQString(FModel.Shown()[static_cast<std::size_t>(i)]->Name));
+        for (const TVorschlag* proposal : shown) new QListWidgetItem(ToQString(proposal->Name), FListBox);
     }
     FListBox->setCurrentRow(FModel.Selected());
     if (FListBox->currentItem()) FListBox->scrollToItem(FListBox->currentItem());

@@ -51,6 +51,8 @@ public:
     // A for an attribute, a dark red M for a method, a blue K for a class;
     // none for a simple type name.
     static QImage Icon(TVorschlagsArt art);
+    // Width of a drawn item: icon, name in bold, description.
+    static int ItemWidth(const TVorschlag& proposal);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -10,6 +10,7 @@
 #include "UVorschlaege.h"
 
 #include <QListWidget>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -320,6 +321,36 @@ TEST(CodeCompletePopup, ItemsShowTheirIcons) {
     EXPECT_EQ(klass.pixel(3, 8) & 0xFFFFFF, qRgb(0, 0, 255) & 0xFFFFFF);
     EXPECT_EQ(qAlpha(klass.pixel(15, 0)), 0);
     EXPECT_TRUE(TFCodeComplete::Icon(vaTypname).isNull());
+}
+
+// The list shows each item whole: it scrolls sideways only when an item is
+// wider than the list, and then far enough to reach the item's end.
+TEST(CodeCompletePopup, ListScrollsSidewaysOnlyForWideItems) {
+    TEditorWithPopup e;
+    Type(*e.Editor, "r: Rechteck\n");
+    e.Settle();
+    QListWidget* list = e.Popup.ListBox();
+    Type(*e.Editor, "a,b:");
+    ASSERT_TRUE(e.Editor->CompletionOpen());
+    QApplication::processEvents();
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    Key(*e.Editor, Qt::Key_Escape);
+
+    Type(*e.Editor, "\nr.dr");
+    ASSERT_TRUE(e.Editor->CompletionOpen());
+    QApplication::processEvents();
+    const auto& shown = e.Popup.Model().Shown();
+    ASSERT_EQ(list->count(), 2);
+    int widest = 0;
+    for (int row = 0; row < list->count(); ++row) {
+        const int needed = TFCodeComplete::ItemWidth(*shown[static_cast<std::size_t>(row)]);
+        EXPECT_GT(needed, 26);
+        EXPECT_GE(list->visualItemRect(list->item(row)).width(), needed);
+        widest = std::max(widest, needed);
+    }
+    const int reach = list->viewport()->width() + list->horizontalScrollBar()->maximum();
+    EXPECT_GE(reach, widest);
+    EXPECT_EQ(list->horizontalScrollBar()->isVisible(), widest > list->viewport()->width());
 }
 
 } // namespace
