@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -89,6 +90,21 @@ private:
     int Level = 0;
 };
 
+// Every figure drawn and moved through `f`: itself and, for a group, all its
+// members at any depth.
+std::unordered_set<const TFigur*> Reachable(const TFigur& f) {
+    std::unordered_set<const TFigur*> seen;
+    std::vector<const TFigur*> open{&f};
+    while (!open.empty()) {
+        const TFigur* next = open.back();
+        open.pop_back();
+        if (!seen.insert(next).second) continue;
+        if (const auto* g = dynamic_cast<const TGruppe*>(next))
+            for (const TFigur* m : g->Members()) open.push_back(m);
+    }
+    return seen;
+}
+
 // A copy made for a group: no name, owned by the group.
 std::unique_ptr<TFigur> CopyOf(TFigur& f, TObjekt* group) {
     std::unique_ptr<TObjekt> copy = f.Clone("", group);
@@ -151,6 +167,15 @@ const char* TGruppe::Add(TFigur& figure, bool asCopy) {
     const TMeasure::TResult own = measure.Of(*this);
     if (std::max(own.Depth, joining.Depth + 1) > MaxNesting) return ZuTiefVerschachtelt;
     if (own.Cost + joining.Cost > MaxCost) return ZuVieleFiguren;
+
+    // A figure the group already moves (itself or inside a member group)
+    // would be moved, stretched and turned twice by every operation and
+    // leave the group's bounds behind: swallowing it again changes nothing.
+    if (!asCopy) {
+        const std::unordered_set<const TFigur*> held = Reachable(*this);
+        for (const TFigur* f : Reachable(figure))
+            if (held.count(f)) return nullptr;
+    }
 
     TFigur* member = &figure;
     if (asCopy) {

@@ -151,6 +151,10 @@ void TTextfeld::Draw(TDrawCanvas& canvas) {
 std::unique_ptr<TObjekt> TTextfeld::Clone(const std::string& name, TObjekt* owner) {
     auto copy = std::make_unique<TTextfeld>(name, owner);
     copy->Assign(*this);
+    // A private copy (a group's "kopiere") must look like its source: with
+    // the sizing of a new field, a frame set by hand would shrink to its text
+    // at the copy's next change.
+    copy->AGroesseAutomatischAnpassen->Value.SetBoolean(AutoSize());
     return copy;
 }
 
@@ -164,9 +168,8 @@ void TTextfeld::Assign(const TObjekt& source) {
     SetInt(ASchriftgroesse, GetInt(src->ASchriftgroesse));
     ColourOf(ASchriftfarbe).Assign(ColourOf(src->ASchriftfarbe));
     ADurchsichtig->Value.SetBoolean(GetBool(src->ADurchsichtig));
-    // A copy sizes itself as its source does; otherwise a copy of a frame
-    // set by hand would shrink to its text at its next change.
-    AGroesseAutomatischAnpassen->Value.SetBoolean(src->AutoSize());
+    // "groesseAutomatischAnpassen" stays the target's own: an assigned
+    // field sizes itself as it was told to.
     Zeilen = src->Zeilen;
     WidestCounted = 0;
     WidestWidth = 0;

@@ -215,6 +215,18 @@ TEST_F(TextfeldTest, AssignCopiesTextFontAlignmentAndSizing) {
     EXPECT_EQ(BoxOf(k), BoxOf(T));
 }
 
+TEST_F(TextfeldTest, AssignLeavesTheTargetsAutomaticSizing) {
+    SetBool(T, "groesseAutomatischAnpassen", false);
+    CallByName(T, "zeileHinzufuegen", "eins");
+    Set(T, "breite", 100);
+    TTextfeld target{"z", nullptr};
+    target.Assign(T);
+    EXPECT_TRUE(target.AutoSize());
+    EXPECT_EQ(BoxOf(target), BoxOf(T));  // the frame is copied as it is
+    Set(target, "randstaerke", 2);       // ... and fitted at the next change
+    EXPECT_EQ(Get(target, "breite"), 4 * 8 + 2 * 4);
+}
+
 TEST(TextMass, EstimateWithoutAnInstalledCanvas) {
     SetTextMeasureCanvas(nullptr);
     TCanvas& c = TextMeasureCanvas();
