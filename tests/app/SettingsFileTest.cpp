@@ -90,6 +90,16 @@ TEST_F(SettingsFileTest, EmptyOrMissingPasswordLocksWithTheBuiltInDefault) {
     EXPECT_EQ(other.FontSize(), 16);
 }
 
+// The built-in default, once in force, is stored as its own scrambled form.
+TEST_F(SettingsFileTest, TheBuiltInDefaultIsSavedAsItsScrambledForm) {
+    Put("[pass][]");
+    dialog.EinstellungenLaden();
+    ASSERT_EQ(dialog.Password(), "Zirkel");
+    ASSERT_TRUE(dialog.EinstellungenSpeichern());
+    EXPECT_EQ(File(), "[pass][7c04be91d3a6][KeineZuweisungZuAttributen] false "
+                      "[Arbeitsverzeichnis][][Schriftgroesse] 10 ");
+}
+
 TEST_F(SettingsFileTest, SmallFontSizeIsRaisedToTen) {
     Put("[pass][" + kKeins + "][KeineZuweisungZuAttributen] false [Arbeitsverzeichnis][][Schriftgroesse] 5 ");
     dialog.EinstellungenLaden();
