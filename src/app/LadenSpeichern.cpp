@@ -18,6 +18,9 @@ bool TLoadSave::OpenWrite(const QString& path) {
     Close();
     if (path.isEmpty()) return false;
     auto file = std::make_unique<QSaveFile>(path);
+    // A writable file in a folder that takes no new files is written in
+    // place rather than not at all.
+    file->setDirectWriteFallback(true);
     if (!file->open(QIODevice::WriteOnly)) return false;
     FOut = std::move(file);
     return true;

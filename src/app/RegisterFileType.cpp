@@ -189,15 +189,19 @@ bool DeregisterFileType(const QString& ext, QString* error) {
     if (!ValidExtension(ext)) return true;
     const QString data = UserDataDirectory();
     bool ok = true;
+    bool removed = false;
     for (const QString& name : RegistrationFiles(ext)) {
         QFile file(data + '/' + name);
         if (!file.exists()) continue;
-        if (!file.remove()) {
+        if (file.remove()) {
+            removed = true;
+        } else {
             if (ok && error) *error = file.fileName() + ": " + file.errorString();
             ok = false;
         }
     }
-    RefreshCaches(data, ext, false);
+    // The tools would (re)build caches even where nothing was registered.
+    if (removed) RefreshCaches(data, ext, false);
     return ok;
 }
 

@@ -17,7 +17,8 @@
 // again rewrites the same files.
 bool RegisterFileType(const QString& extension, const QString& applicationPath,
                       QString* error = nullptr);
-// Removes exactly the three files, if present, and refreshes the caches.
+// Removes exactly the three files, if present, and refreshes the caches
+// when it removed any.
 // False with the path and reason when a file exists but cannot be removed.
 bool DeregisterFileType(const QString& extension, QString* error = nullptr);
 

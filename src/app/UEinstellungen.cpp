@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -199,20 +200,28 @@ void TFEinstellungen::EinstellungenLaden() {
     VarToScreen();
 }
 
-void TFEinstellungen::EinstellungenSpeichern() {
+bool TFEinstellungen::EinstellungenSpeichern() {
     TLoadSave& file = *FLoadSave;
-    if (!file.OpenWrite(kSettingsFileName)) return;
+    if (!file.OpenWrite(kSettingsFileName)) return false;
     file.WriteString("pass", Scramble(FPassword.isEmpty() ? kNoPassword : SettingsBytes(FPassword)));
     file.WriteBoolean("KeineZuweisungZuAttributen", FNoAttributeAssignment.load());
     file.WriteString("Arbeitsverzeichnis", SettingsBytes(FWorkingDirectory));
     file.WriteInteger("Schriftgroesse", FFontSize);
-    file.Close();
+    return file.Close();
 }
 
 void TFEinstellungen::BOKClick() {
     ScreenToVar();
-    EinstellungenSpeichern();
+    // The settings hold for this session either way; the user learns that
+    // they (and a password just set) will be gone at the next start.
+    const bool saved = EinstellungenSpeichern();
     hide();
+    if (!saved)
+        Dialogs().Message(parentWidget(),
+                          "Die Einstellungen konnten nicht in der Datei \"" + QString(kSettingsFileName) +
+                              "\" im Ordner \"" + QDir::toNativeSeparators(QDir::currentPath()) +
+                              "\" gespeichert werden. Sie gelten nur bis zum Beenden von ZAK.",
+                          "Meldung:", TMessageIcon::Warning);
     if (FEditor) {
         FEditor->NotifyTextChanged();
         FEditor->SetFontSize(FFontSize);

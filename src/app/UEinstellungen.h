@@ -49,8 +49,9 @@ public:
     // dialog unlocked and the other settings as they are. Gives the font
     // size to the editor and puts the settings into the controls.
     void EinstellungenLaden();
-    // Writes "zak.set"; a file that cannot be written is skipped silently.
-    void EinstellungenSpeichern();
+    // Writes "zak.set"; false when the file could not be written, which
+    // leaves an older file as it was.
+    bool EinstellungenSpeichern();
     void VarToScreen();
     void ScreenToVar();
 

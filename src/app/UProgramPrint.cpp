@@ -108,7 +108,10 @@ TPrintOutcome PrintLines(const TLineList& lines, const TTextPos& from, const TTe
                          bool lineNumbers, QPrinter& printer, QString* error) {
     const int first = std::max(from.Line, 0);
     const int last = std::min(to.Line, lines.Count() - 1);
-    if (first > last || !(from < to)) return TPrintOutcome::NothingToPrint;
+    // An empty range inside one line still is that line: an empty program
+    // prints its one empty row. Only a range that ends before it starts, or
+    // lies outside the text, prints nothing.
+    if (first > last || to < from) return TPrintOutcome::NothingToPrint;
 
     const TPrintLayout layout = ComputePrintLayout(printer, lines.Count(), lineNumbers);
     QPainter painter;
@@ -131,16 +134,6 @@ TPrintOutcome PrintLines(const TLineList& lines, const TTextPos& from, const TTe
         const int length = static_cast<int>(part.Text.size());
         const int pieces = length / layout.CharsPerRow + 1;
         for (int piece = 0; piece < pieces; ++piece) {
-            // A full page is only closed once another row follows, so a job
-            // that ends on a page's last row leaves no empty sheet behind.
-            if (row == layout.RowsPerPage) {
-                if (!printer.newPage()) {
-                    painter.end();
-                    if (error) *error = OpenFailure(printer);
-                    return TPrintOutcome::Failed;
-                }
-                row = 0;
-            }
             const int y = margin + row * layout.RowHeight;
             const int baseline = y + layout.Ascent;
             if (lineNumbers && (piece == 0 || row == 0)) {
@@ -164,7 +157,16 @@ TPrintOutcome PrintLines(const TLineList& lines, const TTextPos& from, const TTe
                 if (c == ' ') continue;
                 painter.drawText(QPoint(x, baseline), QString(QChar(static_cast<char16_t>(Codepage::ToUnicode(c)))));
             }
-            ++row;
+            // A full page is closed at once, also after the job's last row:
+            // such a job ends with an empty page.
+            if (++row == layout.RowsPerPage) {
+                if (!printer.newPage()) {
+                    painter.end();
+                    if (error) *error = OpenFailure(printer);
+                    return TPrintOutcome::Failed;
+                }
+                row = 0;
+            }
         }
     }
     painter.end();

@@ -115,15 +115,37 @@ TEST_F(PrintTest, PagesBreakAfterTheRowsPerPage) {
     const int perPage = Layout(10, true).RowsPerPage;
     std::vector<std::string> texts;
     for (int i = 1; i <= perPage; ++i) texts.push_back("z" + std::to_string(i));
-    // A job that fills its last page exactly leaves no empty sheet.
+    // A job whose last row fills a page begins the next page before it ends.
     ASSERT_EQ(PrintAll(MakeLines(texts), false), TPrintOutcome::Printed);
-    EXPECT_EQ(Pages().size(), 1u);
+    std::vector<std::string> pages = Pages();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(Rows(pages[0]).at(static_cast<size_t>(perPage - 1)), "z" + std::to_string(perPage));
+    EXPECT_EQ(pages[1].find_first_not_of(" \n"), std::string::npos) << pages[1];
 
     texts.push_back("danach");
     ASSERT_EQ(PrintAll(MakeLines(texts), false), TPrintOutcome::Printed);
-    const std::vector<std::string> pages = Pages();
+    pages = Pages();
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(Rows(pages[1]).at(0), "danach");
+
+    // A wrapped line's second row filling the page counts the same.
+    texts.assign(static_cast<size_t>(perPage - 2), "k");
+    texts.push_back(std::string(static_cast<size_t>(Layout(10, false).CharsPerRow), 'a'));
+    ASSERT_EQ(PrintAll(MakeLines(texts), false), TPrintOutcome::Printed);
+    EXPECT_EQ(Pages().size(), 2u);
+}
+
+TEST_F(PrintTest, AnEmptyProgramPrintsItsOneEmptyRow) {
+    auto editor = std::make_unique<TSHControl>();
+    editor->LoadLines({""});
+    ASSERT_EQ(Print(*editor, false, true, printer), TPrintOutcome::Printed);
+    const std::vector<std::string> pages = Pages();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Rows(pages[0]).at(0), "1:");
+    // Only the selection: nothing, and no file.
+    QFile::remove(Pdf());
+    EXPECT_EQ(Print(*editor, true, true, printer), TPrintOutcome::NothingToPrint);
+    EXPECT_FALSE(QFile::exists(Pdf()));
 }
 
 TEST_F(PrintTest, ContinuationOnANewPageCarriesItsNumber) {

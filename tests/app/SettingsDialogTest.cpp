@@ -110,6 +110,25 @@ TEST_F(SettingsDialogTest, OkStoresAppliesAndRestartsTheCheck) {
     EXPECT_EQ(editor.FontSize(), 18);
 }
 
+TEST_F(SettingsDialogTest, OkSaysWhenTheFileCannotBeWritten) {
+    QDir().mkdir(kSettingsFileName);  // a folder where the file should be
+    settings.show();
+    Find<QLineEdit>(settings, "EPasswort")->setText("geheim");
+    Click(settings, "BOK");
+    EXPECT_FALSE(settings.isVisible());
+    // The password holds for this session, and the user is told it will not last.
+    EXPECT_EQ(settings.Password(), "geheim");
+    ASSERT_EQ(dialogs.Of("Message").size(), 1u);
+    EXPECT_EQ(dialogs.Of("Message")[0].Caption, "Meldung:");
+    EXPECT_TRUE(dialogs.Of("Message")[0].Text.contains("zak.set"));
+
+    // A file that can be written raises no message.
+    QDir().rmdir(kSettingsFileName);
+    settings.show();
+    Click(settings, "BOK");
+    EXPECT_EQ(dialogs.Of("Message").size(), 1u);
+}
+
 TEST_F(SettingsDialogTest, CancelForgetsTheEdits) {
     settings.show();
     Find<QLineEdit>(settings, "EArbeitsverzeichnis")->setText("/tmp/neu");

@@ -11,6 +11,8 @@
 
 #include <random>
 
+#include <unistd.h>
+
 namespace {
 
 const std::string kKeins = "c5bca6cd8c";  // Scramble("Keins")
@@ -86,6 +88,16 @@ TEST_F(SettingsFileTest, EmptyOrMissingPasswordLocksWithTheBuiltInDefault) {
     EXPECT_TRUE(other.NoAttributeAssignment());
     EXPECT_EQ(other.WorkingDirectory(), "x");
     EXPECT_EQ(other.FontSize(), 16);
+}
+
+// The built-in default, once in force, is stored as its own scrambled form.
+TEST_F(SettingsFileTest, TheBuiltInDefaultIsSavedAsItsScrambledForm) {
+    Put("[pass][]");
+    dialog.EinstellungenLaden();
+    ASSERT_EQ(dialog.Password(), "Zirkel");
+    ASSERT_TRUE(dialog.EinstellungenSpeichern());
+    EXPECT_EQ(File(), "[pass][7c04be91d3a6][KeineZuweisungZuAttributen] false "
+                      "[Arbeitsverzeichnis][][Schriftgroesse] 10 ");
 }
 
 TEST_F(SettingsFileTest, SmallFontSizeIsRaisedToTen) {
@@ -172,7 +184,7 @@ TEST_F(SettingsFileTest, UnwritableOrUnreadableFileIsSkipped) {
     QDir().mkdir(kSettingsFileName);  // a directory where the file should be
     dialog.findChild<QLineEdit*>("EPasswort")->setText("x");
     dialog.ScreenToVar();
-    dialog.EinstellungenSpeichern();
+    EXPECT_FALSE(dialog.EinstellungenSpeichern());
     EXPECT_TRUE(QFileInfo(kSettingsFileName).isDir());
     dialog.EinstellungenLaden();
     EXPECT_EQ(dialog.Password(), "");
@@ -225,4 +237,19 @@ TEST(LoadSave, AnEndlessStringIsCut) {
     TLoadSave file;
     ASSERT_TRUE(file.OpenRead("t.set"));
     EXPECT_EQ(file.ReadString("k", "").size(), TLoadSave::kMaxTokenLength);
+}
+
+// A folder that takes no new files still lets its existing settings file be
+// rewritten in place.
+TEST_F(SettingsFileTest, AFileInAReadOnlyFolderIsRewrittenInPlace) {
+    if (geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind root";
+    Put("[pass][" + kKeins + "]");
+    const QString folder = QDir::currentPath();
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    dialog.findChild<QSpinBox*>("UDCharacterSize")->setValue(13);
+    dialog.ScreenToVar();
+    const bool saved = dialog.EinstellungenSpeichern();
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(saved);
+    EXPECT_NE(File().find("[Schriftgroesse] 13 "), std::string::npos);
 }
