@@ -94,7 +94,7 @@ TEST_F(SettingsFileTest, EmptyOrMissingPasswordLocksWithTheBuiltInDefault) {
 TEST_F(SettingsFileTest, TheBuiltInDefaultIsSavedAsItsScrambledForm) {
     Put("[pass][]");
     dialog.EinstellungenLaden();
-    ASSERT_EQ(dialog.Password(), "Zirkel");
+    ASSERT_EQ(dialog.Password(), DefaultPassword());
     ASSERT_TRUE(dialog.EinstellungenSpeichern());
     EXPECT_EQ(File(), "[pass][7c04be91d3a6][KeineZuweisungZuAttributen] false "
                       "[Arbeitsverzeichnis][][Schriftgroesse] 10 ");
