@@ -470,28 +470,14 @@ void TSHControl::Clear() {
 // ---------------------------------------------------------------------------
 // Undo and redo
 
-void TSHControl::EditorUndo() {
-    if (FEditable) {
-        TLockGuard guard(CriticalSections::EditorLinesLock());
-        if (FUndo.Undo(FLines, FCaretLine, FCaretColumn)) {
-            CloseCompletion();
-            FTypingRun = false;
-            EnsureCaretLine();
-            SetCaret(FUndo.ResultLine(), FUndo.ResultColumn());
-            HighlightFrom(0);
-            NotifyTextChanged();
-            CollapseSelection();
-            RecomputeLongest();
-            UpdateScrollBars(false);
-        }
-    }
-    Paint();
-}
+void TSHControl::EditorUndo() { UndoOrRedo(true); }
 
-void TSHControl::EditorRedo() {
+void TSHControl::EditorRedo() { UndoOrRedo(false); }
+
+void TSHControl::UndoOrRedo(bool undo) {
     if (FEditable) {
         TLockGuard guard(CriticalSections::EditorLinesLock());
-        if (FUndo.Redo(FLines, FCaretLine, FCaretColumn)) {
+        if (undo ? FUndo.Undo(FLines, FCaretLine, FCaretColumn) : FUndo.Redo(FLines, FCaretLine, FCaretColumn)) {
             CloseCompletion();
             FTypingRun = false;
             EnsureCaretLine();

@@ -177,6 +177,7 @@ private:
     void AddSingleEmptyLine();
     void GrowLongest(int line);
     void RecomputeLongest();
+    void UndoOrRedo(bool undo);  // the common end of EditorUndo and EditorRedo
     void Record(int first, std::uint8_t kind, int saveCount, int lineCount);
     std::pair<TTextPos, TTextPos> NormalisedSelection() const;
     void CollapseSelection();
