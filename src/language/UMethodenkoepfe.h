@@ -9,6 +9,7 @@
 // test checked before each token of the outer loop, and a callback told of
 // every method as it is declared.
 #include "UConstants.h"
+#include "UDeklaration.h"
 #include "UInterpreterMeldungen.h"
 #include "UKlassen.h"
 #include "UNamen.h"
@@ -113,15 +114,14 @@ private:
             }
         }
 
-        TKind kind = vkNone;
+        const int typeToken = FScanner.NextToken();
+        TKind kind = SimpleTypeKind(typeToken);
         std::int32_t classNumber = 0;
-        switch (FScanner.NextToken()) {
-        case KBoolean: kind = vkBoolean; break;
-        case KInteger: kind = vkInteger; break;
-        case KReal: kind = vkReal; break;
-        case KChar: kind = vkChar; break;
-        case KString: kind = vkString; break;
-        case OIdentifier: {
+        if (kind == vkNone) {
+            if (typeToken != OIdentifier) {
+                FFail(Meldung::ParametertypErwartet);
+                return false;
+            }
             const std::string& className = FScanner.TokenText();
             if (!FFactory.IsClassName(className)) {
                 FFail(Meldung::KlasseGibtEsNicht1, className, Meldung::KlasseGibtEsNicht2);
@@ -133,11 +133,6 @@ private:
             }
             kind = vkObjekt;
             classNumber = FFactory.ClassNumberOf(className);
-            break;
-        }
-        default:
-            FFail(Meldung::ParametertypErwartet);
-            return false;
         }
         for (const std::string& name : FNames) method.AddParameter(name, kind, classNumber, byReference);
         return true;

@@ -4,6 +4,7 @@
 // token that cannot begin a statement and judges it.
 #include "USyntaxcheckThread.h"
 
+#include "UDeklaration.h"
 #include "UInterpreterMeldungen.h"
 #include "UKlassen.h"
 #include "UMethodenkoepfe.h"
@@ -295,39 +296,17 @@ void TSyntaxcheckThread::IdentifierStatement() {
 // name {, name} : type, refused inside any block. Names are bound to zero
 // values or to the class's prototype, which the space does not own.
 void TSyntaxcheckThread::Declaration() {
-    int token = FScanner.NextToken();
+    FScanner.NextToken();
     if (FBlockDepth > 0) return Fail(Meldung::Check::DeklarationInBlock);
-    FDeclaredNames.clear();
-    for (;;) {
-        const std::string& name = FScanner.TokenText();
-        if (FVars->Lookup(name) ||
-            std::find(FDeclaredNames.begin(), FDeclaredNames.end(), name) != FDeclaredNames.end())
-            return Fail(Meldung::GibtEsSchon1, name, Meldung::GibtEsSchon2);
-        FDeclaredNames.push_back(name);
-        token = FScanner.NextToken();
-        if (token == ODoppelpunkt) break;
-        if (token != OKomma) return Fail(Meldung::KommaOderDoppelpunkt);
-        if (FScanner.NextToken() != OIdentifier) return Fail(Meldung::BezeichnerErwartetOhnePunkt);
-    }
-
-    TKind kind = vkNone;
-    switch (FScanner.NextToken()) {
-    case KBoolean: kind = vkBoolean; break;
-    case KInteger: kind = vkInteger; break;
-    case KReal: kind = vkReal; break;
-    case KChar: kind = vkChar; break;
-    case KString: kind = vkString; break;
-    case OIdentifier: break;
-    default: return Fail(Meldung::VariablentypErwartet);
-    }
-    if (kind != vkNone) {
-        for (const std::string& name : FDeclaredNames) {
-            auto value = std::make_unique<TVariant>();
-            value->SetKind(kind);
-            FVars->Declare(name, std::move(value));
-        }
+    if (!ReadDeclaredNames(FScanner, FDeclaredNames,
+                           [this](const std::string& name) { return FVars->Lookup(name) != nullptr; },
+                           [this](auto... parts) { Fail(parts...); }))
         return;
-    }
+
+    const int token = FScanner.NextToken();
+    const TKind kind = SimpleTypeKind(token);
+    if (kind != vkNone) return DeclareSimple(*FVars, FDeclaredNames, kind);
+    if (token != OIdentifier) return Fail(Meldung::VariablentypErwartet);
     const std::string& className = FScanner.TokenText();
     TObjekt* prototype = FFactory.FindByName(className);
     if (!prototype) return Fail(Meldung::KlasseGibtEsNicht1, className, Meldung::KlasseGibtEsNicht2);
