@@ -16,6 +16,15 @@ void HideBoundsMembers(TFigur& f) {
     for (TMethode* m : {f.MEckenSetzen, f.MLinksObenSetzen, f.MRechtsUntenSetzen, f.MVerschiebenNach}) m->Hidden = true;
 }
 
+// The bounds of the ellipse with centre (mx, my) and radii rx, ry.
+void PlaceAroundCentre(TFigur& f, double mx, double my, double rx, double ry) {
+    f.Left = mx - rx;
+    f.Right = mx + rx;
+    f.Bottom = my - ry;
+    f.Top = my + ry;
+    f.Normalize();
+}
+
 void AddCentreMethod(TObjekt& o, std::int32_t number) {
     TMethode* m = o.AddMethod("mittelpunktSetzen", number);
     m->AddParameter("x", vkInteger, 0);
@@ -63,21 +72,14 @@ void TEllipse::AttributeChanged(TAttribut* a) {
     else if (a == ARadiusY) Ry = GetInt(ARadiusY);
     else if (a == AMitteX) Mx = GetInt(AMitteX);
     else if (a == AMitteY) My = GetInt(AMitteY);
-    Left = Mx - Rx;
-    Right = Mx + Rx;
-    Bottom = My - Ry;
-    Top = My + Ry;
-    Normalize();
+    PlaceAroundCentre(*this, Mx, My, Rx, Ry);
 }
 
 void TEllipse::CallMethod(std::int32_t n, TStack& stack) {
     switch (n) {
-    case mnVerschieben: {
-        const std::int32_t dy = stack.PopInteger();
-        const std::int32_t dx = stack.PopInteger();
-        MoveBy(dx, dy);
+    case mnVerschieben:
+        MoveByArguments(stack);
         break;
-    }
     case mnMittelpunktSetzen: {
         const std::int32_t y = stack.PopInteger();
         const std::int32_t x = stack.PopInteger();
@@ -241,21 +243,14 @@ void TKreis::AttributeChanged(TAttribut* a) {
     else if (a == AMitteX) Mx = GetInt(AMitteX);
     else if (a == AMitteY) My = GetInt(AMitteY);
     const double radius = GetInt(ARadius), mx = GetInt(AMitteX), my = GetInt(AMitteY);
-    Left = mx - radius;
-    Right = mx + radius;
-    Bottom = my - radius;
-    Top = my + radius;
-    Normalize();
+    PlaceAroundCentre(*this, mx, my, radius, radius);
 }
 
 void TKreis::CallMethod(std::int32_t n, TStack& stack) {
     switch (n) {
-    case mnVerschieben: {
-        const std::int32_t dy = stack.PopInteger();
-        const std::int32_t dx = stack.PopInteger();
-        MoveBy(dx, dy);
+    case mnVerschieben:
+        MoveByArguments(stack);
         break;
-    }
     case mnMittelpunktSetzen: {
         const std::int32_t y = stack.PopInteger();
         const std::int32_t x = stack.PopInteger();

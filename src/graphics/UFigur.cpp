@@ -163,12 +163,9 @@ void TFigur::CallMethod(std::int32_t n, TStack& stack) {
     PrevTop = Top;
     PrevBottom = Bottom;
     switch (n) {
-    case mnVerschieben: {
-        const std::int32_t dy = stack.PopInteger();
-        const std::int32_t dx = stack.PopInteger();
-        MoveBy(dx, dy);
+    case mnVerschieben:
+        MoveByArguments(stack);
         break;
-    }
     case mnEckenSetzen: {
         const std::int32_t u = stack.PopInteger();
         const std::int32_t r = stack.PopInteger();
@@ -229,6 +226,12 @@ void TFigur::CallMethod(std::int32_t n, TStack& stack) {
 }
 
 void TFigur::MoveTopLeftTo(std::int32_t x, std::int32_t y) { MoveBy(RoundInt(x - Left), RoundInt(y - Top)); }
+
+void TFigur::MoveByArguments(TStack& stack) {
+    const std::int32_t dy = stack.PopInteger();
+    const std::int32_t dx = stack.PopInteger();
+    MoveBy(dx, dy);
+}
 
 void TFigur::MoveBy(std::int32_t dx, std::int32_t dy) {
     Left += dx;

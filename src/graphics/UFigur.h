@@ -125,6 +125,9 @@ public:
 
 protected:
     TFigur(std::string name, TObjekt* owner, TAsBase);
+    // verschieben(dx, dy): pops its two arguments and moves by them through
+    // the figure's own MoveBy.
+    void MoveByArguments(TStack& stack);
     // A colour object owned by this figure, held by a new attribute.
     TAttribut* AddColourAttribute(const std::string& name, std::int32_t r, std::int32_t g, std::int32_t b);
 

@@ -145,7 +145,6 @@ private:
 
     // --- program methods (UInterpreterMethoden.cpp)
     void DeclarationPass();
-    bool ParameterGroup(TMethode& method);
     void EnterPendingCall();
     void ForgetScopeObjects();
 

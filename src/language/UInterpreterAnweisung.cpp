@@ -3,12 +3,11 @@
 // scanner back to stored positions; skipped parts are read forward token by
 // token.
 #include "UInterpreter.h"
+#include "UDeklaration.h"
 #include "UInterpreterMeldungen.h"
 #include "UFenster.h"
 #include "UKlassen.h"
 #include "UNamen.h"
-
-#include <algorithm>
 
 void TInterpreter::ExecuteStatement(int token, int position, TStepResult& result) {
     switch (token) {
@@ -102,40 +101,16 @@ bool TInterpreter::NameTaken(std::string_view name) const {
 // name {, name} : type. Refused inside a loop body, where it would run again
 // in the next iteration.
 void TInterpreter::Declaration() {
-    int token = FScanner.NextToken();
+    FScanner.NextToken();
     if (FBlockDepth > 0) return Fail(Meldung::DeklarationInSchleife);
-    FDeclaredNames.clear();
-    for (;;) {
-        const std::string& name = FScanner.TokenText();
-        if (NameTaken(name) ||
-            std::find(FDeclaredNames.begin(), FDeclaredNames.end(), name) != FDeclaredNames.end())
-            return Fail(Meldung::GibtEsSchon1, name, Meldung::GibtEsSchon2);
-        FDeclaredNames.push_back(name);
-        token = FScanner.NextToken();
-        if (token == ODoppelpunkt) break;
-        if (token != OKomma) return Fail(Meldung::KommaOderDoppelpunkt);
-        if (FScanner.NextToken() != OIdentifier) return Fail(Meldung::BezeichnerErwartetOhnePunkt);
-    }
-
-    token = FScanner.NextToken();
-    TKind kind = vkNone;
-    switch (token) {
-    case KBoolean: kind = vkBoolean; break;
-    case KInteger: kind = vkInteger; break;
-    case KReal: kind = vkReal; break;
-    case KChar: kind = vkChar; break;
-    case KString: kind = vkString; break;
-    case OIdentifier: break;
-    default: return Fail(Meldung::VariablentypErwartet);
-    }
-    if (kind != vkNone) {
-        for (const std::string& name : FDeclaredNames) {
-            auto value = std::make_unique<TVariant>();
-            value->SetKind(kind);
-            FVars->Declare(name, std::move(value));
-        }
+    if (!ReadDeclaredNames(FScanner, FDeclaredNames, [this](const std::string& name) { return NameTaken(name); },
+                           [this](auto... parts) { Fail(parts...); }))
         return;
-    }
+
+    const int token = FScanner.NextToken();
+    const TKind kind = SimpleTypeKind(token);
+    if (kind != vkNone) return DeclareSimple(*FVars, FDeclaredNames, kind);
+    if (token != OIdentifier) return Fail(Meldung::VariablentypErwartet);
 
     const std::string& className = FScanner.TokenText();
     if (!FFactory->IsClassName(className))

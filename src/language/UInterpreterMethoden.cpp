@@ -7,117 +7,17 @@
 #include "UInterpreterMeldungen.h"
 #include "UFenster.h"
 #include "UKlassen.h"
+#include "UMethodenkoepfe.h"
 #include "UNamen.h"
 
 #include <algorithm>
 
-// From the start of the text, every `methode name [(parameters)]` becomes a
-// method variable whose body starts behind the name or the parameter list.
-// Stops at the first error; the position is set back to 1 in any case.
+// The headers are read as the syntax check reads them, so that both report
+// the same errors at the same places.
 void TInterpreter::DeclarationPass() {
-    FScanner.SetPosition(1);
-    while (!FErrorFlag) {
-        int token = FScanner.NextToken();
-        if (token == OEOF) break;
-        if (token != KMethode) continue;
-        if (FScanner.NextToken() != OIdentifier) {
-            Fail(Meldung::MethodennameErwartet);
-            break;
-        }
-        const std::string name = FScanner.TokenText();
-        auto owned = std::make_unique<TMethode>(FScanner.GetPosition());
-        TMethode& method = *owned;
-        method.Name = name;
-        FVars->Declare(name, std::make_unique<TVariant>(owned.release()));
-
-        if (FScanner.NextToken() == OKlammerAuf) {
-            if (FScanner.NextToken() != OKlammerZu) {
-                FScanner.Rewind();
-                while (ParameterGroup(method)) {
-                    token = FScanner.NextToken();
-                    if (token == OStrichpunkt) continue;
-                    if (token != OKlammerZu) Fail(Meldung::ParameterKlammerZu);
-                    break;
-                }
-                if (FErrorFlag) break;
-            }
-            method.BodyPosition = FScanner.GetPosition();
-        } else {
-            FScanner.Rewind();
-        }
-
-        for (;;) {
-            token = FScanner.NextToken();
-            if (token == KEnde) break;
-            if (token == OEOF) {
-                Fail(Meldung::MethodeMussEnden1, name, Meldung::MethodeMussEnden2);
-                break;
-            }
-        }
-    }
-    FScanner.SetPosition(1);
-}
-
-// [*] name {, name} : type. Returns false after an error.
-bool TInterpreter::ParameterGroup(TMethode& method) {
-    int token = FScanner.NextToken();
-    const bool byReference = token == OMal;
-    if (byReference) token = FScanner.NextToken();
-    if (token != OIdentifier) {
-        Fail(Meldung::BezeichnerErwartet);
-        return false;
-    }
-    FDeclaredNames.clear();
-    for (;;) {
-        const std::string& name = FScanner.TokenText();
-        bool taken = method.FindParameter(name) != nullptr ||
-                     std::any_of(FDeclaredNames.begin(), FDeclaredNames.end(),
-                                 [&](const std::string& earlier) { return SameName(earlier, name); });
-        if (taken) {
-            Fail(Meldung::ParameterGibtEsSchon1, name, Meldung::ParameterGibtEsSchon2);
-            return false;
-        }
-        FDeclaredNames.push_back(name);
-        token = FScanner.NextToken();
-        if (token == ODoppelpunkt) break;
-        if (token != OKomma) {
-            Fail(Meldung::KommaOderDoppelpunkt);
-            return false;
-        }
-        if (FScanner.NextToken() != OIdentifier) {
-            Fail(Meldung::BezeichnerErwartetOhnePunkt);
-            return false;
-        }
-    }
-
-    TKind kind = vkNone;
-    std::int32_t classNumber = 0;
-    switch (FScanner.NextToken()) {
-    case KBoolean: kind = vkBoolean; break;
-    case KInteger: kind = vkInteger; break;
-    case KReal: kind = vkReal; break;
-    case KChar: kind = vkChar; break;
-    case KString: kind = vkString; break;
-    case OIdentifier: {
-        const std::string& className = FScanner.TokenText();
-        if (!FFactory->IsClassName(className)) {
-            Fail(Meldung::KlasseGibtEsNicht1, className, Meldung::KlasseGibtEsNicht2);
-            return false;
-        }
-        if (!byReference) {
-            Fail(Meldung::ObjektAlsWerteparameter);
-            return false;
-        }
-        kind = vkObjekt;
-        classNumber = FFactory->ClassNumberOf(className);
-        break;
-    }
-    default:
-        Fail(Meldung::ParametertypErwartet);
-        return false;
-    }
-    for (const std::string& name : FDeclaredNames) method.AddParameter(name, kind, classNumber, byReference);
-    return true;
+    TMethodenkoepfe headers(FScanner, *FVars, *FFactory, FDeclaredNames, FErrorFlag,
+                            [this](auto... parts) { Fail(parts...); });
+    headers.Run([] { return false; }, [](int, TMethode&) {});
 }
 
 // Opens the call's scope and binds each argument: a variable parameter to

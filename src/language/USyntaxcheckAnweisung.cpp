@@ -4,8 +4,10 @@
 // token that cannot begin a statement and judges it.
 #include "USyntaxcheckThread.h"
 
+#include "UDeklaration.h"
 #include "UInterpreterMeldungen.h"
 #include "UKlassen.h"
+#include "UMethodenkoepfe.h"
 #include "UNamen.h"
 #include "UStandardfenster.h"
 #include "USyntaxcheckMeldungen.h"
@@ -95,113 +97,13 @@ bool TSyntaxcheckThread::Expect(int token, const char* message) {
 }
 
 // ---------------------------------------------------------------------------
-// Declaration pass: as the interpreter's, with its messages.
+// Declaration pass: shared with the interpreter, messages and all.
 
 void TSyntaxcheckThread::DeclarationPass() {
-    FScanner.SetPosition(1);
-    while (!FErrorFlag && !Cancelled()) {
-        int token = FScanner.NextToken();
-        if (token == OEOF) break;
-        if (token != KMethode) continue;
-        if (FScanner.NextToken() != OIdentifier) {
-            Fail(Meldung::MethodennameErwartet);
-            break;
-        }
-        const std::string name = FScanner.TokenText();
-        auto owned = std::make_unique<TMethode>(FScanner.GetPosition());
-        TMethode& method = *owned;
-        method.Name = name;
-        FMethods.push_back({FScanner.GetPosition(), &method});
-        FVars->Declare(name, std::make_unique<TVariant>(owned.release()));
-
-        if (FScanner.NextToken() == OKlammerAuf) {
-            if (FScanner.NextToken() != OKlammerZu) {
-                FScanner.Rewind();
-                while (ParameterGroup(method)) {
-                    token = FScanner.NextToken();
-                    if (token == OStrichpunkt) continue;
-                    if (token != OKlammerZu) Fail(Meldung::ParameterKlammerZu);
-                    break;
-                }
-                if (FErrorFlag) break;
-            }
-            method.BodyPosition = FScanner.GetPosition();
-        } else {
-            FScanner.Rewind();
-        }
-
-        for (;;) {
-            token = FScanner.NextToken();
-            if (token == KEnde) break;
-            if (token == OEOF) {
-                Fail(Meldung::MethodeMussEnden1, name, Meldung::MethodeMussEnden2);
-                break;
-            }
-        }
-    }
-    FScanner.SetPosition(1);
-}
-
-// [*] name {, name} : type. Returns false after an error.
-bool TSyntaxcheckThread::ParameterGroup(TMethode& method) {
-    int token = FScanner.NextToken();
-    const bool byReference = token == OMal;
-    if (byReference) token = FScanner.NextToken();
-    if (token != OIdentifier) {
-        Fail(Meldung::BezeichnerErwartet);
-        return false;
-    }
-    FDeclaredNames.clear();
-    for (;;) {
-        const std::string& name = FScanner.TokenText();
-        const bool taken = method.FindParameter(name) != nullptr ||
-                           std::any_of(FDeclaredNames.begin(), FDeclaredNames.end(),
-                                       [&](const std::string& earlier) { return SameName(earlier, name); });
-        if (taken) {
-            Fail(Meldung::ParameterGibtEsSchon1, name, Meldung::ParameterGibtEsSchon2);
-            return false;
-        }
-        FDeclaredNames.push_back(name);
-        token = FScanner.NextToken();
-        if (token == ODoppelpunkt) break;
-        if (token != OKomma) {
-            Fail(Meldung::KommaOderDoppelpunkt);
-            return false;
-        }
-        if (FScanner.NextToken() != OIdentifier) {
-            Fail(Meldung::BezeichnerErwartetOhnePunkt);
-            return false;
-        }
-    }
-
-    TKind kind = vkNone;
-    std::int32_t classNumber = 0;
-    switch (FScanner.NextToken()) {
-    case KBoolean: kind = vkBoolean; break;
-    case KInteger: kind = vkInteger; break;
-    case KReal: kind = vkReal; break;
-    case KChar: kind = vkChar; break;
-    case KString: kind = vkString; break;
-    case OIdentifier: {
-        const std::string& className = FScanner.TokenText();
-        if (!FFactory.IsClassName(className)) {
-            Fail(Meldung::KlasseGibtEsNicht1, className, Meldung::KlasseGibtEsNicht2);
-            return false;
-        }
-        if (!byReference) {
-            Fail(Meldung::ObjektAlsWerteparameter);
-            return false;
-        }
-        kind = vkObjekt;
-        classNumber = FFactory.ClassNumberOf(className);
-        break;
-    }
-    default:
-        Fail(Meldung::ParametertypErwartet);
-        return false;
-    }
-    for (const std::string& name : FDeclaredNames) method.AddParameter(name, kind, classNumber, byReference);
-    return true;
+    TMethodenkoepfe headers(FScanner, *FVars, FFactory, FDeclaredNames, FErrorFlag,
+                            [this](auto... parts) { Fail(parts...); });
+    headers.Run([this] { return Cancelled(); },
+                [this](int position, TMethode& method) { FMethods.push_back({position, &method}); });
 }
 
 // ---------------------------------------------------------------------------
@@ -394,39 +296,17 @@ void TSyntaxcheckThread::IdentifierStatement() {
 // name {, name} : type, refused inside any block. Names are bound to zero
 // values or to the class's prototype, which the space does not own.
 void TSyntaxcheckThread::Declaration() {
-    int token = FScanner.NextToken();
+    FScanner.NextToken();
     if (FBlockDepth > 0) return Fail(Meldung::Check::DeklarationInBlock);
-    FDeclaredNames.clear();
-    for (;;) {
-        const std::string& name = FScanner.TokenText();
-        if (FVars->Lookup(name) ||
-            std::find(FDeclaredNames.begin(), FDeclaredNames.end(), name) != FDeclaredNames.end())
-            return Fail(Meldung::GibtEsSchon1, name, Meldung::GibtEsSchon2);
-        FDeclaredNames.push_back(name);
-        token = FScanner.NextToken();
-        if (token == ODoppelpunkt) break;
-        if (token != OKomma) return Fail(Meldung::KommaOderDoppelpunkt);
-        if (FScanner.NextToken() != OIdentifier) return Fail(Meldung::BezeichnerErwartetOhnePunkt);
-    }
-
-    TKind kind = vkNone;
-    switch (FScanner.NextToken()) {
-    case KBoolean: kind = vkBoolean; break;
-    case KInteger: kind = vkInteger; break;
-    case KReal: kind = vkReal; break;
-    case KChar: kind = vkChar; break;
-    case KString: kind = vkString; break;
-    case OIdentifier: break;
-    default: return Fail(Meldung::VariablentypErwartet);
-    }
-    if (kind != vkNone) {
-        for (const std::string& name : FDeclaredNames) {
-            auto value = std::make_unique<TVariant>();
-            value->SetKind(kind);
-            FVars->Declare(name, std::move(value));
-        }
+    if (!ReadDeclaredNames(FScanner, FDeclaredNames,
+                           [this](const std::string& name) { return FVars->Lookup(name) != nullptr; },
+                           [this](auto... parts) { Fail(parts...); }))
         return;
-    }
+
+    const int token = FScanner.NextToken();
+    const TKind kind = SimpleTypeKind(token);
+    if (kind != vkNone) return DeclareSimple(*FVars, FDeclaredNames, kind);
+    if (token != OIdentifier) return Fail(Meldung::VariablentypErwartet);
     const std::string& className = FScanner.TokenText();
     TObjekt* prototype = FFactory.FindByName(className);
     if (!prototype) return Fail(Meldung::KlasseGibtEsNicht1, className, Meldung::KlasseGibtEsNicht2);

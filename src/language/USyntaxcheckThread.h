@@ -71,7 +71,6 @@ private:
     void Fail(std::string_view a, std::string_view b, std::string_view c = {},
               std::string_view d = {}, std::string_view e = {});
     void DeclarationPass();
-    bool ParameterGroup(TMethode& method);
 
     // --- statements (USyntaxcheckAnweisung.cpp)
     // Parses statements until a token that cannot begin one; that token is

@@ -1,34 +1,13 @@
 // Counts heap allocations to prove that a warm stack evaluates without
 // allocating. The sanitizer build has its own allocator, so there the test
-// is skipped and the replacement below is left out.
+// is skipped and the counting replacement is left out.
 #include "UStack.h"
+
+#include "CountingNew.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define ZAK_COUNT_ALLOCATIONS 0
-#else
-#define ZAK_COUNT_ALLOCATIONS 1
-
-namespace {
-std::atomic<long> Allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-
+#if ZAK_COUNT_ALLOCATIONS
 namespace {
 
 // What evaluating  'Summe: ' + (a + 2.5) * 3  and a comparison does to the stack.

@@ -5,32 +5,9 @@
 #include "UInterpreter.h"
 #include "UScanner.h"
 
+#include "CountingNew.h"
+
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define ZAK_COUNT_ALLOCATIONS 0
-#else
-#define ZAK_COUNT_ALLOCATIONS 1
-
-namespace {
-std::atomic<long> Allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-#endif
 
 TEST(InterpreterAllocation, WarmLoopRunsWithoutAllocating) {
 #if ZAK_COUNT_ALLOCATIONS
