@@ -2,7 +2,8 @@
 # Installs the Debian packages ZAK needs to build, test and run; only those still missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev libgmock-dev
-          libbenchmark-dev fonts-liberation xvfb xauth imagemagick poppler-utils)
+          libbenchmark-dev fonts-liberation xvfb xauth imagemagick poppler-utils
+          dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -1,11 +1,10 @@
 #include "RegisterFileType.h"
 
-#include <QBuffer>
+#include "UEmblem.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
-#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -73,31 +72,6 @@ QByteArray DesktopEntry(const QString& ext, const QString& applicationPath) {
                "NoDisplay=true\n")
         .arg(DesktopExecValue(applicationPath), MimeIconName(ext), MimeType(ext))
         .toUtf8();
-}
-
-// The program's emblem: the yellow circle, blue bar and black stroke of the
-// about box, on a white sheet.
-QByteArray IconPng() {
-    QImage image(48, 48, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 1.5, 39, 45));
-        p.setBrush(Qt::yellow);
-        p.drawEllipse(QRectF(7.5, 14.5, 20, 20));
-        p.setBrush(Qt::blue);
-        p.drawRect(QRectF(22.5, 19.5, 18, 7));
-        p.setPen(QPen(Qt::black, 2.5, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(27, 8), QPointF(40, 20));
-    }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
 }
 
 bool WriteFile(const QString& path, const QByteArray& contents, QString* error) {
@@ -170,7 +144,7 @@ bool RegisterFileType(const QString& ext, const QString& applicationPath, QStrin
     }
     const QString data = UserDataDirectory();
     const QStringList files = RegistrationFiles(ext);
-    const QByteArray contents[] = {MimePackage(ext), DesktopEntry(ext, applicationPath), IconPng()};
+    const QByteArray contents[] = {MimePackage(ext), DesktopEntry(ext, applicationPath), EmblemPng(48)};
     // Every file is attempted, so one unwritable directory spoils no other
     // part; the first failure is the one reported.
     bool ok = true;

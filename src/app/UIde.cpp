@@ -1,6 +1,7 @@
 #include "UIde.h"
 
 #include "UCodeComplete.h"
+#include "UEmblem.h"
 #include "UEinstellungen.h"
 #include "UInformation.h"
 #include "ULetztesZeichenfenster.h"
@@ -20,6 +21,11 @@ int RunIde(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZAK"));
+    // Every window without an icon of its own, the drawing windows included,
+    // shows the emblem; the desktop file name lets a desktop match the
+    // windows to the installed menu entry.
+    QApplication::setWindowIcon(ApplicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZAK_APP_ID));
 
     TFMain mainWindow(arguments);
     TFCodeComplete completion;

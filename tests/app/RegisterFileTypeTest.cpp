@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 #include "RegisterFileType.h"
+#include "UEmblem.h"
 
 #include <QDirIterator>
 #include <QImage>
@@ -140,4 +141,31 @@ TEST_F(RegisterFileTypeTest, TheMimeDatabaseLearnsTheType) {
     EXPECT_NE(Text("mime/globs2").find("text/x-zak:*.zak"), std::string::npos);
     ASSERT_TRUE(DeregisterFileType("zak"));
     EXPECT_FALSE(QFile::exists(Path("mime/text/x-zak.xml")));
+}
+
+// A pupil's own registration and the installed program describe .zak files
+// alike, whichever of the two the desktop reads last; the own desktop entry
+// has a name of its own, so that it cannot hide the installed menu entry.
+TEST_F(RegisterFileTypeTest, AgreesWithTheInstalledFiles) {
+    ASSERT_TRUE(RegisterFileType("zak", "/usr/bin/zak"));
+    EXPECT_EQ(Text("mime/packages/zakfile.xml"), ReadBytes(QStringLiteral(ZAK_SOURCE_DIR "/data/zak.xml")));
+    const std::string installed = ReadBytes(QStringLiteral(ZAK_SOURCE_DIR "/data/zak.desktop"));
+    EXPECT_NE(installed.find("\nMimeType=text/x-zak;\n"), std::string::npos) << installed;
+    EXPECT_NE(Text("applications/zakfile.desktop").find("\nMimeType=text/x-zak;\n"), std::string::npos);
+    EXPECT_NE(QStringLiteral(ZAK_APP_ID ".desktop"), QStringLiteral("zakfile.desktop"));
+
+    // The icon is the emblem, drawn from the picture compiled into the program.
+    const QImage icon(Path("icons/hicolor/48x48/mimetypes/text-x-zak.png"));
+    ASSERT_EQ(icon.size(), QSize(48, 48));
+    EXPECT_EQ(icon.pixelColor(0, 0).alpha(), 0);             // outside the sheet
+    EXPECT_EQ(icon.pixelColor(10, 5), QColor(Qt::white));     // the sheet
+    EXPECT_EQ(icon.pixelColor(14, 24), QColor(Qt::yellow));   // the circle
+    EXPECT_EQ(icon.pixelColor(34, 23), QColor(Qt::blue));     // the bar
+    EXPECT_LT(icon.pixelColor(33, 14).value(), 64);           // the stroke
+    for (int size : {16, 256}) {
+        const QImage scaled = EmblemImage(size);
+        ASSERT_EQ(scaled.size(), QSize(size, size));
+        EXPECT_EQ(scaled.pixelColor(size * 14 / 48, size / 2), QColor(Qt::yellow)) << size;
+    }
+    EXPECT_EQ(ApplicationIcon().availableSizes().size(), 7);
 }

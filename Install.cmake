@@ -1,0 +1,87 @@
+# Installation the freedesktop way, and the Debian package built from it by
+# `cpack -G DEB`: the program, its menu entry, the MIME type of .zak files,
+# icons, AppStream data, the manual page and the example programs.
+include(GNUInstallDirs)
+
+set(ZAK_EXAMPLES_DIR "${CMAKE_INSTALL_DATADIR}/zak/beispiele")
+set(ZAK_ICON_SIZES 16 22 24 32 48 64 128 256)
+
+# The PNG icons are rendered at build time from the emblem the program itself
+# shows, so the picture is defined once.
+add_executable(zak_icons tools/RenderIcons.cpp)
+target_link_libraries(zak_icons PRIVATE zak_gui)
+set(zak_icon_pngs)
+foreach(size IN LISTS ZAK_ICON_SIZES)
+  list(APPEND zak_icon_pngs
+       "${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/zak.png"
+       "${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/mimetypes/text-x-zak.png")
+endforeach()
+add_custom_command(OUTPUT ${zak_icon_pngs}
+  COMMAND zak_icons "${CMAKE_BINARY_DIR}/icons" ${ZAK_ICON_SIZES}
+  DEPENDS zak_icons "${PROJECT_SOURCE_DIR}/data/zak.svg"
+  COMMENT "Rendering the icons")
+add_custom_target(zak_icon_files ALL DEPENDS ${zak_icon_pngs})
+
+configure_file(data/zak.metainfo.xml.in "${CMAKE_BINARY_DIR}/data/${ZAK_APP_ID}.metainfo.xml" @ONLY)
+configure_file(data/zak.1.in "${CMAKE_BINARY_DIR}/data/zak.1" @ONLY)
+
+install(TARGETS zak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES data/zak.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+        RENAME ${ZAK_APP_ID}.desktop)
+install(FILES data/zak.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(FILES "${CMAKE_BINARY_DIR}/data/${ZAK_APP_ID}.metainfo.xml"
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES "${CMAKE_BINARY_DIR}/data/zak.1" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(DIRECTORY "${CMAKE_BINARY_DIR}/icons/hicolor" DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+install(FILES data/zak.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES data/zak.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/mimetypes
+        RENAME text-x-zak.svg)
+install(DIRECTORY examples/ DESTINATION ${ZAK_EXAMPLES_DIR} FILES_MATCHING PATTERN "*.zak")
+
+# A direct install (cmake --install) refreshes the desktop's caches so that
+# the menu entry and the file type work at once. Staged installs (DESTDIR,
+# CPack) leave that to the target system: Debian's triggers do it there.
+install(CODE "set(zak_datadir \"${CMAKE_INSTALL_DATADIR}\")")
+install(CODE [[
+  if("$ENV{DESTDIR}" STREQUAL "")
+    set(zak_data "${CMAKE_INSTALL_PREFIX}/${zak_datadir}")
+    find_program(zak_update_mime update-mime-database)
+    find_program(zak_update_desktop update-desktop-database)
+    if(zak_update_mime)
+      message(STATUS "Updating ${zak_data}/mime")
+      execute_process(COMMAND "${zak_update_mime}" "${zak_data}/mime")
+    endif()
+    if(zak_update_desktop)
+      message(STATUS "Updating ${zak_data}/applications")
+      execute_process(COMMAND "${zak_update_desktop}" "${zak_data}/applications")
+    endif()
+  endif()
+]])
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zak)
+set(CPACK_PACKAGE_VENDOR Zakwerk)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Lernumgebung für objektorientiertes Programmieren mit Figuren")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "ZAK-Team <zak@example.org>" CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zak.example.org/")
+# The Qt libraries and their minimum versions come from the program's own
+# links; the fonts are the ones the drawing windows' metrics are made for.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+# CPack puts the summary in front as the first line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "ZAK ist eine Lernumgebung für den Informatikunterricht. Schülerinnen und
+Schüler schreiben Programme in einer kleinen objektorientierten Sprache mit
+deutschen Schlüsselwörtern, deren Objekte Figuren sind, und sehen sie in
+Zeichenfenstern Schritt für Schritt oder in einer von dreißig
+Geschwindigkeiten laufen.
+.
+Zum Paket gehören ein Editor mit Syntaxhervorhebung und automatischem
+Einrücken, eine Syntaxprüfung, ein Interpreter mit Einzelschritt und
+Haltepunkten, eine Variablenansicht, eine Hilfe und Beispielprogramme.")
+include(CPack)
