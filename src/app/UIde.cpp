@@ -2,6 +2,7 @@
 
 #include "UCodeComplete.h"
 #include "UEinstellungen.h"
+#include "UGerman.h"
 #include "UInformation.h"
 #include "ULetztesZeichenfenster.h"
 #include "UMain.h"
@@ -20,6 +21,7 @@ int RunIde(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZAK"));
+    InstallGermanTexts(application);
 
     TFMain mainWindow(arguments);
     TFCodeComplete completion;
