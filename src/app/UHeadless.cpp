@@ -186,10 +186,11 @@ bool UseFramelessOffscreen(QTemporaryFile& config) {
 }
 
 // Qt's own chatter (for example about a missing runtime directory on a
-// server) would mix with the run's messages on standard error.
+// server) would mix with the run's messages on standard error. What is left
+// is Qt's own English and is marked as such.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtFatalMsg || type == QtCriticalMsg)
-        std::cerr << message.toStdString() << '\n';
+        std::cerr << "Schwerer Fehler in Qt: " << message.toStdString() << '\n';
 }
 
 } // namespace

@@ -13,6 +13,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QThread>
+#include <QTreeView>
 
 #include <cerrno>
 #include <memory>
@@ -60,6 +63,26 @@ TEST_F(GermanTextsTest, QtTextsAndFileErrorReasonsAreGerman) {
     EXPECT_TRUE(shown.contains("&\u00D6ffnen")) << shown.join('|').toStdString();
     for (const char* word : {"Look in:", "&Open", "Cancel", "Back", "Parent Directory", "Files of type:"})
         EXPECT_FALSE(shown.contains(word)) << word;
+    // Its dates and sizes too, on a system of any language.
+    WriteBytes(Dir.Path("kreis.zak"), std::string(1536, 'x'));
+    UseGermanFileDetails(dialog);
+    dialog.setDirectory(Dir.Path());
+    const QTreeView* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(view, nullptr);
+    QModelIndex file;
+    for (int i = 0; i < 200 && !file.isValid(); ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+            if (view->model()->index(row, 0, view->rootIndex()).data() == "kreis.zak")
+                file = view->model()->index(row, 0, view->rootIndex());
+    }
+    ASSERT_TRUE(file.isValid());
+    EXPECT_EQ(file.siblingAtColumn(1).data().toString().toStdString(), "1,50 KiB");
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d$"))
+                    .match(file.siblingAtColumn(3).data().toString())
+                    .hasMatch())
+        << file.siblingAtColumn(3).data().toString().toStdString();
 
     // Saving below a regular file fails for everyone, root included.
     SetProgram({"r: Rechteck"});
