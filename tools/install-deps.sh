@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages ZAK needs to build, test and run; only those still missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev libgmock-dev
-          libbenchmark-dev fonts-liberation xvfb xauth imagemagick poppler-utils
+# qt6-translations-l10n: Qt's German texts, built into the program.
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev
+          libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth imagemagick poppler-utils
           dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils)
 missing=()
 for p in "${packages[@]}"; do

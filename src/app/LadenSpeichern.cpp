@@ -1,5 +1,7 @@
 #include "LadenSpeichern.h"
 
+#include "UFileErrors.h"
+
 #include <limits>
 
 TLoadSave::~TLoadSave() { Close(); }
@@ -16,12 +18,16 @@ bool TLoadSave::OpenRead(const QString& path) {
 
 bool TLoadSave::OpenWrite(const QString& path) {
     Close();
+    FWriteError.clear();
     if (path.isEmpty()) return false;
     auto file = std::make_unique<QSaveFile>(path);
     // A writable file in a folder that takes no new files is written in
     // place rather than not at all.
     file->setDirectWriteFallback(true);
-    if (!file->open(QIODevice::WriteOnly)) return false;
+    if (!file->open(QIODevice::WriteOnly)) {
+        FWriteError = FileErrorReason(*file);
+        return false;
+    }
     FOut = std::move(file);
     return true;
 }
@@ -34,6 +40,7 @@ bool TLoadSave::Close() {
     }
     if (FOut) {
         ok = FOut->commit();
+        if (!ok) FWriteError = FileErrorReason(*FOut);
         FOut.reset();
     }
     return ok;

@@ -32,6 +32,8 @@ public:
     bool OpenWrite(const QString& path);
     // Ends reading, or commits what was written; false when the commit failed.
     bool Close();
+    // Why the last OpenWrite or Close failed, as a German sentence.
+    const QString& WriteError() const { return FWriteError; }
 
     std::string ReadString(const std::string& key, const std::string& defaultValue);
     std::int32_t ReadInteger(const std::string& key, std::int32_t defaultValue);
@@ -56,5 +58,6 @@ private:
 
     std::unique_ptr<QFile> FIn;
     std::unique_ptr<QSaveFile> FOut;
+    QString FWriteError;
     std::string FPendingKey;
 };

@@ -1,6 +1,7 @@
 #include "RegisterFileType.h"
 
 #include "UEmblem.h"
+#include "UFileErrors.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,9 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -76,13 +80,17 @@ QByteArray DesktopEntry(const QString& ext, const QString& applicationPath) {
 
 bool WriteFile(const QString& path, const QByteArray& contents, QString* error) {
     const QString directory = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(directory)) {
-        if (error) *error = directory + ": Das Verzeichnis kann nicht angelegt werden.";
+    // Made by the standard library, which tells why it could not.
+    std::error_code made;
+    std::filesystem::create_directories(QFile::encodeName(directory).toStdString(), made);
+    if (made) {
+        if (error)
+            *error = directory + ": Das Verzeichnis kann nicht angelegt werden. " + SystemErrorReason(made.value());
         return false;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit()) {
-        if (error) *error = path + ": " + file.errorString();
+        if (error) *error = path + ": " + FileErrorReason(file);
         return false;
     }
     return true;
@@ -170,7 +178,7 @@ bool DeregisterFileType(const QString& ext, QString* error) {
         if (file.remove()) {
             removed = true;
         } else {
-            if (ok && error) *error = file.fileName() + ": " + file.errorString();
+            if (ok && error) *error = file.fileName() + ": " + FileErrorReason(file);
             ok = false;
         }
     }

@@ -2,6 +2,9 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -21,7 +24,30 @@ QMessageBox::Icon ToQtIcon(TMessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Qt's own file dialog writes sizes and dates in the system's locale
+// ("7 Dec 2026" on an English system); this writes them in German.
+class TGermanFileDetails : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files && role == Qt::DisplayRole && (index.column() == 1 || index.column() == 3)) {
+            const QModelIndex source = mapToSource(index);
+            const QLocale german;
+            if (index.column() == 3) return german.toString(files->lastModified(source), QLocale::ShortFormat);
+            return files->isDir(source) ? QString() : german.formattedDataSize(files->size(source));
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
 } // namespace
+
+void UseGermanFileDetails(QFileDialog& dialog) {
+    // Ignored by a dialog of the desktop, which speaks the desktop's language.
+    dialog.setProxyModel(new TGermanFileDetails(&dialog));
+}
 
 void TDialogs::Message(QWidget* parent, const QString& text, const QString& caption, TMessageIcon icon) {
     QMessageBox box(ToQtIcon(icon), caption, text, QMessageBox::Ok, parent);
@@ -48,7 +74,11 @@ TAnswer TDialogs::Ask(QWidget* parent, const QString& text, const QString& capti
 
 QString TDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& directory,
                                const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, caption, directory, filter);
+    QFileDialog dialog(parent, caption, directory, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    UseGermanFileDetails(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString TDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& directory,
@@ -58,6 +88,7 @@ QString TDialogs::SaveFileName(QWidget* parent, const QString& caption, const QS
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
+    UseGermanFileDetails(dialog);
     if (!proposedName.isEmpty()) dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();

@@ -4,6 +4,7 @@
 // caller) can answer them without a person. The default shows Qt's dialogs.
 #include <QString>
 
+class QFileDialog;
 class QPrinter;
 class QUrl;
 class QWidget;
@@ -39,6 +40,10 @@ public:
     // Opens a web page in the system's browser; false when none could be started.
     virtual bool OpenUrl(const QUrl& url);
 };
+
+// Makes Qt's own file dialog (where the desktop offers none) write the
+// sizes and dates of its files in German.
+void UseGermanFileDetails(QFileDialog& dialog);
 
 // The dialogs in force; the default ones unless a replacement is installed.
 TDialogs& Dialogs();

@@ -220,7 +220,8 @@ void TFEinstellungen::BOKClick() {
         Dialogs().Message(parentWidget(),
                           "Die Einstellungen konnten nicht in der Datei \"" + QString(kSettingsFileName) +
                               "\" im Ordner \"" + QDir::toNativeSeparators(QDir::currentPath()) +
-                              "\" gespeichert werden. Sie gelten nur bis zum Beenden von ZAK.",
+                              "\" gespeichert werden:\n" + FLoadSave->WriteError() +
+                              "\nSie gelten nur bis zum Beenden von ZAK.",
                           "Meldung:", TMessageIcon::Warning);
     if (FEditor) {
         FEditor->NotifyTextChanged();

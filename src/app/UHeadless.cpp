@@ -5,6 +5,8 @@
 #include "UDrawCanvas.h"
 #include "UFenster.h"
 #include "UFehler.h"
+#include "UFileErrors.h"
+#include "UGerman.h"
 #include "UInterpreter.h"
 #include "UProgrammText.h"
 #include "UQtDrawingWindowHost.h"
@@ -14,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryFile>
 
@@ -102,30 +105,28 @@ std::optional<TOptions> ParseArguments(int argc, char** argv, std::string& probl
 }
 
 std::optional<std::string> ReadFile(const std::string& name, std::string& problem) {
+    auto refuse = [&](const QString& reason) -> std::optional<std::string> {
+        problem = "Die Datei " + name + " kann nicht gelesen werden: " + reason.toStdString();
+        return std::nullopt;
+    };
     // A directory opens as a stream of unknown size on some systems.
     std::error_code ec;
-    const bool directory = std::filesystem::is_directory(name, ec);
+    if (std::filesystem::is_directory(name, ec)) return refuse(SystemErrorReason(EISDIR));
+    errno = 0;
     std::ifstream in(name, std::ios::binary);
-    if (directory || !in) {
-        problem = "Die Datei " + name + " kann nicht gelesen werden.";
-        return std::nullopt;
-    }
+    if (!in) return refuse(errno != 0 ? SystemErrorReason(errno) : QStringLiteral("Unbekannter Fehler."));
     in.seekg(0, std::ios::end);
     std::streamoff size = in.tellg();
     in.seekg(0, std::ios::beg);
-    if (size < 0 || !in) {
-        problem = "Die Datei " + name + " kann nicht gelesen werden.";
-        return std::nullopt;
-    }
+    if (size < 0 || !in) return refuse(QStringLiteral("Ihre Gr\u00F6\u00DFe ist nicht zu ermitteln."));
     if (static_cast<std::uintmax_t>(size) > MaxFileSize) {
         problem = "Die Datei " + name + " ist zu gro\xC3\x9F f\xC3\xBCr ein ZAK-Programm.";
         return std::nullopt;
     }
     std::string text(static_cast<std::size_t>(size), '\0');
-    if (size > 0 && !in.read(text.data(), size)) {
-        problem = "Die Datei " + name + " kann nicht gelesen werden.";
-        return std::nullopt;
-    }
+    errno = 0;
+    if (size > 0 && !in.read(text.data(), size))
+        return refuse(errno != 0 ? SystemErrorReason(errno) : QStringLiteral("Sie endet fr\u00FCher als erwartet."));
     return text;
 }
 
@@ -142,8 +143,11 @@ QImage SurfaceImage(TSurface& surface) {
 
 // The final picture of every drawing window, the default window first.
 bool WritePictures(const TInterpreter& interpreter, const std::string& dir) {
-    if (!QDir().mkpath(QString::fromStdString(dir))) {
-        std::cerr << "Das Verzeichnis " << dir << " kann nicht angelegt werden.\n";
+    std::error_code made;
+    std::filesystem::create_directories(dir, made);
+    if (made) {
+        std::cerr << "Das Verzeichnis " << dir << " kann nicht angelegt werden: "
+                  << SystemErrorReason(made.value()).toStdString() << '\n';
         return false;
     }
     int number = 0;
@@ -152,8 +156,11 @@ bool WritePictures(const TInterpreter& interpreter, const std::string& dir) {
         TDrawCanvas* canvas = window->Canvas();
         if (!canvas) continue;
         std::string path = dir + "/fenster-" + std::to_string(++number) + ".png";
-        if (!SurfaceImage(canvas->Surface()).save(QString::fromStdString(path), "PNG")) {
-            std::cerr << "Das Bild " << path << " kann nicht geschrieben werden.\n";
+        QFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::WriteOnly) || !SurfaceImage(canvas->Surface()).save(&file, "PNG") ||
+            !file.flush()) {
+            std::cerr << "Das Bild " << path << " kann nicht geschrieben werden: "
+                      << FileErrorReason(file).toStdString() << '\n';
             ok = false;
         }
     }
@@ -179,10 +186,11 @@ bool UseFramelessOffscreen(QTemporaryFile& config) {
 }
 
 // Qt's own chatter (for example about a missing runtime directory on a
-// server) would mix with the run's messages on standard error.
+// server) would mix with the run's messages on standard error. What is left
+// is Qt's own English and is marked as such.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtFatalMsg || type == QtCriticalMsg)
-        std::cerr << message.toStdString() << '\n';
+        std::cerr << "Schwerer Fehler in Qt: " << message.toStdString() << '\n';
 }
 
 } // namespace
@@ -223,6 +231,8 @@ int RunHeadless(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication application(qtArgc, qtArgv);
+    // As in the IDE, so that a run here behaves exactly as one there.
+    InstallGermanTexts(application);
     CriticalSections::Create();
     TQtDrawingWindowHost host;
 

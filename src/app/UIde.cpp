@@ -3,6 +3,7 @@
 #include "UCodeComplete.h"
 #include "UEmblem.h"
 #include "UEinstellungen.h"
+#include "UGerman.h"
 #include "UInformation.h"
 #include "ULetztesZeichenfenster.h"
 #include "UMain.h"
@@ -21,6 +22,7 @@ int RunIde(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZAK"));
+    InstallGermanTexts(application);
     // Every window without an icon of its own, the drawing windows included,
     // shows the emblem; the desktop file name lets a desktop match the
     // windows to the installed menu entry.

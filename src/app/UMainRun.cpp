@@ -25,6 +25,8 @@
 
 #include <array>
 #include <exception>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -34,6 +36,14 @@ constexpr std::array<int, 20> SpeedIntervals = {2000, 1000, 900, 800, 700, 600, 
                                                 100,  50,   40,  30,  20,  10,  5,   4,   3,   2};
 constexpr int FollowModeLimit = 14;  // positions up to this show every call
 constexpr int CallsPerTick = 100;
+
+// The C++ library's own words are English and say nothing to a pupil; its
+// text is kept only as a hint for whoever looks into the fault.
+QString InternalErrorReason(const std::exception& e) {
+    if (dynamic_cast<const std::bad_alloc*>(&e) || dynamic_cast<const std::length_error*>(&e))
+        return QStringLiteral("Der Arbeitsspeicher reicht f\u00FCr dieses Programm nicht aus.");
+    return QStringLiteral("Technische Angabe f\u00FCr die Entwickler: ") + QString::fromLocal8Bit(e.what());
+}
 
 } // namespace
 
@@ -210,7 +220,7 @@ void TFMain::SchrittExecute() {
         FVariablesStale = true;
         FInterpreter->Step(true);
     } catch (const std::exception& e) {
-        failure = QString::fromLocal8Bit(e.what());
+        failure = InternalErrorReason(e);
     }
     ShowCurrentLine();
     // A step that failed marks its line as a failing tick does.
@@ -262,7 +272,7 @@ void TFMain::TimerTimer() {
                     if (FFollowEachStep) ShowCurrentLine();
                 }
             } catch (const std::exception& e) {
-                failure = QString::fromLocal8Bit(e.what());
+                failure = InternalErrorReason(e);
                 FRunning = false;
                 ShowCurrentLine();
             }

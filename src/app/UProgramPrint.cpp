@@ -2,6 +2,7 @@
 
 #include "UCodepage.h"
 #include "UCriticalSections.h"
+#include "UFileErrors.h"
 #include "ULineList.h"
 #include "USHControl.h"
 
@@ -59,7 +60,7 @@ QString OpenFailure(const QPrinter& printer) {
         QFile probe(path);
         const bool existed = probe.exists();
         QString reason = probe.open(QIODevice::Append) ? QString("Die Datei kann nicht geschrieben werden.")
-                                                       : probe.errorString();
+                                                       : FileErrorReason(probe);
         probe.close();
         if (!existed) probe.remove();
         return path + ": " + reason;

@@ -7,10 +7,30 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+const char* const Help =
+    "Aufruf:\n"
+    "  zak [DATEI.zak]   \u00F6ffnet ZAK, mit DATEI als Programm\n"
+    "  zak --run DATEI [--vars] [--png VERZEICHNIS] [--max-steps N] [--forbid-attribute-assignment]\n"
+    "                    f\u00FChrt DATEI ohne Fenster aus und meldet einen Laufzeitfehler;\n"
+    "                    --vars zeigt danach die Variablen, --png speichert die Zeichenfenster als\n"
+    "                    Bilder, --max-steps begrenzt die Schritte\n"
+    "  zak --check DATEI [--forbid-attribute-assignment]\n"
+    "                    pr\u00FCft DATEI wie die Syntaxpr\u00FCfung des Editors\n"
+    "  zak --version     zeigt die Version\n"
+    "  zak --help        zeigt diese Hilfe";
+
+} // namespace
+
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::puts("ZAK 1.5.9");
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::puts(Help);
             return 0;
         }
     }

@@ -4,6 +4,7 @@
 
 #include "UCompletionPort.h"
 #include "UCriticalSections.h"
+#include "UFileErrors.h"
 #include "USyntaxcheck.h"
 
 #include <QCoreApplication>
@@ -385,12 +386,12 @@ bool TSHControl::Load(const QString& path, std::string& header, QString* error) 
     // Read first: a file that cannot be read leaves the current text alone.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
+        if (error) *error = FileErrorReason(file);
         return false;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
+        if (error) *error = FileErrorReason(file);
         return false;
     }
     std::vector<std::string> lines = SplitLines(bytes);
@@ -441,7 +442,7 @@ bool TSHControl::Save(const QString& path, const std::string& header, QString* e
     // (some school shares) is still saved to, in place.
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) *error = file.errorString();
+        if (error) *error = FileErrorReason(file);
         return false;
     }
     FModified = false;

@@ -121,6 +121,8 @@ TEST_F(SettingsDialogTest, OkSaysWhenTheFileCannotBeWritten) {
     ASSERT_EQ(dialogs.Of("Message").size(), 1u);
     EXPECT_EQ(dialogs.Of("Message")[0].Caption, "Meldung:");
     EXPECT_TRUE(dialogs.Of("Message")[0].Text.contains("zak.set"));
+    EXPECT_TRUE(dialogs.Of("Message")[0].Text.contains("werden:\nDas ist ein Verzeichnis.\nSie gelten"))
+        << dialogs.Of("Message")[0].Text.toStdString();
 
     // A file that can be written raises no message.
     QDir().rmdir(kSettingsFileName);

@@ -1,5 +1,5 @@
 // The command line of the headless run: what happens with wrong arguments,
-// unreadable files and the step limit, and that --version still answers.
+// unreadable files and the step limit, and that --version and --help answer.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -49,10 +49,15 @@ fs::path WriteProgram(const std::string& name, const std::string& bytes) {
     return path;
 }
 
-TEST(HeadlessCli, VersionIsUnchanged) {
+TEST(HeadlessCli, VersionIsUnchangedAndHelpIsGerman) {
     TResult r = Zak("--version");
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out, "ZAK 1.5.9\n");
+    TResult help = Zak("--help");
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(help.Out.rfind("Aufruf:\n", 0), 0u) << help.Out;
+    for (const char* use : {"zak --run DATEI", "zak --check DATEI", "zeigt diese Hilfe"})
+        EXPECT_NE(help.Out.find(use), std::string::npos) << use;
 }
 
 TEST(HeadlessCli, WrongArgumentsExitWithTwo) {
@@ -67,12 +72,20 @@ TEST(HeadlessCli, WrongArgumentsExitWithTwo) {
 }
 
 TEST(HeadlessCli, UnreadableFileExitsWithTwo) {
+    // The reason is ours, in German, not the system's.
     TResult missing = Zak("--run /nonexistent/zak/programm.zak");
     EXPECT_EQ(missing.Status, 2);
-    EXPECT_NE(missing.Err.find("/nonexistent/zak/programm.zak"), std::string::npos);
+    EXPECT_EQ(missing.Err, "Die Datei /nonexistent/zak/programm.zak kann nicht gelesen werden: "
+                           "Die Datei oder das Verzeichnis gibt es nicht.\n");
     TResult directory = Zak("--run " + fs::temp_directory_path().string());
     EXPECT_EQ(directory.Status, 2);
-    EXPECT_NE(directory.Err.find("kann nicht gelesen werden."), std::string::npos) << directory.Err;
+    EXPECT_NE(directory.Err.find("kann nicht gelesen werden: Das ist ein Verzeichnis."), std::string::npos)
+        << directory.Err;
+    const fs::path program = WriteProgram("zak-cli-png-blocked.zak", "// ZAK 1.5 - Programm\r\nr: Rechteck\r\n");
+    TResult blocked = Zak("--run " + program.string() + " --png " + program.string() + "/bilder");
+    EXPECT_NE(blocked.Err.find("kann nicht angelegt werden: Ein Teil des Pfades ist kein Verzeichnis."),
+              std::string::npos) << blocked.Err;
+    fs::remove(program);
 }
 
 TEST(HeadlessCli, StepLimitCountsInterpreterCalls) {
