@@ -8,6 +8,7 @@
 #include "UPasswortabfrage.h"
 #include "UPrint.h"
 #include "UQtDrawingWindowHost.h"
+#include "URecovery.h"
 #include "USHControl.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ int RunIde(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZAK"));
+    QuitOnTerminationSignals();
 
     TFMain mainWindow(arguments);
     TFCodeComplete completion;
@@ -40,6 +42,7 @@ int RunIde(int argc, char** argv) {
     mainWindow.SetForms(forms);
 
     mainWindow.show();
+    mainWindow.OfferRecovery();
     const int status = application.exec();
     mainWindow.Shutdown();
     // The popup goes before the editor that points at it.
