@@ -26,7 +26,9 @@ const char* const SetAsideSuffix = ".defekt";
 
 bool WriteAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    // Unbuffered: a full disk shows as a short write (see the editor's Save).
+    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size() &&
+           file.commit();
 }
 
 // The locks this process holds for its own copies.

@@ -54,26 +54,36 @@ std::vector<std::string> SplitLines(const QByteArray& bytes) {
 // existing one (some school shares) is written in place; should that fail
 // half-way, the old bytes go back, which needs no more room than they had.
 bool WriteFileKeepingOld(const QString& path, const QByteArray& bytes, QString* error) {
+    // A write cut short by a full disk reports no reason of its own.
+    const QString cutShort = QStringLiteral("Die Datei konnte nicht vollst\u00E4ndig geschrieben werden; "
+                                            "vielleicht ist der Datentr\u00E4ger voll.");
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (file.open(QIODevice::WriteOnly)) {
-        if (file.write(bytes) == bytes.size() && file.commit()) return true;
-        if (error) *error = file.errorString();
+    // Unbuffered, so that a disk that fills up half-way shows as a short
+    // write: Qt's buffer flush would take the part written for success.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const qint64 written = file.write(bytes);
+        if (written == bytes.size() && file.commit()) return true;
+        if (error) *error = written >= 0 && written < bytes.size() ? cutShort : file.errorString();
         return false;
     }
     const QString reason = file.errorString();
     QFile existing(path);
-    if (!QFileInfo(path).isFile() || !existing.open(QIODevice::ReadWrite)) {
+    if (!QFileInfo(path).isFile() || !existing.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         if (error) *error = reason;
         return false;
     }
     const QByteArray old = existing.readAll();
+    if (existing.error() != QFileDevice::NoError) {
+        if (error) *error = existing.errorString();
+        return false;
+    }
     auto writeAll = [&existing](const QByteArray& content) {
-        return existing.seek(0) && existing.write(content) == content.size() && existing.flush() &&
-               existing.resize(content.size()) && ::fsync(existing.handle()) == 0;
+        return existing.seek(0) && existing.write(content) == content.size() && existing.resize(content.size()) &&
+               ::fsync(existing.handle()) == 0;
     };
-    if (existing.error() == QFileDevice::NoError && writeAll(bytes)) return true;
-    if (error) *error = existing.errorString();
+    if (writeAll(bytes)) return true;
+    if (error) *error = existing.error() == QFileDevice::NoError ? cutShort : existing.errorString();
     existing.unsetError();
     writeAll(old);
     return false;

@@ -233,7 +233,8 @@ TEST_F(ProgramFilesTest, SaveThatRunsOutOfRoomKeepsTheOldFile) {
     };
     limitFileSize(static_cast<rlim_t>(old.size()) + 100);
     Main->SpeichernExecute();
-    EXPECT_EQ(Dialogs.Of("Message").size(), 1u);
+    ASSERT_EQ(Dialogs.Of("Message").size(), 1u);
+    EXPECT_TRUE(Dialogs.Of("Message")[0].Text.contains(QString::fromUtf8("vollständig"))) << Dialogs.Of("Message")[0].Text.toStdString();
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_TRUE(Editor().Modified());
 
@@ -241,7 +242,8 @@ TEST_F(ProgramFilesTest, SaveThatRunsOutOfRoomKeepsTheOldFile) {
     if (geteuid() != 0) {
         QFile::setPermissions(Dir.Path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         Main->SpeichernExecute();
-        EXPECT_EQ(Dialogs.Of("Message").size(), 2u);
+        ASSERT_EQ(Dialogs.Of("Message").size(), 2u);
+        EXPECT_TRUE(Dialogs.Of("Message")[1].Text.contains(QString::fromUtf8("vollständig"))) << Dialogs.Of("Message")[1].Text.toStdString();
         EXPECT_EQ(ReadBytes(path), old);
         EXPECT_TRUE(Editor().Modified());
         setrlimit(RLIMIT_FSIZE, &previous);
