@@ -186,9 +186,18 @@ std::vector<TRecoveryCopy> TRecovery::Orphans() {
         if (!info.exists()) continue;  // its instance removed it meanwhile
         copy.Time = info.lastModified();
         QFile name(PathOf(id, NameSuffix));
-        if (name.open(QIODevice::ReadOnly)) copy.FileName = QString::fromUtf8(name.read(64 * 1024)).trimmed();
+        if (name.open(QIODevice::ReadOnly)) copy.FileName = QString::fromUtf8(name.read(64 * 1024));
         FReserved[id] = std::move(lock);
         copies.push_back(std::move(copy));
+    }
+    // Names and locks without a copy are left from an instance that ended
+    // between writing them and its first copy.
+    const QStringList leftovers = directory.entryList(
+        {QStringLiteral("*") + QLatin1String(NameSuffix), QStringLiteral("*") + QLatin1String(LockSuffix)}, QDir::Files);
+    for (const QString& file : leftovers) {
+        const QString id = QFileInfo(file).completeBaseName();
+        if (id == FId || FReserved.count(id) || QFileInfo::exists(PathOf(id, CopySuffix))) continue;
+        if (THeldLock lock = TakeLock(PathOf(id, LockSuffix))) QFile::remove(PathOf(id, NameSuffix));
     }
     std::stable_sort(copies.begin(), copies.end(),
                      [](const TRecoveryCopy& a, const TRecoveryCopy& b) { return a.Time > b.Time; });
@@ -254,9 +263,11 @@ void QuitOnTerminationSignals() {
     auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char byte = 0;
-        while (::read(SignalPipe[0], &byte, 1) > 0) {
-        }
-        QCoreApplication::quit();
+        int number = 0;
+        while (::read(SignalPipe[0], &byte, 1) > 0) number = static_cast<unsigned char>(byte);
+        // exit rather than quit: quit would first ask every window to
+        // close, and the question about saving would wait for nobody.
+        QCoreApplication::exit(128 + number);
     });
     struct sigaction action = {};
     action.sa_handler = OnTerminationSignal;

@@ -108,7 +108,7 @@ private:
     std::map<QString, THeldLock> FReserved;
 };
 
-// SIGTERM, SIGHUP and SIGINT end the application through its event loop
-// (quit), so that aboutToQuit writes the recovery copy; the handler itself
-// only writes a byte to a pipe.
+// SIGTERM, SIGHUP and SIGINT end the application's event loops without
+// questions, so that aboutToQuit writes the recovery copy and the copy
+// stays; the handler itself only writes a byte to a pipe.
 void QuitOnTerminationSignals();

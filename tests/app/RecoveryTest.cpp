@@ -176,6 +176,8 @@ TEST_F(RecoveryTest, DeclinedDamagedAndUnnamedCopies) {
     QStringList copies = QDir(TRecovery::Directory()).entryList({"*.zak"}, QDir::Files);
     ASSERT_EQ(copies.size(), 2);
     WriteBytes(TRecovery::Directory() + "/9-9-9.zak", std::string(100, '\0'));
+    // A name left without its copy is tidied away.
+    WriteBytes(TRecovery::Directory() + "/7-7-7.name", "/tmp/x.zak");
 
     // The damaged copy is reported and set aside; "Abbrechen" keeps the
     // rest for later; "Nein" deletes one, "Ja" takes the next.
@@ -185,6 +187,7 @@ TEST_F(RecoveryTest, DeclinedDamagedAndUnnamedCopies) {
     ASSERT_EQ(Dialogs.Of("Message").size(), 2u);
     EXPECT_TRUE(Dialogs.Of("Message")[1].Text.contains(QString::fromUtf8("beschädigt"))) << Dialogs.Of("Message")[1].Text.toStdString();
     EXPECT_TRUE(QFileInfo::exists(TRecovery::Directory() + "/9-9-9.defekt"));
+    EXPECT_FALSE(QFileInfo::exists(TRecovery::Directory() + "/7-7-7.name"));
     ASSERT_EQ(Dialogs.Of("Ask").size(), 1u);
     EXPECT_TRUE(Editor().LineCount() <= 1 && Editor().LineText(0).empty());
     Main.reset();
