@@ -148,8 +148,8 @@ bool TRecovery::Write() {
         if (!FLock) return false;
     }
     const QString name = FileName ? FileName() : QString();
-    // The name before the text: a copy is never offered under the name of
-    // another program.
+    // The name goes first: an end between the two writes leaves the text
+    // as it was before under the name it now has, which Speichern then uses.
     if (!FHasCopy || name != FWrittenName) {
         if (!WriteAtomically(PathOf(FId, NameSuffix), name.toUtf8())) return false;
         FWrittenName = name;
