@@ -10,6 +10,7 @@
 #include "UPasswortabfrage.h"
 #include "UPrint.h"
 #include "UQtDrawingWindowHost.h"
+#include "URecovery.h"
 #include "USHControl.h"
 
 #include <QApplication>
@@ -28,6 +29,7 @@ int RunIde(int argc, char** argv) {
     // windows to the installed menu entry.
     QApplication::setWindowIcon(ApplicationIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral(ZAK_APP_ID));
+    QuitOnTerminationSignals();
 
     TFMain mainWindow(arguments);
     TFCodeComplete completion;
@@ -48,6 +50,7 @@ int RunIde(int argc, char** argv) {
     mainWindow.SetForms(forms);
 
     mainWindow.show();
+    mainWindow.OfferRecovery();
     const int status = application.exec();
     mainWindow.Shutdown();
     // The popup goes before the editor that points at it.

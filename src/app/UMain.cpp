@@ -11,6 +11,7 @@
 #include "UInformation.h"
 #include "UPasswortabfrage.h"
 #include "UPrint.h"
+#include "URecovery.h"
 #include "UInterpreter.h"
 #include "UKlassen.h"
 #include "UScanner.h"
@@ -78,6 +79,7 @@ TFMain::TFMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
     // The editor's syntax check reports its hint through the error list.
     FEditor->Syntaxcheck().SetErrorList(FErrors.get());
 
+    CreateRecovery();
     CreateActions();
     CreateToolButtons();
     CreateMenus();
@@ -108,6 +110,9 @@ TFMain::TFMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
 TFMain::~TFMain() {
     Timer.stop();
     EndRun();
+    // Going without a clean close leaves the recovery copy for the next start.
+    FEditor->OnTextChanged = nullptr;
+    FRecovery.reset();
     // The editor's check posts to the error list: the editor (and with it
     // the check) goes first, then the manager, the formatter and the locks.
     FEditor->Syntaxcheck().SetErrorList(nullptr);
@@ -321,6 +326,8 @@ void TFMain::Shutdown() {
 void TFMain::FormClose() {
     Timer.stop();
     if (RunMode()) EndRun();
+    // The text was saved or the user chose to discard it.
+    FRecovery->Finish();
     // Drawing windows and dialogs are top-level windows of their own; they
     // go with the main window.
     for (QWidget* form : {static_cast<QWidget*>(FForms.Information), static_cast<QWidget*>(FForms.Einstellungen),

@@ -43,6 +43,8 @@ class TFormatClass;
 class TFPasswortabfrage;
 class TFPrint;
 class TInterpreter;
+class TRecovery;
+struct TRecoveryCopy;
 class TScanner;
 class TSHControl;
 class TSyntaxcheck;
@@ -100,6 +102,7 @@ public:
     bool OneCallPerTick() const { return FOneCallPerTick; }
     const QString& FileName() const { return FFileName; }
     QAction* Action(const char* name) const;
+    TRecovery& Recovery() const { return *FRecovery; }
 
     // --- run control -----------------------------------------------------
     void BStartenClick();
@@ -118,6 +121,9 @@ public:
     void OeffnenExecute();
     void SpeichernExecute();
     void SpeichernUnterExecute();
+    // Offers the recovery copies that instances which ended without closing
+    // left behind; the application calls it once its window is shown.
+    void OfferRecovery();
 
     // --- other commands ------------------------------------------------------
     void KopierenExecute();
@@ -192,6 +198,9 @@ private:
     bool LoadProgram(const QString& path, std::string& header);
     bool SaveProgram(const QString& path);
     bool ConfirmDiscard();
+    void CreateRecovery();
+    // Puts a recovery copy into the editor, modified, under its file name.
+    bool RestoreCopy(const TRecoveryCopy& copy);
     QString OpenDirectory() const;
 
     // --- owned objects
@@ -202,6 +211,7 @@ private:
     TSHControl* FEditor = nullptr;
     TDebugControl* FVariablesView = nullptr;
     TMainForms FForms;
+    std::unique_ptr<TRecovery> FRecovery;
 
     // --- run state
     bool FRunning = false;

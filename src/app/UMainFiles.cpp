@@ -1,12 +1,15 @@
-// Program files: new, open, save, save as and the start-up load from the
-// command line. The header line is never part of the editor's text.
+// Program files: new, open, save, save as, the start-up load from the
+// command line and the recovery copies of unsaved text. The header line is
+// never part of the editor's text.
 #include "UMain.h"
 
 #include "UDialogs.h"
 #include "UEinstellungen.h"
 #include "UProgrammText.h"
+#include "URecovery.h"
 #include "USHControl.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -46,7 +49,10 @@ bool TFMain::LoadProgram(const QString& path, std::string& header) {
     if (info.exists() && info.size() > MaxProgramFileSize)
         return refuse(QStringLiteral("Sie ist mit %1 Bytes zu gro\u00DF f\u00FCr ein ZAK-Programm.").arg(info.size()));
     QString error;
-    if (FEditor->Load(path, header, &error)) return true;
+    if (FEditor->Load(path, header, &error)) {
+        FRecovery->Refresh();
+        return true;
+    }
     // An empty reason means the user kept the current program.
     if (!error.isEmpty()) refuse(error);
     return false;
@@ -54,7 +60,10 @@ bool TFMain::LoadProgram(const QString& path, std::string& header) {
 
 bool TFMain::SaveProgram(const QString& path) {
     QString error;
-    if (FEditor->Save(path, FileHeader, &error)) return true;
+    const bool saved = FEditor->Save(path, FileHeader, &error);
+    // Saved, the copy goes; not saved, it follows the new name at once.
+    FRecovery->Refresh();
+    if (saved) return true;
     Dialogs().Message(this, QStringLiteral("Die Datei %1 kann nicht gespeichert werden:\n%2")
                                 .arg(QDir::toNativeSeparators(path), error),
                       QStringLiteral("Fehler"), TMessageIcon::Warning);
@@ -74,6 +83,7 @@ void TFMain::NeuExecute() {
         FFileName.clear();
         // The old program's hint must not stay in the list.
         FEditor->NotifyTextChanged();
+        FRecovery->Refresh();
     }
     UpdateCaption();
 }
@@ -116,4 +126,78 @@ void TFMain::SpeichernUnterExecute() {
     UpdateCaption();
     if (RunMode()) BBearbeitenClick();
     SaveProgram(FFileName);
+}
+
+// ---------------------------------------------------------------------------
+// Recovery copies
+
+void TFMain::CreateRecovery() {
+    FRecovery = std::make_unique<TRecovery>();
+    // An empty text is not worth a copy: after "Neu" the flag stays set.
+    FRecovery->Wanted = [this] { return FEditor->Modified() && !FEditor->TextIsEmpty(); };
+    FRecovery->Bytes = [this] { return FEditor->FileBytes(FileHeader); };
+    FRecovery->FileName = [this] { return FFileName; };
+    FRecovery->Busy = [this] { return FRunning; };
+    FEditor->OnTextChanged = [this] { FRecovery->Changed(); };
+    // The session ends or the application is told to quit: the copy is
+    // written now, as the process may be gone before its timer fires.
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(application, &QCoreApplication::aboutToQuit, this, [this] { FRecovery->Flush(); });
+#ifndef QT_NO_SESSIONMANAGER
+        connect(application, &QGuiApplication::commitDataRequest, this, [this] { FRecovery->Flush(); });
+#endif
+    }
+}
+
+void TFMain::OfferRecovery() {
+    // The newest copy first; one taken into the editor ends the offer, and
+    // the others wait for a later start, as do all after "Abbrechen".
+    std::vector<TRecoveryCopy> copies = FRecovery->Orphans();
+    bool first = true;
+    size_t next = 0;
+    for (; next < copies.size(); ++next) {
+        const TRecoveryCopy& copy = copies[next];
+        const QString when = copy.Time.toString(QStringLiteral("dd.MM.yyyy 'um' HH:mm 'Uhr'"));
+        QString reason;
+        if (!TRecovery::CheckCopy(copy, FileHeader, MaxProgramFileSize, reason)) {
+            const QString kept = FRecovery->SetAside(copy);
+            Dialogs().Message(this,
+                              QStringLiteral("Die Sicherungskopie eines nicht gespeicherten Programms vom %1 kann nicht "
+                                             "wiederhergestellt werden:\n%2\nSie bleibt als %3 erhalten.")
+                                  .arg(when, reason, QDir::toNativeSeparators(kept)),
+                              QStringLiteral("Wiederherstellung"), TMessageIcon::Warning);
+            continue;
+        }
+        const QString name = copy.FileName.isEmpty() ? QStringLiteral("unbenannt") : QFileInfo(copy.FileName).fileName();
+        const QString question =
+            (first ? QStringLiteral("ZAK wurde beim letzten Mal nicht ordnungsgem\u00E4\u00DF beendet. ")
+                   : QStringLiteral("Es gibt noch ein nicht gespeichertes Programm. ")) +
+            QStringLiteral("Soll das nicht gespeicherte Programm \u201E%1\u201C vom %2 wiederhergestellt werden?\n\n"
+                           "\u201ENein\u201C l\u00F6scht diese Sicherungskopie, \u201EAbbrechen\u201C fragt beim "
+                           "n\u00E4chsten Start wieder.")
+                .arg(name, when);
+        first = false;
+        const TAnswer answer = Dialogs().Ask(this, question, QStringLiteral("Wiederherstellung"));
+        if (answer == TAnswer::No) {
+            FRecovery->Discard(copy);
+            continue;
+        }
+        if (answer == TAnswer::Yes && RestoreCopy(copy)) ++next;
+        break;
+    }
+    for (; next < copies.size(); ++next) FRecovery->Release(copies[next]);
+}
+
+bool TFMain::RestoreCopy(const TRecoveryCopy& copy) {
+    if (RunMode()) BBearbeitenClick();
+    std::string header;
+    if (!LoadProgram(copy.CopyPath, header)) return false;
+    FEditor->SetModified(true);
+    FFileName = copy.FileName.isEmpty() ? QString() : QFileInfo(copy.FileName).absoluteFilePath();
+    if (!FFileName.isEmpty()) FSaveDir = QFileInfo(FFileName).absolutePath();
+    UpdateCaption();
+    // This instance's own copy exists before the old one goes.
+    FRecovery->Refresh();
+    FRecovery->Discard(copy);
+    return true;
 }

@@ -9,6 +9,7 @@
 #include "UErrorListBox.h"
 #include "UFehler.h"
 #include "UInterpreter.h"
+#include "URecovery.h"
 #include "UScanner.h"
 #include "USHControl.h"
 #include "UStandardfenster.h"
@@ -80,6 +81,8 @@ void TFMain::BStartenClick() {
     // The default window depends on the last finished check; the text is
     // read-only from now on, so its last pass is the one that counts.
     FEditor->Syntaxcheck().WaitUntilIdle();
+    // A due recovery copy is written now rather than between the steps.
+    FRecovery->Flush();
     FEditor->SetEditMode(false);
     FEditor->ResetLineColors();
     FErrors->Clear();

@@ -9,11 +9,14 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QScrollBar>
 
 #include <algorithm>
+
+#include <unistd.h>
 
 namespace {
 
@@ -44,6 +47,47 @@ std::vector<std::string> SplitLines(const QByteArray& bytes) {
     }
     if (pending) lines.push_back(std::move(current));
     return lines;
+}
+
+// Replaces the file at `path` by `bytes` so that a failure (a full disk, a
+// vanished share) leaves the old file as it was: written beside it and
+// renamed over it. A folder that forbids new files but allows writing the
+// existing one (some school shares) is written in place; should that fail
+// half-way, the old bytes go back, which needs no more room than they had.
+bool WriteFileKeepingOld(const QString& path, const QByteArray& bytes, QString* error) {
+    // A write cut short by a full disk reports no reason of its own.
+    const QString cutShort = QStringLiteral("Die Datei konnte nicht vollst\u00E4ndig geschrieben werden; "
+                                            "vielleicht ist der Datentr\u00E4ger voll.");
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    // Unbuffered, so that a disk that fills up half-way shows as a short
+    // write: Qt's buffer flush would take the part written for success.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const qint64 written = file.write(bytes);
+        if (written == bytes.size() && file.commit()) return true;
+        if (error) *error = written >= 0 && written < bytes.size() ? cutShort : FileErrorReason(file);
+        return false;
+    }
+    const QString reason = FileErrorReason(file);
+    QFile existing(path);
+    if (!QFileInfo(path).isFile() || !existing.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        if (error) *error = reason;
+        return false;
+    }
+    const QByteArray old = existing.readAll();
+    if (existing.error() != QFileDevice::NoError) {
+        if (error) *error = FileErrorReason(existing);
+        return false;
+    }
+    auto writeAll = [&existing](const QByteArray& content) {
+        return existing.seek(0) && existing.write(content) == content.size() && existing.resize(content.size()) &&
+               ::fsync(existing.handle()) == 0;
+    };
+    if (writeAll(bytes)) return true;
+    if (error) *error = existing.error() == QFileDevice::NoError ? cutShort : FileErrorReason(existing);
+    existing.unsetError();
+    writeAll(old);
+    return false;
 }
 
 } // namespace
@@ -421,31 +465,33 @@ void TSHControl::LoadLines(std::vector<std::string> lines) {
     NotifyTextChanged();
 }
 
+QByteArray TSHControl::FileBytes(const std::string& header) const {
+    TLockGuard guard(CriticalSections::EditorLinesLock());
+    qsizetype size = static_cast<qsizetype>(header.size()) + 2;
+    for (int i = 0; i < FLines.Count(); ++i) size += static_cast<qsizetype>(FLines.Text(i).size()) + 2;
+    QByteArray bytes;
+    bytes.reserve(size);
+    bytes.append(header.data(), static_cast<qsizetype>(header.size()));
+    bytes.append("\r\n");
+    for (int i = 0; i < FLines.Count(); ++i) {
+        const std::string& text = FLines.Text(i);
+        bytes.append(text.data(), static_cast<qsizetype>(text.size()));
+        bytes.append("\r\n");
+    }
+    return bytes;
+}
+
 bool TSHControl::Save(const QString& path, const std::string& header, QString* error) {
     if (error) error->clear();
-    QByteArray bytes;
-    {
-        TLockGuard guard(CriticalSections::EditorLinesLock());
-        bytes.reserve(static_cast<qsizetype>(header.size()) + 2);
-        bytes.append(header.data(), static_cast<qsizetype>(header.size()));
-        bytes.append("\r\n");
-        for (int i = 0; i < FLines.Count(); ++i) {
-            const std::string& text = FLines.Text(i);
-            bytes.append(text.data(), static_cast<qsizetype>(text.size()));
-            bytes.append("\r\n");
-        }
-    }
-    // Written beside the old file and renamed over it: a failed write never
-    // leaves a half-written program behind.
-    QSaveFile file(path);
-    // A folder that forbids new files but allows writing the existing one
-    // (some school shares) is still saved to, in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) *error = FileErrorReason(file);
-        return false;
-    }
+    if (!WriteFileKeepingOld(path, FileBytes(header), error)) return false;
     FModified = false;
+    return true;
+}
+
+bool TSHControl::TextIsEmpty() const {
+    TLockGuard guard(CriticalSections::EditorLinesLock());
+    for (int i = 0; i < FLines.Count(); ++i)
+        if (!FLines.Text(i).empty()) return false;
     return true;
 }
 

@@ -94,10 +94,17 @@ public:
     // Writes the header and the lines, CR LF after each. False with a reason
     // when writing failed; the file on disk is then unchanged.
     bool Save(const QString& path, const std::string& header, QString* error = nullptr);
+    // The bytes Save writes, without writing them.
+    QByteArray FileBytes(const std::string& header) const;
+    // True when no line holds a character.
+    bool TextIsEmpty() const;
     void Clear();
     void SetEditMode(bool editable);
     bool Editable() const { return FEditable; }
     bool Modified() const { return FModified; }
+    // A text put in from elsewhere than its file (a recovered copy) is
+    // marked modified, so that closing asks to save it.
+    void SetModified(bool modified) { FModified = modified; }
     void ResetLineColors();
 
     // --- caret, selection, view -----------------------------------------

@@ -1,7 +1,14 @@
 // New, open, save, save as, the header line and the questions around them.
 #include "MainTestSupport.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <csignal>
+#include <random>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -133,6 +140,121 @@ TEST_F(ProgramFilesTest, FailedSaveKeepsTheTextAndTheModifiedFlag) {
     EXPECT_TRUE(Editor().Modified());
     EXPECT_EQ(EditorLines(), before);
     EXPECT_FALSE(QFileInfo::exists(impossible));
+}
+
+// Arbitrary bytes, the five Windows-1252 leaves undefined and UTF-8 from
+// other editors among them, survive open, a run with Stop and "Programm
+// bearbeiten", and save; only the header line, the line breaks and the
+// editor's indentation of lines (leading blanks) may change, and a second
+// round gives the same bytes.
+TEST_F(ProgramFilesTest, ArbitraryBytesSurviveOpenRunAndSave) {
+    std::mt19937 random(20261207);
+    const std::vector<std::string> pieces = {"\x81\x8D\x8F\x90\x9D", "\xC3\xA4\xC3\xB6\xE2\x82\xAC", "\xEF\xBB\xBF",
+                                             "wiederhole 2 mal", "*wiederhole", "{", "}", "'", "   ", "\t", std::string(1, '\0'),
+                                             "r: Rechteck", "r.drehen(10)"};
+    auto withoutIndent = [](std::vector<std::string> lines) {
+        for (std::string& line : lines) line.erase(0, line.find_first_not_of(' ') == std::string::npos
+                                                          ? line.size()
+                                                          : line.find_first_not_of(' '));
+        return lines;
+    };
+    const QString path = Dir.Path("zufall.zak");
+    for (int round = 0; round < 40; ++round) {
+        std::vector<std::string> lines(random() % 30);
+        std::string file = round % 2 ? "// ZAK 1.5 - Programm" : "\xEF\xBB\xBF// fremder Kopf \xFF";
+        const std::string breaks[] = {"\r\n", "\r", "\n"};
+        // A lone CR before a lone LF would be one CR LF.
+        std::string lastBreak = breaks[random() % 3];
+        file += lastBreak;
+        for (std::string& line : lines) {
+            const int parts = static_cast<int>(random() % 6);
+            for (int p = 0; p < parts; ++p) {
+                if (random() % 2) {
+                    line += pieces[random() % pieces.size()];
+                } else {
+                    char c = static_cast<char>(random() % 256);
+                    if (c != '\r' && c != '\n') line += c;
+                }
+            }
+            file += line;
+            lastBreak = breaks[random() % (line.empty() && lastBreak == "\r" ? 2 : 3)];
+            file += lastBreak;
+        }
+        WriteBytes(path, file);
+        Dialogs.FileNames = {path};
+        Main->OeffnenExecute();
+        ASSERT_EQ(Main->FileName(), QFileInfo(path).absoluteFilePath());
+        const std::vector<std::string> loaded = EditorLines();
+        ASSERT_EQ(withoutIndent(loaded), withoutIndent(lines)) << "round " << round;
+
+        Main->BStartenClick();
+        Main->StartExecute();
+        Main->TimerTimer();
+        Main->StopExecute();
+        Main->BBearbeitenClick();
+        EXPECT_EQ(EditorLines(), loaded) << "round " << round;
+
+        Main->SpeichernExecute();
+        std::string expected = "// ZAK 1.5 - Programm\r\n";
+        for (const std::string& line : loaded) expected += line + "\r\n";
+        const std::string saved = ReadBytes(path);
+        ASSERT_EQ(saved, expected) << "round " << round;
+        Main->OeffnenExecute();  // no name: cancelled
+        Dialogs.FileNames = {path};
+        Main->OeffnenExecute();
+        Main->SpeichernExecute();
+        ASSERT_EQ(ReadBytes(path), saved) << "round " << round;
+    }
+    // The only messages are the warnings about the foreign header.
+    for (const auto& message : Dialogs.Of("Message")) EXPECT_EQ(message.Caption, "Warnung!") << message.Text.toStdString();
+}
+
+// A disk that runs full while saving (here a file size limit) leaves the
+// old file whole and the text modified, also where the folder allows only
+// writing the file in place.
+TEST_F(ProgramFilesTest, SaveThatRunsOutOfRoomKeepsTheOldFile) {
+    const QString path = Dir.Path("voll.zak");
+    std::string old = "// ZAK 1.5 - Programm\r\n";
+    for (int i = 0; i < 40; ++i) old += "// alt\r\n";
+    WriteBytes(path, old);
+    Dialogs.FileNames = {path};
+    Main->OeffnenExecute();
+    Editor().SetCaret(0, 0);
+    for (int i = 0; i < 300; ++i) PressEnter();
+    ASSERT_TRUE(Editor().Modified());
+
+    struct rlimit previous = {};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    auto limitFileSize = [&](rlim_t size) {
+        struct rlimit limit = previous;
+        limit.rlim_cur = size;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    limitFileSize(static_cast<rlim_t>(old.size()) + 100);
+    Main->SpeichernExecute();
+    ASSERT_EQ(Dialogs.Of("Message").size(), 1u);
+    EXPECT_TRUE(Dialogs.Of("Message")[0].Text.contains(QString::fromUtf8("vollständig"))) << Dialogs.Of("Message")[0].Text.toStdString();
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_TRUE(Editor().Modified());
+
+    // A folder without the right to create files (root may always).
+    if (geteuid() != 0) {
+        QFile::setPermissions(Dir.Path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        Main->SpeichernExecute();
+        ASSERT_EQ(Dialogs.Of("Message").size(), 2u);
+        EXPECT_TRUE(Dialogs.Of("Message")[1].Text.contains(QString::fromUtf8("vollständig"))) << Dialogs.Of("Message")[1].Text.toStdString();
+        EXPECT_EQ(ReadBytes(path), old);
+        EXPECT_TRUE(Editor().Modified());
+        setrlimit(RLIMIT_FSIZE, &previous);
+        Main->SpeichernExecute();
+        EXPECT_EQ(Dialogs.Of("Message").size(), 2u);
+        EXPECT_EQ(ReadBytes(path), Editor().FileBytes(TFMain::FileHeader).toStdString());
+        EXPECT_FALSE(Editor().Modified());
+        QFile::setPermissions(Dir.Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
 }
 
 TEST_F(ProgramFilesTest, UnreadableAndOversizedFilesAreRefusedWithAMessage) {

@@ -24,7 +24,7 @@ protected:
     }
     void TearDown() override {
         SetToolRunner(previous);
-        qunsetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", TestDataHome());
         qunsetenv("XDG_CONFIG_HOME");
     }
     QString Path(const QString& name) const { return data.filePath(name); }

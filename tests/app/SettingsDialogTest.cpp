@@ -228,5 +228,5 @@ TEST_F(SettingsDialogTest, RegistrationButtonsReport) {
     EXPECT_TRUE(dialogs.Of("Message")[2].Text.contains(blocked.filePath("datei"))) << dialogs.Of("Message")[2].Text.toStdString();
 
     SetToolRunner(previous);
-    qunsetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", TestDataHome());
 }
