@@ -113,6 +113,9 @@ public:
     // Shows the finished surface. It may copy it now or at the next paint of
     // the screen, but never shows a half-drawn picture.
     virtual void Present(const TSurface& surface) = 0;
+    // The owner owes a paint (see UDeferredPaint.h): the box settles it when
+    // the screen is next due. A box without a screen ignores this.
+    virtual void RequestFrame() {}
     // A canvas that records a vector picture of the given size, and putting
     // what it recorded on the clipboard (together with a pixel picture).
     virtual std::unique_ptr<TCanvas> CreatePictureCanvas(int width, int height) = 0;

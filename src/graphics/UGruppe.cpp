@@ -301,6 +301,11 @@ void TGruppe::Draw(TDrawCanvas& canvas) {
     ForEachMember([&canvas](TFigur& m) { m.Draw(canvas); });
 }
 
+void TGruppe::Arrange(TDrawCanvas& canvas) {
+    if (!Sichtbar()) return;
+    ForEachMember([&canvas](TFigur& m) { m.Arrange(canvas); });
+}
+
 void TGruppe::AttributeChanged(TAttribut* a) {
     TFigur::AttributeChanged(a);
     if (a == nullptr) {
