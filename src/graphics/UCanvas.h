@@ -77,6 +77,16 @@ public:
     // canvas with no pixels (a vector picture) reads 0xFFFFFFFF everywhere.
     virtual TColor Pixel(int x, int y) const = 0;
     virtual void SetPixel(int x, int y, TColor color) = 0;
+    // Every pixel of `picture` from (left, top) to (right, bottom), both
+    // included, whose colour is not `key` is set here, as Pixel and SetPixel
+    // one by one would; a canvas may do it faster.
+    virtual void CopyUnlessKey(const TCanvas& picture, int left, int top, int right, int bottom, TColor key) {
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x) {
+                const TColor p = picture.Pixel(x, y);
+                if (p != key) SetPixel(x, y, p);
+            }
+    }
 
     virtual void TextOut(int x, int y, const std::string& text) = 0;
     virtual int TextWidth(const std::string& text) = 0;
