@@ -1,16 +1,31 @@
 // The run loop of the main window at speed 30: one tick is to execute up to
 // 10 counted statements and fit in the 1 ms timer interval. Measured on the
-// offscreen platform, with and without a drawing window to repaint.
+// offscreen platform (or the display in DISPLAY, e.g. under xvfb-run), with
+// and without a drawing window to repaint.
 //   build/bench/bench_run
+//   xvfb-run -a build/bench/bench_run --benchmark_filter=Hundreds --benchmark_repetitions=5
+// The "Hundreds" benchmarks take a program of some 300 figures (rectangles,
+// circles, text fields, a group of 100 squares, a turtle with a long trail)
+// that moves a few of them in a loop, with the paints put off (deferred:1)
+// and with every window painted after every statement (deferred:0).
 #include "UCriticalSections.h"
+#include "UDeferredPaint.h"
+#include "UInterpreter.h"
 #include "UMain.h"
 #include "UQtDrawingWindowHost.h"
 #include "USHControl.h"
 #include "USyntaxcheck.h"
+#include "UVariablen.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSlider>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include <cstdlib>
 #include <memory>
@@ -24,7 +39,7 @@ QApplication& App() {
     static char name[] = "bench_run";
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        if (!std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
         return new QApplication(argc, argv);
     }();
     return *app;
@@ -90,5 +105,143 @@ void BM_TickWithTheVariablesView(benchmark::State& state) {
     window.BBearbeitenClick();
 }
 BENCHMARK(BM_TickWithTheVariablesView)->Unit(benchmark::kMicrosecond);
+
+// 300 figures and a turtle whose trail has 400 segments. The loop runs
+// `phase := 1` once the figures stand; each round executes LoopStatements
+// counted statements and counts itself in `runden`. With `probe` the turtle
+// also asks whether it stands on something, once a round.
+constexpr int LoopStatements = 10;
+
+std::vector<std::string> HundredsOfFigures(bool probe) {
+    std::vector<std::string> p{"g: Gruppe"};
+    auto declare = [&](char letter, int count, const char* cls) {
+        for (int i = 1; i <= count; i += 10) {
+            std::string line;
+            for (int k = i; k < i + 10 && k <= count; ++k) line += (k > i ? ", " : "") + std::string(1, letter) + std::to_string(k);
+            p.push_back(line + ": " + cls);
+        }
+    };
+    declare('q', 100, "Quadrat");
+    declare('r', 150, "Rechteck");
+    declare('k', 30, "Kreis");
+    declare('t', 20, "Textfeld");
+    p.push_back("s: Turtle");
+    p.push_back("phase, runden, n: integer");
+    const char* colours[] = {"rot", "gelb", "blau", "gruen", "hellgrau", "braun", "hellblau", "weiss"};
+    for (int i = 0; i < 100; ++i) {
+        const int x = i % 10 * 14 - 70, y = i / 10 * 14 - 70;
+        p.push_back("q" + std::to_string(i + 1) + ".linksObenSetzen(" + std::to_string(x) + ", " + std::to_string(y + 10) + ")");
+        p.push_back("g.schlucke(q" + std::to_string(i + 1) + ")");
+    }
+    p.push_back("g.fuellfarbeSetzen(gelb)");
+    for (int i = 0; i < 150; ++i) {
+        const int x = i % 15 * 28 - 210, y = i / 15 * 36 - 180;
+        const std::string r = "r" + std::to_string(i + 1);
+        p.push_back(r + ".eckenSetzen(" + std::to_string(x) + ", " + std::to_string(y + 20) + ", " + std::to_string(x + 20) + ", " + std::to_string(y) + ")");
+        p.push_back(r + ".fuellfarbeSetzen(" + colours[i % 8] + ")");
+    }
+    for (int i = 0; i < 30; ++i)
+        p.push_back("k" + std::to_string(i + 1) + ".mittelpunktSetzen(" + std::to_string(i % 15 * 26 - 190) + ", " + std::to_string(i / 15 * 40 - 60) + ")");
+    for (int i = 0; i < 20; ++i) {
+        const std::string t = "t" + std::to_string(i + 1);
+        p.push_back(t + ".zeileHinzufuegen('Text " + std::to_string(i + 1) + "')");
+        p.push_back(t + ".linksObenSetzen(" + std::to_string(i % 5 * 80 - 200) + ", " + std::to_string(i / 5 * 30 + 150) + ")");
+    }
+    p.insert(p.end(), {"s.farbeSetzen(blau)", "s.linienstaerkeSetzen(1)",
+                       "wiederhole 400 mal", "s.vor(90)", "s.rechtsdrehen(121)", "*wiederhole",
+                       "phase := 1",
+                       "wiederhole immer",
+                       "r1.verschieben(1, 0)", "k1.verschieben(0, 1)", "g.drehen(2)", "s.vor(3)", "s.rechtsdrehen(7)"});
+    if (probe) p.insert(p.end(), {"wenn s.aufPunkt() dann", "n := n + 1", "*wenn"});
+    else p.push_back("n := n + 1");
+    p.insert(p.end(), {"r2.verschieben(-1, 0)", "k2.verschieben(0, -1)", "t1.verschieben(1, 1)", "runden := runden + 1",
+                       "*wiederhole"});
+    return p;
+}
+
+int Variable(TFMain& window, const char* name) {
+    TVariant* v = window.Interpreter() ? window.Interpreter()->VarSpace().Lookup(name) : nullptr;
+    return v ? v->AsInteger() : 0;
+}
+
+// Starts the program at the given speed with paints deferred or not, and
+// ticks until the figures stand.
+struct TAppFirst {
+    TAppFirst() { App(); }
+};
+
+struct THundredsRun : TAppFirst {
+    THundredsRun(bool deferred, bool probe, int speed) {
+        DeferredPaint::SetEnabled(deferred);
+        Window.RunTimer().stop();
+        Window.show();
+        Window.Editor()->LoadLines(HundredsOfFigures(probe));
+        Window.Syntaxcheck()->WaitUntilIdle();
+        Window.BStartenClick();
+        DeferredPaint::SetEnabled(true);
+        Window.findChild<QSlider*>("TBSpeed")->setValue(30);
+        Window.StartExecute();
+        while (Variable(Window, "phase") == 0 && Window.Interpreter() && !Window.Interpreter()->ErrorFlag())
+            Window.TimerTimer();
+        Window.findChild<QSlider*>("TBSpeed")->setValue(speed);
+    }
+    ~THundredsRun() { Window.BBearbeitenClick(); }
+
+    TQtDrawingWindowHost Host;
+    TFMain Window;
+};
+
+// One tick as the timer calls it: messages (the screen among them), then up
+// to ten statements that move figures.
+void BM_TickHundredsOfFigures(benchmark::State& state) {
+    THundredsRun run(state.range(0) != 0, state.range(1) != 0, 30);
+    const int before = Variable(run.Window, "runden");
+    for (auto _ : state) run.Window.TimerTimer();
+    const double statements = double(Variable(run.Window, "runden") - before) * LoopStatements;
+    state.counters["statements/s"] = benchmark::Counter(statements, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_TickHundredsOfFigures)
+    ->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"deferred", "probe"})->Unit(benchmark::kMicrosecond);
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The real thing: the main window's own timer at the given speed for two
+// seconds of wall time, the event loop running as in the IDE. Reports the
+// statements executed per second and the share of one core used.
+void BM_RealTimeHundredsOfFigures(benchmark::State& state) {
+    THundredsRun run(state.range(0) != 0, false, int(state.range(1)));
+    if (state.range(2)) run.Window.BVariablenClick();
+    constexpr int Ms = 2000;
+    double statements = 0, cpu = 0, wall = 0;
+    for (auto _ : state) {
+        const int before = Variable(run.Window, "runden");
+        const double cpuBefore = CpuSeconds();
+        QElapsedTimer clock;
+        clock.start();
+        QEventLoop loop;
+        QTimer::singleShot(Ms, &loop, &QEventLoop::quit);
+        run.Window.RunTimer().start();
+        loop.exec();
+        run.Window.RunTimer().stop();
+        wall += clock.nsecsElapsed() / 1e9;
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        cpu += CpuSeconds() - cpuBefore;
+        statements += double(Variable(run.Window, "runden") - before) * LoopStatements;
+    }
+    state.counters["statements/s"] = statements / wall;
+    state.counters["cpu%"] = 100 * cpu / wall;
+}
+BENCHMARK(BM_RealTimeHundredsOfFigures)
+    ->ArgsProduct({{0, 1}, {30, 20, 10}, {0}})->ArgNames({"deferred", "speed", "variables"})
+    ->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+// The fastest speed that follows every statement in the editor, with the
+// variables view of all 300 figures open.
+BENCHMARK(BM_RealTimeHundredsOfFigures)
+    ->ArgsProduct({{1}, {14}, {0, 1}})->ArgNames({"deferred", "speed", "variables"})
+    ->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

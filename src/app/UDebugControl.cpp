@@ -54,6 +54,7 @@ const char* const TDebugControl::NoVariablesText =
 TDebugControl::TDebugControl(QWidget* parent)
     : QWidget(parent), FFont(ViewFont(false)), FBoldFont(ViewFont(true)),
       FHBar(new QScrollBar(Qt::Horizontal, this)), FVBar(new QScrollBar(Qt::Vertical, this)) {
+    FMeasured.fill(-1);
     setAttribute(Qt::WA_OpaquePaintEvent);
     FHBar->hide();
     FVBar->hide();
@@ -73,7 +74,11 @@ void TDebugControl::Clear() {
 void TDebugControl::AddCell(std::string_view text) {
     std::lock_guard guard(FLock);
     if (FCount >= MaxCells) return;
-    FCells[static_cast<std::size_t>(FCount)].Text.assign(text);
+    std::string& kept = FCells[static_cast<std::size_t>(FCount)].Text;
+    if (kept != text) {
+        kept.assign(text);
+        FMeasured[static_cast<std::size_t>(FCount)] = -1;
+    }
     ++FCount;
 }
 
@@ -109,7 +114,9 @@ void TDebugControl::Arrange() {
     int widest = 0;
     for (int i = 0; i < FCount; ++i) {
         TCell& cell = FCells[static_cast<std::size_t>(i)];
-        cell.Width = CellQuantum * (Measure(cell.Text) / CellQuantum + 1);
+        int& measured = FMeasured[static_cast<std::size_t>(i)];
+        if (measured < 0) measured = Measure(cell.Text);
+        cell.Width = CellQuantum * (measured / CellQuantum + 1);
         if (x + cell.Width >= available) {
             // A cell never leaves a row empty, however wide it is.
             if (x != LeftMargin) ++row;

@@ -78,6 +78,11 @@ private:
     // the step lock, never before it.
     mutable std::recursive_mutex FLock;
     std::array<TCell, MaxCells> FCells;
+    // Measure's result for each cell's text, -1 when not measured yet. The
+    // view is refreshed after every statement at the speeds that follow the
+    // program, while most cells keep their text, and measuring means
+    // shaping the text with the font.
+    std::array<int, MaxCells> FMeasured;
     int FCount = 0;
 
     QFont FFont;

@@ -251,6 +251,7 @@ int RunHeadless(int argc, char** argv) {
             interpreter.Step(false);
             ++calls;
         }
+        interpreter.SettleOwedPaints();
         if (interpreter.ErrorFlag()) status = 1;
         else if (!scanner.AtEnd()) status = 3;
 

@@ -1,10 +1,12 @@
 // The program's entry: the IDE, or with --run the headless runner and with
 // --check the syntax check alone.
 #include "UCheckCommand.h"
+#include "UDeferredPaint.h"
 #include "UHeadless.h"
 #include "UIde.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -34,6 +36,10 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // The reference for measurements and comparisons: every window paints
+    // after every statement at once.
+    if (const char* plain = std::getenv("ZAK_PLAIN_PAINT"); plain && std::strcmp(plain, "1") == 0)
+        DeferredPaint::SetEnabled(false);
     if (IsCheckRun(argc, argv)) return RunCheck(argc, argv);
     if (IsHeadlessRun(argc, argv)) return RunHeadless(argc, argv);
     return RunIde(argc, argv);

@@ -77,6 +77,16 @@ public:
     // canvas with no pixels (a vector picture) reads 0xFFFFFFFF everywhere.
     virtual TColor Pixel(int x, int y) const = 0;
     virtual void SetPixel(int x, int y, TColor color) = 0;
+    // Every pixel of `picture` from (left, top) to (right, bottom), both
+    // included, whose colour is not `key` is set here, as Pixel and SetPixel
+    // one by one would; a canvas may do it faster.
+    virtual void CopyUnlessKey(const TCanvas& picture, int left, int top, int right, int bottom, TColor key) {
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x) {
+                const TColor p = picture.Pixel(x, y);
+                if (p != key) SetPixel(x, y, p);
+            }
+    }
 
     virtual void TextOut(int x, int y, const std::string& text) = 0;
     virtual int TextWidth(const std::string& text) = 0;
@@ -113,6 +123,9 @@ public:
     // Shows the finished surface. It may copy it now or at the next paint of
     // the screen, but never shows a half-drawn picture.
     virtual void Present(const TSurface& surface) = 0;
+    // The owner owes a paint (see UDeferredPaint.h): the box settles it when
+    // the screen is next due. A box without a screen ignores this.
+    virtual void RequestFrame() {}
     // A canvas that records a vector picture of the given size, and putting
     // what it recorded on the clipboard (together with a pixel picture).
     virtual std::unique_ptr<TCanvas> CreatePictureCanvas(int width, int height) = 0;

@@ -81,6 +81,14 @@ void TDrawCanvas::Paint() {
     if (!Picture) Box.Present(*SurfaceBitmap);
 }
 
+void TDrawCanvas::PaintLater() {
+    if (!PaintEnabled) return;
+    // Paint draws these, so they are arranged in the same order.
+    for (TObjekt* figure : FigureList) static_cast<TFigur*>(figure)->Arrange(*this);
+    for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it) static_cast<TFigur*>(*it)->Arrange(*this);
+    Box.RequestFrame();
+}
+
 void TDrawCanvas::DrawBackground(TCanvas& c) {
     c.Brush.Style = 0;
     c.Brush.Color = BackgroundColor;

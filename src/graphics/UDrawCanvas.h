@@ -43,6 +43,10 @@ public:
 
     // The full redraw; shows the surface when painting onto it.
     void Paint();
+    // A paint put off (see UDeferredPaint.h): the figures change what Paint
+    // would change in them, and the paint box is asked for the screen; the
+    // pixels, probe colours and the turtles' probes wait for the next Paint.
+    void PaintLater();
     // Paints once more onto a vector picture and puts it on the clipboard. The
     // surface, its pixel colours and the turtles' probe results stay those of
     // the last paint.

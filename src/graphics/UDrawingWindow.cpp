@@ -1,8 +1,12 @@
 #include "UDrawingWindow.h"
 
+#include "UDrawCanvas.h"
+
 namespace {
 TDrawingWindowHost* InstalledHost = nullptr;
 }
 
 void SetDrawingWindowHost(TDrawingWindowHost* host) { InstalledHost = host; }
 TDrawingWindowHost* DrawingWindowHost() { return InstalledHost; }
+
+void TDrawingWindow::RepaintLater() { Canvas().PaintLater(); }

@@ -44,6 +44,10 @@ public:
     // Redraws the whole canvas into its surface now (the turtles' probes read
     // it) and shows it.
     virtual void Repaint() = 0;
+    // Repaint put off (see UDeferredPaint.h): the surface takes the paint
+    // box's size as Repaint would, then the canvas's PaintLater. The next
+    // Repaint draws the pixels.
+    virtual void RepaintLater();
     // Hides the window and hands its last picture to the last drawing window.
     virtual void Close() = 0;
 };

@@ -175,14 +175,8 @@ void TEllipse::BuildPolygon(int rx, int ry, int px, int py) {
     }
 }
 
-void TEllipse::Draw(TDrawCanvas& canvas) {
-    TGefuellteFigur::Draw(canvas);
-    if (!Sichtbar()) return;
-    TCanvas& c = canvas.Target();
-    if (std::fabs(Winkel) < 0.00001) {
-        c.Ellipse(canvas.ToDeviceX(Left), canvas.ToDeviceY(Top), canvas.ToDeviceX(Right), canvas.ToDeviceY(Bottom));
-        return;
-    }
+bool TEllipse::ArrangePolygon(TDrawCanvas& canvas) {
+    if (!Sichtbar() || std::fabs(Winkel) < 0.00001) return false;
     const int rx = PolygonRadius(Rx), ry = PolygonRadius(Ry);
     const int px = canvas.ToDeviceX(Mx), py = canvas.ToDeviceY(My);
     if (!Cache.Valid || Cache.Rx != rx || Cache.Ry != ry || Cache.Px != px || Cache.Py != py || Cache.Angle != Winkel)
@@ -194,7 +188,20 @@ void TEllipse::Draw(TDrawCanvas& canvas) {
     Top = My + Cache.MaxDy;
     Bottom = My + Cache.MinDy;
     Normalize();
-    c.Polygon(Cache.Points);
+    return true;
+}
+
+void TEllipse::Arrange(TDrawCanvas& canvas) { ArrangePolygon(canvas); }
+
+void TEllipse::Draw(TDrawCanvas& canvas) {
+    TGefuellteFigur::Draw(canvas);
+    if (!Sichtbar()) return;
+    if (ArrangePolygon(canvas)) {
+        canvas.Target().Polygon(Cache.Points);
+        return;
+    }
+    canvas.Target().Ellipse(canvas.ToDeviceX(Left), canvas.ToDeviceY(Top), canvas.ToDeviceX(Right),
+                            canvas.ToDeviceY(Bottom));
 }
 
 std::unique_ptr<TObjekt> TEllipse::Clone(const std::string& name, TObjekt* owner) {

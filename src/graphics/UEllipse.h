@@ -28,6 +28,7 @@ public:
     void CallMethod(std::int32_t methodNumber, TStack& stack) override;
     // A turned ellipse also takes its bounds from the polygon it draws.
     void Draw(TDrawCanvas& canvas) override;
+    void Arrange(TDrawCanvas& canvas) override;
     std::unique_ptr<TObjekt> Clone(const std::string& name, TObjekt* owner) override;
     void Assign(const TObjekt& source) override;
 
@@ -60,6 +61,9 @@ public:
 private:
     void WriteBack();
     void BuildPolygon(int rx, int ry, int px, int py);
+    // For a visible turned ellipse: the polygon for this canvas, and the
+    // bounds taken from it. False when the ellipse draws no polygon.
+    bool ArrangePolygon(TDrawCanvas& canvas);
 
     double Rx = 10, Ry = 10, Mx = 0, My = 0, Winkel = 0;
 

@@ -179,17 +179,36 @@ void TFenster::ShowFigure(TObjekt* figure) {
 // disagrees with the attributes.
 void TFenster::Repaint() {
     if (!Window) return;
+    if (!DeferPaints) return PaintNow();
+    Owed = true;
+    Window->RepaintLater();
+}
+
+void TFenster::PaintNow() {
+    Owed = false;
     Window->Canvas().BackgroundColor = ColourOf(AHintergrundfarbe).ColourValue();
     Window->Canvas().GridColor = ColourOf(AGitterfarbe).ColourValue();
     Window->Repaint();
 }
 
+void TFenster::SetDeferPaints(bool defer) {
+    if (!defer) SettlePaint();
+    DeferPaints = defer;
+}
+
+void TFenster::SettlePaint() {
+    if (Owed && Window) PaintNow();
+    Owed = false;
+}
+
 void TFenster::RunEnded() {
+    SettlePaint();
     if (Window) Window->Canvas().PaintEnabled = false;
 }
 
 void TFenster::CloseDrawingWindow() {
     if (!Window) return;
+    SettlePaint();
     Window->Close();
     Window.reset();
 }

@@ -47,8 +47,16 @@ public:
     void ShowFigure(TObjekt* figure);
 
     // For the interpreter: the full redraw after a statement, in the colours
-    // the colour attributes hold now.
+    // the colour attributes hold now. A window whose run defers its paints
+    // (see UDeferredPaint.h) only notes that it owes one.
     void Repaint();
+    // Set by the run for the windows it repaints after every statement:
+    // only those may put a paint off, since only their next paint is sure
+    // to come before the state changes again.
+    void SetDeferPaints(bool defer);
+    // Does the owed paint, if any.
+    void SettlePaint();
+    bool PaintOwed() const { return Owed; }
     // The run is over: its figures are about to be freed, so the canvas stops
     // painting; the picture stays as last painted.
     void RunEnded();
@@ -76,6 +84,10 @@ private:
     static TScreenSize ScreenSize();
     static TScreenSize DesktopSize();
 
+    void PaintNow();
+
     bool Prototype;
+    bool DeferPaints = false;
+    bool Owed = false;
     std::unique_ptr<TDrawingWindow> Window;
 };

@@ -76,6 +76,10 @@ public:
     // Run by the canvas on every paint after the other figures are drawn and
     // before any turtle is; only turtles probe the picture.
     virtual void Sense(TDrawCanvas&) {}
+    // What Draw changes in the figure itself, done without drawing, for a
+    // paint that is put off (see UDeferredPaint.h): afterwards the figure is
+    // as the paint would have left it. Most figures keep nothing from a paint.
+    virtual void Arrange(TDrawCanvas&) {}
 
     // Orders the real bounds and copies those below the coordinate limit,
     // rounded, into the attributes; then breite and hoehe from the attributes.

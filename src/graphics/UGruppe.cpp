@@ -22,9 +22,16 @@ const char* const ZuVieleFiguren = "Die Gruppe enth\xE4lt zu viele Figuren.";
 constexpr std::int32_t FilledClass = 4;
 constexpr std::int32_t LineClass = 23;
 
+// Walks run for every member on every paint: the class number is asked
+// first, since a failing dynamic_cast costs a walk of the class tree.
+const TGruppe* AsGroup(const TFigur& f) {
+    return f.ClassNumber == TGruppe::KlassenNummer ? dynamic_cast<const TGruppe*>(&f) : nullptr;
+}
+
 std::int64_t OwnCost(const TFigur& f) {
-    if (const auto* turtle = dynamic_cast<const TTurtle*>(&f))
-        return TGruppe::FigureCost + static_cast<std::int64_t>(turtle->Trail().size());
+    if (f.ClassNumber == TTurtle::KlassenNummer)
+        if (const auto* turtle = dynamic_cast<const TTurtle*>(&f))
+            return TGruppe::FigureCost + static_cast<std::int64_t>(turtle->Trail().size());
     return TGruppe::FigureCost;
 }
 
@@ -140,7 +147,7 @@ void TGruppe::ForEachMember(Action&& action) const {
     // reallocation if it ever did.
     for (std::size_t i = 0; i < MemberList.size(); ++i) {
         TFigur& m = *MemberList[i];
-        const std::int64_t cost = dynamic_cast<const TGruppe*>(&m) ? FigureCost : OwnCost(m);
+        const std::int64_t cost = AsGroup(m) ? FigureCost : OwnCost(m);
         if (Walk.Budget < cost) return;
         Walk.Budget -= cost;
         action(m);
@@ -299,6 +306,11 @@ void TGruppe::Draw(TDrawCanvas& canvas) {
     TGefuellteFigur::Draw(canvas);
     if (!Sichtbar()) return;
     ForEachMember([&canvas](TFigur& m) { m.Draw(canvas); });
+}
+
+void TGruppe::Arrange(TDrawCanvas& canvas) {
+    if (!Sichtbar()) return;
+    ForEachMember([&canvas](TFigur& m) { m.Arrange(canvas); });
 }
 
 void TGruppe::AttributeChanged(TAttribut* a) {

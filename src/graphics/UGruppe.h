@@ -45,6 +45,7 @@ public:
     void AttributeChanged(TAttribut* attribute) override;
     void CallMethod(std::int32_t methodNumber, TStack& stack) override;
     void Draw(TDrawCanvas& canvas) override;
+    void Arrange(TDrawCanvas& canvas) override;
     std::unique_ptr<TObjekt> Clone(const std::string& name, TObjekt* owner) override;
     // The members become copies of the source's members, owned by this group.
     void Assign(const TObjekt& source) override;

@@ -1,5 +1,6 @@
 #include "UTurtle.h"
 
+#include "UDeferredPaint.h"
 #include "UDrawCanvas.h"
 #include "UFarbe.h"
 #include "UStack.h"
@@ -133,8 +134,15 @@ void TTurtle::CallMethod(std::int32_t n, TStack& stack) {
         TrailPicture.reset();
         TrailChanged();
         break;
-    case mnAufPunkt: stack.PushBoolean(OnPointFlag); break;
-    case mnVorPunkt: stack.PushBoolean(PointAheadFlag); break;
+    // The probes tell what the last paint saw; one still owed is done first.
+    case mnAufPunkt:
+        DeferredPaint::SettleAll();
+        stack.PushBoolean(OnPointFlag);
+        break;
+    case mnVorPunkt:
+        DeferredPaint::SettleAll();
+        stack.PushBoolean(PointAheadFlag);
+        break;
     default: break;
     }
     WriteBack();

@@ -95,12 +95,7 @@ bool TSpurBild::Draw(TDrawCanvas& canvas, const std::vector<TSpurSegment>& trail
     else if (!Start(canvas, target, trail, generation))
         return false;
 
-    const TCanvas& picture = Scratch->Canvas();
-    for (int y = Touched.Top; y <= Touched.Bottom; ++y)
-        for (int x = Touched.Left; x <= Touched.Right; ++x) {
-            const TColor p = picture.Pixel(x, y);
-            if (p != Key) target.SetPixel(x, y, p);
-        }
+    target.CopyUnlessKey(Scratch->Canvas(), Touched.Left, Touched.Top, Touched.Right, Touched.Bottom, Key);
     if (!trail.empty()) {
         target.Pen.Color = trail.back().Color;
         target.Pen.Style = trail.back().Style;

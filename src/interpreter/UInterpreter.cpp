@@ -10,6 +10,8 @@ TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerV
       FFactory(std::make_unique<TKlassenFabrik>()),
       FScanner(scanner),
       FErrorList(errorList) {
+    FDeferPaints = DeferredPaint::Enabled();
+    if (FDeferPaints) DeferredPaint::Register(this);
     if (createDefaultWindow) {
         // Nameless, so that no program text can reach it; built-in, so that
         // the variables view leaves it out.
@@ -17,6 +19,7 @@ TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerV
         FDefaultWindow = window.get();
         FVars->Declare("", std::make_unique<TVariant>(window.release()), false, true);
         FWindows.push_back(FDefaultWindow);
+        FDefaultWindow->SetDeferPaints(FDeferPaints);
     }
     DeclarationPass();
     if (FErrorFlag) {
@@ -29,9 +32,12 @@ TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerV
 }
 
 TInterpreter::~TInterpreter() {
+    DeferredPaint::Unregister(this);
     FFactory.reset();
     {
         TLockGuard lock(CriticalSections::ObjectLock());
+        // The last picture is the one the last statement left.
+        SettlePaints(false);
         for (TFenster* window : FWindows) {
             window->RunEnded();
             window->CloseDrawingWindow();
@@ -73,6 +79,7 @@ void TInterpreter::ReportError() {
 TInterpreter::TStepResult TInterpreter::Step(bool ignoreBreakpoints) {
     TStepResult result;
     if (!FErrorFlag) {
+        FInStep = true;
         {
             TLockGuard lock(CriticalSections::ObjectLock());
             int token;
@@ -85,6 +92,7 @@ TInterpreter::TStepResult TInterpreter::Step(bool ignoreBreakpoints) {
             if (ignoreBreakpoints) result.BreakpointReached = false;
         }
         if (result.Counted) RepaintWindows();
+        FInStep = false;
     }
     if (FErrorFlag && !FErrorReported) ReportError();
     return result;
@@ -92,4 +100,12 @@ TInterpreter::TStepResult TInterpreter::Step(bool ignoreBreakpoints) {
 
 void TInterpreter::RepaintWindows() {
     for (TFenster* window : FWindows) window->Repaint();
+}
+
+// In the order RepaintWindows paints, so that a turtle shown in several
+// windows keeps what it saw in the last of them.
+bool TInterpreter::SettlePaints(bool forScreen) {
+    if (forScreen && FInStep) return false;
+    for (TFenster* window : FWindows) window->SettlePaint();
+    return true;
 }

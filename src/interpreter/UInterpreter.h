@@ -11,6 +11,7 @@
 // routine returns at once while it is set, and Step hands it to the error
 // list. Nothing here throws for a program error.
 #include "UDaten.h"
+#include "UDeferredPaint.h"
 #include "UFehler.h"
 #include "UScanner.h"
 #include "UVariablen.h"
@@ -37,7 +38,7 @@ enum TAblaufsteuerung : std::uint8_t {
     asMethode = 8,        // inside a program method: return position, caller's block depth
 };
 
-class TInterpreter {
+class TInterpreter : private TPaintDebtor {
 public:
     // Deeper nesting of parentheses, unary operators and call arguments is
     // refused, so that no program text can exhaust the C++ stack.
@@ -70,9 +71,13 @@ public:
     // Executes one statement under the object lock and leaves the scanner on
     // the next statement's first character. A breakpoint mark ends the step
     // unless `ignoreBreakpoints`; then the statement behind it runs too.
-    // After a statement that began with a name every window repaints. A
-    // step that records an error hands it to the error list.
+    // After a statement that began with a name every window repaints, or,
+    // while deferring is on (see UDeferredPaint.h), owes a paint. A step that
+    // records an error hands it to the error list.
     TStepResult Step(bool ignoreBreakpoints);
+    // Does the paints the windows owe now: for whoever reads a surface
+    // directly rather than through a window.
+    void SettleOwedPaints() { SettlePaints(false); }
 
     bool ErrorFlag() const { return FErrorFlag; }
     // The first error of the run, or none. Once handed to the error list the
@@ -150,6 +155,10 @@ private:
 
     // --- windows
     void RepaintWindows();
+    bool SettlePaints(bool forScreen) override;
+    // Freeing the objects of the closing scope may take figures or a window
+    // off the screen; the paint owed for the state before comes first.
+    void SettlePaintsBeforeFreeing();
 
     std::unique_ptr<TVarSpace> FVars;
     std::unique_ptr<TKlassenFabrik> FFactory;
@@ -161,6 +170,8 @@ private:
     int FBlockDepth = 0;
     TObjekt* FFuerObject = nullptr;
     TFenster* FDefaultWindow = nullptr;
+    bool FDeferPaints = false;
+    bool FInStep = false;
 
     TFehlerVerwaltung* FErrorList;
     std::unique_ptr<TFehler> FOwnedError;  // until handed to the error list

@@ -122,7 +122,10 @@ void TInterpreter::Declaration() {
         TObjekt* raw = object.get();
         FVars->Declare(name, std::make_unique<TVariant>(object.release()));
         if (isWindow)
-            if (auto* window = dynamic_cast<TFenster*>(raw)) FWindows.push_back(window);
+            if (auto* window = dynamic_cast<TFenster*>(raw)) {
+                FWindows.push_back(window);
+                window->SetDeferPaints(FDeferPaints);
+            }
         if (raw->ClassNumber % 2 == 0 && FDefaultWindow) FDefaultWindow->ShowFigure(raw);
     }
 }

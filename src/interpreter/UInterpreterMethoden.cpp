@@ -111,8 +111,22 @@ void TInterpreter::Ende() {
     FBlockDepth = FStack.PopInteger();
     --FCallDepth;
     FScanner.SetPosition(returnPosition);
+    SettlePaintsBeforeFreeing();
     ForgetScopeObjects();
     FVars->CloseScope();
+}
+
+void TInterpreter::SettlePaintsBeforeFreeing() {
+    const int scopes = FVars->ScopeCount();
+    if (!FDeferPaints || scopes == 0) return;
+    for (int i = FVars->ScopeStart(scopes - 1); i < FVars->Count(); ++i) {
+        const TVariable* variable = FVars->At(i);
+        if (!variable->Reference && variable->Value && variable->Value->Kind() == vkObjekt &&
+            variable->Value->AsObject()) {
+            SettlePaints(false);
+            return;
+        }
+    }
 }
 
 // The objects the closing scope owns are about to be freed: a window among

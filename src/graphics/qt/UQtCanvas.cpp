@@ -93,6 +93,7 @@ const QFont& TQtCanvas::CurrentFont() {
     if (!FontValid || !SameFont(UsedFont, Font)) {
         QtFont = MakeFont(Font);
         QtMetrics.emplace(QtFont);
+        Advances.clear();
         UsedFont = Font;
         FontValid = true;
         PainterFontValid = false;
@@ -361,6 +362,28 @@ TColor TQtCanvas::Pixel(int x, int y) const {
     return FromQRgb(reinterpret_cast<const QRgb*>(Image->constScanLine(y))[x]);
 }
 
+void TQtCanvas::CopyUnlessKey(const TCanvas& picture, int left, int top, int right, int bottom, TColor key) {
+    const auto* from = dynamic_cast<const TQtCanvas*>(&picture);
+    const QRect rect(QPoint(left, top), QPoint(right, bottom));
+    if (rect.isEmpty()) return;
+    if (!from || !from->Image || !Image || !from->Image->rect().contains(rect) || !Image->rect().contains(rect)) {
+        TCanvas::CopyUnlessKey(picture, left, top, right, bottom, key);
+        return;
+    }
+    // Pixel reads the colour without alpha; SetPixel writes it opaque.
+    const QRgb keyRgb = ToQRgb(key) & 0x00FFFFFFu;
+    for (int y = top; y <= bottom; ++y) {
+        const QRgb* source = reinterpret_cast<const QRgb*>(from->Image->constScanLine(y));
+        QRgb* target = nullptr;
+        for (int x = left; x <= right; ++x) {
+            const QRgb p = source[x] & 0x00FFFFFFu;
+            if (p == keyRgb) continue;
+            if (!target) target = reinterpret_cast<QRgb*>(Image->scanLine(y));
+            target[x] = Opaque | p;
+        }
+    }
+}
+
 void TQtCanvas::SetPixel(int x, int y, TColor color) {
     if (!Area().contains(x, y)) return;
     if (Image) {
@@ -370,10 +393,20 @@ void TQtCanvas::SetPixel(int x, int y, TColor color) {
     if (Begin()) Painter.fillRect(QRect(x, y, 1, 1), ToQColor(color));
 }
 
+int TQtCanvas::Advance(const std::string& text, const QString& qtext) {
+    const QFontMetrics& metrics = Metrics();
+    if (auto it = Advances.find(text); it != Advances.end()) return it->second;
+    // A program that writes ever new texts must not grow this for good.
+    if (Advances.size() >= 4096) Advances.clear();
+    const int width = metrics.horizontalAdvance(qtext);
+    Advances.emplace(text, width);
+    return width;
+}
+
 void TQtCanvas::TextOut(int x, int y, const std::string& text) {
     const QString qtext = ToQString(text);
     const QFontMetrics& metrics = Metrics();
-    const qint64 width = qtext.isEmpty() ? 0 : metrics.horizontalAdvance(qtext);
+    const qint64 width = qtext.isEmpty() ? 0 : Advance(text, qtext);
     const qint64 height = metrics.height();
     PenPosition = {int(std::clamp<qint64>(x + width, INT_MIN, INT_MAX)), y};
     if (qtext.isEmpty()) return;
@@ -401,7 +434,9 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
 
 int TQtCanvas::TextWidth(const std::string& text) {
     if (text.empty()) return 0;
-    return Metrics().horizontalAdvance(ToQString(text));
+    Metrics();
+    if (auto it = Advances.find(text); it != Advances.end()) return it->second;
+    return Advance(text, ToQString(text));
 }
 
 int TQtCanvas::TextHeight(const std::string&) { return Metrics().height(); }

@@ -17,6 +17,8 @@
 #include <QImage>
 #include <QPainter>
 #include <optional>
+#include <string>
+#include <unordered_map>
 
 class TQtCanvas : public TCanvas {
 public:
@@ -41,6 +43,8 @@ public:
     void FillRect(int x1, int y1, int x2, int y2) override;
     TColor Pixel(int x, int y) const override;
     void SetPixel(int x, int y, TColor color) override;
+    // Row by row when both are pixel canvases and the rectangle lies on both.
+    void CopyUnlessKey(const TCanvas& picture, int left, int top, int right, int bottom, TColor key) override;
     // Also moves the pen position to the end of the text, as the original does.
     void TextOut(int x, int y, const std::string& text) override;
     int TextWidth(const std::string& text) override;
@@ -96,4 +100,8 @@ private:
     TFont UsedFont;
     QFont QtFont;
     std::optional<QFontMetrics> QtMetrics;
+    // Text advances in the current font: a text field measures and draws
+    // its lines on every paint, and shaping a text is what costs.
+    std::unordered_map<std::string, int> Advances;
+    int Advance(const std::string& text, const QString& qtext);
 };

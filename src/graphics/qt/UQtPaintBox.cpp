@@ -22,6 +22,12 @@ void TQtPaintBox::ScheduleUpdate() {
     }
 }
 
+void TQtPaintBox::RequestFrame() {
+    if (FrameRequested) return;
+    FrameRequested = true;
+    ScheduleUpdate();
+}
+
 std::unique_ptr<TSurface> TQtPaintBox::CreateSurface(int width, int height) {
     return std::make_unique<TQtSurface>(width, height);
 }
@@ -43,6 +49,13 @@ void TQtPaintBox::PutPictureOnClipboard(TCanvas& picture) {
 
 void TQtPaintBox::paintEvent(QPaintEvent* event) {
     LastPaint.restart();
+    if (FrameRequested && OnFrameDue && !InPaint) {
+        FrameRequested = false;
+        InPaint = true;
+        const bool settled = OnFrameDue();
+        InPaint = false;
+        if (!settled) RequestFrame();
+    }
     if (OnPaintRequest && Shown.size() != size() && !InPaint) {
         InPaint = true;
         OnPaintRequest();

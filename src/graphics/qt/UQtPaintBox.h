@@ -13,6 +13,9 @@
 //    fit the widget (nothing presented yet, or a resize the owner has not
 //    answered); the owner may Present from inside it. Present called from
 //    inside a paint does not schedule another one, so this cannot loop.
+//  - OnFrameDue: the screen is about to be painted after RequestFrame; the
+//    owner settles the paints it owes (Present from inside it), and returns
+//    false when it could not yet, so that the box asks again a frame later.
 //  - OnMouseMove: the mouse moved over the box, in widget pixels (the mouse is
 //    tracked without a button held down).
 #include "UCanvas.h"
@@ -36,6 +39,8 @@ public:
     // updated at most once per MinFrameMs, the last picture always shown.
     void Present(const TSurface& surface) override;
     static constexpr int MinFrameMs = 15;
+    // Costs a flag test while a frame is already on its way.
+    void RequestFrame() override;
     std::unique_ptr<TCanvas> CreatePictureCanvas(int width, int height) override;
     // Canvases that did not come from CreatePictureCanvas are ignored.
     void PutPictureOnClipboard(TCanvas& picture) override;
@@ -45,6 +50,7 @@ public:
 
     std::function<void()> OnResize;
     std::function<void()> OnPaintRequest;
+    std::function<bool()> OnFrameDue;
     std::function<void(int x, int y)> OnMouseMove;
 
 protected:
@@ -57,6 +63,7 @@ private:
 
     QImage Shown;
     bool InPaint = false;
+    bool FrameRequested = false;
     QElapsedTimer LastPaint;
     QTimer FrameTimer;
 };

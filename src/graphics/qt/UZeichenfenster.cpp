@@ -2,6 +2,7 @@
 
 #include "ULetztesZeichenfenster.h"
 #include "UCriticalSections.h"
+#include "UDeferredPaint.h"
 #include "UDrawCanvas.h"
 #include "UQtPaintBox.h"
 #include "UQtSurface.h"
@@ -34,9 +35,16 @@ TFZeichnen::TFZeichnen(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Windo
             [this](const QPoint& at) { PopupMenu1->popup(pb->mapToGlobal(at)); });
 
     DrawCanvas = std::make_unique<TDrawCanvas>(*pb);
-    pb->OnResize = [this] { DrawCanvas->Resize(); };
+    // A paint still owed is done at the size it was owed for.
+    pb->OnResize = [this] {
+        KeepSize = true;
+        DeferredPaint::SettleAll();
+        KeepSize = false;
+        DrawCanvas->Resize();
+    };
     // A resized surface is drawn at the next screen paint.
     pb->OnPaintRequest = [this] { DrawCanvas->Paint(); };
+    pb->OnFrameDue = [] { return DeferredPaint::SettleAll(true); };
     pb->OnMouseMove = [this](int x, int y) { pbMouseMove(x, y); };
 
     show();
@@ -58,6 +66,7 @@ TFZeichnen::~TFZeichnen() {
     TLockGuard lock(CriticalSections::ObjectLock());
     pb->OnResize = nullptr;
     pb->OnPaintRequest = nullptr;
+    pb->OnFrameDue = nullptr;
     pb->OnMouseMove = nullptr;
     DrawCanvas.reset();
 }
@@ -85,7 +94,10 @@ void TFZeichnen::pbMouseMove(int x, int y) {
 
 void TFZeichnen::Koordinatenanzeige1Click() { RefreshCaption(); }  // the action toggles its own check
 
-void TFZeichnen::KopierenDrucken1Click() { DrawCanvas->CopyToClipboard(); }
+void TFZeichnen::KopierenDrucken1Click() {
+    DeferredPaint::SettleAll();
+    DrawCanvas->CopyToClipboard();
+}
 
 int TFZeichnen::Left() const { return frameGeometry().x(); }
 int TFZeichnen::Top() const { return frameGeometry().y(); }
@@ -115,15 +127,26 @@ void TFZeichnen::resizeEvent(QResizeEvent* event) {
 }
 
 void TFZeichnen::Repaint() {
-    // A resize the paint box has not been told of yet (the window is hidden
-    // or not laid out) must not leave the surface at its old size.
+    FitSurface();
+    DrawCanvas->Paint();
+}
+
+void TFZeichnen::RepaintLater() {
+    FitSurface();
+    DrawCanvas->PaintLater();
+}
+
+// A resize the paint box has not been told of yet (the window is hidden or
+// not laid out) must not leave the surface at its old size.
+void TFZeichnen::FitSurface() {
+    if (KeepSize) return;
     if (pb->Width() != DrawCanvas->Surface().Width() || pb->Height() != DrawCanvas->Surface().Height())
         DrawCanvas->Resize();
-    DrawCanvas->Paint();
 }
 
 void TFZeichnen::HandOverPicture() {
     if (!FLetztesZeichenfenster || !DrawCanvas) return;
+    DeferredPaint::SettleAll();
     auto* surface = dynamic_cast<TQtSurface*>(&DrawCanvas->Surface());
     if (!surface) return;
     FLetztesZeichenfenster->TakePicture(surface->Image(), DrawCanvas->OriginX(), DrawCanvas->OriginY());

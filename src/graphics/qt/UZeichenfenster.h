@@ -43,6 +43,7 @@ public:
     void SetHeight(int height) override;
 
     void Repaint() override;
+    void RepaintLater() override;
     void Close() override;
 
     TQtPaintBox* pb;
@@ -60,9 +61,11 @@ private:
     void pbMouseMove(int x, int y);
     void HandOverPicture();
     void FitPaintBox();
+    void FitSurface();
     // Frame thickness around the client area, 0 where there is no window manager.
     QSize FrameExtra() const;
 
+    bool KeepSize = false;  // while the paint box's new size waits for owed paints
     int MouseX = 0;
     int MouseY = 0;
     std::string CaptionBase;

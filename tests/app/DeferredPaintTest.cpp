@@ -1,0 +1,324 @@
+// Putting a repaint off must change nothing a pupil or a program can see.
+// Random programs (fixed seed) run twice in lockstep on real drawing windows:
+// once painting every window after every statement, once owing the paints.
+// After every step both runs must agree on the variables (which hold what
+// the turtles probed and the bounds turned ellipses took from their
+// polygons), the position and the error; whenever the deferring run settles,
+// every window must hold the same pixels, and so must the final pictures.
+#include "AppTestSupport.h"
+
+#include "UCriticalSections.h"
+#include "UDeferredPaint.h"
+#include "UDrawCanvas.h"
+#include "UFenster.h"
+#include "UInterpreter.h"
+#include "ULineSource.h"
+#include "UQtDrawingWindowHost.h"
+#include "UQtSurface.h"
+#include "UScanner.h"
+#include "UVariablenText.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Builds programs of figures, windows, methods with local figures, loops,
+// turtles that probe, and groups that report their bounds.
+class TProgramGenerator {
+public:
+    explicit TProgramGenerator(unsigned seed) : Random(seed) {}
+
+    struct TFigure {
+        std::string Name;
+        std::string Class;
+    };
+
+    std::vector<std::string> Make() {
+        Lines = {"// ZAK 1.5 - Programm"};
+        Figures.clear();
+        Windows.clear();
+        const int windows = Pick(0, 9) < 5 ? 0 : Pick(1, 2);
+        for (int i = 1; i <= windows; ++i) {
+            Windows.push_back("f" + std::to_string(i));
+            Lines.push_back(Windows.back() + ": Fenster");
+        }
+        static const char* const classes[] = {"Rechteck", "Quadrat", "Kreis",  "Ellipse", "Dreieck",
+                                              "Linie",    "Textfeld", "Turtle", "Gruppe",  "Ellipse"};
+        const int count = Pick(3, 9);
+        for (int i = 1; i <= count; ++i) {
+            Figures.push_back({"a" + std::to_string(i), classes[Pick(0, 9)]});
+            Lines.push_back(Figures.back().Name + ": " + Figures.back().Class);
+        }
+        // Every run probes and reports bounds through these.
+        if (!Has("Turtle")) {
+            Figures.push_back({"t", "Turtle"});
+            Lines.push_back("t: Turtle");
+        }
+        if (!Has("Gruppe")) {
+            Figures.push_back({"g", "Gruppe"});
+            Lines.push_back("g: Gruppe");
+        }
+        Lines.push_back("n, m: integer");
+        Lines.push_back("b: boolean");
+        const int methods = Pick(0, 2);
+        for (int i = 1; i <= methods; ++i) Method(i);
+        for (const std::string& w : Windows)
+            for (const TFigure& f : Figures)
+                if (Pick(0, 2) > 0) Lines.push_back(w + ".zeichne(" + f.Name + ")");
+        const int statements = Pick(25, 60);
+        for (int i = 0; i < statements; ++i) {
+            if (Pick(0, 9) == 0) {
+                Lines.push_back("wiederhole " + std::to_string(Pick(2, 6)) + " mal");
+                for (int k = Pick(1, 4); k > 0; --k) Statement(methods);
+                Lines.push_back("*wiederhole");
+            } else {
+                Statement(methods);
+            }
+        }
+        return Lines;
+    }
+
+    bool DefaultWindow() const { return Windows.empty(); }
+
+private:
+    int Pick(int from, int to) { return std::uniform_int_distribution<int>(from, to)(Random); }
+    std::string Num(int from, int to) { return std::to_string(Pick(from, to)); }
+    std::string Colour() {
+        static const char* const colours[] = {"rot", "gelb", "blau", "gruen", "schwarz", "weiss", "hellgrau"};
+        return colours[Pick(0, 6)];
+    }
+    bool Has(const std::string& cls) const {
+        for (const TFigure& f : Figures)
+            if (f.Class == cls) return true;
+        return false;
+    }
+    const TFigure& Any() { return Figures[static_cast<std::size_t>(Pick(0, static_cast<int>(Figures.size()) - 1))]; }
+    const TFigure& OfClass(const std::string& cls) {
+        for (;;) {
+            const TFigure& f = Any();
+            if (f.Class == cls) return f;
+        }
+    }
+
+    // Groups stay out of groups: a cycle ends the run at once.
+    const TFigure& Member() {
+        for (;;) {
+            const TFigure& f = Any();
+            if (f.Class != "Gruppe") return f;
+        }
+    }
+
+    // A method with a local figure that is freed at its end.
+    void Method(int i) {
+        static const char* const locals[] = {"Ellipse", "Rechteck", "Turtle", "Kreis"};
+        const std::string cls = locals[Pick(0, 3)];
+        Lines.push_back("methode p" + std::to_string(i) + "()");
+        Lines.push_back("lokal: " + cls);
+        for (const std::string& w : Windows) Lines.push_back(w + ".zeichne(lokal)");
+        if (cls == "Turtle") {
+            Lines.push_back("lokal.vor(" + Num(10, 80) + ")");
+        } else {
+            Lines.push_back("lokal.fuellfarbeSetzen(" + Colour() + ")");
+            Lines.push_back("lokal.drehen(" + Num(1, 80) + ")");
+        }
+        Lines.push_back("lokal.verschieben(" + Num(-30, 30) + ", " + Num(-30, 30) + ")");
+        Lines.push_back("ende");
+    }
+
+    void Statement(int methods) {
+        const int kind = Pick(0, 199) == 0 ? -1 : Pick(0, 19);
+        if (kind < 0) {
+            // A runtime error stops both runs at the same place.
+            Lines.push_back(Any().Name + ".gibtEsNicht(" + Num(1, 9) + ")");
+            return;
+        }
+        if (kind == 0 && methods > 0) {
+            Lines.push_back("p" + Num(1, methods) + "()");
+            return;
+        }
+        if (kind == 1 && !Windows.empty()) {
+            const std::string w = Windows[static_cast<std::size_t>(Pick(0, static_cast<int>(Windows.size()) - 1))];
+            switch (Pick(0, 6)) {
+            case 0: Lines.push_back(w + ".hintergrundfarbeSetzen(" + Colour() + ")"); break;
+            case 1: Lines.push_back(w + ".gitteraus()"); break;
+            case 2: Lines.push_back(w + ".gitterein()"); break;
+            case 3: Lines.push_back(w + ".strichabstandSetzen(" + Num(4, 30) + ")"); break;
+            case 4: Lines.push_back(w + ".breiteSetzen(" + Num(150, 500) + ")"); break;
+            case 5: Lines.push_back(w + ".hoeheSetzen(" + Num(150, 400) + ")"); break;
+            default: Lines.push_back(w + ".zeichne(" + Any().Name + ")"); break;
+            }
+            return;
+        }
+        if (kind <= 4) return Turtle(OfClass("Turtle").Name);
+        if (kind <= 6) return Group(OfClass("Gruppe").Name);
+        const TFigure& f = Any();
+        const std::string& x = f.Name;
+        switch (Pick(0, 9)) {
+        case 0: Lines.push_back(x + ".verschieben(" + Num(-40, 40) + ", " + Num(-40, 40) + ")"); return;
+        case 1: Lines.push_back(x + ".drehen(" + Num(-90, 90) + ")"); return;
+        case 2: Lines.push_back(x + ".sichtbarSetzen(" + (Pick(0, 4) == 0 ? "falsch" : "wahr") + ")"); return;
+        case 3: Lines.push_back(x + ".drehenUm(" + Num(-45, 45) + ", " + Num(-50, 50) + ", " + Num(-50, 50) + ")"); return;
+        default: break;
+        }
+        if (f.Class == "Linie") {
+            if (Pick(0, 1)) Lines.push_back(x + ".endpunkteSetzen(" + Num(-150, 150) + ", " + Num(-150, 150) + ", " + Num(-150, 150) + ", " + Num(-150, 150) + ")");
+            else Lines.push_back(x + ".farbeSetzen(" + Colour() + ")");
+        } else if (f.Class == "Turtle") {
+            Turtle(x);
+        } else if (f.Class == "Gruppe") {
+            Group(x);
+        } else if (f.Class == "Ellipse" && Pick(0, 1)) {
+            Lines.push_back(x + (Pick(0, 1) ? ".radiusxSetzen(" : ".radiusySetzen(") + Num(3, 70) + ")");
+        } else if (f.Class == "Kreis" && Pick(0, 1)) {
+            Lines.push_back(x + ".radiusSetzen(" + Num(3, 60) + ")");
+        } else if (f.Class == "Dreieck" && Pick(0, 1)) {
+            Lines.push_back(x + ".eckenSetzen(" + Num(-150, 150) + ", " + Num(-150, 150) + ", " + Num(-150, 150) + ", " +
+                            Num(-150, 150) + ", " + Num(-150, 150) + ", " + Num(-150, 150) + ")");
+        } else if (f.Class == "Textfeld" && Pick(0, 1)) {
+            Lines.push_back(x + ".zeileHinzufuegen('Zeile " + Num(1, 99) + "')");
+        } else {
+            switch (Pick(0, 3)) {
+            case 0: Lines.push_back(x + ".fuellfarbeSetzen(" + Colour() + ")"); break;
+            case 1: Lines.push_back(x + ".randstaerkeSetzen(" + Num(1, 5) + ")"); break;
+            case 2: Lines.push_back(x + ".fuellartSetzen(" + Num(0, 7) + ")"); break;
+            default: Lines.push_back(x + ".randartSetzen(" + Num(0, 5) + ")"); break;
+            }
+        }
+    }
+
+    void Turtle(const std::string& t) {
+        switch (Pick(0, 9)) {
+        case 0: Lines.push_back(t + ".rechtsdrehen(" + Num(10, 170) + ")"); break;
+        case 1: Lines.push_back(t + ".linksdrehen(" + Num(10, 170) + ")"); break;
+        case 2: Lines.push_back(Pick(0, 1) ? t + ".stiftAuf()" : t + ".stiftAb()"); break;
+        case 3: Lines.push_back(t + ".setzeXY(" + Num(-120, 120) + ", " + Num(-120, 120) + ")"); break;
+        case 4: Lines.push_back("b := " + t + ".aufPunkt()"); break;
+        case 5:
+            Lines.push_back(std::string("wenn ") + t + (Pick(0, 1) ? ".vorPunkt()" : ".aufPunkt()") + " dann");
+            Lines.push_back("n := n + 1");
+            Lines.push_back("*wenn");
+            break;
+        case 6: Lines.push_back(t + (Pick(0, 1) ? ".farbeSetzen(" + Colour() + ")" : ".linienstaerkeSetzen(" + Num(1, 6) + ")")); break;
+        case 7: Lines.push_back(Pick(0, 5) == 0 ? t + ".allesLoeschen()" : "m := m + 1"); break;
+        default: Lines.push_back(t + ".vor(" + Num(5, 90) + ")"); break;
+        }
+    }
+
+    // A group's bounds follow its members', a turned ellipse's among them
+    // those of the polygon its last paint drew.
+    void Group(const std::string& g) {
+        switch (Pick(0, 7)) {
+        case 0: Lines.push_back(g + ".schlucke(" + Member().Name + ")"); break;
+        case 1: Lines.push_back(g + ".kopiere(" + Member().Name + ")"); break;
+        case 2: Lines.push_back(g + ".drehen(" + Num(-60, 60) + ")"); break;
+        case 3: Lines.push_back(g + (Pick(0, 1) ? ".spiegleX()" : ".spiegleY()")); break;
+        case 4: Lines.push_back("n := " + g + ".links + " + g + ".breite"); break;
+        case 5: Lines.push_back("m := " + g + ".oben - " + g + ".hoehe"); break;
+        default: Lines.push_back(g + ".verschieben(" + Num(-30, 30) + ", " + Num(-30, 30) + ")"); break;
+        }
+    }
+
+    std::mt19937 Random;
+    std::vector<std::string> Lines;
+    std::vector<TFigure> Figures;
+    std::vector<std::string> Windows;
+};
+
+struct TRun {
+    TRun(const std::vector<std::string>& program, bool defaultWindow, bool defer) : Lines(program) {
+        DeferredPaint::SetEnabled(defer);
+        Scanner.Load(Lines);
+        Interpreter = std::make_unique<TInterpreter>(Scanner, defaultWindow, &Errors);
+        DeferredPaint::SetEnabled(true);
+        Scanner.SkipBlanks();
+    }
+
+    bool Done() const { return Scanner.AtEnd() || Interpreter->ErrorFlag(); }
+
+    std::string State() {
+        std::string s;
+        for (const std::string& cell : VariablenText::VariableCells(Interpreter->VarSpace())) s += cell + "\n";
+        const TScanner::TLineColumn at = Scanner.GetLineColumn();
+        s += "@" + std::to_string(at.Line) + ":" + std::to_string(at.Column);
+        if (const TFehler* e = Interpreter->Error()) s += " " + e->ItemText();
+        return s;
+    }
+
+    std::vector<QImage> Pictures() {
+        std::vector<QImage> pictures;
+        for (TFenster* w : Interpreter->Windows())
+            if (TDrawCanvas* canvas = w->Canvas())
+                pictures.push_back(static_cast<TQtSurface&>(canvas->Surface()).Image());
+        return pictures;
+    }
+
+    TStringLines Lines;
+    TScanner Scanner;
+    TFehlerVerwaltung Errors;
+    std::unique_ptr<TInterpreter> Interpreter;
+};
+
+// Where the two runs part, as a readable message.
+std::string FirstDifference(const std::vector<QImage>& plain, const std::vector<QImage>& deferred) {
+    if (plain.size() != deferred.size()) return "Fensterzahl " + std::to_string(plain.size()) + " / " + std::to_string(deferred.size());
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        if (plain[i].size() != deferred[i].size()) return "Fenster " + std::to_string(i) + ": Groesse";
+        for (int y = 0; y < plain[i].height(); ++y)
+            for (int x = 0; x < plain[i].width(); ++x)
+                if (plain[i].pixel(x, y) != deferred[i].pixel(x, y))
+                    return "Fenster " + std::to_string(i) + ": Pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+    }
+    return {};
+}
+
+std::string Text(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const std::string& l : lines) s += l + "\n";
+    return s;
+}
+
+TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
+    TestApp();
+    CriticalSections::Create();
+    TQtDrawingWindowHost host;
+    TProgramGenerator generator(20261207);
+    std::mt19937 settleAt(7);
+    int settles = 0, probes = 0;
+    for (int program = 0; program < 60; ++program) {
+        const std::vector<std::string> lines = generator.Make();
+        SCOPED_TRACE(Text(lines));
+        TRun plain(lines, generator.DefaultWindow(), false);
+        TRun deferred(lines, generator.DefaultWindow(), true);
+        ASSERT_EQ(plain.State(), deferred.State());
+        for (int step = 0; step < 3000 && !plain.Done(); ++step) {
+            plain.Interpreter->Step(false);
+            deferred.Interpreter->Step(false);
+            ASSERT_EQ(plain.State(), deferred.State()) << "nach Schritt " << step;
+            // The screen settles between ticks, as does anyone who reads a surface.
+            const int roll = std::uniform_int_distribution<int>(0, 9)(settleAt);
+            if (roll == 0) QCoreApplication::processEvents();
+            if (roll == 1) {
+                deferred.Interpreter->SettleOwedPaints();
+                ++settles;
+                ASSERT_EQ(FirstDifference(plain.Pictures(), deferred.Pictures()), "") << "nach Schritt " << step;
+            }
+        }
+        ASSERT_TRUE(deferred.Done());
+        deferred.Interpreter->SettleOwedPaints();
+        ASSERT_EQ(FirstDifference(plain.Pictures(), deferred.Pictures()), "");
+        for (const std::string& l : lines) probes += l.find("Punkt()") != std::string::npos;
+    }
+    // The programs really did what the test is about.
+    EXPECT_GT(settles, 100);
+    EXPECT_GT(probes, 40);
+}
+
+} // namespace
