@@ -22,7 +22,6 @@
 #include "UInterpreterMeldungen.h"
 #include "UKlassen.h"
 #include "UMeldungen.h"
-#include "UNamen.h"
 #include "UObjekt.h"
 #include "UScanner.h"
 #include "USyntaxcheckMeldungen.h"
@@ -33,7 +32,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <deque>
 #include <iostream>
 #include <map>
 #include <memory>
