@@ -236,6 +236,7 @@ private:
     QColor FBackground = Qt::white;
     bool FModified = false;
     bool FTypingRun = false;
+    int FTypingLine = -1;  // the line the typing run's step saved
     bool FIgnoreNextClick = false;
 
     TCompletionPopup* FCompletion = nullptr;

@@ -107,9 +107,13 @@ void TSHControl::TypeCharacter(unsigned char ch) {
     const int c = FCaretColumn;
     {
         TLockGuard guard(CriticalSections::EditorLinesLock());
-        if (!FTypingRun) {
+        // A run of typing shares one step, which saved its line before the
+        // first key; typing on another line (after the caret was put there
+        // from outside, as the error list does) needs a step of its own.
+        if (!FTypingRun || FTypingLine != l) {
             Record(l, ukReplace, 1, 1);
             FTypingRun = true;
+            FTypingLine = l;
         }
         FLines.Text(l).insert(static_cast<size_t>(c), 1, static_cast<char>(ch));
     }

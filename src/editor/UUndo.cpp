@@ -63,6 +63,7 @@ void TUndo::Record(const TLineList& lines, int first, int caretLine, int caretCo
 }
 
 bool TUndo::Undo(TLineList& lines, int caretLine, int caretColumn) {
+    PendingLink = false;
     if (FUndoCount < 1) return false;
     TUndoSchritt& step = Steps[static_cast<size_t>(Current)];
     step.Apply(lines);
@@ -86,6 +87,7 @@ bool TUndo::Undo(TLineList& lines, int caretLine, int caretColumn) {
 }
 
 bool TUndo::Redo(TLineList& lines, int caretLine, int caretColumn) {
+    PendingLink = false;
     if (FRedoCount < 1) return false;
     Current = Next(Current);
     TUndoSchritt& step = Steps[static_cast<size_t>(Current)];

@@ -39,6 +39,9 @@ public:
     void Record(const TLineList& lines, int first, int caretLine, int caretColumn,
                 std::uint8_t kind, int saveCount, int lineCount);
     // The next recorded step is undone together with the one recorded last.
+    // An undo or redo in between drops it: the step recorded last is then no
+    // longer the one before the next, and linking the two would make one undo
+    // take back an unrelated older edit, or one redo two steps at once.
     void LinkNext() { PendingLink = true; }
     void UnlinkCurrent() { Steps[static_cast<size_t>(Current)].Linked = false; }
 

@@ -2,6 +2,7 @@
 
 #include "UDrawCanvas.h"
 #include "UFarbe.h"
+#include "UMeldungen.h"
 #include "UStack.h"
 #include "UTurtle.h"
 
@@ -186,6 +187,7 @@ const char* TGruppe::Add(TFigur& figure, bool asCopy) {
 
     TFigur* member = &figure;
     if (asCopy) {
+        if (TObjekt::LiveCount() >= MaxLive) return Meldung::ZuVieleObjekte;
         std::unique_ptr<TFigur> copy = CopyOf(figure, this);
         if (!copy) return nullptr;
         // A copied turtle shows its trail, not itself.

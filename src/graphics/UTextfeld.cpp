@@ -8,6 +8,22 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+
+// A line runs off every screen long before this many characters, at any font
+// size. Only this much of a longer line is measured and drawn: a loop that
+// doubles a text reaches millions of characters, and measuring those at every
+// repaint would freeze the drawing window.
+constexpr std::size_t MaxShownCharacters = 10000;
+
+const std::string& Shown(const std::string& line, std::string& scratch) {
+    if (line.size() <= MaxShownCharacters) return line;
+    scratch.assign(line, 0, MaxShownCharacters);
+    return scratch;
+}
+
+} // namespace
+
 TTextfeld::TTextfeld(std::string name, TObjekt* owner, bool noSetters) : TRechteck(std::move(name), owner, AsBase) {
     ClassName = "TEXTFELD";
     ClassNumber = KlassenNummer;
@@ -45,7 +61,8 @@ TTextfeld::TTextMetrics TTextfeld::Measure(TCanvas& c) const {
     if (n == 0) return m;
     // One line is as high as itself; several share the height of a line
     // with ascenders and descenders.
-    m.LineHeight = n == 1 ? c.TextHeight(Zeilen.front()) : c.TextHeight("HDF|g");
+    std::string scratch;
+    m.LineHeight = n == 1 ? c.TextHeight(Shown(Zeilen.front(), scratch)) : c.TextHeight("HDF|g");
     m.Gap = static_cast<std::int64_t>(RoundEven(static_cast<double>(m.LineHeight) / 4));
     m.Height = m.LineHeight * n + m.Gap * (n - 1);
     return m;
@@ -60,8 +77,9 @@ std::int64_t TTextfeld::WidestLine(TCanvas& c) {
         WidestWidth = 0;
         WidestCounted = 0;
     }
+    std::string scratch;
     for (; WidestCounted < Zeilen.size(); ++WidestCounted)
-        WidestWidth = std::max<std::int64_t>(WidestWidth, c.TextWidth(Zeilen[WidestCounted]));
+        WidestWidth = std::max<std::int64_t>(WidestWidth, c.TextWidth(Shown(Zeilen[WidestCounted], scratch)));
     return WidestWidth;
 }
 
@@ -127,7 +145,9 @@ void TTextfeld::Draw(TDrawCanvas& canvas) {
 
     const std::int32_t horizontal = GetInt(AAusrichtungHorizontal);
     const int surfaceHeight = canvas.Surface().Height();
-    for (const std::string& line : Zeilen) {
+    std::string scratch;
+    for (const std::string& whole : Zeilen) {
+        const std::string& line = Shown(whole, scratch);
         const int top = canvas.ToDeviceY(static_cast<double>(y));
         // Lines run downwards: the first one below the surface ends the text,
         // lines above it cost no measuring.

@@ -7,6 +7,7 @@
 #include "UInterpreterMeldungen.h"
 #include "UFenster.h"
 #include "UKlassen.h"
+#include "UMeldungen.h"
 #include "UNamen.h"
 
 void TInterpreter::ExecuteStatement(int token, int position, TStepResult& result) {
@@ -117,6 +118,7 @@ void TInterpreter::Declaration() {
         return Fail(Meldung::KlasseGibtEsNicht1, className, Meldung::KlasseGibtEsNicht2);
     const bool isWindow = LowerAscii(className) == "fenster";
     for (const std::string& name : FDeclaredNames) {
+        if (TObjekt::LiveCount() >= TObjekt::MaxLive) return Fail(Meldung::ZuVieleObjekte);
         std::unique_ptr<TObjekt> object = FFactory->CreateObject(className, name, nullptr);
         if (!object) continue;
         TObjekt* raw = object.get();

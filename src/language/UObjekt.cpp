@@ -125,10 +125,17 @@ const char* TMethode::Invoke(TStack& stack) {
 
 // ---------------------------------------------------------------- TObjekt
 
-TObjekt::TObjekt(std::string name, TObjekt* owner) : Name(std::move(name)), Owner(owner) {}
+std::atomic<std::int64_t> TObjekt::Live{0};
+
+std::int64_t TObjekt::LiveCount() { return Live.load(std::memory_order_relaxed); }
+
+TObjekt::TObjekt(std::string name, TObjekt* owner) : Name(std::move(name)), Owner(owner) {
+    Live.fetch_add(1, std::memory_order_relaxed);
+}
 
 TObjekt::~TObjekt() {
     for (auto& attribute : AttributeList) delete attribute->Value.AsObject();
+    Live.fetch_sub(1, std::memory_order_relaxed);
 }
 
 void TObjekt::Assign(const TObjekt&) {}

@@ -8,6 +8,7 @@
 // c is accepted where d is required exactly when c is a multiple of d.
 #include "UVariant.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -144,6 +145,13 @@ public:
     // Also finds hidden entries; for classes that keep references by name.
     TAttribut* FindAttributeAny(std::string_view name) const;
 
+    // Objects alive in the process. A run refuses to make more than MaxLive:
+    // each costs a few kilobytes, and a recursion that declares figures at
+    // every level would otherwise use up the memory, and the system would end
+    // ZAK with the pupil's unsaved text.
+    static constexpr std::int64_t MaxLive = 100000;
+    static std::int64_t LiveCount();
+
     bool IsA(std::int32_t requiredClassNumber) const {
         return ClassAccepts(requiredClassNumber, ClassNumber);
     }
@@ -162,6 +170,7 @@ public:
     const char* MethodError = nullptr;
 
 private:
+    static std::atomic<std::int64_t> Live;
     std::vector<std::unique_ptr<TAttribut>> AttributeList;
     std::vector<std::unique_ptr<TMethode>> MethodList;
 };

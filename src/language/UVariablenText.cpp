@@ -5,7 +5,12 @@ namespace {
 
 void AppendValue(std::string& out, TVariant& value) {
     if (value.Changed()) out += Rot;
-    out += value.DisplayText();
+    std::string text = value.DisplayText();
+    if (text.size() > MaxValueText) {
+        text.resize(MaxValueText);
+        text += "...";
+    }
+    out += text;
     if (value.Changed()) out += Schwarz;
     value.SetChanged(false);
 }

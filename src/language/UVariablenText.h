@@ -22,6 +22,11 @@ inline constexpr char Schwarz = 4;
 // cleared). Nothing for built-ins and for variables holding a method.
 std::optional<std::string> FormatVariable(TVariable& variable);
 
+// A value's text is shown up to this many characters, then "..." follows:
+// the view measures and draws every cell at every statement, and a text of
+// millions of characters would freeze it.
+inline constexpr std::size_t MaxValueText = 1000;
+
 // The view holds this many cells; later ones are dropped without notice.
 inline constexpr int MaxCells = 200;
 

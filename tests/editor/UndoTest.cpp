@@ -142,3 +142,22 @@ TEST(Undo, StepsOnVanishedLinesStayHarmless) {
     EXPECT_TRUE(undo.Redo(lines, 0, 0));
     EXPECT_TRUE(undo.Redo(lines, 0, 0));
 }
+
+// A link waiting for the next step is dropped by an undo or a redo: the next
+// step then follows a different one, and linking would take back an older,
+// unrelated edit with it (or redo two steps at once).
+TEST(Undo, PendingLinkDoesNotSurviveUndoOrRedo) {
+    TLineList lines = Make({"a"});
+    TUndo undo(10);
+    undo.Record(lines, 0, 0, 0, ukReplace, 1, 1);
+    lines.Text(0) = "ab";
+    undo.Record(lines, 0, 0, 0, ukReplace, 1, 1);
+    undo.LinkNext();
+    lines.Text(0) = "abc";
+    ASSERT_TRUE(undo.Undo(lines, 0, 0));
+    undo.Record(lines, 0, 0, 0, ukReplace, 1, 1);
+    lines.Text(0) = "abx";
+    ASSERT_TRUE(undo.Undo(lines, 0, 0));
+    EXPECT_EQ(Texts(lines), (std::vector<std::string>{"ab"}));
+    EXPECT_EQ(undo.UndoCount(), 1);
+}

@@ -237,3 +237,16 @@ TEST(TextMass, EstimateWithoutAnInstalledCanvas) {
     EXPECT_GT(c.TextHeight("x"), 0);
     EXPECT_GT(c.TextWidth(std::string(1000, 'x')), 0);
 }
+
+// A loop that doubles a text reaches millions of characters; measuring and
+// drawing all of them at every repaint froze the window. Only the first
+// 10000 characters of a line, far more than any screen shows, are measured
+// and drawn.
+TEST_F(TextfeldTest, AVeryLongLineIsMeasuredAndDrawnOnlyAsFarAsItCanBeSeen) {
+    const std::string line = "Anfang" + std::string(3000000, 'x');
+    CallByName(T, "zeileHinzufuegen", line.c_str());
+    EXPECT_EQ(Get(T, "breite"), 8 * 10000 + 2 * 4);
+    const auto texts = Texts(Area.Draw(T));
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].Text, line.substr(0, 10000));
+}

@@ -1,5 +1,6 @@
 // Any byte sequence is valid input: the scanner and the formatter terminate
 // and keep their invariants on random bytes and on random token soup.
+#include "FuzzRounds.h"
 #include "ScannerTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -9,12 +10,7 @@
 
 namespace {
 
-// ZAK_FUZZ_ROUNDS runs a longer search by hand; the suite keeps it short.
-int Rounds() {
-    const char* env = std::getenv("ZAK_FUZZ_ROUNDS");
-    const int rounds = env ? std::atoi(env) : 0;
-    return rounds > 0 ? rounds : 3000;
-}
+int Rounds() { return FuzzRounds(3000); }
 
 std::vector<std::string> RandomBytes(std::mt19937& rng) {
     std::uniform_int_distribution<int> lineCount(0, 6), lineLength(0, 60), byte(0, 255);
