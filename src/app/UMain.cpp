@@ -131,7 +131,9 @@ void TFMain::SetForms(const TMainForms& forms) {
         settings->SetEditor(FEditor);
         settings->OnApplied = [this, settings] {
             FEditor->Syntaxcheck().SetNoAttributeAssignment(settings->NoAttributeAssignment());
-            FEditor->NotifyTextChanged();
+            // During a run the check would put its hint beside the run's
+            // errors; leaving run mode checks the text again anyway.
+            if (!RunMode()) FEditor->NotifyTextChanged();
         };
     }
 }

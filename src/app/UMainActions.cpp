@@ -242,7 +242,7 @@ void TFMain::TimerInfoTimer() {
     if (!FForms.Einstellungen) return;
     FForms.Einstellungen->EinstellungenLaden();
     FEditor->Syntaxcheck().SetNoAttributeAssignment(FForms.Einstellungen->NoAttributeAssignment());
-    FEditor->NotifyTextChanged();
+    if (!RunMode()) FEditor->NotifyTextChanged();
 }
 
 void TFMain::Schlieen1Click() {

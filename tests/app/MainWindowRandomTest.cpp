@@ -431,3 +431,35 @@ TEST_F(MainWindowRandomTest, APupilClickingAtRandomNeverBreaksTheWindow) {
         if (HasFailure()) break;
     }
 }
+
+// Found by the session above (seed 20261279): OK in the settings dialog
+// during a run restarted the check, whose hint then stood among the run's
+// errors and outlived Stop.
+TEST_F(MainWindowTest, SettingsAppliedDuringARunLeaveTheErrorListToTheRun) {
+    TTempCurrentDir cwd;
+    TFEinstellungen settings(Main.get());
+    TFPasswortabfrage prompt(settings, Main.get());
+    TMainForms forms;
+    forms.Einstellungen = &settings;
+    forms.Passwortabfrage = &prompt;
+    Main->SetForms(forms);
+    SetProgram({"n: integer", "n := "});
+    ASSERT_EQ(Main->ErrorListBox()->count(), 1);
+
+    Main->BStartenClick();
+    EXPECT_EQ(Main->ErrorListBox()->count(), 0);
+    Main->EinstellungenExecute();
+    settings.findChild<QPushButton*>(QStringLiteral("BOK"))->click();
+    Main->TimerInfoTimer();
+    Main->Syntaxcheck()->WaitUntilIdle();
+    QApplication::processEvents();
+    EXPECT_EQ(Main->ErrorListBox()->count(), 0);
+    Main->StopExecute();
+    EXPECT_EQ(Main->ErrorListBox()->count(), 0);
+
+    // Back in the editor the hint returns.
+    Main->BBearbeitenClick();
+    Main->Syntaxcheck()->WaitUntilIdle();
+    QApplication::processEvents();
+    EXPECT_EQ(Main->ErrorListBox()->count(), 1);
+}
