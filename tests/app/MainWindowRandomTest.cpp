@@ -380,6 +380,20 @@ private:
         for (const TFehler& error : records) (error.Source == FehlerLaufzeit ? runtime : hints) += 1;
         EXPECT_LE(runtime, 1);
         EXPECT_LE(hints, 1);
+        EXPECT_EQ(Main->FollowEachStep(), Find<QSlider>("TBSpeed")->value() <= 14);
+        // The window writes only white, the current line's cyan and the
+        // error's red, one line each, and neither outside a run.
+        int current = 0, failed = 0;
+        {
+            TLockGuard lock(CriticalSections::EditorLinesLock());
+            for (int i = 0; i < Editor().LineCount(); ++i)
+                if (const TZeilenInformation* info = Editor().LineInfo(i)) {
+                    current += info->Color == TFMain::clCurrentLine;
+                    failed += info->Color == TFMain::clErrorLine;
+                }
+        }
+        EXPECT_LE(current, runMode ? 1 : 0);
+        EXPECT_LE(failed, runMode && Main->Interpreter() && Main->Interpreter()->ErrorFlag() ? 1 : 0);
         if (runMode) {
             ASSERT_NE(Main->Interpreter(), nullptr);
             ASSERT_NE(Main->Scanner(), nullptr);
@@ -421,7 +435,7 @@ private:
 } // namespace
 
 TEST_F(MainWindowRandomTest, APupilClickingAtRandomNeverBreaksTheWindow) {
-    const int rounds = FuzzRounds(12);
+    const int rounds = FuzzRounds(30);
     const std::uint32_t first = FuzzSeed(20261207);
     for (int round = 0; round < rounds; ++round) {
         const std::uint32_t seed = first + static_cast<std::uint32_t>(round);
