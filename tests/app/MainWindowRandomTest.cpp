@@ -116,6 +116,7 @@ public:
         : R(seed), Programs(programs), Files(files), Dir(dir), Last(last) {
         Main = std::make_unique<TFMain>(QStringList{QStringLiteral("/usr/bin/zak")});
         Main->RunTimer().stop();
+        Main->HelpPanelDraw = [] { return 0; };
         Settings = std::make_unique<TFEinstellungen>(Main.get());
         Prompt = std::make_unique<TFPasswortabfrage>(*Settings, Main.get());
         TMainForms forms;
@@ -144,7 +145,7 @@ public:
     // main window has closed or a check failed.
     void Play(int actions) {
         for (int i = 0; i < actions && !Closed; ++i) {
-            const int action = Pick(0, 31);
+            const int action = Pick(0, 32);
             History += " " + std::to_string(action);
             SCOPED_TRACE("Aktionen:" + History);
             const Lines before = EditorLines();
@@ -247,11 +248,13 @@ private:
         case 0:
         case 1: Main->BStartenClick(); return true;
         case 2: Main->BBearbeitenClick(); return true;
+        // The tool buttons and F9, F10, F11, F8 go through the actions,
+        // which a hidden tool bar leaves dead.
         case 3:
-        case 4: Main->StartExecute(); return true;
-        case 5: Main->PauseExecute(); return true;
-        case 6: Main->StopExecute(); return true;
-        case 7: Main->SchrittExecute(); return true;
+        case 4: Chance(0.5) ? Main->StartExecute() : Main->Action("Start")->trigger(); return true;
+        case 5: Chance(0.5) ? Main->PauseExecute() : Main->Action("Pause")->trigger(); return true;
+        case 6: Chance(0.5) ? Main->StopExecute() : Main->Action("Stop")->trigger(); return true;
+        case 7: Chance(0.5) ? Main->SchrittExecute() : Main->Action("Schritt")->trigger(); return true;
         case 8:
         case 9:
         case 10: Ticks(Pick(1, 40)); return true;
@@ -336,7 +339,13 @@ private:
                 Settle();
             }
             return false;
-        case 29: Main->BKlassenansichtClick(); return true;
+        case 29:
+            if (Chance(0.5))
+                Main->BKlassenansichtClick();
+            else
+                Main->resize(Pick(TFMain::MinWidth, 1000), Pick(TFMain::MinHeight, 800));
+            QApplication::processEvents();
+            return true;
         case 30:
             // Closing the window: it asks about unsaved text first.
             if (Chance(0.3)) {
