@@ -9,7 +9,6 @@
 #include "MainTestSupport.h"
 
 #include "FuzzRounds.h"
-#include "UDebugControl.h"
 #include "UEinstellungen.h"
 #include "ULetztesZeichenfenster.h"
 #include "UPasswortabfrage.h"
@@ -17,9 +16,7 @@
 #include "UScanner.h"
 #include "UZeichenfenster.h"
 
-#include <QDirIterator>
 #include <QElapsedTimer>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
