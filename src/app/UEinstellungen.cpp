@@ -224,9 +224,7 @@ void TFEinstellungen::BOKClick() {
                               "\nSie gelten nur bis zum Beenden von ZAK.",
                           "Meldung:", TMessageIcon::Warning);
     if (FEditor) {
-        // A read-only editor is running the program: its check waits until
-        // the text can be edited again.
-        if (FEditor->Editable()) FEditor->NotifyTextChanged();
+        FEditor->NotifyTextChanged();
         FEditor->SetFontSize(FFontSize);
     }
     if (OnApplied) OnApplied();

@@ -131,9 +131,7 @@ void TFMain::SetForms(const TMainForms& forms) {
         settings->SetEditor(FEditor);
         settings->OnApplied = [this, settings] {
             FEditor->Syntaxcheck().SetNoAttributeAssignment(settings->NoAttributeAssignment());
-            // During a run the check would put its hint beside the run's
-            // errors; leaving run mode checks the text again anyway.
-            if (!RunMode()) FEditor->NotifyTextChanged();
+            FEditor->NotifyTextChanged();
         };
     }
 }

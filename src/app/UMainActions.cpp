@@ -242,7 +242,7 @@ void TFMain::TimerInfoTimer() {
     if (!FForms.Einstellungen) return;
     FForms.Einstellungen->EinstellungenLaden();
     FEditor->Syntaxcheck().SetNoAttributeAssignment(FForms.Einstellungen->NoAttributeAssignment());
-    if (!RunMode()) FEditor->NotifyTextChanged();
+    FEditor->NotifyTextChanged();
 }
 
 void TFMain::Schlieen1Click() {

@@ -225,6 +225,10 @@ int TSHControl::LineIndent(int line) {
 }
 
 void TSHControl::NotifyTextChanged() {
+    // A read-only editor shows a running program, whose text cannot change:
+    // a check now would put its hint among the run's errors. Leaving run
+    // mode makes the text editable and checks it again.
+    if (!FEditable) return;
     FSyntaxcheck->Trigger();
     if (OnTextChanged) OnTextChanged();
 }

@@ -136,6 +136,8 @@ public:
     void HighlightRange(int first, int last);
     void HighlightFrom(int first);
     int LineIndent(int line);
+    // After a change of the text: restarts the syntax check (only while the
+    // text is editable) and tells OnTextChanged.
     void NotifyTextChanged();
 
     // --- editing ---------------------------------------------------------
