@@ -1,5 +1,6 @@
 #include "UDialogs.h"
 
+#include <QAbstractItemView>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -73,10 +74,21 @@ TAnswer TDialogs::Ask(QWidget* parent, const QString& text, const QString& capti
 }
 
 QString TDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& directory,
-                               const QString& filter) {
+                               const QString& filter, const QList<TPlace>& places) {
     QFileDialog dialog(parent, caption, directory, filter);
     dialog.setFileMode(QFileDialog::ExistingFile);
     UseGermanFileDetails(dialog);
+    QList<QUrl> urls = dialog.sidebarUrls();
+    for (const TPlace& place : places) urls << QUrl::fromLocalFile(place.Path);
+    dialog.setSidebarUrls(urls);
+    // Qt's side bar names a place after its folder ("examples"); the pupil
+    // looks for the German name.
+    if (auto* sidebar = dialog.findChild<QAbstractItemView*>(QStringLiteral("sidebar")))
+        if (QAbstractItemModel* model = sidebar->model())
+            for (int row = 0; row < model->rowCount(); ++row)
+                for (const TPlace& place : places)
+                    if (model->index(row, 0).data(Qt::UserRole + 1).toUrl() == QUrl::fromLocalFile(place.Path))
+                        model->setData(model->index(row, 0), place.Name, Qt::DisplayRole);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }

@@ -2,6 +2,7 @@
 // Every message box, file dialog, printer setup and browser call of the
 // shell goes through the current TDialogs, so that a test (or a headless
 // caller) can answer them without a person. The default shows Qt's dialogs.
+#include <QList>
 #include <QString>
 
 class QFileDialog;
@@ -11,6 +12,12 @@ class QWidget;
 
 enum class TMessageIcon { None, Information, Warning, Question };
 enum class TAnswer { Ok, Cancel, Yes, No };
+
+// A folder the open dialog offers beside the user's own places.
+struct TPlace {
+    QString Name;
+    QString Path;
+};
 
 class TDialogs {
 public:
@@ -26,9 +33,11 @@ public:
 
     // An empty result means the user cancelled. `filter` is in Qt's form
     // ("ZAK-Programme (*.zak)"); `defaultSuffix` is appended by the save
-    // dialog when the user types a name without one.
+    // dialog when the user types a name without one. `places` go into the
+    // open dialog's side bar under their names (a desktop's own dialog may
+    // show them by their folder names).
     virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& directory,
-                                 const QString& filter);
+                                 const QString& filter, const QList<TPlace>& places = {});
     virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& directory,
                                  const QString& proposedName, const QString& filter,
                                  const QString& defaultSuffix);

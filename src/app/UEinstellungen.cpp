@@ -3,6 +3,7 @@
 #include "LadenSpeichern.h"
 #include "RegisterFileType.h"
 #include "UDialogs.h"
+#include "UFileErrors.h"
 #include "UQtText.h"
 #include "USHControl.h"
 #include "Uencrypt.h"
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -54,6 +57,21 @@ std::string SettingsBytes(const QString& text) {
     std::string bytes = FromQString(text);
     if (ToQString(bytes) == text) return bytes;
     return text.toUtf8().toStdString();
+}
+
+QStringList SettingsSearchPath() {
+    QStringList paths{QDir::current().absoluteFilePath(kSettingsFileName), UserSettingsFile()};
+    const QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    // Relative entries are ignored, as the XDG rules say.
+    for (const QString& dir : (dirs.isEmpty() ? QStringLiteral("/etc/xdg") : dirs).split(':', Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(dir)) paths << QDir(dir).filePath(QStringLiteral("zak/") + kSettingsFileName);
+    return paths;
+}
+
+QString UserSettingsFile() {
+    QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (home.isEmpty() || !QDir::isAbsolutePath(home)) home = QDir::home().filePath(QStringLiteral(".config"));
+    return QDir(home).filePath(QStringLiteral("zak/") + kSettingsFileName);
 }
 
 QString SettingsText(const std::string& bytes) {
@@ -184,7 +202,13 @@ void TFEinstellungen::ScreenToVar() {
 
 void TFEinstellungen::EinstellungenLaden() {
     TLoadSave& file = *FLoadSave;
-    if (!file.OpenRead(kSettingsFileName)) {
+    FFileName.clear();
+    for (const QString& path : SettingsSearchPath())
+        if (file.OpenRead(path)) {
+            FFileName = path;
+            break;
+        }
+    if (FFileName.isEmpty()) {
         FPassword.clear();
         VarToScreen();
         return;
@@ -201,8 +225,33 @@ void TFEinstellungen::EinstellungenLaden() {
 }
 
 bool TFEinstellungen::EinstellungenSpeichern() {
+    // A lab's file in /etc/xdg (or a teacher's read-only one in the current
+    // folder) stays as it is; the user's own copy then takes the changes.
+    QStringList targets;
+    if (!FFileName.isEmpty()) targets << FFileName;
+    if (!targets.contains(UserSettingsFile())) targets << UserSettingsFile();
+    for (const QString& path : targets) {
+        FTriedFileName = path;
+        if (path == UserSettingsFile()) {
+            std::error_code made;
+            std::filesystem::create_directories(QFileInfo(path).absolutePath().toStdString(), made);
+            if (made) {
+                FSaveError = SystemErrorReason(made.value());
+                continue;
+            }
+        }
+        if (WriteFile(path)) {
+            FFileName = path;
+            return true;
+        }
+        FSaveError = FLoadSave->WriteError();
+    }
+    return false;
+}
+
+bool TFEinstellungen::WriteFile(const QString& path) {
     TLoadSave& file = *FLoadSave;
-    if (!file.OpenWrite(kSettingsFileName)) return false;
+    if (!file.OpenWrite(path)) return false;
     file.WriteString("pass", Scramble(FPassword.isEmpty() ? kNoPassword : SettingsBytes(FPassword)));
     file.WriteBoolean("KeineZuweisungZuAttributen", FNoAttributeAssignment.load());
     file.WriteString("Arbeitsverzeichnis", SettingsBytes(FWorkingDirectory));
@@ -218,9 +267,10 @@ void TFEinstellungen::BOKClick() {
     hide();
     if (!saved)
         Dialogs().Message(parentWidget(),
-                          "Die Einstellungen konnten nicht in der Datei \"" + QString(kSettingsFileName) +
-                              "\" im Ordner \"" + QDir::toNativeSeparators(QDir::currentPath()) +
-                              "\" gespeichert werden:\n" + FLoadSave->WriteError() +
+                          "Die Einstellungen konnten nicht in der Datei \"" +
+                              QFileInfo(FTriedFileName).fileName() + "\" im Ordner \"" +
+                              QDir::toNativeSeparators(QFileInfo(FTriedFileName).absolutePath()) +
+                              "\" gespeichert werden:\n" + FSaveError +
                               "\nSie gelten nur bis zum Beenden von ZAK.",
                           "Meldung:", TMessageIcon::Warning);
     if (FEditor) {

@@ -2,12 +2,15 @@
 // The settings dialog: the editor's font size, the password that locks this
 // dialog, the option that forbids assignments to attributes and the working
 // directory for opening programs; it also carries the buttons of the file
-// type registration. The settings live in "zak.set" in the current directory.
+// type registration. The settings live in "zak.set": the first found of
+// SettingsSearchPath(), so that an administrator's file in /etc/xdg/zak
+// holds for a whole computer lab.
 //
 // Created once at start and only shown and hidden afterwards. Settings
 // change only through OK and through loading the file.
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -45,13 +48,16 @@ public:
     const QString& WorkingDirectory() const { return FWorkingDirectory; }
     int FontSize() const { return FFontSize; }
 
-    // Reads "zak.set" from the current directory; a missing file leaves the
+    // Reads the first settings file of SettingsSearchPath(); none leaves the
     // dialog unlocked and the other settings as they are. Gives the font
     // size to the editor and puts the settings into the controls.
     void EinstellungenLaden();
-    // Writes "zak.set"; false when the file could not be written, which
-    // leaves an older file as it was.
+    // Writes the file read when it can be written, otherwise (and when none
+    // was read) the user's own UserSettingsFile(); false when neither could
+    // be written, which leaves older files as they were.
     bool EinstellungenSpeichern();
+    // The settings file in use: the one read or last written; empty before.
+    const QString& FileName() const { return FFileName; }
     void VarToScreen();
     void ScreenToVar();
 
@@ -67,12 +73,16 @@ protected:
 
 private:
     void BuildControls();
+    bool WriteFile(const QString& path);
     void BOKClick();
     void BAbbrechenClick();
     void BRegisterClick();
     void BDeregisterClick();
 
     std::unique_ptr<TLoadSave> FLoadSave;
+    QString FFileName;
+    QString FTriedFileName;  // the last file a save tried, for its message
+    QString FSaveError;
     TSHControl* FEditor = nullptr;
 
     QString FPassword;
@@ -92,6 +102,13 @@ private:
     QPushButton* BOK = nullptr;
     QPushButton* BAbbrechen = nullptr;
 };
+
+// Where the settings file is looked for, in this order: "zak.set" in the
+// current directory (as always), UserSettingsFile(), then zak/zak.set in
+// each folder of $XDG_CONFIG_DIRS (default /etc/xdg). Absolute paths.
+QStringList SettingsSearchPath();
+// $XDG_CONFIG_HOME/zak/zak.set, by default ~/.config/zak/zak.set.
+QString UserSettingsFile();
 
 // The settings file holds bytes. Text that Windows-1252 can hold is stored
 // in it, as older settings files are; anything else is stored as UTF-8.

@@ -1,6 +1,7 @@
 #include "UHeadless.h"
 
 #include "UCodepage.h"
+#include "UCommandLine.h"
 #include "UCriticalSections.h"
 #include "UDrawCanvas.h"
 #include "UFenster.h"
@@ -24,7 +25,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -37,71 +37,10 @@ namespace {
 // A program file larger than this is no pupil's program; refusing it keeps
 // the runner from reading gigabytes into memory.
 constexpr std::uintmax_t MaxFileSize = 64u * 1024u * 1024u;
-constexpr long long DefaultMaxSteps = 100000000;
-
-struct TOptions {
-    std::string File;
-    bool Vars = false;
-    std::string PngDir;
-    long long MaxSteps = DefaultMaxSteps;
-    bool ForbidAttributeAssignment = false;
-};
-
-const char* const Usage =
-    "Aufruf: zak --run DATEI [--vars] [--png VERZEICHNIS] [--max-steps N] "
-    "[--forbid-attribute-assignment]";
 
 // Terminal output is UTF-8; the system's texts are Windows-1252.
 void PrintLine(std::ostream& out, const std::string& win1252) {
     out << Codepage::Win1252ToUtf8(win1252) << '\n';
-}
-
-std::optional<TOptions> ParseArguments(int argc, char** argv, std::string& problem) {
-    TOptions options;
-    bool haveFile = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&](const char* what) -> std::optional<std::string> {
-            if (i + 1 >= argc) {
-                problem = std::string(what) + " fehlt.";
-                return std::nullopt;
-            }
-            return std::string(argv[++i]);
-        };
-        if (arg == "--run") {
-            auto file = value("Der Dateiname nach --run");
-            if (!file) return std::nullopt;
-            options.File = *file;
-            haveFile = true;
-        } else if (arg == "--vars") {
-            options.Vars = true;
-        } else if (arg == "--png") {
-            auto dir = value("Das Verzeichnis nach --png");
-            if (!dir) return std::nullopt;
-            options.PngDir = *dir;
-        } else if (arg == "--max-steps") {
-            auto text = value("Die Zahl nach --max-steps");
-            if (!text) return std::nullopt;
-            char* end = nullptr;
-            errno = 0;
-            long long n = std::strtoll(text->c_str(), &end, 10);
-            if (text->empty() || *end != '\0' || errno != 0 || n < 1) {
-                problem = "Die Zahl nach --max-steps muss eine positive ganze Zahl sein: " + *text;
-                return std::nullopt;
-            }
-            options.MaxSteps = n;
-        } else if (arg == "--forbid-attribute-assignment") {
-            options.ForbidAttributeAssignment = true;
-        } else {
-            problem = "Unbekanntes Argument: " + arg;
-            return std::nullopt;
-        }
-    }
-    if (!haveFile) {
-        problem = "Es fehlt --run DATEI.";
-        return std::nullopt;
-    }
-    return options;
 }
 
 std::optional<std::string> ReadFile(const std::string& name, std::string& problem) {
@@ -141,8 +80,9 @@ QImage SurfaceImage(TSurface& surface) {
     return image;
 }
 
-// The final picture of every drawing window, the default window first.
-bool WritePictures(const TInterpreter& interpreter, const std::string& dir) {
+// The final picture of every drawing window, the default window first; the
+// paths of those written go to `written`.
+bool WritePictures(const TInterpreter& interpreter, const std::string& dir, std::vector<std::string>& written) {
     std::error_code made;
     std::filesystem::create_directories(dir, made);
     if (made) {
@@ -162,6 +102,8 @@ bool WritePictures(const TInterpreter& interpreter, const std::string& dir) {
             std::cerr << "Das Bild " << path << " kann nicht geschrieben werden: "
                       << FileErrorReason(file).toStdString() << '\n';
             ok = false;
+        } else {
+            written.push_back(path);
         }
     }
     return ok;
@@ -199,23 +141,11 @@ std::optional<std::string> ReadProgramFile(const std::string& name, std::string&
     return ReadFile(name, problem);
 }
 
-bool IsHeadlessRun(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--run") == 0) return true;
-    return false;
-}
-
-int RunHeadless(int argc, char** argv) {
+int RunHeadless(const TCommandLine& options, char* argv0) {
     std::string problem;
-    std::optional<TOptions> options = ParseArguments(argc, argv, problem);
-    if (!options) {
-        std::cerr << problem << '\n' << Usage << '\n';
-        return 2;
-    }
-    std::optional<std::string> text = ReadFile(options->File, problem);
+    std::optional<std::string> text = ReadFile(options.File, problem);
     if (!text) {
-        std::cerr << problem << '\n';
-        return 2;
+        return RefuseFile(options, problem);
     }
 
     TProgrammDatei file = SplitProgram(*text);
@@ -229,7 +159,7 @@ int RunHeadless(int argc, char** argv) {
     if (!UseFramelessOffscreen(platformConfig)) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietMessages);
     int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
+    char* qtArgv[] = {argv0, nullptr};
     QApplication application(qtArgc, qtArgv);
     // As in the IDE, so that a run here behaves exactly as one there.
     InstallGermanTexts(application);
@@ -243,11 +173,11 @@ int RunHeadless(int argc, char** argv) {
         scanner.Load(lines);
         TFehlerVerwaltung errorList;
         TInterpreter interpreter(scanner, NeedsDefaultWindow(lines), &errorList);
-        interpreter.SetNoAttributeAssignment(options->ForbidAttributeAssignment);
+        interpreter.SetNoAttributeAssignment(options.ForbidAttributeAssignment);
         scanner.SkipBlanks();
 
         long long calls = 0;
-        while (!scanner.AtEnd() && !interpreter.ErrorFlag() && calls < options->MaxSteps) {
+        while (!scanner.AtEnd() && !interpreter.ErrorFlag() && calls < options.MaxSteps) {
             interpreter.Step(false);
             ++calls;
         }
@@ -255,17 +185,36 @@ int RunHeadless(int argc, char** argv) {
         if (interpreter.ErrorFlag()) status = 1;
         else if (!scanner.AtEnd()) status = 3;
 
-        if (const TFehler* error = interpreter.Error()) PrintLine(std::cout, error->ItemText());
-        if (options->Vars) {
-            // Exactly what the variables view would show: its first cells.
-            const std::vector<std::string> cells = VariablenText::VariableCells(interpreter.VarSpace());
-            const std::size_t shown = std::min(cells.size(), std::size_t{VariablenText::MaxCells});
-            for (std::size_t i = 0; i < shown; ++i)
-                PrintLine(std::cout, VariablenText::StripMarks(cells[i]));
+        // Exactly what the variables view would show: its first cells.
+        std::vector<std::string> cells;
+        if (options.Vars || options.Json) {
+            cells = VariablenText::VariableCells(interpreter.VarSpace());
+            cells.resize(std::min(cells.size(), std::size_t{VariablenText::MaxCells}));
+            for (std::string& cell : cells) cell = VariablenText::StripMarks(cell);
         }
-        std::cout.flush();
-        if (!options->PngDir.empty()) WritePictures(interpreter, options->PngDir);
-        if (status == 3) std::cerr << "Abgebrochen nach " << calls << " Schritten.\n";
+        std::vector<std::string> pictures;
+        if (!options.Json) {
+            if (const TFehler* error = interpreter.Error()) PrintLine(std::cout, error->ItemText());
+            if (options.Vars)
+                for (const std::string& cell : cells) PrintLine(std::cout, cell);
+            std::cout.flush();
+        }
+        if (!options.PngDir.empty()) WritePictures(interpreter, options.PngDir, pictures);
+        const std::string stopped = "Abgebrochen nach " + std::to_string(calls) + " Schritten.";
+        if (status == 3) std::cerr << stopped << '\n';
+        if (options.Json) {
+            TJsonResult result;
+            result.Status = status;
+            result.Error = interpreter.Error();
+            if (status == 3) {
+                result.ProblemKind = "Schrittgrenze";
+                result.Problem = stopped;
+            }
+            for (const std::string& cell : cells) result.Variables.push_back(SplitVariableCell(cell));
+            result.Pictures = std::move(pictures);
+            std::cout << JsonText(result) << '\n';
+            std::cout.flush();
+        }
     }
     CriticalSections::Delete();
     return status;

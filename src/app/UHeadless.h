@@ -1,9 +1,10 @@
 #pragma once
 // The headless run used by tests and teachers:
-//   zak --run FILE [--vars] [--png DIR] [--max-steps N] [--forbid-attribute-assignment]
+//   zak --run FILE [--vars] [--json] [--png DIR] [--max-steps N] [--forbid-attribute-assignment]
 // It loads FILE as the editor would, runs the program as the IDE does (on
 // Qt's offscreen platform, so drawing windows and canvases are the real
-// ones) and prints a runtime error and, with --vars, the variables view.
+// ones) and prints a runtime error and, with --vars, the variables view;
+// with --json all of it, and the pictures written, as one JSON object.
 //
 // Exit status: 0 the program ran to its end; 1 a runtime error; 2 the file
 // could not be read or the arguments are wrong; 3 the step limit was reached.
@@ -15,7 +16,8 @@
 // read or is far too large for a program. Shared with `zak --check`.
 std::optional<std::string> ReadProgramFile(const std::string& name, std::string& problem);
 
-// True when the arguments ask for a headless run.
-bool IsHeadlessRun(int argc, char** argv);
-// Runs it; creates its own QApplication.
-int RunHeadless(int argc, char** argv);
+struct TCommandLine;
+
+// Runs the program of a parsed `--run` command line; creates its own
+// QApplication, named after `argv0`.
+int RunHeadless(const TCommandLine& options, char* argv0);

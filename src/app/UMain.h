@@ -59,6 +59,12 @@ struct TMainForms {
     QWidget* LetztesZeichenfenster = nullptr;
 };
 
+// The example programs the open dialog offers as "Beispiele": those
+// installed with the program (PREFIX/share/zak/examples, or under
+// $XDG_DATA_DIRS), else those of the source tree a build folder sits in;
+// empty when there are none.
+QString ExamplesDirectory();
+
 class TFMain : public QMainWindow {
     Q_OBJECT
 

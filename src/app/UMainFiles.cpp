@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -70,6 +71,20 @@ bool TFMain::SaveProgram(const QString& path) {
     return false;
 }
 
+QString ExamplesDirectory() {
+    const QDir program(QCoreApplication::applicationDirPath());
+    // Installed under any prefix: PREFIX/bin/zak beside PREFIX/share/zak/examples.
+    if (program.exists(QStringLiteral("../share/zak/examples")))
+        return QDir::cleanPath(program.filePath(QStringLiteral("../share/zak/examples")));
+    const QString installed = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                     QStringLiteral("zak/examples"), QStandardPaths::LocateDirectory);
+    if (!installed.isEmpty()) return installed;
+    // Run from a build folder inside the source tree.
+    if (program.exists(QStringLiteral("../examples/02_haus.zak")))
+        return QDir::cleanPath(program.filePath(QStringLiteral("../examples")));
+    return {};
+}
+
 QString TFMain::OpenDirectory() const {
     if (FForms.Einstellungen && !FForms.Einstellungen->WorkingDirectory().isEmpty())
         return FForms.Einstellungen->WorkingDirectory();
@@ -91,7 +106,11 @@ void TFMain::NeuExecute() {
 void TFMain::OeffnenExecute() {
     if (RunMode()) BBearbeitenClick();
     Timer.stop();
-    const QString path = Dialogs().OpenFileName(this, QStringLiteral("Programm \u00F6ffnen"), OpenDirectory(), Filter);
+    QList<TPlace> places;
+    if (const QString examples = ExamplesDirectory(); !examples.isEmpty())
+        places.push_back({QStringLiteral("Beispiele"), examples});
+    const QString path =
+        Dialogs().OpenFileName(this, QStringLiteral("Programm \u00F6ffnen"), OpenDirectory(), Filter, places);
     if (!path.isEmpty()) {
         FOpenDir = QFileInfo(path).absolutePath();
         std::string header;

@@ -58,8 +58,12 @@ public:
         Calls.push_back({"Ask", text, caption});
         return Next();
     }
-    QString OpenFileName(QWidget*, const QString& caption, const QString&, const QString&) override {
-        Calls.push_back({"Open", {}, caption});
+    // The places offered come as "Name=path" lines in the call's text.
+    QString OpenFileName(QWidget*, const QString& caption, const QString&, const QString&,
+                         const QList<TPlace>& places) override {
+        QStringList offered;
+        for (const TPlace& place : places) offered << place.Name + "=" + place.Path;
+        Calls.push_back({"Open", offered.join('\n'), caption});
         return NextName();
     }
     QString SaveFileName(QWidget*, const QString& caption, const QString&, const QString& proposed,
@@ -99,15 +103,30 @@ private:
 };
 
 // A temporary directory that is the current directory while it lives.
+// A fresh current directory, with the user's config folder inside it
+// ("config") and no system-wide one, so that no settings file of the
+// machine or of another test is found.
 class TTempCurrentDir {
 public:
-    TTempCurrentDir() : FPrevious(QDir::currentPath()) { QDir::setCurrent(FDir.path()); }
-    ~TTempCurrentDir() { QDir::setCurrent(FPrevious); }
+    TTempCurrentDir()
+        : FPrevious(QDir::currentPath()), FConfigHome(qgetenv("XDG_CONFIG_HOME")),
+          FConfigDirs(qgetenv("XDG_CONFIG_DIRS")) {
+        QDir::setCurrent(FDir.path());
+        qputenv("XDG_CONFIG_HOME", FDir.filePath("config").toLocal8Bit());
+        qputenv("XDG_CONFIG_DIRS", FDir.filePath("system").toLocal8Bit());
+    }
+    ~TTempCurrentDir() {
+        QDir::setCurrent(FPrevious);
+        qputenv("XDG_CONFIG_HOME", FConfigHome);
+        qputenv("XDG_CONFIG_DIRS", FConfigDirs);
+    }
     QString Path(const QString& name = {}) const { return name.isEmpty() ? FDir.path() : FDir.filePath(name); }
 
 private:
     QTemporaryDir FDir;
     QString FPrevious;
+    QByteArray FConfigHome;
+    QByteArray FConfigDirs;
 };
 
 inline std::string ReadBytes(const QString& path) {

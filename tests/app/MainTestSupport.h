@@ -27,10 +27,10 @@
 class TMainDialogs : public TScriptedDialogs {
 public:
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& directory,
-                         const QString& filter) override {
+                         const QString& filter, const QList<TPlace>& places) override {
         OpenDirectory = directory;
         Filter = filter;
-        return TScriptedDialogs::OpenFileName(parent, caption, directory, filter);
+        return TScriptedDialogs::OpenFileName(parent, caption, directory, filter, places);
     }
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& proposed,
                          const QString& filter, const QString& suffix) override {

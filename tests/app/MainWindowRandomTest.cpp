@@ -124,9 +124,9 @@ public:
         return TMainDialogs::Ask(parent, text, caption);
     }
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& directory,
-                         const QString& filter) override {
+                         const QString& filter, const QList<TPlace>& places) override {
         WhileOpen();
-        return TMainDialogs::OpenFileName(parent, caption, directory, filter);
+        return TMainDialogs::OpenFileName(parent, caption, directory, filter, places);
     }
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& proposed,
                          const QString& filter, const QString& suffix) override {

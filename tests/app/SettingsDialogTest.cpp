@@ -99,7 +99,8 @@ TEST_F(SettingsDialogTest, OkStoresAppliesAndRestartsTheCheck) {
     EXPECT_EQ(checks, 1);
     EXPECT_EQ(applied, 1);
     EXPECT_TRUE(settings.NoAttributeAssignment());
-    EXPECT_NE(ReadBytes(kSettingsFileName).find("[KeineZuweisungZuAttributen] true [Arbeitsverzeichnis][][Schriftgroesse] 18 "),
+    EXPECT_EQ(settings.FileName(), UserSettingsFile());
+    EXPECT_NE(ReadBytes(settings.FileName()).find("[KeineZuweisungZuAttributen] true [Arbeitsverzeichnis][][Schriftgroesse] 18 "),
               std::string::npos);
 
     // Loading gives the stored size to the editor as well.
@@ -111,7 +112,7 @@ TEST_F(SettingsDialogTest, OkStoresAppliesAndRestartsTheCheck) {
 }
 
 TEST_F(SettingsDialogTest, OkSaysWhenTheFileCannotBeWritten) {
-    QDir().mkdir(kSettingsFileName);  // a folder where the file should be
+    QDir().mkpath(UserSettingsFile());  // a folder where the file should be
     settings.show();
     Find<QLineEdit>(settings, "EPasswort")->setText("geheim");
     Click(settings, "BOK");
@@ -125,7 +126,7 @@ TEST_F(SettingsDialogTest, OkSaysWhenTheFileCannotBeWritten) {
         << dialogs.Of("Message")[0].Text.toStdString();
 
     // A file that can be written raises no message.
-    QDir().rmdir(kSettingsFileName);
+    QDir().rmdir(UserSettingsFile());
     settings.show();
     Click(settings, "BOK");
     EXPECT_EQ(dialogs.Of("Message").size(), 1u);
@@ -138,7 +139,7 @@ TEST_F(SettingsDialogTest, CancelForgetsTheEdits) {
     Click(settings, "BAbbrechen");
     EXPECT_FALSE(settings.isVisible());
     EXPECT_EQ(settings.WorkingDirectory(), "");
-    EXPECT_FALSE(QFile::exists(kSettingsFileName));
+    EXPECT_TRUE(settings.FileName().isEmpty());
     settings.show();
     EXPECT_EQ(Find<QLineEdit>(settings, "EArbeitsverzeichnis")->text(), "");
     EXPECT_EQ(Find<QSpinBox>(settings, "UDCharacterSize")->value(), 10);

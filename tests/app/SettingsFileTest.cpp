@@ -19,7 +19,8 @@ const std::string kKeins = "c5bca6cd8c";  // Scramble("Keins")
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    std::string File() const { return ReadBytes(kSettingsFileName); }
+    // The file the dialog read or wrote last.
+    std::string File() const { return ReadBytes(dialog.FileName()); }
     void Put(const std::string& bytes) const { WriteBytes(kSettingsFileName, bytes); }
     QString DefaultPassword() const { return QString::fromLatin1(Unscramble(kDefaultPasswordScrambled)); }
 
@@ -181,13 +182,75 @@ TEST_F(SettingsFileTest, BrokenFilesNeverCrashAndKeepDefaults) {
 }
 
 TEST_F(SettingsFileTest, UnwritableOrUnreadableFileIsSkipped) {
-    QDir().mkdir(kSettingsFileName);  // a directory where the file should be
+    // Directories where the files should be.
+    QDir().mkdir(kSettingsFileName);
+    QDir().mkpath(UserSettingsFile());
     dialog.findChild<QLineEdit*>("EPasswort")->setText("x");
     dialog.ScreenToVar();
     EXPECT_FALSE(dialog.EinstellungenSpeichern());
     EXPECT_TRUE(QFileInfo(kSettingsFileName).isDir());
     dialog.EinstellungenLaden();
     EXPECT_EQ(dialog.Password(), "");
+}
+
+// A computer lab: the current folder first, then the user's config folder,
+// then the first system folder that has one; a save goes back to the file
+// read unless that cannot be written, and then to the user's own file.
+TEST_F(SettingsFileTest, TheLabsFileIsFoundInOrderAndNeverOverwritten) {
+    const QString user = cwd.Path("config/zak/zak.set");
+    const QString first = cwd.Path("system/zak/zak.set");
+    const QString second = cwd.Path("zweites/zak/zak.set");
+    qputenv("XDG_CONFIG_DIRS", (cwd.Path("leer") + ":relativ:" + cwd.Path("system") + ":" + cwd.Path("zweites")).toLocal8Bit());
+    auto put = [](const QString& path, int size) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        WriteBytes(path, "[pass][" + kKeins + "][KeineZuweisungZuAttributen] false [Arbeitsverzeichnis][][Schriftgroesse] " +
+                             std::to_string(size) + " ");
+    };
+    auto sizeRead = [] {
+        TFEinstellungen fresh;
+        fresh.EinstellungenLaden();
+        return std::make_pair(fresh.FontSize(), fresh.FileName());
+    };
+    put(second, 13);
+    EXPECT_EQ(sizeRead(), std::make_pair(13, second));
+    put(first, 14);
+    EXPECT_EQ(sizeRead(), std::make_pair(14, first));
+    put(user, 15);
+    EXPECT_EQ(sizeRead(), std::make_pair(15, user));
+    Put("[pass][" + kKeins + "][Schriftgroesse] 16 ");
+    EXPECT_EQ(sizeRead(), std::make_pair(16, QDir::current().absoluteFilePath("zak.set")));
+
+    // A writable file read is written again, wherever it is.
+    QFile::remove("zak.set");
+    QFile::remove(user);
+    dialog.EinstellungenLaden();
+    dialog.findChild<QSpinBox*>("UDCharacterSize")->setValue(20);
+    dialog.ScreenToVar();
+    ASSERT_TRUE(dialog.EinstellungenSpeichern());
+    EXPECT_EQ(dialog.FileName(), first);
+    EXPECT_EQ(sizeRead().first, 20);
+
+    // One that cannot be written, even by root (the administrator's file
+    // stands for it), stays; the user's own file takes the settings.
+    QFile::remove(first);
+    ASSERT_TRUE(QFile::link("/proc/version", first));
+    dialog.EinstellungenLaden();
+    EXPECT_EQ(dialog.FileName(), first);
+    const std::string lab = ReadBytes(first);
+    dialog.findChild<QSpinBox*>("UDCharacterSize")->setValue(22);
+    dialog.ScreenToVar();
+    ASSERT_TRUE(dialog.EinstellungenSpeichern());
+    EXPECT_EQ(dialog.FileName(), user);
+    EXPECT_EQ(ReadBytes(first), lab);
+    EXPECT_EQ(sizeRead(), std::make_pair(22, user));
+
+    // Without a writable config folder the save fails and says so.
+    QFile::remove(user);
+    WriteBytes(cwd.Path("datei"), "x");
+    qputenv("XDG_CONFIG_HOME", cwd.Path("datei").toLocal8Bit());
+    dialog.EinstellungenLaden();
+    EXPECT_FALSE(dialog.EinstellungenSpeichern());
+    EXPECT_EQ(ReadBytes(first), lab);
 }
 
 TEST(LoadSave, StringsRoundTripWhateverTheyHold) {
