@@ -1,0 +1,145 @@
+// The command line as a teacher's script uses it: options in any order give
+// the same run, --json says in one object what the text lines say, and the
+// help names every option.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+struct TResult {
+    int Status = -1;
+    QString Out;
+    QString Err;
+};
+
+TResult Zak(const QStringList& arguments, const QString& directory = {}) {
+    QProcess zak;
+    if (!directory.isEmpty()) zak.setWorkingDirectory(directory);
+    zak.start(QStringLiteral(ZAK_BINARY), arguments);
+    zak.waitForFinished(60000);
+    return {zak.exitStatus() == QProcess::NormalExit ? zak.exitCode() : -1,
+            QString::fromUtf8(zak.readAllStandardOutput()), QString::fromUtf8(zak.readAllStandardError())};
+}
+
+QJsonObject Json(const TResult& result) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(result.Out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << result.Out.toStdString();
+    EXPECT_TRUE(result.Out.endsWith('\n') && result.Out.count('\n') == 1) << "one line";
+    return document.object();
+}
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    QString Write(const QString& name, const QByteArray& body) {
+        QFile file(Dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("// ZAK 1.5 - Programm\r\n" + body);
+        return file.fileName();
+    }
+    QTemporaryDir Dir;
+};
+
+// Every order of the same options runs the same, and the JSON result holds
+// exactly what the text output shows: the error with its place, the
+// variables, the pictures written.
+TEST_F(CommandLineTest, AnyOrderRunsTheSameAndJsonMatchesTheText) {
+    const QString program = Write("fehler.zak",
+                                  "r: Rechteck\r\nn: integer\r\nt: string\r\nn := 7\r\n"
+                                  "t := 'Gr\xFC\xDF" "e \"x\"'\r\nr.eckenSetzen(-50, 50, 50, -50)\r\nn := n / 0\r\n");
+    const TResult text = Zak({"--run", program, "--vars", "--png", "a"}, Dir.path());
+    ASSERT_EQ(text.Status, 1) << text.Err.toStdString();
+    for (const QStringList& order : {QStringList{"--vars", "--run", program, "--png", "b"},
+                                     QStringList{"--run", "--vars", "--png", "c", program},
+                                     QStringList{program, "--png=d", "--vars", "--run"},
+                                     QStringList{"--png", "e", "--run", "--vars", "--", program}}) {
+        const TResult again = Zak(order, Dir.path());
+        EXPECT_EQ(again.Status, 1) << order.join(' ').toStdString();
+        EXPECT_EQ(again.Out, text.Out) << order.join(' ').toStdString();
+    }
+
+    const QJsonObject json = Json(Zak({"--json", "--png", "j", program, "--run"}, Dir.path()));
+    EXPECT_EQ(json["status"].toInt(), 1);
+    QStringList lines = text.Out.split('\n', Qt::SkipEmptyParts);
+    const QJsonObject error = json["error"].toObject();
+    EXPECT_EQ(QStringLiteral("%1: (Z.%2 Sp.%3)    %4")
+                  .arg(error["kind"].toString())
+                  .arg(error["line"].toInt())
+                  .arg(error["column"].toInt())
+                  .arg(error["message"].toString()),
+              lines.takeFirst());
+    EXPECT_EQ(error["kind"].toString(), "Laufzeitfehler");
+    const QJsonArray variables = json["variables"].toArray();
+    ASSERT_EQ(variables.size(), lines.size());
+    for (int i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(variables[i]["name"].toString() + " = " + variables[i]["text"].toString(), lines[i]);
+    EXPECT_EQ(variables[1]["text"].toString(), QString::fromUtf8("'Grüße \"x\"'"));
+    const QJsonArray pictures = json["pictures"].toArray();
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_TRUE(QFile::exists(QDir(Dir.path()).filePath(pictures[0].toString()))) << pictures[0].toString().toStdString();
+
+    // The check's hint, the step limit and an unreadable file come as errors
+    // of their own kinds; a clean program has none.
+    const QString hint = Write("hinweis.zak", "wenn 1 = 1\r\n");
+    const TResult hintText = Zak({"--check", hint});
+    const QJsonObject hintJson = Json(Zak({hint, "--json", "--check"}));
+    EXPECT_EQ(hintJson["status"].toInt(), 1);
+    EXPECT_EQ(hintJson["error"]["kind"].toString(), "Tipp");
+    EXPECT_TRUE(hintText.Out.contains(hintJson["error"]["message"].toString())) << hintText.Out.toStdString();
+    const QString loop = Write("schleife.zak", "n: integer\r\nwiederhole immer\r\nn := n + 1\r\n*wiederhole\r\n");
+    const QJsonObject limit = Json(Zak({"--run", loop, "--json", "--max-steps", "100"}));
+    EXPECT_EQ(limit["status"].toInt(), 3);
+    EXPECT_EQ(limit["error"]["kind"].toString(), "Schrittgrenze");
+    EXPECT_EQ(limit["variables"][0]["name"].toString(), "n");
+    for (const char* mode : {"--run", "--check"}) {
+        const TResult missing = Zak({mode, Dir.filePath("fehlt.zak"), "--json"});
+        EXPECT_EQ(missing.Status, 2);
+        EXPECT_EQ(Json(missing)["error"].toObject()["kind"].toString(), "Datei");
+        EXPECT_TRUE(missing.Err.contains("kann nicht gelesen werden"));
+    }
+    const QJsonObject clean = Json(Zak({"--check", "--json", Write("gut.zak", "n: integer\r\n")}));
+    EXPECT_EQ(clean["status"].toInt(), 0);
+    EXPECT_TRUE(clean["error"].isNull());
+}
+
+TEST_F(CommandLineTest, HelpNamesEveryOptionAndErrorsNameTheOption) {
+    const TResult help = Zak({"-h"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(Zak({"--help"}).Out, help.Out);
+    for (const char* option : {"--run", "--check", "--vars", "--json", "--png VERZEICHNIS", "--max-steps N",
+                               "--forbid-attribute-assignment", "-v, --version", "-h, --help"})
+        EXPECT_TRUE(help.Out.contains(QRegularExpression(QStringLiteral("\n  %1 +\\S").arg(QRegularExpression::escape(option)))))
+            << option;
+    for (const QString& line : help.Out.split('\n')) EXPECT_LE(line.size(), 80) << line.toStdString();
+    EXPECT_EQ(Zak({"-v"}).Out, "ZAK 1.5.9\n");
+
+    const QString program = Write("p.zak", "");
+    struct TWrong {
+        QStringList Arguments;
+        QString Named;
+    };
+    for (const TWrong& wrong : {TWrong{{"--run", program, "--bunt"}, "Unbekannte Option: --bunt"},
+                                TWrong{{"-x", "--check", program}, "Unbekannte Option: -x"},
+                                TWrong{{"--run", program, "--vars=ja"}, "--vars nimmt keinen Wert an"},
+                                TWrong{{"--run", program, "--max-steps"}, "Der Wert nach --max-steps fehlt"},
+                                TWrong{{"--check", program, "--png", "d"}, "--png gilt nur mit --run"},
+                                TWrong{{"--run", program, "--check"}, "schlie\u00DFen einander aus"},
+                                TWrong{{"--run", program, program}, "Nur eine Datei"},
+                                TWrong{{"--vars", "--run"}, "Der Dateiname nach --run fehlt"}}) {
+        const TResult r = Zak(wrong.Arguments);
+        EXPECT_EQ(r.Status, 2) << wrong.Arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.Out.isEmpty());
+        EXPECT_TRUE(r.Err.contains(wrong.Named)) << r.Err.toStdString();
+        EXPECT_TRUE(r.Err.contains("Aufruf: zak --")) << r.Err.toStdString();
+    }
+}
+
+} // namespace
