@@ -21,6 +21,9 @@ int RunIde(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
 
+    // A screen of 1.5 times the density is drawn at 2: the drawing windows
+    // then show each pixel of their picture as an even block.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZAK"));
     InstallGermanTexts(application);

@@ -7,13 +7,20 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <array>
+#include <map>
 
 namespace ImageList {
 namespace {
 
+// The scale the pictures are being drawn at: MakeAll sets it for the whole
+// set. Painters opened on a blank image draw in its 16 x 16 units.
+int DrawScale = 1;
+
 QImage Blank() {
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+    QImage image(16 * DrawScale, 16 * DrawScale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(DrawScale);
     image.fill(Qt::transparent);
     return image;
 }
@@ -264,14 +271,15 @@ QImage Schritt() {
     return d.Done();
 }
 
-std::array<QImage, Count> MakeAll() {
+std::array<QImage, Count> MakeAll(int scale) {
+    DrawScale = scale;
     std::array<QImage, Count> images;
     images[iiKlasse] = Letter("K", QColor(0, 0, 200));
     images[iiAttribut] = Letter("A", QColor(0, 140, 0));
     images[iiMethode] = Letter("M", QColor(140, 0, 0));
-    images[iiFehler] = GutterImages::Error();
-    images[iiFehlerstelle] = GutterImages::ErrorPosition();
-    images[iiHaltepunkt] = GutterImages::Breakpoint();
+    images[iiFehler] = GutterImages::Error(scale);
+    images[iiFehlerstelle] = GutterImages::ErrorPosition(scale);
+    images[iiHaltepunkt] = GutterImages::Breakpoint(scale);
     images[iiOeffnen] = Oeffnen();
     images[iiSpeichern] = Speichern();
     images[iiAusschneiden] = Ausschneiden();
@@ -289,18 +297,27 @@ std::array<QImage, Count> MakeAll() {
     images[iiStart] = Start();
     images[iiStop] = Stop();
     images[iiRedo] = Arrow(false);
+    DrawScale = 1;
     return images;
 }
 
 } // namespace
 
-const QImage& Image(int index) {
-    static const std::array<QImage, Count> images = MakeAll();
+const QImage& Image(int index, int scale) {
+    static std::map<int, std::array<QImage, Count>> sets;
     static const QImage empty = Blank();
     if (index < 0 || index >= Count) return empty;
-    return images[static_cast<std::size_t>(index)];
+    scale = std::clamp(scale, 1, MaxScale);
+    auto set = sets.find(scale);
+    if (set == sets.end()) set = sets.emplace(scale, MakeAll(scale)).first;
+    return set->second[static_cast<std::size_t>(index)];
 }
 
-QIcon Icon(int index) { return QIcon(QPixmap::fromImage(Image(index))); }
+QIcon Icon(int index) {
+    // The icon engine picks the picture for the screen's density.
+    QIcon icon;
+    for (int scale = 1; scale <= MaxScale; ++scale) icon.addPixmap(QPixmap::fromImage(Image(index, scale)));
+    return icon;
+}
 
 } // namespace ImageList

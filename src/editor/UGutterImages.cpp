@@ -4,19 +4,33 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
+#include <cmath>
+#include <map>
+
 namespace GutterImages {
 namespace {
 
-QImage Blank() {
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+// A painter opened on it draws in the 16 x 16 units of the picture.
+QImage Blank(int scale) {
+    QImage image(16 * scale, 16 * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     return image;
 }
 
+// One picture per scale, drawn when first asked for; main thread only.
+const QImage& Cached(std::map<int, QImage>& cache, QImage (*draw)(int), int scale) {
+    scale = std::clamp(scale, 1, 4);
+    auto found = cache.find(scale);
+    if (found == cache.end()) found = cache.emplace(scale, draw(scale)).first;
+    return found->second;
+}
+
 // Pictures stay within 13 pixels of width: the breakpoint sign starts at
 // x = 17 and must leave the gutter's separator line at x = 31 visible.
-QImage DrawBreakpoint() {
-    QImage image = Blank();
+QImage DrawBreakpoint(int scale) {
+    QImage image = Blank(scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, false);
     const QPolygon octagon({{4, 1}, {9, 1}, {12, 4}, {12, 9}, {9, 12}, {4, 12}, {1, 9}, {1, 4}});
@@ -32,8 +46,8 @@ QImage DrawBreakpoint() {
     return image;
 }
 
-QImage DrawError() {
-    QImage image = Blank();
+QImage DrawError(int scale) {
+    QImage image = Blank(scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, false);
     const QPolygon triangle({{7, 1}, {13, 13}, {1, 13}});
@@ -47,8 +61,8 @@ QImage DrawError() {
     return image;
 }
 
-QImage DrawErrorPosition() {
-    QImage image = Blank();
+QImage DrawErrorPosition(int scale) {
+    QImage image = Blank(scale);
     QPainter p(&image);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(230, 0, 0));
@@ -60,19 +74,21 @@ QImage DrawErrorPosition() {
 
 } // namespace
 
-const QImage& Breakpoint() {
-    static const QImage image = DrawBreakpoint();
-    return image;
+const QImage& Breakpoint(int scale) {
+    static std::map<int, QImage> cache;
+    return Cached(cache, DrawBreakpoint, scale);
 }
 
-const QImage& Error() {
-    static const QImage image = DrawError();
-    return image;
+const QImage& Error(int scale) {
+    static std::map<int, QImage> cache;
+    return Cached(cache, DrawError, scale);
 }
 
-const QImage& ErrorPosition() {
-    static const QImage image = DrawErrorPosition();
-    return image;
+const QImage& ErrorPosition(int scale) {
+    static std::map<int, QImage> cache;
+    return Cached(cache, DrawErrorPosition, scale);
 }
+
+int ScaleFor(double devicePixelRatio) { return std::clamp(static_cast<int>(std::ceil(devicePixelRatio - 0.01)), 1, 4); }
 
 } // namespace GutterImages

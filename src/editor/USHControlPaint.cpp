@@ -246,13 +246,14 @@ void TSHControl::PaintRow(QPainter& p, int row, const std::vector<TErrorMark>& e
             FillClear(p, painted == 1 ? x - 1 : x, y - 1, right, y + pitch, insideMulti ? kSelection : rowColor);
         }
 
-        if (info && info->Breakpoint) p.drawImage(17, y, GutterImages::Breakpoint());
+        const int scale = GutterImages::ScaleFor(devicePixelRatioF());
+        if (info && info->Breakpoint) p.drawImage(17, y, GutterImages::Breakpoint(scale));
         for (const TErrorMark& error : errors) {
             if (error.Line != line) continue;
-            p.drawImage(3, y, GutterImages::Error());
+            p.drawImage(3, y, GutterImages::Error(scale));
             const int c = error.Column;
             if (FLeftColumn < c && c <= FLeftColumn + FVisibleColumns)
-                p.drawImage(x0 + (c - 1 - FLeftColumn) * FCellWidth, y - 1, GutterImages::ErrorPosition());
+                p.drawImage(x0 + (c - 1 - FLeftColumn) * FCellWidth, y - 1, GutterImages::ErrorPosition(scale));
         }
     }
 

@@ -90,6 +90,8 @@ void TFLetztesZeichenfenster::showEvent(QShowEvent* event) {
 
 void TFLetztesZeichenfenster::pbPaint(QWidget& box) {
     QPainter painter(&box);
+    // Blocks of equal device pixels on a dense screen, as in the drawing windows.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (!Bild.isNull()) painter.drawImage(0, 0, Bild);
     const QRegion uncovered = QRegion(box.rect()).subtracted(QRegion(Bild.rect()));
     for (const QRect& r : uncovered) painter.fillRect(r, palette().window());

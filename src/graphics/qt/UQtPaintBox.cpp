@@ -64,6 +64,10 @@ void TQtPaintBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRegion exposed = event->region();
     painter.setClipRegion(exposed);
+    // On a dense screen every pixel of the picture becomes a block of equal
+    // device pixels: the pupil's pixels stay pixels, never a blur. The
+    // picture keeps its size in the program's units.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (!Shown.isNull()) painter.drawImage(0, 0, Shown);
     // Opaque widget: whatever the image does not cover must still be painted.
     const QRegion uncovered = exposed.subtracted(QRegion(Shown.rect()));
