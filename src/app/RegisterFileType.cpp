@@ -48,19 +48,16 @@ bool ValidExtension(const QString& ext) {
     return pattern.match(ext).hasMatch();
 }
 
+// The package the installed program ships (compiled in), so that both
+// describe .zak files alike; another extension gets its own names in it.
 QByteArray MimePackage(const QString& ext) {
-    return QStringLiteral(
-               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-               "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-               "  <mime-type type=\"%1\">\n"
-               "    <comment>ZAK-Programm</comment>\n"
-               "    <sub-class-of type=\"text/plain\"/>\n"
-               "    <icon name=\"%2\"/>\n"
-               "    <glob pattern=\"*.%3\"/>\n"
-               "  </mime-type>\n"
-               "</mime-info>\n")
-        .arg(MimeType(ext), MimeIconName(ext), ext)
-        .toUtf8();
+    QFile shipped(QStringLiteral(":/mime/zak.xml"));
+    if (!shipped.open(QIODevice::ReadOnly)) return {};
+    QString text = QString::fromUtf8(shipped.readAll());
+    text.replace(QStringLiteral("\"text/x-zak\""), '"' + MimeType(ext) + '"')
+        .replace(QStringLiteral("\"text-x-zak\""), '"' + MimeIconName(ext) + '"')
+        .replace(QStringLiteral("\"*.zak\""), "\"*." + ext + '"');
+    return text.toUtf8();
 }
 
 QByteArray DesktopEntry(const QString& ext, const QString& applicationPath) {

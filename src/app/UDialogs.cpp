@@ -81,14 +81,24 @@ QString TDialogs::OpenFileName(QWidget* parent, const QString& caption, const QS
     QList<QUrl> urls = dialog.sidebarUrls();
     for (const TPlace& place : places) urls << QUrl::fromLocalFile(place.Path);
     dialog.setSidebarUrls(urls);
-    // Qt's side bar names a place after its folder ("examples"); the pupil
-    // looks for the German name.
-    if (auto* sidebar = dialog.findChild<QAbstractItemView*>(QStringLiteral("sidebar")))
-        if (QAbstractItemModel* model = sidebar->model())
-            for (int row = 0; row < model->rowCount(); ++row)
+    // Qt's side bar names a place after its folder ("examples"), and names
+    // it so again whenever the folder is visited; the pupil looks for the
+    // German name.
+    auto* sidebar = dialog.findChild<QAbstractItemView*>(QStringLiteral("sidebar"));
+    if (QAbstractItemModel* model = sidebar ? sidebar->model() : nullptr) {
+        auto name = [model, places] {
+            for (int row = 0; row < model->rowCount(); ++row) {
+                const QModelIndex item = model->index(row, 0);
                 for (const TPlace& place : places)
-                    if (model->index(row, 0).data(Qt::UserRole + 1).toUrl() == QUrl::fromLocalFile(place.Path))
-                        model->setData(model->index(row, 0), place.Name, Qt::DisplayRole);
+                    if (item.data(Qt::UserRole + 1).toUrl() == QUrl::fromLocalFile(place.Path) &&
+                        item.data(Qt::DisplayRole).toString() != place.Name)
+                        model->setData(item, place.Name, Qt::DisplayRole);
+            }
+        };
+        name();
+        QObject::connect(model, &QAbstractItemModel::dataChanged, &dialog, name);
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, &dialog, name);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }

@@ -149,7 +149,7 @@ TEST_F(RegisterFileTypeTest, TheMimeDatabaseLearnsTheType) {
 TEST_F(RegisterFileTypeTest, AgreesWithTheInstalledFiles) {
     ASSERT_TRUE(RegisterFileType("zak", "/usr/bin/zak"));
     EXPECT_EQ(Text("mime/packages/zakfile.xml"), ReadBytes(QStringLiteral(ZAK_SOURCE_DIR "/data/zak.xml")));
-    const std::string installed = ReadBytes(QStringLiteral(ZAK_SOURCE_DIR "/data/zak.desktop"));
+    const std::string installed = ReadBytes(QStringLiteral(ZAK_SOURCE_DIR "/data/zak.desktop.in"));
     EXPECT_NE(installed.find("\nMimeType=text/x-zak;\n"), std::string::npos) << installed;
     EXPECT_NE(Text("applications/zakfile.desktop").find("\nMimeType=text/x-zak;\n"), std::string::npos);
     EXPECT_NE(QStringLiteral(ZAK_APP_ID ".desktop"), QStringLiteral("zakfile.desktop"));
