@@ -335,3 +335,21 @@ TEST_F(ProgramFilesTest, ClosingFromTheMenuEndsARun) {
     EXPECT_EQ(Main->Interpreter(), nullptr);
     EXPECT_FALSE(Main->RunTimer().isActive());
 }
+
+// The open dialog offers the installed examples as "Beispiele" and opens
+// them as any file.
+TEST_F(ProgramFilesTest, TheOpenDialogOffersTheInstalledExamples) {
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+    const QString examples = Dir.Path("share/zak/examples");
+    ASSERT_TRUE(QDir().mkpath(examples));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(ZAK_SOURCE_DIR "/examples/02_haus.zak"), examples + "/02_haus.zak"));
+    qputenv("XDG_DATA_DIRS", Dir.Path("share").toLocal8Bit());
+    EXPECT_EQ(ExamplesDirectory(), examples);
+    Dialogs.FileNames = {examples + "/02_haus.zak"};
+    Main->OeffnenExecute();
+    qputenv("XDG_DATA_DIRS", dataDirs);
+    ASSERT_EQ(Dialogs.Of("Open").size(), 1u);
+    EXPECT_EQ(Dialogs.Of("Open")[0].Text, "Beispiele=" + examples);
+    EXPECT_EQ(Main->FileName(), examples + "/02_haus.zak");
+    EXPECT_EQ(EditorLines().at(1), "wand, tuer: Rechteck");
+}
