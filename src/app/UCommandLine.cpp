@@ -128,11 +128,18 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
     if (files.size() > 1)
         return refuse("Nur eine Datei, nicht mehrere: " + files.join(' ').toStdString(), usage);
 
+    // A name that is not valid UTF-8 does not survive the way through
+    // QString: the bytes as given are taken where they can be found.
+    auto bytes = [&](const QString& decoded) {
+        for (int i = 1; i < argc; ++i)
+            if (arguments[i] == decoded) return std::string(argv[i]);
+        return decoded.toLocal8Bit().toStdString();
+    };
     line.Mode = run ? TCommandLine::TMode::Run : TCommandLine::TMode::Check;
-    line.File = files.first().toLocal8Bit().toStdString();
+    line.File = bytes(files.first());
     line.Vars = parser.isSet("vars");
     line.Json = parser.isSet("json");
-    line.PngDir = parser.value("png").toLocal8Bit().toStdString();
+    line.PngDir = bytes(parser.value("png"));
     line.ForbidAttributeAssignment = parser.isSet("forbid-attribute-assignment");
     if (parser.isSet("max-steps")) {
         const std::string text = parser.value("max-steps").toStdString();

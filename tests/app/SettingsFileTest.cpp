@@ -307,6 +307,7 @@ TEST(LoadSave, AnEndlessStringIsCut) {
 TEST_F(SettingsFileTest, AFileInAReadOnlyFolderIsRewrittenInPlace) {
     if (geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind root";
     Put("[pass][" + kKeins + "]");
+    dialog.EinstellungenLaden();
     const QString folder = QDir::currentPath();
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     dialog.findChild<QSpinBox*>("UDCharacterSize")->setValue(13);
@@ -314,5 +315,6 @@ TEST_F(SettingsFileTest, AFileInAReadOnlyFolderIsRewrittenInPlace) {
     const bool saved = dialog.EinstellungenSpeichern();
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_TRUE(saved);
+    EXPECT_EQ(dialog.FileName(), QDir(folder).absoluteFilePath(kSettingsFileName));
     EXPECT_NE(File().find("[Schriftgroesse] 13 "), std::string::npos);
 }
