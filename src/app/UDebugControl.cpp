@@ -168,8 +168,14 @@ void TDebugControl::Arrange() {
 
 void TDebugControl::Paint() {
     std::lock_guard guard(FLock);
-    const QSize size(std::max(1, FDrawingWidth), std::max(1, FDrawingHeight));
-    if (FBitmap.size() != size) FBitmap = QImage(size, QImage::Format_RGB32);
+    // At the screen's density, so that the texts stay sharp on a dense
+    // screen; the painter below still counts in the widget's units.
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(std::max(1, FDrawingWidth), std::max(1, FDrawingHeight)) * ratio).toSize();
+    if (FBitmap.size() != size || FBitmap.devicePixelRatio() != ratio) {
+        FBitmap = QImage(size, QImage::Format_RGB32);
+        FBitmap.setDevicePixelRatio(ratio);
+    }
     FBitmap.fill(Qt::white);
     {
         QPainter painter(&FBitmap);
@@ -213,7 +219,7 @@ void TDebugControl::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, FBitmap);
     // The corner between two visible bars and any strip the image does not
     // reach yet (a resize before the next Arrange) stays white.
-    const QRegion rest = QRegion(rect()).subtracted(QRegion(FBitmap.rect()));
+    const QRegion rest = QRegion(rect()).subtracted(QRegion(QRect(QPoint(), FBitmap.deviceIndependentSize().toSize())));
     for (const QRect& r : rest) painter.fillRect(r, Qt::white);
 }
 

@@ -61,7 +61,8 @@ public:
     int VerticalPosition() const { return FVPos; }
     QScrollBar* HorizontalBar() const { return FHBar; }
     QScrollBar* VerticalBar() const { return FVBar; }
-    // The picture last drawn (drawing width x drawing height).
+    // The picture last drawn (drawing width x drawing height, in device
+    // pixels at the screen's density).
     const QImage& Bitmap() const { return FBitmap; }
 
     static const char* const NoVariablesText;

@@ -1,5 +1,6 @@
 #include "UCodeComplete.h"
 
+#include "UGutterImages.h"
 #include "UQtText.h"
 #include "USHControl.h"
 #include "USyntaxcheck.h"
@@ -16,8 +17,9 @@ namespace {
 
 // A letter drawn in strokes, so that it looks the same whatever fonts the
 // machine has.
-QImage LetterIcon(QColor colour, std::initializer_list<QLine> strokes) {
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+QImage LetterIcon(int scale, QColor colour, std::initializer_list<QLine> strokes) {
+    QImage image(16 * scale, 16 * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setPen(QPen(colour, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
@@ -50,7 +52,8 @@ public:
             return;
         }
         const TVorschlag& proposal = *shown[static_cast<std::size_t>(index.row())];
-        const QImage icon = TFCodeComplete::Icon(proposal.Art);
+        const QImage icon =
+            TFCodeComplete::Icon(proposal.Art, GutterImages::ScaleFor(painter->device()->devicePixelRatioF()));
         if (!icon.isNull()) painter->drawImage(r.left() + 2, r.top(), icon);
 
         painter->setPen(selected ? option.palette.highlightedText().color() : option.palette.text().color());
@@ -89,16 +92,12 @@ int TFCodeComplete::ItemWidth(const TVorschlag& proposal) {
            QFontMetrics(ListFont(false)).horizontalAdvance(ToQString(proposal.Description)) + 4;
 }
 
-QImage TFCodeComplete::Icon(TVorschlagsArt art) {
-    static const QImage attribute =
-        LetterIcon(QColor(0, 128, 0), {{3, 14, 8, 2}, {8, 2, 13, 14}, {5, 10, 11, 10}});
-    static const QImage method =
-        LetterIcon(QColor(128, 0, 0), {{2, 14, 2, 2}, {2, 2, 8, 9}, {8, 9, 14, 2}, {14, 2, 14, 14}});
-    static const QImage className = LetterIcon(QColor(0, 0, 255), {{3, 2, 3, 14}, {13, 2, 4, 9}, {6, 8, 13, 14}});
+QImage TFCodeComplete::Icon(TVorschlagsArt art, int scale) {
     switch (art) {
-    case vaAttribut: return attribute;
-    case vaMethode: return method;
-    case vaKlassenname: return className;
+    case vaAttribut: return LetterIcon(scale, QColor(0, 128, 0), {{3, 14, 8, 2}, {8, 2, 13, 14}, {5, 10, 11, 10}});
+    case vaMethode:
+        return LetterIcon(scale, QColor(128, 0, 0), {{2, 14, 2, 2}, {2, 2, 8, 9}, {8, 9, 14, 2}, {14, 2, 14, 14}});
+    case vaKlassenname: return LetterIcon(scale, QColor(0, 0, 255), {{3, 2, 3, 14}, {13, 2, 4, 9}, {6, 8, 13, 14}});
     default: return {};
     }
 }

@@ -50,7 +50,8 @@ public:
     // The icons of the list, 16 x 16 with a transparent background: a green
     // A for an attribute, a dark red M for a method, a blue K for a class;
     // none for a simple type name.
-    static QImage Icon(TVorschlagsArt art);
+    // Drawn at `scale` times the resolution for a dense screen.
+    static QImage Icon(TVorschlagsArt art, int scale = 1);
     // Width of a drawn item: icon, name in bold, description.
     static int ItemWidth(const TVorschlag& proposal);
 

@@ -2,6 +2,7 @@
 // the application starts, so the checks run in a child process of this test
 // program that has it set.
 #include "AppTestSupport.h"
+#include "UDebugControl.h"
 #include "UDrawCanvas.h"
 #include "UFenster.h"
 #include "UGutterImages.h"
@@ -35,7 +36,8 @@ TEST(HiDpi, AtScaleTwo) {
 
 // Every pixel of the program's picture is a 2 x 2 block of its colour in the
 // window, the title counts in the program's units, and the small pictures
-// are drawn at twice the resolution rather than enlarged.
+// and the variables view are drawn at twice the resolution rather than
+// enlarged.
 TEST(HiDpiChild, PicturePixelsAreBlocksAndIconsAreDrawnAnew) {
     if (qgetenv("ZAK_HIDPI_CHILD") != "1") GTEST_SKIP() << "runs in the child of HiDpi.AtScaleTwo";
     TestApp();
@@ -72,6 +74,13 @@ TEST(HiDpiChild, PicturePixelsAreBlocksAndIconsAreDrawnAnew) {
     const QImage& breakpoint = GutterImages::Breakpoint(GutterImages::ScaleFor(qApp->devicePixelRatio()));
     EXPECT_EQ(breakpoint.size(), QSize(32, 32));
     EXPECT_EQ(breakpoint.devicePixelRatio(), 2.0);
+
+    TDebugControl variables;
+    variables.resize(416, 88);
+    variables.AddCell("\x01n\x02 = 5");
+    variables.Arrange();
+    EXPECT_EQ(variables.Bitmap().size(), 2 * QSize(variables.DrawingWidth(), variables.DrawingHeight()));
+    EXPECT_EQ(variables.Bitmap().devicePixelRatio(), 2.0);
 }
 
 } // namespace
