@@ -221,7 +221,8 @@ void TFMain::BKlassenansichtClick() {
         Zufall::Randomize();
         return Zufall::Between(0, 39);
     }();
-    if (draw == 10) InformationExecute();
+    // Unasked for, the box must not take the keys of a pupil who goes on typing.
+    if (draw == 10 && FForms.Information) FForms.Information->ShowInformation(this, false);
 }
 
 void TFMain::InformationExecute() {

@@ -14,6 +14,8 @@
 #include "USyntaxcheckThread.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
+#include <QWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -175,6 +177,54 @@ TEST_F(MainWindowTest, HelpPanelTogglesAndSometimesShowsTheAboutBox) {
     EXPECT_EQ(konstanten.last(), "*wiederhole");
     EXPECT_TRUE(konstanten.contains("f:FENSTER   //nicht notig"));
     EXPECT_TRUE(Find<QPlainTextEdit>("MKonstanten")->isReadOnly());
+}
+
+// The about box at start and the one the help button sometimes shows come
+// while a pupil may be typing: they must leave the keyboard to the editor,
+// and keys that reach the start box anyway (a desktop may give it the focus
+// when it is clicked) go on to the editor.
+TEST_F(MainWindowTest, TheAboutBoxesLeaveTheKeyboardToTheEditor) {
+    TFInformation about(Main.get());
+    TMainForms forms;
+    forms.Information = &about;
+    Main->SetForms(forms);
+    auto typeInto = [](QWidget& window, const QString& text) {
+        for (QChar c : text) {
+            QWidget* target = window.focusWidget() ? window.focusWidget() : &window;
+            const int key = c == ' ' ? Qt::Key_Space : c.toUpper().unicode();
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &release);
+        }
+    };
+
+    // This test platform activates every window it shows; a desktop heeds
+    // what the box asks for.
+    auto leavesTheKeyboard = [&about] {
+        return about.testAttribute(Qt::WA_ShowWithoutActivating) && about.windowHandle() &&
+               (about.windowHandle()->flags() & Qt::WindowDoesNotAcceptFocus);
+    };
+    about.ShowStartup(Main.get());
+    QApplication::processEvents();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_TRUE(leavesTheKeyboard());
+    typeInto(about, "r: Kreis");
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_EQ(Editor().LineText(0), "r: Kreis");
+    about.hide();
+
+    int draw = 10;
+    Main->HelpPanelDraw = [&draw] { return draw; };
+    Main->BKlassenansichtClick();
+    QApplication::processEvents();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_TRUE(about.testAttribute(Qt::WA_ShowWithoutActivating));
+    about.hide();
+    // Asked for from the menu, it is an ordinary window with the keyboard.
+    Main->InformationExecute();
+    EXPECT_FALSE(about.testAttribute(Qt::WA_ShowWithoutActivating));
+    about.hide();
 }
 
 // A pupil copies the reference pages into the editor: every control structure
