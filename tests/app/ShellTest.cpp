@@ -252,7 +252,7 @@ TEST(HelpTexts, TheReferencePagesPassTheCheck) {
     const std::vector<const char*>& befehle = HelpTexts::Befehle();
     std::size_t i = std::find(befehle.begin(), befehle.end(), std::string("===================")) - befehle.begin();
     int blocks = 0;
-    for (++i; i + 2 < befehle.size() + 1;) {
+    for (++i; i + 2 < befehle.size();) {
         std::vector<std::string> block{befehle[i], befehle[i + 1], befehle[i + 2]};
         i += 3;
         if (block.back() == "sonst") {
