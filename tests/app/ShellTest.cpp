@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, TheAboutBoxesLeaveTheKeyboardToTheEditor) {
     auto typeInto = [](QWidget& window, const QString& text) {
         for (QChar c : text) {
             QWidget* target = window.focusWidget() ? window.focusWidget() : &window;
-            const int key = c == ' ' ? Qt::Key_Space : c.toUpper().unicode();
+            const int key = c == ' ' ? int(Qt::Key_Space) : int(c.toUpper().unicode());
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
             QApplication::sendEvent(target, &press);
             QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
