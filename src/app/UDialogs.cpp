@@ -26,18 +26,23 @@ QMessageBox::Icon ToQtIcon(TMessageIcon icon) {
 }
 
 // Qt's own file dialog writes sizes and dates in the system's locale
-// ("7 Dec 2026" on an English system); this writes them in German.
+// ("7 Dec 2026" on an English system); this writes them in German. It names
+// our programs' type itself: until the type is installed, the desktop
+// guesses from a program's first line, "//", that it is C.
 class TGermanFileDetails : public QIdentityProxyModel {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;
 
     QVariant data(const QModelIndex& index, int role) const override {
         const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-        if (files && role == Qt::DisplayRole && (index.column() == 1 || index.column() == 3)) {
+        if (files && role == Qt::DisplayRole && index.column() >= 1 && index.column() <= 3) {
             const QModelIndex source = mapToSource(index);
             const QLocale german;
             if (index.column() == 3) return german.toString(files->lastModified(source), QLocale::ShortFormat);
-            return files->isDir(source) ? QString() : german.formattedDataSize(files->size(source));
+            if (index.column() == 1)
+                return files->isDir(source) ? QString() : german.formattedDataSize(files->size(source));
+            if (!files->isDir(source) && files->fileInfo(source).suffix().compare("zak", Qt::CaseInsensitive) == 0)
+                return QStringLiteral("ZAK-Programm");
         }
         return QIdentityProxyModel::data(index, role);
     }

@@ -21,7 +21,7 @@ std::vector<const char*> MakeBefehle() {
         {"wiederhole", "*wiederhole bis <Bedingung>"},
         {"wenn <Bedingung> dann", "*wenn"},
         {"wenn <Bedingung> dann", nullptr},
-        {"fuer <Objekt>", "*fuer"},
+        {"fuer <Objekt>", "*f\xFCr"},
         {"methode <Methodenname>", "ende"},
     };
     for (const auto& block : blocks) {
@@ -72,11 +72,11 @@ const std::vector<const char*>& Konstanten() {
         "r:RECHTECK",
         "f:FENSTER   //nicht notig",
         "f.zeichne(r)  //nicht notig",
-        "r.FullfarbeSetzen(gelb)",
-        "r.FullartSetzen(schraffiert)",
+        "r.fuellfarbeSetzen(gelb)",
+        "r.fuellartSetzen(schraffiert)",
         "r.LinksObenSetzen(-30,40)",
         "wiederhole immer",
-        "   r.drehe(1)",
+        "   r.drehen(1)",
         "*wiederhole",
     };
     return lines;

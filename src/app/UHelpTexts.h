@@ -1,5 +1,6 @@
 #pragma once
-// The two fixed reference pages of the help panel, one entry per line.
+// The two fixed reference pages of the help panel, one entry per line, in
+// Latin-1 as the editor holds a program (a pupil copies them into it).
 #include <vector>
 
 namespace HelpTexts {

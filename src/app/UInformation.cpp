@@ -2,12 +2,16 @@
 
 #include "UDialogs.h"
 
+#include <QApplication>
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
+
+#include <memory>
 
 TLinkLabel::TLinkLabel(const QString& text, const QString& url, QWidget* parent)
     : QLabel(text, parent), FUrl(url) {
@@ -39,7 +43,9 @@ void TLinkLabel::mousePressEvent(QMouseEvent* event) {
 TFInformation::TFInformation(QWidget* parent) : QDialog(parent) {
     setObjectName("FInformation");
     setWindowTitle("Information");
-    setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                   Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(kClientWidth, kClientHeight);
     setAutoFillBackground(true);
 
@@ -77,6 +83,9 @@ TFInformation::TFInformation(QWidget* parent) : QDialog(parent) {
     SpeedButton1 = new QPushButton("Schliessen", this);
     SpeedButton1->setObjectName("SpeedButton1");
     SpeedButton1->setGeometry(kClientWidth - 104, kClientHeight - 38, 88, 26);
+    // Without a focus the box passes every key on; a focused button would
+    // take the blank of "r: Kreis" as a click.
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
     connect(SpeedButton1, &QPushButton::clicked, this, [this] { hide(); });
 
     FStartupTimer.setSingleShot(true);
@@ -95,6 +104,7 @@ void TFInformation::CentreOn(QWidget* mainWindow) {
 
 void TFInformation::ShowStartup(QWidget* mainWindow, std::function<void()> afterwards) {
     FAfterStartup = std::move(afterwards);
+    FKeysTo = mainWindow;
     CentreOn(mainWindow);
     show();
     raise();
@@ -109,19 +119,37 @@ void TFInformation::EndStartup() {
     }
 }
 
-void TFInformation::ShowInformation(QWidget* mainWindow) {
+void TFInformation::ShowInformation(QWidget* mainWindow, bool activate) {
     if (!FBordered) {
         // The frame is added outside the client area, which keeps its size.
         const bool wasVisible = isVisible();
         setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                        Qt::WindowStaysOnTopHint);
+        SpeedButton1->setFocusPolicy(Qt::StrongFocus);
         FBordered = true;
         if (wasVisible) hide();
     }
+    setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     CentreOn(mainWindow);
     show();
     raise();
-    activateWindow();
+    if (activate) activateWindow();
+}
+
+bool TFInformation::PassKeyOn(QKeyEvent* event) {
+    if (FBordered || !FKeysTo) return false;
+    QWidget* target = FKeysTo->focusWidget() ? FKeysTo->focusWidget() : FKeysTo.data();
+    std::unique_ptr<QKeyEvent> copy(event->clone());
+    QApplication::sendEvent(target, copy.get());
+    return true;
+}
+
+void TFInformation::keyPressEvent(QKeyEvent* event) {
+    if (!PassKeyOn(event)) QDialog::keyPressEvent(event);
+}
+
+void TFInformation::keyReleaseEvent(QKeyEvent* event) {
+    if (!PassKeyOn(event)) QDialog::keyReleaseEvent(event);
 }
 
 void TFInformation::paintEvent(QPaintEvent*) {

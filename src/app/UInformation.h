@@ -4,6 +4,7 @@
 // border for two seconds; from the menu it is shown with a caption bar.
 #include <QDialog>
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -43,23 +44,30 @@ public:
 
     // Shows the box without a border, centred on `mainWindow`, and hides it
     // after two seconds whatever happened in between; then `afterwards` runs
-    // (the main window loads the settings there).
+    // (the main window loads the settings there). The box never takes the
+    // keyboard: a pupil may already be typing, and keys that reach it anyway
+    // go on to `mainWindow`'s focus widget.
     void ShowStartup(QWidget* mainWindow, std::function<void()> afterwards = {});
     // Shows the box with a caption bar, not modally. The client area keeps
-    // its size however often this is called.
-    void ShowInformation(QWidget* mainWindow);
+    // its size however often this is called. Unasked for (`activate` false),
+    // it leaves the keyboard where it is.
+    void ShowInformation(QWidget* mainWindow, bool activate = true);
     bool Bordered() const { return FBordered; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void CentreOn(QWidget* mainWindow);
     void EndStartup();
+    bool PassKeyOn(QKeyEvent* event);
 
     bool FBordered = false;
     QTimer FStartupTimer;
     std::function<void()> FAfterStartup;
+    QPointer<QWidget> FKeysTo;
     QLabel* Label1 = nullptr;
     QLabel* Label3 = nullptr;
     TLinkLabel* Label5 = nullptr;

@@ -39,6 +39,14 @@
 namespace {
 
 constexpr int TopRowHeight = 32;
+// The speed slider's width and the room around a button's caption, and how
+// far each may shrink in a narrow window (the slider first to its
+// comfortable width, at last to the least that can still be dragged).
+constexpr int SpeedSliderWidth = 90;
+constexpr int SpeedSliderMinWidth = 40;
+constexpr int SpeedSliderLeastWidth = 24;
+constexpr int CaptionPadding = 20;
+constexpr int MinCaptionPadding = 10;
 constexpr int PanelUntenHeight = 88;
 constexpr int HelpPanelWidth = 233;
 
@@ -176,17 +184,18 @@ void TFMain::CreateComponents() {
     rowFont.setPixelSize(11);
     FTopRow->setFont(rowFont);
     const QFontMetrics metrics(rowFont);
-    auto fitCaptions = [&metrics](QPushButton* button, std::initializer_list<const char*> captions) {
+    auto fitCaptions = [this, &metrics](QPushButton* button, std::initializer_list<const char*> captions) {
         int widest = 0;
         for (const char* caption : captions) widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(caption)));
-        button->setFixedWidth(widest + 20);
+        FCaptionWidths.emplace_back(button, widest);
+        button->setFixedWidth(widest + CaptionPadding);
     };
     fitCaptions(BStarten, {"Programm starten ..."});
     fitCaptions(BBearbeiten, {"Programm bearbeiten"});
     fitCaptions(BVariablen, {"Variablen zeigen", "Variablen ausblenden"});
     fitCaptions(BKlassenansicht, {"Hilfe zeigen ...", "Hilfe ausblenden"});
     LGeschwindigkeit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    TBSpeed->setFixedWidth(90);
+    TBSpeed->setFixedWidth(SpeedSliderWidth);
     TBSpeed->setToolTip(QStringLiteral("Geschwindigkeit"));
     for (QPushButton* button : {BStarten, BBearbeiten, BVariablen, BKlassenansicht})
         button->setFocusPolicy(Qt::TabFocus);
@@ -277,7 +286,31 @@ void TFMain::FormResize() {
 void TFMain::FitTopRow() {
     const bool runMode = RunMode();
     LGeschwindigkeit->setVisible(runMode);
-    if (runMode && FTopRow->layout()->minimumSize().width() > FTopRow->width()) LGeschwindigkeit->hide();
+    // A narrow window takes room from the slider, then from the buttons'
+    // margins around their captions, then from the slider again: never the
+    // speed's label, never a caption. The run buttons keep their room while
+    // hidden, so nothing moves when start and pause take turns.
+    int slider = SpeedSliderWidth;
+    int padding = CaptionPadding;
+    auto apply = [&] {
+        TBSpeed->setFixedWidth(slider);
+        for (const auto& [button, caption] : FCaptionWidths) button->setFixedWidth(caption + padding);
+    };
+    apply();
+    if (!runMode) return;
+    int overflow = FTopRow->layout()->minimumSize().width() - FTopRow->width();
+    if (overflow <= 0) return;
+    const int fromSlider = std::min(overflow, slider - SpeedSliderMinWidth);
+    slider -= fromSlider;
+    overflow -= fromSlider;
+    int buttons = 0;
+    for (const auto& entry : FCaptionWidths) buttons += entry.first->isVisibleTo(FTopRow);
+    if (overflow > 0 && buttons > 0) {
+        padding = std::max(MinCaptionPadding, CaptionPadding - (overflow + buttons - 1) / buttons);
+        overflow -= buttons * (CaptionPadding - padding);
+    }
+    if (overflow > 0) slider = std::max(SpeedSliderLeastWidth, slider - overflow);
+    apply();
 }
 
 void TFMain::UpdateCaption() {

@@ -23,6 +23,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -243,6 +245,8 @@ private:
     // --- components
     QWidget* FClient = nullptr;
     QWidget* FTopRow = nullptr;
+    // The top row's caption buttons with the width of their widest caption.
+    std::vector<std::pair<QPushButton*, int>> FCaptionWidths;
     QPushButton* BStarten = nullptr;
     QPushButton* BBearbeiten = nullptr;
     QPushButton* BVariablen = nullptr;

@@ -69,8 +69,8 @@ void TFMain::CreateActions() {
     Schritt = MakeAction("Schritt", "Schritt", "Einzelschritt", Qt::Key_F8, ImageList::iiSchritt,
                          &TFMain::SchrittExecute);
 
-    Schlieen1 = MakeAction("Schlieen1", "Schlie?en", "Schlie?en", none, ImageList::iiSchliessen,
-                           &TFMain::Schlieen1Click);
+    Schlieen1 = MakeAction("Schlieen1", QStringLiteral("Schlie\u00DFen"), QStringLiteral("Schlie\u00DFen"), none,
+                           ImageList::iiSchliessen, &TFMain::Schlieen1Click);
     LetztesZeichenfenster1 = MakeAction("LetztesZeichenfenster1", "Letztes Zeichenfenster...",
                                         "Letztes Zeichenfenster...", none, -1, &TFMain::LetztesZeichenfensterClick);
     ZeichenfensterKopieren1 = MakeAction("ZeichenfensterKopieren1", "Inhalt des Zeichenfensters kopieren ...",
@@ -221,7 +221,8 @@ void TFMain::BKlassenansichtClick() {
         Zufall::Randomize();
         return Zufall::Between(0, 39);
     }();
-    if (draw == 10) InformationExecute();
+    // Unasked for, the box must not take the keys of a pupil who goes on typing.
+    if (draw == 10 && FForms.Information) FForms.Information->ShowInformation(this, false);
 }
 
 void TFMain::InformationExecute() {

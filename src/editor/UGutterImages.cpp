@@ -65,10 +65,15 @@ QImage DrawErrorPosition(int scale) {
     QImage image = Blank(scale);
     QPainter p(&image);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(230, 0, 0));
     // Sits under the character cell whose top is one pixel below the image's.
-    p.drawRect(3, 9, 2, 4);
-    p.drawRect(3, 14, 2, 2);
+    // A white rim keeps the red mark visible on a red error line; on a light
+    // line the red itself stands out.
+    p.setBrush(Qt::white);
+    p.drawRect(2, 7, 4, 6);
+    p.drawRect(2, 12, 4, 4);
+    p.setBrush(QColor(230, 0, 0));
+    p.drawRect(3, 8, 2, 4);
+    p.drawRect(3, 13, 2, 2);
     return image;
 }
 

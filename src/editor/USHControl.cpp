@@ -455,7 +455,9 @@ void TSHControl::LoadLines(std::vector<std::string> lines) {
     if (!FEditable) return;
     Clear();
     {
+        // Exactly the given lines, whatever clearing left behind.
         TLockGuard guard(CriticalSections::EditorLinesLock());
+        FLines.Clear();
         FLines.InsertRange(0, std::move(lines));
     }
     FModified = false;

@@ -348,7 +348,10 @@ void TSHControl::UpdateScrollBars(bool force) {
         ComputeMetrics();
         if (FHBarShown) SetBarRange(FHBar, FLongest - 1, FVisibleColumns);
         if (FVBarShown) SetBarRange(FVBar, FLines.Count() - 1, FVisibleLines);
-        SetCaret(FCaretLine, FCaretColumn);
+        // A cleared text stays without lines: its single empty line is made
+        // by the first edit, not by a bar coming or going, or a file loaded
+        // next would keep it behind its own lines.
+        if (FLines.Count() > 0) SetCaret(FCaretLine, FCaretColumn);
     }
 }
 

@@ -171,7 +171,9 @@ void TGruppe::FigureDestroyed(TFigur* figure) {
 const char* TGruppe::Add(TFigur& figure, bool asCopy) {
     TMeasure measure(this);
     const TMeasure::TResult joining = measure.Of(figure);
-    if (&figure == this || joining.Reaches) return NichtSelbstEnthalten;
+    // A copy holds copies of the members, never the group itself, so only
+    // swallowing can close a cycle; copying the group into itself is fine.
+    if (!asCopy && (&figure == this || joining.Reaches)) return NichtSelbstEnthalten;
     const TMeasure::TResult own = measure.Of(*this);
     if (std::max(own.Depth, joining.Depth + 1) > MaxNesting) return ZuTiefVerschachtelt;
     if (own.Cost + joining.Cost > MaxCost) return ZuVieleFiguren;

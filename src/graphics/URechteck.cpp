@@ -25,22 +25,14 @@ void TRechteck::CornersFromAttributes() {
 }
 
 void TRechteck::AttributeChanged(TAttribut* a) {
-    // A negative width or height is refused: no edge moves, and the attribute
-    // shows the real size again instead of the refused value.
-    if (a == ABreite) {
-        if (GetInt(ABreite) >= 0) {
-            SetInt(ARechts, SaturateInt32(std::int64_t{GetInt(ALinks)} + GetInt(ABreite)));
-            a = ARechts;
-        } else {
-            a = nullptr;
-        }
-    } else if (a == AHoehe) {
-        if (GetInt(AHoehe) >= 0) {
-            SetInt(AUnten, SaturateInt32(std::int64_t{GetInt(AOben)} - GetInt(AHoehe)));
-            a = AUnten;
-        } else {
-            a = nullptr;
-        }
+    // A negative width or height moves no edge; the attribute keeps the
+    // value the pupil assigned, because only other changes recompute it.
+    if (a == ABreite && GetInt(ABreite) >= 0) {
+        SetInt(ARechts, SaturateInt32(std::int64_t{GetInt(ALinks)} + GetInt(ABreite)));
+        a = ARechts;
+    } else if (a == AHoehe && GetInt(AHoehe) >= 0) {
+        SetInt(AUnten, SaturateInt32(std::int64_t{GetInt(AOben)} - GetInt(AHoehe)));
+        a = AUnten;
     }
     TGefuellteFigur::AttributeChanged(a);
 }

@@ -109,7 +109,9 @@ void TTextfeld::CallMethod(std::int32_t n, TStack& stack) {
     TRechteck::CallMethod(n, stack);
     if (n == mnZeileHinzufuegen) {
         Zeilen.push_back(stack.PopString());
-        if (AutoSize()) FitToText();
+        // Only the edges follow the text; "breite" and "hoehe" show the new
+        // size from the next change on, as after any edge assignment.
+        if (AutoSize()) TextSize();
     } else if (n == mnZeilenLoeschen) {
         // The frame keeps its size until the next fit.
         Zeilen.clear();

@@ -5,9 +5,12 @@
 
 #include "UKlassen.h"
 #include "UProgrammText.h"
+#include "USHControl.h"
+#include "UScanner.h"
 #include "USyntaxcheckThread.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -58,6 +61,26 @@ TEST(Examples, ThereAreAboutTenAndEachIsAProperProgramFile) {
                 EXPECT_TRUE(i + 1 < bytes.size() && bytes[i + 1] == '\n') << "lone CR at byte " << i;
             }
         }
+    }
+}
+
+// Opening an example and saving it again changes nothing: each is stored in
+// the editor's own indentation.
+TEST(Examples, EachIsStoredAsTheEditorWritesIt) {
+    TestApp();
+    static const TFormatClass formatter;
+    TSHControl editor;
+    editor.LineRoutine = [](std::string& line, bool open, int indent, TFormatResult& r) {
+        return formatter.FormatLine(line, open, indent, r);
+    };
+    QTemporaryDir dir;
+    for (const QString& file : ExampleFiles()) {
+        SCOPED_TRACE(file.toStdString());
+        std::string header;
+        ASSERT_TRUE(editor.Load(file, header));
+        const QString saved = dir.filePath(QFileInfo(file).fileName());
+        ASSERT_TRUE(editor.Save(saved, header));
+        EXPECT_EQ(ReadBytes(saved), ReadBytes(file));
     }
 }
 

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QThread>
@@ -63,8 +65,29 @@ TEST_F(GermanTextsTest, QtTextsAndFileErrorReasonsAreGerman) {
     EXPECT_TRUE(shown.contains("&\u00D6ffnen")) << shown.join('|').toStdString();
     for (const char* word : {"Look in:", "&Open", "Cancel", "Back", "Parent Directory", "Files of type:"})
         EXPECT_FALSE(shown.contains(word)) << word;
+    QFileDialog saving(nullptr, QStringLiteral("Als PDF speichern"));
+    saving.setOption(QFileDialog::DontUseNativeDialog);
+    saving.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList saveTexts;
+    for (const QLabel* label : saving.findChildren<QLabel*>()) saveTexts << label->text().remove('&');
+    for (const QAbstractButton* button : saving.findChildren<QAbstractButton*>())
+        saveTexts << button->text().remove('&');
+    EXPECT_TRUE(saveTexts.contains("Speichern")) << saveTexts.join('|').toStdString();
+    EXPECT_TRUE(saveTexts.contains("Dateiname:")) << saveTexts.join('|').toStdString();
+    for (const char* word : {"Save", "File name:", "Cancel"}) EXPECT_FALSE(saveTexts.contains(word)) << word;
+
+    QPrinter printer;
+    QPrintDialog printing(&printer);
+    QStringList printTexts;
+    for (const QAbstractButton* button : printing.findChildren<QAbstractButton*>())
+        printTexts << button->text().remove('&');
+    for (const QLabel* label : printing.findChildren<QLabel*>()) printTexts << label->text().remove('&');
+    EXPECT_TRUE(printTexts.contains("Drucken")) << printTexts.join('|').toStdString();
+    for (const char* word : {"Print", "Cancel", "Properties", "Copies:"})
+        EXPECT_FALSE(printTexts.contains(word)) << word;
+
     // Its dates and sizes too, on a system of any language.
-    WriteBytes(Dir.Path("kreis.zak"), std::string(1536, 'x'));
+    WriteBytes(Dir.Path("kreis.zak"), "// ZAK 1.5 - Programm\r\n" + std::string(1513, 'x'));
     UseGermanFileDetails(dialog);
     dialog.setDirectory(Dir.Path());
     const QTreeView* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
@@ -79,6 +102,9 @@ TEST_F(GermanTextsTest, QtTextsAndFileErrorReasonsAreGerman) {
     }
     ASSERT_TRUE(file.isValid());
     EXPECT_EQ(file.siblingAtColumn(1).data().toString().toStdString(), "1,50 KiB");
+    // Our programs by their name, whether or not the desktop knows the type
+    // (a program's first line looks like C to the desktop's guessing).
+    EXPECT_EQ(file.siblingAtColumn(2).data().toString().toStdString(), "ZAK-Programm");
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d$"))
                     .match(file.siblingAtColumn(3).data().toString())
                     .hasMatch())

@@ -4,7 +4,9 @@
 
 #include <QDirIterator>
 #include <QImage>
+#include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +95,29 @@ TEST_F(RegisterFileTypeTest, ProgramPathsAreQuotedWhereTheDesktopNeedsIt) {
     ASSERT_TRUE(RegisterFileType("zak", "/home/anna/Meine Programme/zak"));
     EXPECT_NE(Text("applications/zakfile.desktop").find("\nExec=\"/home/anna/Meine Programme/zak\" %f\n"),
               std::string::npos);
+}
+
+// The desktop's own launcher starts the program from the written entry with
+// its path intact, whatever marks the directories' names hold.
+TEST_F(RegisterFileTypeTest, TheDesktopLauncherFindsAProgramPathWithBlanksAndQuotes) {
+    const QString gio = QStandardPaths::findExecutable("gio");
+    if (gio.isEmpty()) GTEST_SKIP() << "no gio";
+    const QString directory = Path(QStringLiteral("Meine Programme \"neu\" 'x' $HOME `id` \\ & ; # ~ (1)"));
+    ASSERT_TRUE(QDir().mkpath(directory));
+    const QString program = directory + "/zak";
+    const QString record = Path("arguments");
+    WriteBytes(program, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > '" + record.toStdString() + "'\n");
+    ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    ASSERT_TRUE(RegisterFileType("zak", program));
+
+    const QString file = Path("mein programm.zak");
+    QProcess launcher;
+    launcher.start(gio, {"launch", Path("applications/zakfile.desktop"), file});
+    ASSERT_TRUE(launcher.waitForFinished(10000));
+    EXPECT_EQ(launcher.exitCode(), 0) << launcher.readAllStandardError().toStdString();
+    for (int i = 0; i < 100 && !QFile::exists(record); ++i) QThread::msleep(50);
+    QThread::msleep(50);
+    EXPECT_EQ(ReadBytes(record), (program + "\n" + file + "\n").toStdString());
 }
 
 TEST_F(RegisterFileTypeTest, DeregisteringRemovesExactlyTheseFiles) {

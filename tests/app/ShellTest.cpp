@@ -11,13 +11,19 @@
 #include "Uencrypt.h"
 #include "UKlassen.h"
 #include "UObjekt.h"
+#include "USyntaxcheckThread.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
+#include <QWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTreeWidget>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -84,7 +90,7 @@ TEST_F(MainWindowTest, MenusHoldTheirEntriesInOrder) {
     }
     ASSERT_EQ(titles, (QStringList{"Datei", "Bearbeiten", "Programm", "Information"}));
     EXPECT_EQ(texts(menus[0]), (QStringList{"Neu", "Offnen", "Speichern", "Speichern unter ...", "Drucken ...",
-                                            "Einstellungen ...", "Schlie?en"}));
+                                            "Einstellungen ...", "Schlie\u00DFen"}));
     EXPECT_EQ(texts(menus[1]), (QStringList{"&Ruckgangig", "Ausschneiden", "Kopieren", "Einfugen", "Vorwarts"}));
     EXPECT_EQ(texts(menus[2]),
               (QStringList{"Letztes Zeichenfenster...", "Inhalt des Zeichenfensters kopieren ..."}));
@@ -171,6 +177,103 @@ TEST_F(MainWindowTest, HelpPanelTogglesAndSometimesShowsTheAboutBox) {
     EXPECT_EQ(konstanten.last(), "*wiederhole");
     EXPECT_TRUE(konstanten.contains("f:FENSTER   //nicht notig"));
     EXPECT_TRUE(Find<QPlainTextEdit>("MKonstanten")->isReadOnly());
+}
+
+// The about box at start and the one the help button sometimes shows come
+// while a pupil may be typing: they must leave the keyboard to the editor,
+// and keys that reach the start box anyway (a desktop may give it the focus
+// when it is clicked) go on to the editor.
+TEST_F(MainWindowTest, TheAboutBoxesLeaveTheKeyboardToTheEditor) {
+    TFInformation about(Main.get());
+    TMainForms forms;
+    forms.Information = &about;
+    Main->SetForms(forms);
+    auto typeInto = [](QWidget& window, const QString& text) {
+        for (QChar c : text) {
+            QWidget* target = window.focusWidget() ? window.focusWidget() : &window;
+            const int key = c == ' ' ? int(Qt::Key_Space) : int(c.toUpper().unicode());
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &release);
+        }
+    };
+
+    // This test platform activates every window it shows; a desktop heeds
+    // what the box asks for.
+    auto leavesTheKeyboard = [&about] {
+        return about.testAttribute(Qt::WA_ShowWithoutActivating) && about.windowHandle() &&
+               (about.windowHandle()->flags() & Qt::WindowDoesNotAcceptFocus);
+    };
+    about.ShowStartup(Main.get());
+    QApplication::processEvents();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_TRUE(leavesTheKeyboard());
+    typeInto(about, "r: Kreis");
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_EQ(Editor().LineText(0), "r: Kreis");
+    about.hide();
+
+    int draw = 10;
+    Main->HelpPanelDraw = [&draw] { return draw; };
+    Main->BKlassenansichtClick();
+    QApplication::processEvents();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_TRUE(about.testAttribute(Qt::WA_ShowWithoutActivating));
+    about.hide();
+    // Asked for from the menu, it is an ordinary window with the keyboard.
+    Main->InformationExecute();
+    EXPECT_FALSE(about.testAttribute(Qt::WA_ShowWithoutActivating));
+    about.hide();
+}
+
+// A pupil copies the reference pages into the editor: every control structure
+// of "Befehle", its placeholders filled in, and the example of "Konstanten"
+// must pass the check as they stand.
+TEST(HelpTexts, TheReferencePagesPassTheCheck) {
+    static const TKlassenFabrik factory;
+    auto hint = [](std::vector<std::string> lines) {
+        TStringLines text(std::move(lines));
+        TSyntaxcheckThread check(factory);
+        const TSyntaxcheckResult result = check.Pass(text);
+        return result.Error ? result.Error->Message + " (Zeile " + std::to_string(result.Error->Line) + ")"
+                            : std::string();
+    };
+    auto filled = [](std::string line) {
+        for (const auto& [placeholder, text] : {std::pair<std::string, std::string>{"<Bedingung>", "b"},
+                                               {"<Objekt>", "f"},
+                                               {"<Methodenname>", "m"},
+                                               {"<Anweisungen>", "f.drehen(1)"},
+                                               {" n mal", " 3 mal"}})
+            for (std::size_t at; (at = line.find(placeholder)) != std::string::npos;)
+                line.replace(at, placeholder.size(), text);
+        return line;
+    };
+    const std::vector<const char*>& befehle = HelpTexts::Befehle();
+    std::size_t i = std::find(befehle.begin(), befehle.end(), std::string("===================")) - befehle.begin();
+    int blocks = 0;
+    for (++i; i + 2 < befehle.size();) {
+        std::vector<std::string> block{befehle[i], befehle[i + 1], befehle[i + 2]};
+        i += 3;
+        if (block.back() == "sonst") {
+            block.insert(block.end(), {befehle[i], befehle[i + 1]});
+            i += 2;
+        }
+        SCOPED_TRACE(block.front());
+        std::vector<std::string> program;
+        for (const std::string& line : block) program.push_back(filled(line));
+        // A method sees no variables of the program: its body stays empty.
+        if (block.front().rfind("methode", 0) == 0) program = {program[0], "", program[2], "m()"};
+        else program.insert(program.begin(), {"f: Figur", "b: boolean"});
+        EXPECT_EQ(hint(program), "");
+        ++blocks;
+    }
+    EXPECT_EQ(blocks, 10);
+
+    const std::vector<const char*>& konstanten = HelpTexts::Konstanten();
+    const auto example = std::find(konstanten.begin(), konstanten.end(), std::string("r:RECHTECK"));
+    ASSERT_NE(example, konstanten.end());
+    EXPECT_EQ(hint({example, konstanten.end()}), "");
 }
 
 TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {

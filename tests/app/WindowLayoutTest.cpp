@@ -45,6 +45,42 @@ TEST_F(MainWindowTest, RunControlsKeepTheirPlaceWhenStartAndPauseTakeTurns) {
     EXPECT_EQ(afterRun, fresh.findChild<QWidget*>("SBRedo")->geometry().x());
 }
 
+// At every width down to the window's minimum the run mode's top row shows
+// all of its parts side by side, the speed's label in full: the slider is
+// what gives way, and it comes back to its width when there is room.
+TEST_F(MainWindowTest, TheTopRowKeepsTheSpeedLabelDownToTheMinimumWidth) {
+    SetProgram(Loop);
+    Main->BStartenClick();
+    Main->HelpPanelDraw = [] { return 0; };
+    const QStringList row = {"BBearbeiten", "SBStart", "SBStop", "SBSchritt", "BVariablen", "LGeschwindigkeit",
+                             "TBSpeed", "BKlassenansicht"};
+    for (const int width : {Main->minimumWidth(), Main->minimumWidth() + 7, 640, 800}) {
+        for (const bool helpShown : {false, true}) {
+            SCOPED_TRACE(std::to_string(width) + (helpShown ? " Hilfe" : ""));
+            if (Shown("PCHelp") != helpShown) Main->BKlassenansichtClick();
+            Main->resize(width, Main->height());
+            QApplication::processEvents();
+            const int rowWidth = Find<QWidget>("LGeschwindigkeit")->parentWidget()->width();
+            int right = 0;
+            for (const QString& name : row) {
+                const QWidget* part = Find<QWidget>(name.toLatin1().constData());
+                ASSERT_TRUE(part->isVisibleTo(Main.get())) << name.toStdString();
+                EXPECT_GE(part->geometry().left(), right) << name.toStdString();
+                right = part->geometry().right() + 1;
+            }
+            EXPECT_LE(right, rowWidth);
+            const auto* label = Find<QWidget>("LGeschwindigkeit");
+            EXPECT_GE(label->width(), label->sizeHint().width());
+            EXPECT_GE(Find<QWidget>("TBSpeed")->width(), 24);  // still to be dragged
+            for (const char* name : {"BBearbeiten", "BVariablen", "BKlassenansicht"}) {
+                const auto* button = Find<QAbstractButton>(name);
+                EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + 10) << name;
+            }
+            if (width >= 800) EXPECT_EQ(Find<QWidget>("TBSpeed")->width(), 90);
+        }
+    }
+}
+
 TEST_F(MainWindowTest, SidePanelsOpenAtTheirFixedSizes) {
     Main->HelpPanelDraw = [] { return 0; };
     Main->BKlassenansichtClick();

@@ -223,3 +223,45 @@ TEST(EditorModel, FontSizeAndMetrics) {
     EXPECT_EQ(editor->RowPitch(), 29);
     EXPECT_EQ(editor->VisibleLines(), (300 - 5) / 29);
 }
+
+// Loading gives exactly the file's lines whatever the editor held before:
+// hiding a scroll bar while the old text is cleared must not leave a line
+// behind, so saving right after opening writes the very same bytes.
+TEST(EditorModel, OpenAndSaveKeepTheBytesWhateverTheEditorHeldBefore) {
+    QTemporaryDir dir;
+    auto editor = MakeEditor();
+    const std::string header = "// ZAK 1.5 - Programm";
+    auto fileOf = [&](const Lines& lines) {
+        QByteArray bytes = QByteArray::fromStdString(header) + "\r\n";
+        for (const std::string& line : lines) bytes += QByteArray::fromStdString(line) + "\r\n";
+        return bytes;
+    };
+    const Lines longText(60, "x");
+    const Lines wideText{std::string(300, 'w'), "y"};
+    Lines bothText(60, std::string(300, 'b'));
+    const std::vector<Lines> befores{{}, {"short"}, longText, wideText, bothText};
+    const std::vector<Lines> files{{"a", "", "b"}, longText, wideText, {""}};
+    int n = 0;
+    for (const Lines& before : befores)
+        for (const Lines& content : files) {
+            SCOPED_TRACE(n);
+            editor->LoadLines(before);
+            editor->SetCaret(static_cast<int>(before.size()) - 1, 0);
+            const QString path = dir.filePath(QStringLiteral("f%1.zak").arg(n++));
+            QFile out(path);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+            out.write(fileOf(content));
+            out.close();
+            std::string read;
+            ASSERT_TRUE(editor->Load(path, read));
+            EXPECT_EQ(AllLines(*editor), content);
+            ASSERT_TRUE(editor->Save(path, read));
+            QFile in(path);
+            ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+            EXPECT_EQ(in.readAll(), fileOf(content));
+        }
+    // Clearing a long text leaves no line either.
+    editor->LoadLines(bothText);
+    editor->Clear();
+    EXPECT_EQ(editor->LineCount(), 0);
+}

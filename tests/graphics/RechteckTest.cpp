@@ -55,10 +55,14 @@ TEST(Rechteck, WidthAndHeightMoveRightAndBottomEdge) {
     EXPECT_EQ(BoxOf(r), (TBox{-10, 10, 40, 5}));
     EXPECT_EQ(Get(r, "breite"), 50);
     EXPECT_EQ(Get(r, "hoehe"), 5);
-    // A negative size is refused, and the attribute shows the real size again.
+    // A negative size moves no edge; the attribute shows the assigned value
+    // until another change recomputes it.
     Set(r, "breite", -5);
     Set(r, "hoehe", -1);
     EXPECT_EQ(BoxOf(r), (TBox{-10, 10, 40, 5}));
+    EXPECT_EQ(Get(r, "breite"), -5);
+    EXPECT_EQ(Get(r, "hoehe"), -1);
+    Set(r, "links", -10);
     EXPECT_EQ(Get(r, "breite"), 50);
     EXPECT_EQ(Get(r, "hoehe"), 5);
     // Sums at the ends of the Integer range saturate.

@@ -340,7 +340,15 @@ void TQtCanvas::Polygon(const std::vector<TPoint>& points) {
     ++box.Bottom;
     const QRect reach = Reach(box);
     if (Misses(reach)) return;
-    Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass& pass) { DrawPolygon(painter, polygon, pass); });
+    Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass& pass) {
+        DrawPolygon(painter, polygon, pass);
+        // Qt's one-pixel outline leaves out a corner now and then (the first
+        // one, when the first edge runs up and left at 45 degrees); the
+        // outline joins its edges, so every corner is a pixel of it.
+        if (!pass.WideStroke && painter.pen().style() == Qt::SolidLine &&
+            painter.device()->devType() == QInternal::Image)
+            painter.drawPoints(polygon);
+    });
 }
 
 // Fills with the brush alone; like the platform's FillRect it ignores the pen

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 TEST(QtCanvasShapes, RectangleWithThinPenCoversBoxUpToButNotIncludingSecondCorner) {
     TTestSurface s;
     s.C.Rectangle(2, 3, 10, 8);
@@ -147,6 +150,30 @@ TEST(QtCanvasShapes, PolygonIsFilledByTheAlternateRuleAndOutlined) {
     star.C.Polygon({{30, 2}, {47, 56}, {2, 22}, {58, 22}, {13, 56}});
     EXPECT_EQ(star.At(30, 34), White);
     EXPECT_EQ(star.At(30, 10), Red);
+}
+
+// Qt's one-pixel outline misses the first corner of some polygons (a first
+// edge running up and left at 45 degrees); every corner of random polygons,
+// in every direction and at every angle, belongs to the outline.
+TEST(QtCanvasShapes, EveryCornerOfAPolygonIsOutlined) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed](int n) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % std::uint32_t(n));
+    };
+    for (int round = 0; round < 3000; ++round) {
+        TTestSurface s;
+        std::vector<TPoint> corners(3 + next(3));
+        for (TPoint& p : corners) p = {next(40), next(30)};
+        if (round == 0) corners = {{15, 20}, {5, 10}, {15, 0}};
+        s.C.Polygon(corners);
+        for (const TPoint& p : corners) ASSERT_EQ(s.At(p.x, p.y), Black) << "round " << round << " at " << p.x << "," << p.y;
+    }
+    // The clear and dashed pens have no corners to add.
+    TTestSurface clear;
+    clear.C.Pen.Style = 5;
+    clear.C.Polygon({{15, 20}, {5, 10}, {15, 0}});
+    EXPECT_EQ(clear.Count(Black), 0);
 }
 
 TEST(QtCanvasShapes, PolygonWithFewerThanTwoPointsDrawsNothing) {
