@@ -126,6 +126,10 @@ private:
     // jump into its body waits in FPendingCall for the statement to end.
     TCallOutcome Call(TMethode& method);
     TCallOutcome CallProgramMethod(TMethode& method);
+    // The variable a designator's first name means, kept per token of the
+    // token table as long as the variable space's generation and binding
+    // state are those it was found under.
+    TVariant* LookupName(const std::string& name, std::int32_t tokenNumber);
     bool EnterNesting();
     void LeaveNesting() { --FNesting; }
 
@@ -190,6 +194,12 @@ private:
     std::deque<TDesignatorNames> FNames;
     int FNameLevel = 0;
     std::string FConcat;     // scratch for string concatenation
+    struct TNameSite {
+        std::uint64_t Generation = 0;  // 0: nothing kept
+        TVariant* Value = nullptr;
+        bool Binding = false;
+    };
+    std::vector<TNameSite> FNameSites;  // by token number - 1
     TVariant FCallResult;    // a call's result used as an assignable target
     bool FCallWithoutResult = false;
     std::vector<std::string> FDeclaredNames;  // scratch for declarations

@@ -7,6 +7,7 @@
 #include "UInterpreterMeldungen.h"
 #include "UMeldungen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -293,6 +294,7 @@ TVariant* TInterpreter::Designator(bool assignable) {
     if (static_cast<int>(FNames.size()) < FNameLevel) FNames.emplace_back();
     TDesignatorNames& names = FNames[FNameLevel - 1];
     names.First = FScanner.TokenText();
+    const std::int32_t firstNumber = FScanner.TokenNumber();
 
     enum { kValue, kResult, kNoResult } state = kValue;
     TVariant* current = nullptr;
@@ -316,7 +318,7 @@ TVariant* TInterpreter::Designator(bool assignable) {
         }
     }
     if (!found) {
-        TVariant* value = FVars->Lookup(names.First);
+        TVariant* value = LookupName(names.First, firstNumber);
         if (!value) {
             Fail(Meldung::BezeichnerGibtEsNicht1, names.First, Meldung::BezeichnerGibtEsNicht2);
             return nullptr;
@@ -381,6 +383,19 @@ TVariant* TInterpreter::Designator(bool assignable) {
         return nullptr;
     }
     return nullptr;
+}
+
+TVariant* TInterpreter::LookupName(const std::string& name, std::int32_t tokenNumber) {
+    if (tokenNumber <= 0) return FVars->Lookup(name);
+    if (FNameSites.size() < static_cast<std::size_t>(tokenNumber))
+        FNameSites.resize(std::max<std::size_t>(tokenNumber, 2 * FNameSites.size()));
+    TNameSite& site = FNameSites[tokenNumber - 1];
+    if (site.Generation != FVars->Generation() || site.Binding != FVars->Binding) {
+        site.Value = FVars->Lookup(name);
+        site.Generation = FVars->Generation();
+        site.Binding = FVars->Binding;
+    }
+    return site.Value;
 }
 
 // The argument list of a built-in method, function or setter: each argument
