@@ -129,7 +129,7 @@ private:
     // The variable a designator's first name means, kept per token of the
     // token table as long as the variable space's generation and binding
     // state are those it was found under.
-    TVariant* LookupName(const std::string& name, std::int32_t tokenNumber);
+    TVariant* LookupName(std::string_view name, std::int32_t tokenNumber);
     bool EnterNesting();
     void LeaveNesting() { --FNesting; }
 
@@ -187,15 +187,26 @@ private:
     // The names a designator quotes in its messages, one entry per designator
     // nesting level; entries keep their capacity so that a warm interpreter
     // evaluates without allocating.
+    // A name of the token table is kept as its token number only and its
+    // text fetched when a message needs it.
     struct TDesignatorNames {
         std::string First;
         std::string Method;
+        std::int32_t FirstNumber = 0;
+        std::int32_t MethodNumber = 0;
     };
+    std::string_view FirstName(const TDesignatorNames& names) const {
+        return names.FirstNumber ? FScanner.TokenTextOf(names.FirstNumber) : std::string_view(names.First);
+    }
+    std::string_view MethodName(const TDesignatorNames& names) const {
+        return names.MethodNumber ? FScanner.TokenTextOf(names.MethodNumber) : std::string_view(names.Method);
+    }
     std::deque<TDesignatorNames> FNames;
     int FNameLevel = 0;
     std::string FConcat;     // scratch for string concatenation
     struct TNameSite {
-        std::uint64_t Generation = 0;  // 0: nothing kept
+        TVarSpace::TNameHandle Name = nullptr;
+        std::uint64_t Generation = 0;  // 0: no value kept
         TVariant* Value = nullptr;
         bool Binding = false;
     };

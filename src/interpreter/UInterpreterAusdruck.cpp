@@ -293,13 +293,15 @@ TVariant* TInterpreter::Designator(bool assignable) {
     TLevel level(FNameLevel);
     if (static_cast<int>(FNames.size()) < FNameLevel) FNames.emplace_back();
     TDesignatorNames& names = FNames[FNameLevel - 1];
-    names.First = FScanner.TokenText();
-    const std::int32_t firstNumber = FScanner.TokenNumber();
+    names.FirstNumber = FScanner.TokenNumber();
+    if (!names.FirstNumber) names.First = FScanner.TokenText();
+    const std::string_view first = FirstName(names);
 
     enum { kValue, kResult, kNoResult } state = kValue;
     TVariant* current = nullptr;
     auto call = [&](TMethode& method) {
-        names.Method = FScanner.TokenText();
+        names.MethodNumber = FScanner.TokenNumber();
+        if (!names.MethodNumber) names.Method = FScanner.TokenText();
         switch (Call(method)) {
         case TCallOutcome::Result: state = kResult; break;
         case TCallOutcome::NoResult: state = kNoResult; break;
@@ -309,18 +311,18 @@ TVariant* TInterpreter::Designator(bool assignable) {
 
     bool found = false;
     if (FFuerObject) {
-        if (TAttribut* attribute = FFuerObject->FindAttribute(names.First)) {
+        if (TAttribut* attribute = FFuerObject->FindAttribute(first)) {
             current = &attribute->Value;
             found = true;
-        } else if (TMethode* method = FFuerObject->FindMethod(names.First)) {
+        } else if (TMethode* method = FFuerObject->FindMethod(first)) {
             call(*method);
             found = true;
         }
     }
     if (!found) {
-        TVariant* value = LookupName(names.First, firstNumber);
+        TVariant* value = LookupName(first, names.FirstNumber);
         if (!value) {
-            Fail(Meldung::BezeichnerGibtEsNicht1, names.First, Meldung::BezeichnerGibtEsNicht2);
+            Fail(Meldung::BezeichnerGibtEsNicht1, FirstName(names), Meldung::BezeichnerGibtEsNicht2);
             return nullptr;
         }
         if (value->Kind() == vkMethod && value->AsMethod()) call(*value->AsMethod());
@@ -334,7 +336,7 @@ TVariant* TInterpreter::Designator(bool assignable) {
         }
         TObjekt* object = nullptr;
         if (state == kNoResult) {
-            Fail(Meldung::KeinObjekt1, names.Method, Meldung::KeinObjekt2);
+            Fail(Meldung::KeinObjekt1, MethodName(names), Meldung::KeinObjekt2);
             break;
         }
         if (state == kResult) {
@@ -344,7 +346,7 @@ TVariant* TInterpreter::Designator(bool assignable) {
             object = current->AsObject();
         }
         if (!object) {
-            Fail(names.First, Meldung::KeineEigenschaften);
+            Fail(FirstName(names), Meldung::KeineEigenschaften);
             break;
         }
         if (FScanner.NextToken() != OIdentifier) {
@@ -358,7 +360,7 @@ TVariant* TInterpreter::Designator(bool assignable) {
         } else if (TMethode* method = object->FindMethod(member)) {
             call(*method);
         } else {
-            Fail(member, Meldung::KeinMitglied, names.First);
+            Fail(member, Meldung::KeinMitglied, FirstName(names));
         }
     }
     if (FErrorFlag) return nullptr;
@@ -366,7 +368,7 @@ TVariant* TInterpreter::Designator(bool assignable) {
     if (!assignable) {
         // A call's result is already on top of the stack.
         if (state == kValue) FStack.PushCopy(*current);
-        else if (state == kNoResult) Fail(Meldung::GibtNichts1, names.Method, Meldung::GibtNichts2);
+        else if (state == kNoResult) Fail(Meldung::GibtNichts1, MethodName(names), Meldung::GibtNichts2);
         return nullptr;
     }
     switch (state) {
@@ -385,13 +387,15 @@ TVariant* TInterpreter::Designator(bool assignable) {
     return nullptr;
 }
 
-TVariant* TInterpreter::LookupName(const std::string& name, std::int32_t tokenNumber) {
+TVariant* TInterpreter::LookupName(std::string_view name, std::int32_t tokenNumber) {
     if (tokenNumber <= 0) return FVars->Lookup(name);
     if (FNameSites.size() < static_cast<std::size_t>(tokenNumber))
         FNameSites.resize(std::max<std::size_t>(tokenNumber, 2 * FNameSites.size()));
     TNameSite& site = FNameSites[tokenNumber - 1];
     if (site.Generation != FVars->Generation() || site.Binding != FVars->Binding) {
-        site.Value = FVars->Lookup(name);
+        if (!site.Name) site.Name = FVars->Handle(name);
+        const TVariable* variable = FVars->Find(site.Name);
+        site.Value = variable ? variable->Value : nullptr;
         site.Generation = FVars->Generation();
         site.Binding = FVars->Binding;
     }

@@ -157,31 +157,6 @@ char TScanner::ReadChar() {
     return c;
 }
 
-void TScanner::ClearEndIfInside() {
-    if (static_cast<long long>(FPosition) < static_cast<long long>(FText.size()) - 1) FEnd = false;
-}
-
-void TScanner::StepBack() {
-    if (FPosition > INT_MIN) --FPosition;
-    ClearEndIfInside();
-}
-
-void TScanner::Rewind() {
-    if (FRewindAllowed) {
-        FPosition = FTokenStart;
-        FRewindAllowed = false;
-    }
-    ClearEndIfInside();
-}
-
-void TScanner::SetPosition(int position) {
-    FPosition = position;
-    FLastChar = ' ';
-    // A jump back (a loop head read after the last token of the text) is no
-    // longer at the end.
-    ClearEndIfInside();
-}
-
 void TScanner::ReadRun(std::string& into) {
     // The run inside the text in one piece; the character that ends it is
     // read (and given back) as always.

@@ -6,7 +6,9 @@
 #include "UConstants.h"
 #include "ULineSource.h"
 
+#include <climits>
 #include <cstdint>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -38,7 +40,10 @@ public:
     char NextChar();
     // Position minus one. StepBack, Rewind and SetPosition clear the end flag
     // when the new position lies before the blank behind the last line.
-    void StepBack();
+    void StepBack() {
+        if (FPosition > INT_MIN) --FPosition;
+        ClearEndIfInside();
+    }
     // The next token's code (TTokenCode); permits one Rewind. A token once
     // scanned at a position is kept in the token table (see below) and
     // delivered from there the next time the scan starts at that position.
@@ -50,10 +55,22 @@ public:
         return ScanAndKeep();
     }
     // Back to where the last NextToken began; only once per NextToken.
-    void Rewind();
+    void Rewind() {
+        if (FRewindAllowed) {
+            FPosition = FTokenStart;
+            FRewindAllowed = false;
+        }
+        ClearEndIfInside();
+    }
 
     int GetPosition() const { return FPosition; }
-    void SetPosition(int position);
+    void SetPosition(int position) {
+        FPosition = position;
+        FLastChar = ' ';
+        // A jump back (a loop head read after the last token of the text) is
+        // no longer at the end.
+        ClearEndIfInside();
+    }
     // Moves over blanks, line breaks and comments so that the position rests
     // on the next statement's first character (tabs are not skipped).
     void SkipBlanks();
@@ -88,6 +105,11 @@ public:
     // snapshot, so callers may keep what they learnt about it.
     std::int32_t TokenNumber() const { return FTokenNumber; }
     std::int32_t TokenTableSize() const { return static_cast<std::int32_t>(FTable.size()); }
+    // TokenText of the token with that number; valid until the next scan.
+    std::string_view TokenTextOf(std::int32_t number) const {
+        const TTableEntry& entry = FTable[number - 1];
+        return std::string_view(FPool).substr(entry.TextOffset, entry.TextLength);
+    }
     char LastChar() const { return FLastChar; }
     int StoredLine() const { return FLine; }
     int StoredColumn() const { return FColumn; }
@@ -150,7 +172,9 @@ private:
     void DropTable();
 
     char ReadChar();
-    void ClearEndIfInside();
+    void ClearEndIfInside() {
+        if (static_cast<long long>(FPosition) < static_cast<long long>(FText.size()) - 1) FEnd = false;
+    }
     // Reads the next character if it is `expected`, else gives it back.
     bool Accept(char expected);
     int ScanStar(int starPosition);

@@ -93,8 +93,15 @@ const std::vector<std::int32_t>* TVarSpace::Positions(std::string_view name) con
     return entry == Index.end() ? nullptr : &entry->second;
 }
 
-TVariable* TVarSpace::Find(std::string_view name) const {
-    const std::vector<std::int32_t>* positions = Positions(name);
+TVarSpace::TNameHandle TVarSpace::Handle(std::string_view name) {
+    auto entry = Index.find(name);
+    if (entry == Index.end()) entry = Index.emplace(LowerAscii(name), std::vector<std::int32_t>()).first;
+    return &entry->second;
+}
+
+TVariable* TVarSpace::Find(std::string_view name) const { return Find(Positions(name)); }
+
+TVariable* TVarSpace::Find(TNameHandle positions) const {
     if (!positions || positions->empty()) return nullptr;
     const int inner = ScopeStarts.empty() ? Count() : ScopeStarts.back();
     // The first entry at or after the innermost scope's start is the

@@ -59,6 +59,12 @@ public:
     // deep the scopes are nested, and never allocates.
     TVariant* Lookup(std::string_view name) const;
     TVariable* Find(std::string_view name) const;
+    // A name looked up once and then by its handle, without hashing it again:
+    // the handle stays valid as long as the space (an unknown name gets an
+    // empty entry). Find by handle answers as Find by name.
+    using TNameHandle = const std::vector<std::int32_t>*;
+    TNameHandle Handle(std::string_view name);
+    TVariable* Find(TNameHandle positions) const;
     // The first variable of that name among the list indexes from..to-1, or none.
     TVariable* FindIn(std::string_view name, int from, int to) const;
 
