@@ -116,10 +116,13 @@ private:
     void Product();
     void Unary();
     void Factor();
+    // The factor whose first token `token` was just read.
+    void Factor(int token);
     bool Concatenate();
     // Value mode pushes the value; assignable mode returns the target, or
     // none for a call without result (then FCallWithoutResult is set).
-    TVariant* Designator(bool assignable);
+    // With `identifierRead` the chain's first name was just read.
+    TVariant* Designator(bool assignable, bool identifierRead = false);
     enum class TCallOutcome { Result, NoResult, Failed };
     // Reads the argument list of `method` and dispatches it; a result is
     // left on top of the stack. A program method is only bound here: the

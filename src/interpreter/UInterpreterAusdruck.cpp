@@ -231,9 +231,10 @@ void TInterpreter::Product() {
 void TInterpreter::Unary() {
     int op = FScanner.NextToken();
     if (op != OMinus && op != KNicht) {
-        FScanner.Rewind();
-        Factor();
-        return;
+        // Reading the same token again after giving it back would leave the
+        // scanner exactly as it is now.
+        if (FErrorFlag) return FScanner.Rewind();
+        return Factor(op);
     }
     if (!EnterNesting()) return;
     Factor();
@@ -257,7 +258,10 @@ void TInterpreter::Unary() {
 // factor: ( expression ) | wahr | falsch | designator | literal.
 void TInterpreter::Factor() {
     if (FErrorFlag) return;
-    int token = FScanner.NextToken();
+    Factor(FScanner.NextToken());
+}
+
+void TInterpreter::Factor(int token) {
     switch (token) {
     case OKlammerAuf:
         if (!EnterNesting()) return;
@@ -272,8 +276,7 @@ void TInterpreter::Factor() {
     case ORealConst: return FStack.PushDouble(FScanner.RealValue());
     case OStringConst: return FStack.PushString(FScanner.TokenText());
     case OIdentifier:
-        FScanner.Rewind();
-        Designator(false);
+        Designator(false, true);
         return;
     case OZahlenfehler: return Fail(FScanner.RawToken(), Meldung::KeineZahl);
     default: return Fail(FScanner.RawToken(), Meldung::KeinSinn);
@@ -283,10 +286,10 @@ void TInterpreter::Factor() {
 // A name chain with calls: name { . member }. The first name resolves against
 // the fuer object's attributes and methods, then the variable space; a method
 // is called at once. Messages always quote the chain's first name.
-TVariant* TInterpreter::Designator(bool assignable) {
+TVariant* TInterpreter::Designator(bool assignable, bool identifierRead) {
     FCallWithoutResult = false;
     if (FErrorFlag) return nullptr;
-    if (FScanner.NextToken() != OIdentifier) {
+    if (!identifierRead && FScanner.NextToken() != OIdentifier) {
         Fail(Meldung::BezeichnerErwartet);
         return nullptr;
     }
