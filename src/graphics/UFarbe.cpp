@@ -1,8 +1,19 @@
 #include "UFarbe.h"
 
 #include "UStack.h"
+#include "UVariablen.h"
 
 #include <algorithm>
+
+namespace {
+
+// Every variable space gets the colour constants as objects of this class.
+TObjekt* MakeColourConstant(const char* name, std::int32_t rot, std::int32_t gruen, std::int32_t blau) {
+    return new TFarbe(name, nullptr, rot, gruen, blau);
+}
+const bool ColourMakerSet = (SetColourMaker(MakeColourConstant), true);
+
+} // namespace
 
 TFarbe::TFarbe(std::string name, TObjekt* owner, bool noSetters)
     : TObjekt(std::move(name), owner), NoSetters(noSetters) {

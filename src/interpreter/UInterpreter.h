@@ -116,16 +116,23 @@ private:
     void Product();
     void Unary();
     void Factor();
+    // The factor whose first token `token` was just read.
+    void Factor(int token);
     bool Concatenate();
     // Value mode pushes the value; assignable mode returns the target, or
     // none for a call without result (then FCallWithoutResult is set).
-    TVariant* Designator(bool assignable);
+    // With `identifierRead` the chain's first name was just read.
+    TVariant* Designator(bool assignable, bool identifierRead = false);
     enum class TCallOutcome { Result, NoResult, Failed };
     // Reads the argument list of `method` and dispatches it; a result is
     // left on top of the stack. A program method is only bound here: the
     // jump into its body waits in FPendingCall for the statement to end.
     TCallOutcome Call(TMethode& method);
     TCallOutcome CallProgramMethod(TMethode& method);
+    // The variable a designator's first name means, kept per token of the
+    // token table as long as the variable space's generation and binding
+    // state are those it was found under.
+    TVariant* LookupName(std::string_view name, std::int32_t tokenNumber);
     bool EnterNesting();
     void LeaveNesting() { --FNesting; }
 
@@ -183,13 +190,30 @@ private:
     // The names a designator quotes in its messages, one entry per designator
     // nesting level; entries keep their capacity so that a warm interpreter
     // evaluates without allocating.
+    // A name of the token table is kept as its token number only and its
+    // text fetched when a message needs it.
     struct TDesignatorNames {
         std::string First;
         std::string Method;
+        std::int32_t FirstNumber = 0;
+        std::int32_t MethodNumber = 0;
     };
+    std::string_view FirstName(const TDesignatorNames& names) const {
+        return names.FirstNumber ? FScanner.TokenTextOf(names.FirstNumber) : std::string_view(names.First);
+    }
+    std::string_view MethodName(const TDesignatorNames& names) const {
+        return names.MethodNumber ? FScanner.TokenTextOf(names.MethodNumber) : std::string_view(names.Method);
+    }
     std::deque<TDesignatorNames> FNames;
     int FNameLevel = 0;
     std::string FConcat;     // scratch for string concatenation
+    struct TNameSite {
+        TVarSpace::TNameHandle Name = nullptr;
+        std::uint64_t Generation = 0;  // 0: no value kept
+        TVariant* Value = nullptr;
+        bool Binding = false;
+    };
+    std::vector<TNameSite> FNameSites;  // by token number - 1
     TVariant FCallResult;    // a call's result used as an assignable target
     bool FCallWithoutResult = false;
     std::vector<std::string> FDeclaredNames;  // scratch for declarations

@@ -7,6 +7,7 @@
 #include "UInterpreterMeldungen.h"
 #include "UMeldungen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -230,9 +231,10 @@ void TInterpreter::Product() {
 void TInterpreter::Unary() {
     int op = FScanner.NextToken();
     if (op != OMinus && op != KNicht) {
-        FScanner.Rewind();
-        Factor();
-        return;
+        // Reading the same token again after giving it back would leave the
+        // scanner exactly as it is now.
+        if (FErrorFlag) return FScanner.Rewind();
+        return Factor(op);
     }
     if (!EnterNesting()) return;
     Factor();
@@ -256,7 +258,10 @@ void TInterpreter::Unary() {
 // factor: ( expression ) | wahr | falsch | designator | literal.
 void TInterpreter::Factor() {
     if (FErrorFlag) return;
-    int token = FScanner.NextToken();
+    Factor(FScanner.NextToken());
+}
+
+void TInterpreter::Factor(int token) {
     switch (token) {
     case OKlammerAuf:
         if (!EnterNesting()) return;
@@ -271,8 +276,7 @@ void TInterpreter::Factor() {
     case ORealConst: return FStack.PushDouble(FScanner.RealValue());
     case OStringConst: return FStack.PushString(FScanner.TokenText());
     case OIdentifier:
-        FScanner.Rewind();
-        Designator(false);
+        Designator(false, true);
         return;
     case OZahlenfehler: return Fail(FScanner.RawToken(), Meldung::KeineZahl);
     default: return Fail(FScanner.RawToken(), Meldung::KeinSinn);
@@ -282,22 +286,25 @@ void TInterpreter::Factor() {
 // A name chain with calls: name { . member }. The first name resolves against
 // the fuer object's attributes and methods, then the variable space; a method
 // is called at once. Messages always quote the chain's first name.
-TVariant* TInterpreter::Designator(bool assignable) {
+TVariant* TInterpreter::Designator(bool assignable, bool identifierRead) {
     FCallWithoutResult = false;
     if (FErrorFlag) return nullptr;
-    if (FScanner.NextToken() != OIdentifier) {
+    if (!identifierRead && FScanner.NextToken() != OIdentifier) {
         Fail(Meldung::BezeichnerErwartet);
         return nullptr;
     }
     TLevel level(FNameLevel);
     if (static_cast<int>(FNames.size()) < FNameLevel) FNames.emplace_back();
     TDesignatorNames& names = FNames[FNameLevel - 1];
-    names.First = FScanner.TokenText();
+    names.FirstNumber = FScanner.TokenNumber();
+    if (!names.FirstNumber) names.First = FScanner.TokenText();
+    const std::string_view first = FirstName(names);
 
     enum { kValue, kResult, kNoResult } state = kValue;
     TVariant* current = nullptr;
     auto call = [&](TMethode& method) {
-        names.Method = FScanner.TokenText();
+        names.MethodNumber = FScanner.TokenNumber();
+        if (!names.MethodNumber) names.Method = FScanner.TokenText();
         switch (Call(method)) {
         case TCallOutcome::Result: state = kResult; break;
         case TCallOutcome::NoResult: state = kNoResult; break;
@@ -307,18 +314,18 @@ TVariant* TInterpreter::Designator(bool assignable) {
 
     bool found = false;
     if (FFuerObject) {
-        if (TAttribut* attribute = FFuerObject->FindAttribute(names.First)) {
+        if (TAttribut* attribute = FFuerObject->FindAttribute(first)) {
             current = &attribute->Value;
             found = true;
-        } else if (TMethode* method = FFuerObject->FindMethod(names.First)) {
+        } else if (TMethode* method = FFuerObject->FindMethod(first)) {
             call(*method);
             found = true;
         }
     }
     if (!found) {
-        TVariant* value = FVars->Lookup(names.First);
+        TVariant* value = LookupName(first, names.FirstNumber);
         if (!value) {
-            Fail(Meldung::BezeichnerGibtEsNicht1, names.First, Meldung::BezeichnerGibtEsNicht2);
+            Fail(Meldung::BezeichnerGibtEsNicht1, FirstName(names), Meldung::BezeichnerGibtEsNicht2);
             return nullptr;
         }
         if (value->Kind() == vkMethod && value->AsMethod()) call(*value->AsMethod());
@@ -332,7 +339,7 @@ TVariant* TInterpreter::Designator(bool assignable) {
         }
         TObjekt* object = nullptr;
         if (state == kNoResult) {
-            Fail(Meldung::KeinObjekt1, names.Method, Meldung::KeinObjekt2);
+            Fail(Meldung::KeinObjekt1, MethodName(names), Meldung::KeinObjekt2);
             break;
         }
         if (state == kResult) {
@@ -342,7 +349,7 @@ TVariant* TInterpreter::Designator(bool assignable) {
             object = current->AsObject();
         }
         if (!object) {
-            Fail(names.First, Meldung::KeineEigenschaften);
+            Fail(FirstName(names), Meldung::KeineEigenschaften);
             break;
         }
         if (FScanner.NextToken() != OIdentifier) {
@@ -356,7 +363,7 @@ TVariant* TInterpreter::Designator(bool assignable) {
         } else if (TMethode* method = object->FindMethod(member)) {
             call(*method);
         } else {
-            Fail(member, Meldung::KeinMitglied, names.First);
+            Fail(member, Meldung::KeinMitglied, FirstName(names));
         }
     }
     if (FErrorFlag) return nullptr;
@@ -364,7 +371,7 @@ TVariant* TInterpreter::Designator(bool assignable) {
     if (!assignable) {
         // A call's result is already on top of the stack.
         if (state == kValue) FStack.PushCopy(*current);
-        else if (state == kNoResult) Fail(Meldung::GibtNichts1, names.Method, Meldung::GibtNichts2);
+        else if (state == kNoResult) Fail(Meldung::GibtNichts1, MethodName(names), Meldung::GibtNichts2);
         return nullptr;
     }
     switch (state) {
@@ -381,6 +388,21 @@ TVariant* TInterpreter::Designator(bool assignable) {
         return nullptr;
     }
     return nullptr;
+}
+
+TVariant* TInterpreter::LookupName(std::string_view name, std::int32_t tokenNumber) {
+    if (tokenNumber <= 0) return FVars->Lookup(name);
+    if (FNameSites.size() < static_cast<std::size_t>(tokenNumber))
+        FNameSites.resize(std::max<std::size_t>(tokenNumber, 2 * FNameSites.size()));
+    TNameSite& site = FNameSites[tokenNumber - 1];
+    if (site.Generation != FVars->Generation() || site.Binding != FVars->Binding) {
+        if (!site.Name) site.Name = FVars->Handle(name);
+        const TVariable* variable = FVars->Find(site.Name);
+        site.Value = variable ? variable->Value : nullptr;
+        site.Generation = FVars->Generation();
+        site.Binding = FVars->Binding;
+    }
+    return site.Value;
 }
 
 // The argument list of a built-in method, function or setter: each argument

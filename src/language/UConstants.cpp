@@ -1,5 +1,7 @@
 #include "UConstants.h"
 
+#include <cstring>
+
 // ORDER TOKENS: indexed by token code; the codes are in UConstants.h.
 const std::array<const char*, TokenCount> TokenNames = {
     "OTC", "OTZ", "OTS", "OTA", "OTN",                            // 0-4: character classes
@@ -20,13 +22,19 @@ const std::array<const char*, TokenCount> TokenNames = {
     "OSpace", "OGleichGleich", "OStop", "OZahlenfehler",           // 62-65
 };
 
+namespace {
+
 // ORDER KEYWORDS: keyword i has token code FirstKeyword + i (UConstants.h).
-const std::array<const char*, KeywordCount> Keywords = {
+constexpr std::array<const char*, KeywordCount> KeywordList = {
     "FUER", "WIEDERHOLE", "*WIEDERHOLE", "IMMER", "MAL", "SOLANGE", "*SOLANGE",
     "TUE", "BIS", "METHODE", "ENDE", "VAR", "WENN", "*WENN", "DANN", "SONST",
     "*FUER", "BOOLEAN", "INTEGER", "REAL", "CHAR", "STRING", "NICHT", "UND",
     "ODER", "WAHR", "FALSCH",
 };
+
+} // namespace
+
+const std::array<const char*, KeywordCount> Keywords = KeywordList;
 
 const std::array<TEndKeyword, EndKeywordCount> EndKeywords = {{
     {"*WIEDERHOLE", KEndWiederhole},
@@ -103,17 +111,47 @@ std::string KeywordUpCase(std::string_view text) {
     return result;
 }
 
+namespace {
+
+// The keywords grouped by length, so that a word is compared only with the
+// few keywords of its own length, upper-cased into a buffer on the stack.
+struct TKeywordsByLength {
+    std::array<std::array<std::uint8_t, KeywordCount>, MaxKeywordLength + 1> Index{};
+    std::array<std::uint8_t, MaxKeywordLength + 1> Count{};
+    constexpr TKeywordsByLength() {
+        for (int i = 0; i < KeywordCount; ++i) {
+            const std::size_t length = std::string_view(KeywordList[i]).size();
+            Index[length][Count[length]++] = static_cast<std::uint8_t>(i);
+        }
+    }
+};
+constexpr TKeywordsByLength KeywordsByLength;
+
+// Upper-cases `word` into `buffer` (at least MaxKeywordLength long) and
+// gives the view of it; the caller has checked the length.
+std::string_view UpCaseInto(std::string_view word, char* buffer) {
+    for (std::size_t i = 0; i < word.size(); ++i) buffer[i] = KeywordUpCase(word[i]);
+    return {buffer, word.size()};
+}
+
+} // namespace
+
 int KeywordCode(std::string_view word) {
     if (word.empty() || word.size() > MaxKeywordLength) return OIdentifier;
-    const std::string upper = KeywordUpCase(word);
-    for (int i = 0; i < KeywordCount; ++i)
-        if (upper == Keywords[i]) return FirstKeyword + i;
+    char buffer[MaxKeywordLength];
+    const std::string_view upper = UpCaseInto(word, buffer);
+    const std::size_t length = word.size();
+    for (int k = 0; k < KeywordsByLength.Count[length]; ++k) {
+        const int i = KeywordsByLength.Index[length][k];
+        if (std::memcmp(upper.data(), KeywordList[i], length) == 0) return FirstKeyword + i;
+    }
     return OIdentifier;
 }
 
 int EndKeywordCode(std::string_view starWord) {
     if (starWord.size() > MaxKeywordLength) return 0;
-    const std::string upper = KeywordUpCase(starWord);
+    char buffer[MaxKeywordLength];
+    const std::string_view upper = UpCaseInto(starWord, buffer);
     for (const TEndKeyword& k : EndKeywords)
         if (upper == k.Text) return k.Code;
     return 0;

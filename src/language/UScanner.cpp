@@ -50,9 +50,93 @@ void TScanner::Load(const TLineSource& lines) {
     FRawToken.clear();
     FIntValue = 0;
     FRealValue = 0.0;
+    DropTable();
+}
+
+void TScanner::DropTable() {
+    FTableEnd = 0;
+    FPending = 0;
+    FTokenNumber = 0;
+    FTokenAt.clear();
+    FSkipAt.clear();
+    FTable.clear();
+    FPool.clear();
+}
+
+void TScanner::SetTokenTable(bool on) {
+    if (on == FTableOn) return;
+    Materialize();
+    FTableOn = on;
+    DropTable();
+}
+
+// The index is made on the first scan, so that a snapshot nobody scans
+// costs nothing.
+bool TScanner::TableCovers(int position) {
+    if (FTableEnd == 0) {
+        if (!FTableOn || FText.size() < 3 || FText.size() > MaxTableText) return false;
+        FTableEnd = static_cast<int>(FText.size()) - 1;
+        FTokenAt.assign(FTableEnd, 0);
+        FSkipAt.assign(FTableEnd, 0);
+    }
+    return position >= 1 && position < FTableEnd && !FEnd;
+}
+
+std::int32_t TScanner::KeepEntry(TTableEntry entry, bool withTexts) {
+    if (withTexts) {
+        entry.TextOffset = static_cast<std::int32_t>(FPool.size());
+        entry.TextLength = static_cast<std::int32_t>(FTokenText.size());
+        FPool += FTokenText;
+        if (FRawToken == FTokenText) {
+            entry.RawOffset = entry.TextOffset;
+        } else {
+            entry.RawOffset = static_cast<std::int32_t>(FPool.size());
+            FPool += FRawToken;
+        }
+        entry.RawLength = static_cast<std::int32_t>(FRawToken.size());
+    }
+    FTable.push_back(entry);
+    return static_cast<std::int32_t>(FTable.size());
+}
+
+void TScanner::Materialize() const {
+    if (!FPending) return;
+    const TTableEntry& entry = FTable[FPending - 1];
+    FPending = 0;
+    FTokenText.assign(FPool, entry.TextOffset, entry.TextLength);
+    FRawToken.assign(FPool, entry.RawOffset, entry.RawLength);
+}
+
+int TScanner::ScanAndKeep() {
+    FPending = 0;
+    FTokenNumber = 0;
+    const int start = FPosition;
+    const bool keep = TableCovers(start);
+    FFurthest = start;
+    const int code = ScanToken();
+    if (keep) {
+        TTableEntry entry;
+        entry.Start = start;
+        entry.Code = code;
+        entry.End = FPosition;
+        entry.Furthest = FFurthest;
+        if (code == OIntegerconst || code == ORealConst || code == OZahlenfehler) {
+            entry.IntValue = FIntValue;
+            entry.RealValue = FRealValue;
+        }
+        entry.LastChar = FLastChar;
+        entry.ReachedEnd = FEnd;
+        FTokenAt[start] = FTokenNumber = KeepEntry(entry, true);
+    }
+    return code;
 }
 
 char TScanner::NextChar() {
+    Materialize();
+    return ReadChar();
+}
+
+char TScanner::ReadChar() {
     char c;
     const long long length = static_cast<long long>(FText.size());
     if (FPosition >= 1 && FPosition < length) {
@@ -68,38 +152,27 @@ char TScanner::NextChar() {
         c = '\0';
     }
     FLastChar = c;
+    if (FPosition > FFurthest) FFurthest = FPosition;
     if (FPosition < INT_MAX) ++FPosition;
     return c;
 }
 
-void TScanner::ClearEndIfInside() {
-    if (static_cast<long long>(FPosition) < static_cast<long long>(FText.size()) - 1) FEnd = false;
-}
-
-void TScanner::StepBack() {
-    if (FPosition > INT_MIN) --FPosition;
-    ClearEndIfInside();
-}
-
-void TScanner::Rewind() {
-    if (FRewindAllowed) {
-        FPosition = FTokenStart;
-        FRewindAllowed = false;
-    }
-    ClearEndIfInside();
-}
-
-void TScanner::SetPosition(int position) {
-    FPosition = position;
-    FLastChar = ' ';
-    // A jump back (a loop head read after the last token of the text) is no
-    // longer at the end.
-    ClearEndIfInside();
-}
-
 void TScanner::ReadRun(std::string& into) {
+    // The run inside the text in one piece; the character that ends it is
+    // read (and given back) as always.
+    const long long length = static_cast<long long>(FText.size());
+    if (FPosition >= 1 && FPosition < length) {
+        long long end = FPosition;
+        while (end < length && IsLetterOrDigit(FText[end - 1])) ++end;
+        if (end > FPosition) {
+            const std::string_view run(FText.data() + FPosition - 1, end - FPosition);
+            into.append(run);
+            FRawToken.append(run);
+            FPosition = static_cast<int>(end);
+        }
+    }
     for (;;) {
-        const char c = NextChar();
+        const char c = ReadChar();
         if (!IsLetterOrDigit(c)) {
             StepBack();
             return;
@@ -109,18 +182,18 @@ void TScanner::ReadRun(std::string& into) {
 }
 
 bool TScanner::Accept(char expected) {
-    if (NextChar() == expected) return true;
+    if (ReadChar() == expected) return true;
     StepBack();
     return false;
 }
 
-int TScanner::NextToken() {
+int TScanner::ScanToken() {
     FTokenStart = FPosition;
     FRewindAllowed = true;
     for (;;) {
         FRawToken.clear();
         const int start = FPosition;
-        const char c = NextChar();
+        const char c = ReadChar();
         if (c == '\0') {
             FTokenText.clear();
             return OEOF;
@@ -154,7 +227,7 @@ int TScanner::NextToken() {
             token = Accept('=') ? ODoppelpunktgleich : ODoppelpunkt;
             break;
         case '<': {
-            const char d = NextChar();
+            const char d = ReadChar();
             if (d == '=') token = OKleinergleich;
             else if (d == '>') token = OUngleich;
             else {
@@ -206,13 +279,13 @@ int TScanner::ScanStar(int starPosition) {
 int TScanner::ScanNumber(char first) {
     TNumberLiteral number;
     number.IntegerPart.assign(1, first);
-    char c = NextChar();
+    char c = ReadChar();
     while (IsDigit(c)) {
         number.IntegerPart += c;
-        c = NextChar();
+        c = ReadChar();
     }
     if (c == '.') {
-        const char d = NextChar();
+        const char d = ReadChar();
         if (d == '.') {
             // `1..`: the integer ends before the two points, which follow as
             // the token `..`. Only the first point counts as look-ahead.
@@ -224,25 +297,25 @@ int TScanner::ScanNumber(char first) {
             c = d;
             while (IsDigit(c)) {
                 number.Fraction += c;
-                c = NextChar();
+                c = ReadChar();
             }
         }
     }
     if (c == 'e' || c == 'E') {
         number.IsReal = true;
         number.ExponentLetter = c;
-        c = NextChar();
+        c = ReadChar();
         if (c == '-') {
             number.Exponent += c;
-            c = NextChar();
+            c = ReadChar();
         }
         if (c == '+') {
             number.Exponent += c;
-            c = NextChar();
+            c = ReadChar();
         }
         while (IsDigit(c)) {
             number.Exponent += c;
-            c = NextChar();
+            c = ReadChar();
         }
     }
     StepBack();
@@ -266,7 +339,7 @@ int TScanner::ScanNumber(char first) {
 void TScanner::ScanString() {
     FTokenText.clear();
     for (;;) {
-        const char c = NextChar();
+        const char c = ReadChar();
         if (c == '\'') return;
         if (c == '\0') {
             // Unterminated: the literal ends with the text, without the blank
@@ -283,7 +356,7 @@ void TScanner::ScanString() {
 
 void TScanner::SkipLineComment() {
     for (;;) {
-        const char c = NextChar();
+        const char c = ReadChar();
         if (c == '\r') return;
         if (c == '\0' || c == BreakpointMark) {
             // A breakpoint mark must still be delivered as OStop.
@@ -295,7 +368,7 @@ void TScanner::SkipLineComment() {
 
 void TScanner::SkipBraceComment() {
     for (;;) {
-        const char c = NextChar();
+        const char c = ReadChar();
         if (c == '}') return;
         if (c == '\0') {
             StepBack();
@@ -305,10 +378,35 @@ void TScanner::SkipBraceComment() {
 }
 
 void TScanner::SkipBlanks() {
+    const int start = FPosition;
+    if (start >= 1 && start < FTableEnd && !FEnd) {
+        if (const std::int32_t number = FSkipAt[start]) {
+            const TTableEntry& entry = FTable[number - 1];
+            FPosition = entry.End;
+            FLastChar = entry.LastChar;
+            FEnd = entry.ReachedEnd;
+            return;
+        }
+    }
+    const bool keep = TableCovers(start);
+    FFurthest = start;
+    SkipBlanksPlain();
+    if (!keep) return;
+    TTableEntry entry;
+    entry.Start = start;
+    entry.Blanks = true;
+    entry.End = FPosition;
+    entry.Furthest = FFurthest;
+    entry.LastChar = FLastChar;
+    entry.ReachedEnd = FEnd;
+    FSkipAt[start] = KeepEntry(entry, false);
+}
+
+void TScanner::SkipBlanksPlain() {
     // Skipping is no token: the last token's raw characters stay as they are.
     const std::size_t rawLength = FRawToken.size();
     for (;;) {
-        const char c = NextChar();
+        const char c = ReadChar();
         if (c == ' ' || c == '\n' || c == '\f' || c == '\r') continue;
         if (c == '{') {
             SkipBraceComment();
@@ -349,8 +447,26 @@ void TScanner::StoreLineColumn() { GetLineColumn(FLine, FColumn); }
 
 void TScanner::RefreshLineMarks() {
     if (!FSource) return;
-    TLockGuard guard(CriticalSections::EditorLinesLock());
-    const int count = std::min(static_cast<int>(FLineStarts.size()), FSource->LineCount());
-    for (int i = 0; i < count; ++i)
-        FText[FLineStarts[i] - 1] = FSource->LineBreakpoint(i) ? BreakpointMark : '\r';
+    std::vector<std::int32_t> changed;  // positions of the separators that changed, ascending
+    {
+        TLockGuard guard(CriticalSections::EditorLinesLock());
+        const int count = std::min(static_cast<int>(FLineStarts.size()), FSource->LineCount());
+        for (int i = 0; i < count; ++i) {
+            const char mark = FSource->LineBreakpoint(i) ? BreakpointMark : '\r';
+            char& separator = FText[FLineStarts[i] - 1];
+            if (separator == mark) continue;
+            separator = mark;
+            changed.push_back(FLineStarts[i]);
+        }
+    }
+    if (changed.empty() || FTableEnd == 0) return;
+    // A scan that read a changed separator may now end elsewhere or give
+    // another token; every other entry still holds.
+    for (TTableEntry& entry : FTable) {
+        if (entry.Start == 0) continue;
+        const auto at = std::lower_bound(changed.begin(), changed.end(), entry.Start);
+        if (at == changed.end() || *at > entry.Furthest) continue;
+        (entry.Blanks ? FSkipAt : FTokenAt)[entry.Start] = 0;
+        entry.Start = 0;
+    }
 }

@@ -6,7 +6,9 @@
 #include "UConstants.h"
 #include "ULineSource.h"
 
+#include <climits>
 #include <cstdint>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -38,14 +40,37 @@ public:
     char NextChar();
     // Position minus one. StepBack, Rewind and SetPosition clear the end flag
     // when the new position lies before the blank behind the last line.
-    void StepBack();
-    // The next token's code (TTokenCode); permits one Rewind.
-    int NextToken();
+    void StepBack() {
+        if (FPosition > INT_MIN) --FPosition;
+        ClearEndIfInside();
+    }
+    // The next token's code (TTokenCode); permits one Rewind. A token once
+    // scanned at a position is kept in the token table (see below) and
+    // delivered from there the next time the scan starts at that position.
+    int NextToken() {
+        if (FPosition >= 1 && FPosition < FTableEnd && !FEnd) {
+            const std::int32_t entry = FTokenAt[FPosition];
+            if (entry > 0) return Replay(entry);
+        }
+        return ScanAndKeep();
+    }
     // Back to where the last NextToken began; only once per NextToken.
-    void Rewind();
+    void Rewind() {
+        if (FRewindAllowed) {
+            FPosition = FTokenStart;
+            FRewindAllowed = false;
+        }
+        ClearEndIfInside();
+    }
 
     int GetPosition() const { return FPosition; }
-    void SetPosition(int position);
+    void SetPosition(int position) {
+        FPosition = position;
+        FLastChar = ' ';
+        // A jump back (a loop head read after the last token of the text) is
+        // no longer at the end.
+        ClearEndIfInside();
+    }
     // Moves over blanks, line breaks and comments so that the position rests
     // on the next statement's first character (tabs are not skipped).
     void SkipBlanks();
@@ -61,23 +86,95 @@ public:
 
     // Identifier as written, string literal contents, the number's
     // characters, or the raw characters of a symbol.
-    const std::string& TokenText() const { return FTokenText; }
+    const std::string& TokenText() const {
+        if (FPending) Materialize();
+        return FTokenText;
+    }
     std::int32_t IntValue() const { return FIntValue; }
     double RealValue() const { return FRealValue; }
     // Every character read for the current token, including a look-ahead
     // character that was given back, without CR and NUL: what messages quote.
-    const std::string& RawToken() const { return FRawToken; }
+    const std::string& RawToken() const {
+        if (FPending) Materialize();
+        return FRawToken;
+    }
     bool AtEnd() const { return FEnd; }
     int TokenStart() const { return FTokenStart; }
+    // The token table's number (from 1) of the current token, or 0 when it
+    // was scanned without the table. Stays the same for the same token of a
+    // snapshot, so callers may keep what they learnt about it.
+    std::int32_t TokenNumber() const { return FTokenNumber; }
+    std::int32_t TokenTableSize() const { return static_cast<std::int32_t>(FTable.size()); }
+    // TokenText of the token with that number; valid until the next scan.
+    std::string_view TokenTextOf(std::int32_t number) const {
+        const TTableEntry& entry = FTable[number - 1];
+        return std::string_view(FPool).substr(entry.TextOffset, entry.TextLength);
+    }
     char LastChar() const { return FLastChar; }
     int StoredLine() const { return FLine; }
     int StoredColumn() const { return FColumn; }
 
     const std::string& JoinedText() const { return FText; }
+
+    // The token table: while a snapshot is unchanged, scanning at a position
+    // always gives the same token, so each token is scanned once and then
+    // read from the table, and so is the end of each blank run SkipBlanks
+    // crosses. Only a breakpoint mark can change the text under a run; then
+    // RefreshLineMarks drops the entries that read that line separator.
+    // Off, every token is scanned from the text: the plain scanner that the
+    // table must agree with. On by default; the setting stays across loads.
+    void SetTokenTable(bool on);
+    bool TokenTable() const { return FTableOn; }
+    // Texts longer than this (in characters) are always scanned plainly:
+    // the table costs eight bytes per character.
+    static constexpr std::size_t MaxTableText = std::size_t{1} << 24;
     const std::vector<std::int32_t>& LineStarts() const { return FLineStarts; }
 
 private:
-    void ClearEndIfInside();
+    // What one scan from a known position left behind. For a blank run End
+    // is SkipBlanks' result and the texts are unused.
+    struct TTableEntry {
+        std::int32_t Start = 0;     // 0 once dropped
+        bool Blanks = false;        // a SkipBlanks run, not a token
+        std::int32_t Code = 0;
+        std::int32_t End = 0;       // the position after the scan
+        std::int32_t Furthest = 0;  // the furthest position it read
+        std::int32_t TextOffset = 0, TextLength = 0;  // in FPool
+        std::int32_t RawOffset = 0, RawLength = 0;
+        std::int32_t IntValue = 0;
+        double RealValue = 0.0;
+        char LastChar = ' ';
+        bool ReachedEnd = false;  // read past the last character
+    };
+
+    int Replay(std::int32_t number) {
+        const TTableEntry& entry = FTable[number - 1];
+        FTokenStart = FPosition;
+        FRewindAllowed = true;
+        FPosition = entry.End;
+        FLastChar = entry.LastChar;
+        if (entry.ReachedEnd) FEnd = true;
+        if (entry.Code == OIntegerconst || entry.Code == ORealConst || entry.Code == OZahlenfehler) {
+            FIntValue = entry.IntValue;
+            FRealValue = entry.RealValue;
+        }
+        FPending = number;
+        FTokenNumber = number;
+        return entry.Code;
+    }
+    int ScanAndKeep();
+    int ScanToken();
+    void SkipBlanksPlain();
+    bool TableCovers(int position);
+    std::int32_t KeepEntry(TTableEntry entry, bool withTexts);
+    // Copies the replayed token's texts into FTokenText and FRawToken.
+    void Materialize() const;
+    void DropTable();
+
+    char ReadChar();
+    void ClearEndIfInside() {
+        if (static_cast<long long>(FPosition) < static_cast<long long>(FText.size()) - 1) FEnd = false;
+    }
     // Reads the next character if it is `expected`, else gives it back.
     bool Accept(char expected);
     int ScanStar(int starPosition);
@@ -95,12 +192,29 @@ private:
     std::vector<std::int32_t> FLineStarts;
     const TLineSource* FSource = nullptr;
     bool FEnd = false;
-    std::string FTokenText;
+    mutable std::string FTokenText;
     std::int32_t FIntValue = 0;
     double FRealValue = 0.0;
-    std::string FRawToken;
+    mutable std::string FRawToken;
     int FLine = 0;
     int FColumn = 0;
+
+    // The furthest position read since the last reset; tells which table
+    // entries a changed breakpoint mark concerns.
+    int FFurthest = 0;
+    bool FTableOn = true;
+    // Positions 1..FTableEnd-1 are indexed; 0 while the table is empty or
+    // off. The blank behind the last line is not: only there can a scan
+    // begin with the end flag already set.
+    int FTableEnd = 0;
+    std::vector<std::int32_t> FTokenAt;  // entry number + 1 of the token scanned there, or 0
+    std::vector<std::int32_t> FSkipAt;   // the same for SkipBlanks
+    std::vector<TTableEntry> FTable;
+    std::string FPool;  // the entries' token texts
+    // Entry number + 1 of the token whose texts FTokenText and FRawToken
+    // still owe, or 0.
+    mutable std::int32_t FPending = 0;
+    std::int32_t FTokenNumber = 0;
 };
 
 // What FormatLine computes for one line.

@@ -4,16 +4,11 @@ TStack::TStack() { Slots.resize(InitialSlots); }
 
 TStack::~TStack() = default;
 
-TVariant& TStack::Next() {
+TVariant& TStack::Grow() {
     if (Used == static_cast<int>(Slots.size())) Slots.resize(Slots.size() + GrowBy);
     auto& slot = Slots[Used++];
     if (!slot) slot = std::make_unique<TVariant>();
     return *slot;
-}
-
-TVariant* TStack::Top() {
-    if (Used == 0) return nullptr;
-    return Slots[--Used].get();
 }
 
 void TStack::PushBoolean(bool value) { Next().SetBoolean(value); }
@@ -66,18 +61,10 @@ std::uint8_t TStack::PopMarker() {
     return top ? top->AsMarker() : NoMarker;
 }
 
-void TStack::Drop() { Top(); }
-
 std::unique_ptr<TVariant> TStack::PopValue() {
     if (Used == 0) return nullptr;
     return std::move(Slots[--Used]);
 }
-
-TVariant* TStack::Peek() { return Used ? Slots[Used - 1].get() : nullptr; }
-
-const TVariant* TStack::Peek() const { return Used ? Slots[Used - 1].get() : nullptr; }
-
-TKind TStack::TopKind() const { return Used ? Slots[Used - 1]->Kind() : vkNone; }
 
 void TStack::Truncate(int count) {
     if (count >= 0 && count < Used) Used = count;

@@ -50,13 +50,13 @@ public:
     TObjekt* PopObject();
     std::uint8_t PopMarker();
     // Removes the top value without reading it.
-    void Drop();
+    void Drop() { Top(); }
     // Hands the top slot's value itself to the caller; none when empty.
     std::unique_ptr<TVariant> PopValue();
 
-    TVariant* Peek();  // the top value, none when empty
-    const TVariant* Peek() const;
-    TKind TopKind() const;  // vkNone when empty
+    TVariant* Peek() { return Used ? Slots[Used - 1].get() : nullptr; }  // the top value, none when empty
+    const TVariant* Peek() const { return Used ? Slots[Used - 1].get() : nullptr; }
+    TKind TopKind() const { return Used ? Slots[Used - 1]->Kind() : vkNone; }  // vkNone when empty
 
     int Count() const { return Used; }
     int Capacity() const { return static_cast<int>(Slots.size()); }
@@ -66,8 +66,14 @@ public:
     void Truncate(int count);
 
 private:
-    TVariant& Next();  // the slot for the next push, counted
-    TVariant* Top();   // removes the top value and returns it, none when empty
+    // The slot for the next push, counted.
+    TVariant& Next() {
+        if (Used < static_cast<int>(Slots.size()) && Slots[Used]) return *Slots[Used++];
+        return Grow();
+    }
+    TVariant& Grow();
+    // Removes the top value and returns it, none when empty.
+    TVariant* Top() { return Used ? Slots[--Used].get() : nullptr; }
 
     std::vector<std::unique_ptr<TVariant>> Slots;
     int Used = 0;

@@ -1,9 +1,10 @@
 #include "UVariablen.h"
 
-#include "UFarbe.h"
 #include "UNamen.h"
+#include "UObjekt.h"
 
 #include <algorithm>
+#include <atomic>
 
 // ---------------------------------------------------------------- TVariable
 
@@ -54,6 +55,7 @@ TVariable* TVarSpace::Append(std::unique_ptr<TVariable> variable) {
     if (entry == Index.end()) entry = Index.emplace(variable->Name, std::vector<std::int32_t>()).first;
     entry->second.push_back(position);
     Variables.push_back(std::move(variable));
+    ++FGeneration;
     return Variables.back().get();
 }
 
@@ -70,6 +72,7 @@ TVariable* TVarSpace::DeclareParameter(std::string_view name, TVariant* value, b
 void TVarSpace::OpenScope() {
     if (ScopeStarts.size() == ScopeStarts.capacity()) ScopeStarts.reserve(ScopeStarts.size() + 100);
     ScopeStarts.push_back(static_cast<std::int32_t>(Variables.size()));
+    ++FGeneration;
 }
 
 void TVarSpace::CloseScope() {
@@ -82,6 +85,7 @@ void TVarSpace::CloseScope() {
     for (std::size_t i = start; i < Variables.size(); ++i) Variables[i].reset();
     Variables.resize(start);
     ScopeStarts.pop_back();
+    ++FGeneration;
 }
 
 const std::vector<std::int32_t>* TVarSpace::Positions(std::string_view name) const {
@@ -89,8 +93,15 @@ const std::vector<std::int32_t>* TVarSpace::Positions(std::string_view name) con
     return entry == Index.end() ? nullptr : &entry->second;
 }
 
-TVariable* TVarSpace::Find(std::string_view name) const {
-    const std::vector<std::int32_t>* positions = Positions(name);
+TVarSpace::TNameHandle TVarSpace::Handle(std::string_view name) {
+    auto entry = Index.find(name);
+    if (entry == Index.end()) entry = Index.emplace(LowerAscii(name), std::vector<std::int32_t>()).first;
+    return &entry->second;
+}
+
+TVariable* TVarSpace::Find(std::string_view name) const { return Find(Positions(name)); }
+
+TVariable* TVarSpace::Find(TNameHandle positions) const {
     if (!positions || positions->empty()) return nullptr;
     const int inner = ScopeStarts.empty() ? Count() : ScopeStarts.back();
     // The first entry at or after the innermost scope's start is the
@@ -166,13 +177,17 @@ constexpr TFunctionEntry Functions[] = {
     {"zufall", BuiltIn::Zufall, vkInteger, "Von", vkInteger, "Bis", vkInteger},
 };
 
+
+std::atomic<TColourMaker> ColourMaker{nullptr};
+
 } // namespace
 
+void SetColourMaker(TColourMaker maker) { ColourMaker.store(maker); }
+
 void TVarSpace::RegisterBuiltIns() {
-    for (const auto& c : ColourConstants)
-        Declare(c.Name,
-                std::make_unique<TVariant>(new TFarbe(c.Name, nullptr, c.Rot, c.Gruen, c.Blau)),
-                false, true);
+    if (const TColourMaker make = ColourMaker.load())
+        for (const auto& c : ColourConstants)
+            Declare(c.Name, std::make_unique<TVariant>(make(c.Name, c.Rot, c.Gruen, c.Blau)), false, true);
     for (const auto& c : IntegerConstants)
         Declare(c.Name, std::make_unique<TVariant>(c.Value), false, true);
     for (const auto& f : Functions) {

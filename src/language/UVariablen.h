@@ -59,6 +59,12 @@ public:
     // deep the scopes are nested, and never allocates.
     TVariant* Lookup(std::string_view name) const;
     TVariable* Find(std::string_view name) const;
+    // A name looked up once and then by its handle, without hashing it again:
+    // the handle stays valid as long as the space (an unknown name gets an
+    // empty entry). Find by handle answers as Find by name.
+    using TNameHandle = const std::vector<std::int32_t>*;
+    TNameHandle Handle(std::string_view name);
+    TVariable* Find(TNameHandle positions) const;
     // The first variable of that name among the list indexes from..to-1, or none.
     TVariable* FindIn(std::string_view name, int from, int to) const;
 
@@ -68,6 +74,11 @@ public:
     bool Binding = false;
 
     int Count() const { return static_cast<int>(Variables.size()); }
+
+    // Changes whenever a declaration or a scope could change what a name
+    // means; a lookup kept from the same generation (and binding state) is
+    // still the answer.
+    std::uint64_t Generation() const { return FGeneration; }
     TVariable* At(int index) const { return Variables[index].get(); }
 
 private:
@@ -89,12 +100,19 @@ private:
 
     std::vector<std::unique_ptr<TVariable>> Variables;
     std::vector<std::int32_t> ScopeStarts;
+    std::uint64_t FGeneration = 0;
     // Every name's list indexes, ascending: declarations append and closing
     // scopes remove from the end, so each name's entries stay sorted and the
     // entry to remove is always its last. A name whose variables are all
     // gone keeps its (empty) entry for the next call that declares it.
     std::unordered_map<std::string, std::vector<std::int32_t>, TNameHash, TNameEqual> Index;
 };
+
+// The colour constants (schwarz, rot, ...) are objects of the colour class,
+// which lives in the layer above; that layer registers how to make one.
+// Without a maker the constants are left out.
+using TColourMaker = TObjekt* (*)(const char* name, std::int32_t rot, std::int32_t gruen, std::int32_t blau);
+void SetColourMaker(TColourMaker maker);
 
 // The built-in functions, for tests and for the syntax check's typing. Each
 // pops its arguments and pushes its result, or returns a runtime message.

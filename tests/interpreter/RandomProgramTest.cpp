@@ -27,6 +27,7 @@
 #include "USyntaxcheckMeldungen.h"
 #include "USyntaxcheckThread.h"
 #include "UVariablen.h"
+#include "UVariablenText.h"
 
 #include <gtest/gtest.h>
 
@@ -1122,6 +1123,63 @@ void RunThrough(const Lines& text, const TOutcome& outcome, bool forbid, std::mt
     host.Forget();
 }
 
+// The same program run twice in step: once from the token table with its
+// kept lookups, once by the plain scanner (the reference). After every step
+// both must show the same variables, stack, nesting, position and error;
+// breakpoints are toggled during the run.
+void RunSideBySide(const Lines& text, bool forbid, std::mt19937& r, long stepLimit) {
+    TForgetfulHost host;
+    TStringLines tableLines(text), plainLines(text);
+    tableLines.Breakpoints.assign(text.size(), false);
+    plainLines.Breakpoints.assign(text.size(), false);
+    TScanner table, plain;
+    plain.SetTokenTable(false);
+    table.Load(tableLines);
+    plain.Load(plainLines);
+    const bool window = r() % 2 == 0;
+    TInterpreter a(table, window), b(plain, window);
+    a.SetNoAttributeAssignment(forbid);
+    b.SetNoAttributeAssignment(forbid);
+    auto same = [&](long step) {
+        SCOPED_TRACE("after step " + std::to_string(step));
+        ASSERT_EQ(a.ErrorFlag(), b.ErrorFlag());
+        if (a.Error()) {
+            EXPECT_EQ(a.Error()->Message, b.Error()->Message);
+            EXPECT_EQ(a.Error()->Line, b.Error()->Line);
+            EXPECT_EQ(a.Error()->Column, b.Error()->Column);
+        }
+        ASSERT_EQ(table.GetPosition(), plain.GetPosition());
+        ASSERT_EQ(table.AtEnd(), plain.AtEnd());
+        EXPECT_EQ(a.StackCount(), b.StackCount());
+        EXPECT_EQ(a.BlockDepth(), b.BlockDepth());
+        EXPECT_EQ(a.CallDepth(), b.CallDepth());
+        EXPECT_EQ(VariablenText::VariableCells(a.VarSpace()), VariablenText::VariableCells(b.VarSpace()));
+    };
+    same(0);
+    if (::testing::Test::HasFailure()) return;
+    table.SkipBlanks();
+    plain.SkipBlanks();
+    for (long step = 1; step <= stepLimit && !table.AtEnd() && !a.ErrorFlag(); ++step) {
+        if (!text.empty() && r() % 16 == 0) {
+            const std::size_t line = r() % text.size();
+            tableLines.Breakpoints[line] = plainLines.Breakpoints[line] = !tableLines.Breakpoints[line];
+            table.RefreshLineMarks();
+            plain.RefreshLineMarks();
+        }
+        // zufall draws from one generator for the whole process.
+        const bool ignore = r() % 2 == 0;
+        Zufall::SetSeed(step);
+        const TInterpreter::TStepResult ra = a.Step(ignore);
+        Zufall::SetSeed(step);
+        const TInterpreter::TStepResult rb = b.Step(ignore);
+        ASSERT_EQ(ra.Counted, rb.Counted);
+        ASSERT_EQ(ra.BreakpointReached, rb.BreakpointReached);
+        same(step);
+        if (::testing::Test::HasFailure()) return;
+        if (step % 64 == 0) host.Forget();
+    }
+}
+
 std::string Listing(const Lines& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size() && i < 400; ++i)
@@ -1158,4 +1216,30 @@ TEST(RandomPrograms, GeneratedAndMutatedProgramsKeepTheirInvariants) {
         if (round < 3 && std::getenv("ZAK_FUZZ_VERBOSE")) std::cout << Listing(program.Text) << "\n";
     }
     for (const auto& [what, count] : Endings) std::cout << count << "\t" << what << "\n";
+}
+
+TEST(RandomPrograms, TokenTableRunsLikeThePlainScanner) {
+    const std::uint32_t seed = FuzzSeed(20261208);
+#if defined(__SANITIZE_ADDRESS__)
+    const int rounds = FuzzRounds(20);
+#else
+    const int rounds = FuzzRounds(60);
+#endif
+    for (int round = 0; round < rounds; ++round) {
+        const std::uint32_t programSeed = seed + static_cast<std::uint32_t>(round);
+        std::mt19937 r(programSeed);
+        TGenerator generator(programSeed);
+        TProgram program = generator.Generate();
+        {
+            SCOPED_TRACE("ZAK_FUZZ_SEED=" + std::to_string(programSeed) + "\n" + Listing(program.Text));
+            RunSideBySide(program.Text, program.ForbidAttributeAssignment, r, 2000);
+        }
+        if (HasFailure()) return;
+        const Lines mutated = Mutate(program.Text, r);
+        {
+            SCOPED_TRACE("ZAK_FUZZ_SEED=" + std::to_string(programSeed) + " (mutated)\n" + Listing(mutated));
+            RunSideBySide(mutated, program.ForbidAttributeAssignment, r, 2000);
+        }
+        if (HasFailure()) return;
+    }
 }

@@ -155,3 +155,83 @@ TEST(ScannerRobustness, PositionsAnywhere) {
         s.GetLineColumn();
     }
 }
+
+namespace {
+
+// Everything a caller can observe of a scanner after one operation.
+void ExpectSameState(const TScanner& table, const TScanner& plain) {
+    ASSERT_EQ(table.GetPosition(), plain.GetPosition());
+    ASSERT_EQ(table.AtEnd(), plain.AtEnd());
+    ASSERT_EQ(table.LastChar(), plain.LastChar());
+    ASSERT_EQ(table.TokenStart(), plain.TokenStart());
+    ASSERT_EQ(table.TokenText(), plain.TokenText());
+    ASSERT_EQ(table.RawToken(), plain.RawToken());
+    ASSERT_EQ(table.IntValue(), plain.IntValue());
+    ASSERT_EQ(table.RealValue(), plain.RealValue());
+    const TScanner::TLineColumn a = table.GetLineColumn(), b = plain.GetLineColumn();
+    ASSERT_EQ(a.Line, b.Line);
+    ASSERT_EQ(a.Column, b.Column);
+}
+
+} // namespace
+
+// The token table against the plain scanner: random texts, the same random
+// walk of tokens, rewinds, steps back, jumps (to stored token starts and
+// anywhere) and skips, and breakpoints toggled on the way; both must agree
+// after every operation.
+TEST(ScannerRobustness, TokenTableScansLikeThePlainScanner) {
+    std::mt19937 rng(4711);
+    for (int round = 0, rounds = Rounds() / 3; round < rounds; ++round) {
+        const std::vector<std::string> text = round % 2 ? RandomSoup(rng) : RandomBytes(rng);
+        SCOPED_TRACE(round);
+        TStringLines tableLines(text), plainLines(text);
+        tableLines.Breakpoints.assign(text.size(), false);
+        plainLines.Breakpoints.assign(text.size(), false);
+        TScanner table, plain;
+        plain.SetTokenTable(false);
+        table.Load(tableLines);
+        plain.Load(plainLines);
+        ASSERT_TRUE(table.TokenTable());
+        const int length = static_cast<int>(table.JoinedText().size());
+        std::vector<int> starts{1};
+        std::uniform_int_distribution<int> op(0, 19);
+        for (int k = 0; k < 400; ++k) {
+            const int what = op(rng);
+            if (what < 10) {
+                ASSERT_EQ(table.NextToken(), plain.NextToken());
+                starts.push_back(table.TokenStart());
+                // Now and then a token text is read only after the next
+                // operations, as a message does.
+                if (rng() % 3 == 0) continue;
+            } else if (what < 12) {
+                table.Rewind();
+                plain.Rewind();
+            } else if (what == 12) {
+                table.StepBack();
+                plain.StepBack();
+            } else if (what == 13) {
+                const int p = starts[rng() % starts.size()];
+                table.SetPosition(p);
+                plain.SetPosition(p);
+            } else if (what == 14) {
+                const int p = static_cast<int>(rng() % (length + 4)) - 1;
+                table.SetPosition(p);
+                plain.SetPosition(p);
+            } else if (what < 17) {
+                table.SkipBlanks();
+                plain.SkipBlanks();
+            } else if (what == 17) {
+                ASSERT_EQ(table.NextChar(), plain.NextChar());
+            } else if (!text.empty()) {
+                const std::size_t line = rng() % text.size();
+                const bool mark = !tableLines.Breakpoints[line];
+                tableLines.Breakpoints[line] = mark;
+                plainLines.Breakpoints[line] = mark;
+                table.RefreshLineMarks();
+                plain.RefreshLineMarks();
+            }
+            ExpectSameState(table, plain);
+            if (HasFatalFailure()) return;
+        }
+    }
+}
