@@ -198,6 +198,8 @@ void TFenster::PaintNow() {
 void TFenster::SetDeferPaints(bool defer) {
     if (!defer) SettlePaint();
     DeferPaints = defer;
+    // The same switch keeps every paint as the reference.
+    if (Window) Window->Canvas().SkipUnchangedPaints = defer;
 }
 
 void TFenster::SettlePaint() {
