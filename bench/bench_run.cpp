@@ -29,9 +29,9 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
-#include <unistd.h>
+#include <malloc.h>
 
-#include <cstdio>
+#include <cstddef>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -342,17 +342,15 @@ BENCHMARK(BM_TableTurtleTrail)->Arg(1000)->Arg(20000)->Arg(50000)->Unit(benchmar
 void BM_TableSpiral(benchmark::State& state) { TickTable(state, Spiral()); }
 BENCHMARK(BM_TableSpiral)->Iterations(900)->Unit(benchmark::kMicrosecond);
 
-long ResidentKilobytes() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+// Bytes the heap hands out now: unlike the resident size, it also counts
+// memory that an earlier repetition freed and this one takes again.
+std::size_t HeapBytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
 }
 
 // `r1, r2, ..., r10000: Rechteck` as zak --run executes it: one statement on
-// the default window, then the owed paint. Reports the resident memory each
+// the default window, then the owed paint. Reports the heap memory each
 // rectangle adds.
 void BM_DeclareTenThousandRectangles(benchmark::State& state) {
     App();
@@ -366,13 +364,13 @@ void BM_DeclareTenThousandRectangles(benchmark::State& state) {
         TScanner scanner;
         scanner.Load(lines);
         TFehlerVerwaltung errors;
-        const long before = ResidentKilobytes();
+        const std::size_t before = HeapBytes();
         {
             TInterpreter interpreter(scanner, true, &errors);
             scanner.SkipBlanks();
             while (!scanner.AtEnd() && !interpreter.ErrorFlag()) interpreter.Step(false);
             interpreter.SettleOwedPaints();
-            bytesPerRectangle = double(ResidentKilobytes() - before) * 1024 / 10000;
+            bytesPerRectangle = (double(HeapBytes()) - double(before)) / 10000;
             if (interpreter.ErrorFlag()) state.SkipWithError("runtime error");
         }
     }
