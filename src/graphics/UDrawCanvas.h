@@ -4,7 +4,9 @@
 // off-screen surface, keeps the figures registered with one drawing window and
 // redraws everything from scratch on every paint: background, grid, axes,
 // figures in registration order, then the turtles on top. Only the finished
-// surface is shown, so the screen never sees a half-drawn picture.
+// surface is shown, so the screen never sees a half-drawn picture. A paint
+// that would draw the same picture again may be left out (see
+// SkipUnchangedPaints).
 //
 // The canvas does not own the figures; it forgets a figure that is destroyed
 // while registered.
