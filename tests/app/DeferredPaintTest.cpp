@@ -61,7 +61,14 @@ public:
         const int count = Pick(3, 9);
         for (int i = 1; i <= count; ++i) {
             Figures.push_back({"a" + std::to_string(i), classes[Pick(0, 9)]});
-            Lines.push_back(Figures.back().Name + ": " + Figures.back().Class);
+            std::string names = Figures.back().Name;
+            // Several figures in one declaration are shown by one paint.
+            for (int more = Pick(0, 3) == 0 ? Pick(1, 3) : 0; more > 0 && i < count; --more) {
+                ++i;
+                Figures.push_back({"a" + std::to_string(i), Figures.back().Class});
+                names += ", " + Figures.back().Name;
+            }
+            Lines.push_back(names + ": " + Figures.back().Class);
         }
         // Every run probes and reports bounds through these.
         if (!Has("Turtle")) {
