@@ -9,6 +9,9 @@
 // that moves a few of them in a loop, with the paints put off (deferred:1)
 // and with every window painted after every statement (deferred:0).
 #include "UCriticalSections.h"
+#include "UFehler.h"
+#include "ULineSource.h"
+#include "UScanner.h"
 #include "UDeferredPaint.h"
 #include "UInterpreter.h"
 #include "UMain.h"
@@ -26,7 +29,9 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+#include <malloc.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -202,6 +207,177 @@ void BM_TickHundredsOfFigures(benchmark::State& state) {
 }
 BENCHMARK(BM_TickHundredsOfFigures)
     ->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"deferred", "probe"})->Unit(benchmark::kMicrosecond);
+
+// The table of one speed-30 tick (ten counted statements) against what the
+// window shows. Each program sets its figures up, runs `phase := 1` and then
+// loops over statements that move one figure (or the turtle) and count
+// themselves in `runden`.
+std::vector<std::string> Declared(const std::string& prefix, int count, const char* cls) {
+    std::vector<std::string> p;
+    for (int i = 1; i <= count; i += 50) {
+        std::string line;
+        for (int k = i; k < i + 50 && k <= count; ++k) line += (k > i ? ", " : "") + prefix + std::to_string(k);
+        p.push_back(line + ": " + cls);
+    }
+    return p;
+}
+
+// Ten counted statements per round: one moves a figure there and back, the
+// others count.
+void AppendMovingLoop(std::vector<std::string>& p, const std::string& figure) {
+    p.insert(p.end(), {"phase := 1", "wiederhole immer", figure + ".verschieben(1, 0)", figure + ".verschieben(-1, 0)"});
+    for (int i = 0; i < 7; ++i) p.push_back("n := n + 1");
+    p.insert(p.end(), {"runden := runden + 1", "*wiederhole"});
+}
+
+std::vector<std::string> Rectangles(int count) {
+    std::vector<std::string> p = Declared("r", count, "Rechteck");
+    p.push_back("phase, runden, n: integer");
+    for (int i = 1; i <= count; ++i) {
+        const int x = (i * 37) % 560 - 280, y = (i * 53) % 400 - 200;
+        p.push_back("r" + std::to_string(i) + ".eckenSetzen(" + std::to_string(x) + ", " + std::to_string(y + 30) +
+                    ", " + std::to_string(x + 40) + ", " + std::to_string(y) + ")");
+    }
+    AppendMovingLoop(p, "r1");
+    return p;
+}
+
+std::vector<std::string> Circles(int count) {
+    std::vector<std::string> p = Declared("k", count, "Kreis");
+    p.push_back("phase, runden, n: integer");
+    for (int i = 1; i <= count; ++i)
+        p.push_back("k" + std::to_string(i) + ".mittelpunktSetzen(" + std::to_string((i * 37) % 560 - 280) + ", " +
+                    std::to_string((i * 53) % 400 - 200) + ")");
+    AppendMovingLoop(p, "k1");
+    return p;
+}
+
+// Text fields, triangles, lines and groups of squares, 125 of each kind.
+std::vector<std::string> Mixed() {
+    std::vector<std::string> p = Declared("t", 125, "Textfeld");
+    for (auto& l : Declared("d", 125, "Dreieck")) p.push_back(l);
+    for (auto& l : Declared("l", 125, "Linie")) p.push_back(l);
+    for (auto& l : Declared("g", 25, "Gruppe")) p.push_back(l);
+    for (auto& l : Declared("q", 100, "Quadrat")) p.push_back(l);
+    p.push_back("phase, runden, n: integer");
+    for (int i = 1; i <= 125; ++i) {
+        const std::string x = std::to_string((i * 37) % 560 - 280), y = std::to_string((i * 53) % 400 - 200);
+        const std::string s = std::to_string(i);
+        p.push_back("t" + s + ".zeileHinzufuegen('Text " + s + "')");
+        p.push_back("t" + s + ".linksObenSetzen(" + x + ", " + y + ")");
+        p.push_back("d" + s + ".verschieben(" + y + ", " + x + ")");
+        p.push_back("l" + s + ".verschieben(" + x + ", " + y + ")");
+    }
+    for (int i = 1; i <= 100; ++i) {
+        const std::string s = std::to_string(i);
+        p.push_back("q" + s + ".verschieben(" + std::to_string((i * 29) % 500 - 250) + ", " + std::to_string((i * 41) % 360 - 180) + ")");
+        p.push_back("g" + std::to_string((i - 1) / 4 + 1) + ".schlucke(q" + s + ")");
+    }
+    AppendMovingLoop(p, "g1");
+    return p;
+}
+
+// A turtle with `segments` segments of its trail, drawing on.
+std::vector<std::string> TurtleTrail(int segments) {
+    std::vector<std::string> p{"s: Turtle", "phase, runden, n: integer", "wiederhole " + std::to_string(segments) + " mal",
+                               "s.vor(90)", "s.rechtsdrehen(121)", "*wiederhole", "phase := 1", "wiederhole immer",
+                               "s.vor(90)", "s.rechtsdrehen(121)"};
+    for (int i = 0; i < 7; ++i) p.push_back("n := n + 1");
+    p.insert(p.end(), {"runden := runden + 1", "*wiederhole"});
+    return p;
+}
+
+// A square spiral whose segments grow by one pixel: after some 3,000 of them
+// its trail covers the whole window.
+std::vector<std::string> Spiral() {
+    std::vector<std::string> p{"s: Turtle", "phase, runden, n, a: integer", "phase := 1", "wiederhole immer",
+                               "a := a + 1", "s.vor(a / 4)", "s.rechtsdrehen(91)"};
+    for (int i = 0; i < 6; ++i) p.push_back("n := n + 1");
+    p.insert(p.end(), {"runden := runden + 1", "*wiederhole"});
+    return p;
+}
+
+struct TFiguresRun : TAppFirst {
+    explicit TFiguresRun(const std::vector<std::string>& program) {
+        Window.RunTimer().stop();
+        Window.show();
+        Window.Editor()->LoadLines(program);
+        Window.Syntaxcheck()->WaitUntilIdle();
+        Window.BStartenClick();
+        Window.findChild<QSlider*>("TBSpeed")->setValue(30);
+        Window.StartExecute();
+        while (Variable(Window, "phase") == 0 && Window.Interpreter() && !Window.Interpreter()->ErrorFlag())
+            Window.TimerTimer();
+    }
+    ~TFiguresRun() { Window.BBearbeitenClick(); }
+
+    TQtDrawingWindowHost Host;
+    TFMain Window;
+};
+
+// The time per tick is the measure: the budget is 1 ms for ten statements.
+void TickTable(benchmark::State& state, const std::vector<std::string>& program) {
+    TFiguresRun run(program);
+    const int before = Variable(run.Window, "runden");
+    for (auto _ : state) run.Window.TimerTimer();
+    const double statements = double(Variable(run.Window, "runden") - before) * LoopStatements;
+    state.counters["statements/s"] = benchmark::Counter(statements, benchmark::Counter::kIsRate);
+    if (run.Window.Interpreter() && run.Window.Interpreter()->ErrorFlag()) state.SkipWithError("runtime error");
+}
+
+void BM_TableRectangles(benchmark::State& state) { TickTable(state, Rectangles(int(state.range(0)))); }
+BENCHMARK(BM_TableRectangles)->Arg(1)->Arg(50)->Arg(500)->Unit(benchmark::kMicrosecond);
+
+void BM_TableCircles(benchmark::State& state) { TickTable(state, Circles(int(state.range(0)))); }
+BENCHMARK(BM_TableCircles)->Arg(500)->Unit(benchmark::kMicrosecond);
+
+void BM_TableMixed(benchmark::State& state) { TickTable(state, Mixed()); }
+BENCHMARK(BM_TableMixed)->Unit(benchmark::kMicrosecond);
+
+void BM_TableTurtleTrail(benchmark::State& state) { TickTable(state, TurtleTrail(int(state.range(0)))); }
+BENCHMARK(BM_TableTurtleTrail)->Arg(1000)->Arg(20000)->Arg(50000)->Unit(benchmark::kMicrosecond);
+
+// The spiral keeps growing over the iterations; a fixed count of ticks
+// (9,000 statements) lets it cover the window.
+void BM_TableSpiral(benchmark::State& state) { TickTable(state, Spiral()); }
+BENCHMARK(BM_TableSpiral)->Iterations(900)->Unit(benchmark::kMicrosecond);
+
+// Bytes the heap hands out now: unlike the resident size, it also counts
+// memory that an earlier repetition freed and this one takes again.
+std::size_t HeapBytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// `r1, r2, ..., r10000: Rechteck` as zak --run executes it: one statement on
+// the default window, then the owed paint. Reports the heap memory each
+// rectangle adds.
+void BM_DeclareTenThousandRectangles(benchmark::State& state) {
+    App();
+    CriticalSections::Create();
+    TQtDrawingWindowHost host;
+    std::string declaration;
+    for (int i = 1; i <= 10000; ++i) declaration += (i > 1 ? ", r" : "r") + std::to_string(i);
+    double bytesPerRectangle = 0;
+    for (auto _ : state) {
+        TStringLines lines(std::vector<std::string>{declaration + ": Rechteck"});
+        TScanner scanner;
+        scanner.Load(lines);
+        TFehlerVerwaltung errors;
+        const std::size_t before = HeapBytes();
+        {
+            TInterpreter interpreter(scanner, true, &errors);
+            scanner.SkipBlanks();
+            while (!scanner.AtEnd() && !interpreter.ErrorFlag()) interpreter.Step(false);
+            interpreter.SettleOwedPaints();
+            bytesPerRectangle = (double(HeapBytes()) - double(before)) / 10000;
+            if (interpreter.ErrorFlag()) state.SkipWithError("runtime error");
+        }
+    }
+    state.counters["bytes/rectangle"] = bytesPerRectangle;
+    CriticalSections::Delete();
+}
+BENCHMARK(BM_DeclareTenThousandRectangles)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 double CpuSeconds() {
     rusage usage{};

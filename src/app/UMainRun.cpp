@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -37,6 +38,10 @@ constexpr std::array<int, 20> SpeedIntervals = {2000, 1000, 900, 800, 700, 600, 
                                                 100,  50,   40,  30,  20,  10,  5,   4,   3,   2};
 constexpr int FollowModeLimit = 14;  // positions up to this show every call
 constexpr int CallsPerTick = 100;
+// A tick whose statements take longer than this leaves the rest of its
+// statements to the next one, so that Pause, Stop and the editor still get
+// their turn within a frame or two; what the run does is the same, only later.
+constexpr qint64 TickTimeLimitNs = 8'000'000;
 
 // The C++ library's own words are English and say nothing to a pupil; its
 // text is kept only as a hint for whoever looks into the fault.
@@ -260,6 +265,8 @@ void TFMain::TimerTimer() {
             SetLineColor(FCurrentLine, clNormalLine);
             int stepsLeft = FStepsPerTick;
             int callsLeft = FOneCallPerTick ? 1 : CallsPerTick;
+            QElapsedTimer tickClock;
+            tickClock.start();
             try {
                 while (!FScanner->AtEnd() && !FInterpreter->ErrorFlag() && stepsLeft != 0 && callsLeft != 0 &&
                        !breakpointReached) {
@@ -273,6 +280,7 @@ void TFMain::TimerTimer() {
                     if (result.Counted) --stepsLeft;
                     --callsLeft;
                     if (FFollowEachStep) ShowCurrentLine();
+                    if (tickClock.nsecsElapsed() > TickTimeLimitNs) break;
                 }
             } catch (const std::exception& e) {
                 failure = InternalErrorReason(e);

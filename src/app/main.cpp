@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
         break;
     }
     // The reference for measurements and comparisons: every window paints
-    // after every statement at once.
+    // after every statement at once, also when nothing changed.
     if (const char* plain = std::getenv("ZAK_PLAIN_PAINT"); plain && std::strcmp(plain, "1") == 0)
         DeferredPaint::SetEnabled(false);
     if (line.Mode == TCommandLine::TMode::Check) return RunCheck(line);

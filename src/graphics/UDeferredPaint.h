@@ -14,7 +14,8 @@
 // changes what a paint draws between two statements that begin with a name.
 //
 // Painting at once stays as the reference: with deferring switched off every
-// window paints when asked, and a differential test runs both.
+// window paints when asked, even when nothing changed since its last paint,
+// and a differential test runs both.
 //
 // Everything here runs on the GUI thread.
 

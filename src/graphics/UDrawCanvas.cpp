@@ -18,6 +18,9 @@ int ToDevice(int origin, double offset) {
 
 int Clamp32(std::int64_t v) { return SaturateInt32(v); }
 
+// Counts the paints and arrangings of all canvases; all run on the GUI thread.
+std::uint64_t PaintSerial = 0;
+
 } // namespace
 
 TDrawCanvas::TDrawCanvas(TPaintBox& paintBox)
@@ -35,6 +38,7 @@ void TDrawCanvas::Resize() {
     const int w = std::max(0, Box.Width());
     const int h = std::max(0, Box.Height());
     SurfaceBitmap->Resize(w, h);
+    PaintedSerial = 0;
     Origin.x = static_cast<int>(RoundEven(SurfaceBitmap->Width() / 2.0));
     Origin.y = static_cast<int>(RoundEven(SurfaceBitmap->Height() / 2.0));
 }
@@ -52,6 +56,7 @@ void TDrawCanvas::AddFigure(TObjekt* object) {
     if (std::find(list.begin(), list.end(), object) != list.end()) return;
     list.push_back(object);
     figure->AddWatcher(this);
+    TObjekt::NoteChange();
 }
 
 void TDrawCanvas::FigureDestroyed(TFigur* figure) {
@@ -60,10 +65,29 @@ void TDrawCanvas::FigureDestroyed(TFigur* figure) {
     };
     drop(FigureList);
     drop(TurtleList);
+    TObjekt::NoteChange();
+}
+
+bool TDrawCanvas::Unchanged(std::uint64_t serial, std::uint64_t changes, const TBackgroundKey& key) const {
+    return SkipUnchangedPaints && serial != 0 && serial == PaintSerial && changes == TObjekt::Changes() &&
+           key == CurrentBackgroundKey();
+}
+
+void TDrawCanvas::NotePaint(std::uint64_t& serial, std::uint64_t& changes, TBackgroundKey& key) {
+    serial = ++PaintSerial;
+    changes = TObjekt::Changes();
+    key = CurrentBackgroundKey();
 }
 
 void TDrawCanvas::Paint() {
     if (!PaintEnabled) return;
+    if (!Picture && Unchanged(PaintedSerial, PaintedChanges, PaintedKey)) {
+        ++PaintsLeftOut;
+        return;
+    }
+    // Taken before drawing: what the figures were drawn from.
+    std::uint64_t changes = TObjekt::Changes();
+    TBackgroundKey key = CurrentBackgroundKey();
     TCanvas& c = Target();
     if (Picture || !StartFromKeptBackground(c)) {
         DrawBackground(c);
@@ -78,14 +102,38 @@ void TDrawCanvas::Paint() {
     // The turtle registered first ends up on top.
     for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it) (*it)->Draw(*this);
 
-    if (!Picture) Box.Present(*SurfaceBitmap);
+    if (Picture) {
+        // The figures were arranged on this canvas, but the surface is not
+        // what they drew.
+        PaintedSerial = 0;
+        NotePaint(ArrangedSerial, ArrangedChanges, ArrangedKey);
+        return;
+    }
+    PaintedSerial = ++PaintSerial;
+    PaintedChanges = changes;
+    PaintedKey = key;
+    ArrangedSerial = PaintedSerial;
+    ArrangedChanges = changes;
+    ArrangedKey = key;
+    Box.Present(*SurfaceBitmap);
 }
 
 void TDrawCanvas::PaintLater() {
     if (!PaintEnabled) return;
+    if (Unchanged(ArrangedSerial, ArrangedChanges, ArrangedKey)) {
+        // The figures stand as arranged; the surface may still owe their paint.
+        ++PaintsLeftOut;
+        if (!Unchanged(PaintedSerial, PaintedChanges, PaintedKey)) Box.RequestFrame();
+        return;
+    }
+    const std::uint64_t changes = TObjekt::Changes();
+    const TBackgroundKey key = CurrentBackgroundKey();
     // Paint draws these, so they are arranged in the same order.
     for (TObjekt* figure : FigureList) static_cast<TFigur*>(figure)->Arrange(*this);
     for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it) static_cast<TFigur*>(*it)->Arrange(*this);
+    ArrangedSerial = ++PaintSerial;
+    ArrangedChanges = changes;
+    ArrangedKey = key;
     Box.RequestFrame();
 }
 

@@ -4,7 +4,9 @@
 // off-screen surface, keeps the figures registered with one drawing window and
 // redraws everything from scratch on every paint: background, grid, axes,
 // figures in registration order, then the turtles on top. Only the finished
-// surface is shown, so the screen never sees a half-drawn picture.
+// surface is shown, so the screen never sees a half-drawn picture. A paint
+// that would draw the same picture again may be left out (see
+// SkipUnchangedPaints).
 //
 // The canvas does not own the figures; it forgets a figure that is destroyed
 // while registered.
@@ -74,6 +76,14 @@ public:
     // A spacing of 0 or below draws the axes without grid lines.
     std::int32_t GridSpacing = 0;
     bool PaintEnabled = true;
+    // A paint (or a paint put off) that would draw the same picture as the
+    // last one is left out: no object changed since (TObjekt::Changes), the
+    // background is drawn from the same values, and no other canvas painted
+    // in between (a figure shown in two windows keeps what the last of their
+    // paints left in it). Off, every paint draws: the reference.
+    bool SkipUnchangedPaints = false;
+    // How many paints and arrangings were left out so.
+    std::uint64_t PaintsLeftOut = 0;
 
 private:
     void FigureDestroyed(TFigur* figure) override;
@@ -93,7 +103,17 @@ private:
     bool StartFromKeptBackground(TCanvas& c);
     void KeepBackground();
 
+    // True when the surface and the figures are as a paint now would leave them.
+    bool Unchanged(std::uint64_t serial, std::uint64_t changes, const TBackgroundKey& key) const;
+    void NotePaint(std::uint64_t& serial, std::uint64_t& changes, TBackgroundKey& key);
+
     std::unique_ptr<TSurface> SurfaceBitmap;
+    // What the last full paint and the last arranging were done from; a
+    // serial of 0 means none since the surface was last resized.
+    std::uint64_t PaintedSerial = 0, PaintedChanges = 0;
+    TBackgroundKey PaintedKey;
+    std::uint64_t ArrangedSerial = 0, ArrangedChanges = 0;
+    TBackgroundKey ArrangedKey;
     TCanvas* Picture = nullptr;  // the vector picture while copying
     std::unique_ptr<TSurface> KeptBackground;  // the last background drawn, where the surface can copy
     TBackgroundKey KeptKey;

@@ -169,8 +169,12 @@ std::unique_ptr<TObjekt> TFenster::Clone(const std::string& name, TObjekt* owner
 
 void TFenster::ShowFigure(TObjekt* figure) {
     if (!Window) return;
-    if (figure && figure->Drawable) Window->Canvas().AddFigure(figure);
+    AddFigure(figure);
     Repaint();
+}
+
+void TFenster::AddFigure(TObjekt* figure) {
+    if (Window && figure && figure->Drawable) Window->Canvas().AddFigure(figure);
 }
 
 // The colour objects can also be changed one component at a time
@@ -194,6 +198,8 @@ void TFenster::PaintNow() {
 void TFenster::SetDeferPaints(bool defer) {
     if (!defer) SettlePaint();
     DeferPaints = defer;
+    // The same switch keeps every paint as the reference.
+    if (Window) Window->Canvas().SkipUnchangedPaints = defer;
 }
 
 void TFenster::SettlePaint() {

@@ -45,6 +45,9 @@ public:
 
     // Registers a drawable figure with the canvas, then repaints at once.
     void ShowFigure(TObjekt* figure);
+    // Registers it without repainting: a declaration of many figures
+    // registers them all and repaints once.
+    void AddFigure(TObjekt* figure);
 
     // For the interpreter: the full redraw after a statement, in the colours
     // the colour attributes hold now. A window whose run defers its paints

@@ -8,9 +8,9 @@
 #include "UVariablen.h"
 #include "UVariant.h"
 
-#include <algorithm>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // The kind a simple type keyword names; vkNone for any other token.
@@ -31,9 +31,12 @@ inline TKind SimpleTypeKind(int token) {
 template <class TTaken, class TFail>
 bool ReadDeclaredNames(TScanner& scanner, std::vector<std::string>& names, TTaken taken, TFail fail) {
     names.clear();
+    // A declaration may list thousands of names: each is looked up in a set,
+    // not among all before it.
+    std::unordered_set<std::string> given;
     for (;;) {
         const std::string& name = scanner.TokenText();
-        if (taken(name) || std::find(names.begin(), names.end(), name) != names.end()) {
+        if (taken(name) || !given.insert(name).second) {
             fail(Meldung::GibtEsSchon1, name, Meldung::GibtEsSchon2);
             return false;
         }

@@ -140,6 +140,9 @@ private:
     void ExecuteStatement(int token, int position, TStepResult& result);
     void IdentifierStatement(int position);
     void Declaration();
+    // Creates the declared objects of a class; true when figures joined the
+    // default window.
+    bool DeclareObjects(const std::string& className);
     bool NameTaken(std::string_view name) const;
     void Assign(TVariant& target);
     void Wenn();

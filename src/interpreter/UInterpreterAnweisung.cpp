@@ -81,6 +81,7 @@ void TInterpreter::Assign(TVariant& target) {
     case vkObjekt: {
         TObjekt* source = FStack.PopObject();
         if (targetObject && source && source != targetObject) targetObject->Assign(*source);
+        TObjekt::NoteChange();
         target.SetChanged(true);
         break;
     }
@@ -116,9 +117,20 @@ void TInterpreter::Declaration() {
     const std::string& className = FScanner.TokenText();
     if (!FFactory->IsClassName(className))
         return Fail(Meldung::KlasseGibtEsNicht1, className, Meldung::KlasseGibtEsNicht2);
+    // Each new figure would repaint all earlier ones; the picture after the
+    // statement is the same when the window repaints once, also after an
+    // error part way.
+    if (DeclareObjects(className) && FDefaultWindow) FDefaultWindow->Repaint();
+}
+
+bool TInterpreter::DeclareObjects(const std::string& className) {
     const bool isWindow = LowerAscii(className) == "fenster";
+    bool figures = false;
     for (const std::string& name : FDeclaredNames) {
-        if (TObjekt::LiveCount() >= TObjekt::MaxLive) return Fail(Meldung::ZuVieleObjekte);
+        if (TObjekt::LiveCount() >= TObjekt::MaxLive) {
+            Fail(Meldung::ZuVieleObjekte);
+            break;
+        }
         std::unique_ptr<TObjekt> object = FFactory->CreateObject(className, name, nullptr);
         if (!object) continue;
         TObjekt* raw = object.get();
@@ -128,8 +140,12 @@ void TInterpreter::Declaration() {
                 FWindows.push_back(window);
                 window->SetDeferPaints(FDeferPaints);
             }
-        if (raw->ClassNumber % 2 == 0 && FDefaultWindow) FDefaultWindow->ShowFigure(raw);
+        if (raw->ClassNumber % 2 == 0 && FDefaultWindow) {
+            FDefaultWindow->AddFigure(raw);
+            figures = true;
+        }
     }
+    return figures;
 }
 
 bool TInterpreter::Condition() {

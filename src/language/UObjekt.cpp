@@ -21,6 +21,7 @@ TAttribut::TAttribut(std::string name, std::int32_t classNumber, TKind kind, TOb
 }
 
 void TAttribut::Store(const TVariant& value) {
+    TObjekt::NoteChange();
     switch (Value.Kind()) {
     case vkObjekt: {
         // The attribute's object belongs to the owner; it takes the source's
@@ -90,7 +91,10 @@ const char* TMethode::Invoke(TStack& stack) {
     switch (Kind) {
     case mkObjectMethod:
         if (Owner) {
+            // Noted afterwards: a probe that settles an owed paint first
+            // must not find the picture changed by its own call.
             Owner->CallMethod(MethodNumber, stack);
+            TObjekt::NoteChange();
             message = std::exchange(Owner->MethodError, nullptr);
         }
         break;
@@ -126,16 +130,19 @@ const char* TMethode::Invoke(TStack& stack) {
 // ---------------------------------------------------------------- TObjekt
 
 std::atomic<std::int64_t> TObjekt::Live{0};
+std::atomic<std::uint64_t> TObjekt::ChangeCount{0};
 
 std::int64_t TObjekt::LiveCount() { return Live.load(std::memory_order_relaxed); }
 
 TObjekt::TObjekt(std::string name, TObjekt* owner) : Name(std::move(name)), Owner(owner) {
     Live.fetch_add(1, std::memory_order_relaxed);
+    NoteChange();
 }
 
 TObjekt::~TObjekt() {
     for (auto& attribute : AttributeList) delete attribute->Value.AsObject();
     Live.fetch_sub(1, std::memory_order_relaxed);
+    NoteChange();
 }
 
 void TObjekt::Assign(const TObjekt&) {}

@@ -152,6 +152,14 @@ public:
     static constexpr std::int64_t MaxLive = 100000;
     static std::int64_t LiveCount();
 
+    // Counts every change that may alter what an object shows: attribute
+    // stores, built-in method calls, object assignments, objects made and
+    // freed. A drawing window whose figures saw no change since its last
+    // paint need not paint again. Anyone changing an object by other means
+    // notes it here.
+    static std::uint64_t Changes() { return ChangeCount.load(std::memory_order_relaxed); }
+    static void NoteChange() { ChangeCount.fetch_add(1, std::memory_order_relaxed); }
+
     bool IsA(std::int32_t requiredClassNumber) const {
         return ClassAccepts(requiredClassNumber, ClassNumber);
     }
@@ -171,6 +179,7 @@ public:
 
 private:
     static std::atomic<std::int64_t> Live;
+    static std::atomic<std::uint64_t> ChangeCount;
     std::vector<std::unique_ptr<TAttribut>> AttributeList;
     std::vector<std::unique_ptr<TMethode>> MethodList;
 };

@@ -14,11 +14,15 @@ TQtPaintBox::TQtPaintBox(QWidget* parent) : QWidget(parent) {
     connect(&FrameTimer, &QTimer::timeout, this, [this] { update(); });
 }
 
+// The clock is read once: read twice, it could pass the frame time in
+// between, and a timer refused a negative interval would leave the
+// requested frame waiting for good.
 void TQtPaintBox::ScheduleUpdate() {
-    if (!LastPaint.isValid() || LastPaint.elapsed() >= MinFrameMs) {
+    const qint64 since = LastPaint.isValid() ? LastPaint.elapsed() : MinFrameMs;
+    if (since >= MinFrameMs) {
         update();
     } else if (!FrameTimer.isActive()) {
-        FrameTimer.start(static_cast<int>(MinFrameMs - LastPaint.elapsed()));
+        FrameTimer.start(static_cast<int>(MinFrameMs - since));
     }
 }
 
