@@ -62,7 +62,7 @@ void TQtPaintBox::paintEvent(QPaintEvent* event) {
         InPaint = false;
     }
     QPainter painter(this);
-    const QRegion exposed = event->region();
+    const QRegion& exposed = event->region();
     painter.setClipRegion(exposed);
     if (!Shown.isNull()) painter.drawImage(0, 0, Shown);
     // Opaque widget: whatever the image does not cover must still be painted.
