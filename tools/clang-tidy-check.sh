@@ -37,9 +37,9 @@ log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0
 "$tidy" -p "$build" -j "$(nproc)" -quiet -extra-arg=-Wno-unknown-warning-option "${patterns[@]}" >"$log" 2>&1 || status=$?
-# Only the findings, not the compiler's counts of suppressed warnings.
-grep -v -e '^[0-9]* warnings\? \(and [0-9]* errors\? \)\?generated\.$' -e '^Suppressed [0-9]* warnings' \
-        -e '^Use -header-filter' -e '^clang-tidy-14 ' -e '^Running clang-tidy' -e '^$' "$log" || true
+# Only the findings, without colours and the counts of suppressed warnings.
+sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -v -e '^[0-9]* warnings\? \(and [0-9]* errors\? \)\?generated\.$' -e '^Suppressed [0-9]* warnings' \
+        -e '^Use -header-filter' -e '^clang-tidy-14 ' -e '^Running clang-tidy' -e '^$' || true
 if [ $status -ne 0 ]; then
   echo "clang-tidy found problems in ${#files[@]} checked file(s)" >&2
 fi
