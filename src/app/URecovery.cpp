@@ -356,8 +356,7 @@ std::vector<TRecoveryCopy> TRecovery::Orphans() {
     }
     // Locks without a journal are left from an instance that ended between
     // taking its lock and its first journal; taking them removes them.
-    const QStringList leftovers =
-        directory.entryList({QStringLiteral("*") + QLatin1String(LockSuffix)}, QDir::Files);
+    const QStringList leftovers = directory.entryList({QStringLiteral("*") + QLatin1String(LockSuffix)}, QDir::Files);
     for (const QString& file : leftovers) {
         const QString id = QFileInfo(file).completeBaseName();
         if (id == FId || FReserved.count(id) || QFileInfo::exists(PathOf(id, JournalSuffix))) continue;
