@@ -14,6 +14,28 @@
 #include "USHControl.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
+
+namespace {
+
+// Only for the test that kills a running ZAK and looks for its journal:
+// once the event loop runs, the text of ZAK_TEST_TYPE is typed into the
+// editor key by key, as a pupil would type it. Nothing else sets it.
+void TypeTestText(TSHControl* editor) {
+    const QString typed = qEnvironmentVariable("ZAK_TEST_TYPE");
+    if (typed.isEmpty()) return;
+    QTimer::singleShot(0, editor, [editor, typed] {
+        for (const QChar c : typed) {
+            const bool newLine = c == QLatin1Char('\n');
+            QKeyEvent event(QEvent::KeyPress, newLine ? Qt::Key_Return : 0, Qt::NoModifier,
+                            newLine ? QStringLiteral("\r") : QString(c));
+            QApplication::sendEvent(editor, &event);
+        }
+    });
+}
+
+} // namespace
 
 int RunIde(int argc, char** argv) {
     // The command line as given, before Qt takes its own options out: file
@@ -54,6 +76,7 @@ int RunIde(int argc, char** argv) {
 
     mainWindow.show();
     mainWindow.OfferRecovery();
+    TypeTestText(mainWindow.Editor());
     const int status = application.exec();
     mainWindow.Shutdown();
     // The popup goes before the editor that points at it.

@@ -156,6 +156,7 @@ void TFMain::CreateRecovery() {
     FRecovery->Wanted = [this] { return FEditor->Modified() && !FEditor->TextIsEmpty(); };
     FRecovery->Bytes = [this] { return FEditor->FileBytes(FileHeader); };
     FRecovery->FileName = [this] { return FFileName; };
+    FRecovery->Caret = [this] { return TRecovery::TCaret{FEditor->CaretLine(), FEditor->CaretColumn()}; };
     FRecovery->Busy = [this] { return FRunning; };
     FEditor->OnTextChanged = [this] { FRecovery->Changed(); };
     // The session ends or the application is told to quit: the copy is
@@ -169,16 +170,15 @@ void TFMain::CreateRecovery() {
 }
 
 void TFMain::OfferRecovery() {
-    // The newest copy first; one taken into the editor ends the offer, and
-    // the others wait for a later start, as do all after "Abbrechen".
+    // The newest journal first; one taken into the editor ends the offer,
+    // and the others wait for a later start, as do all after "Abbrechen".
     std::vector<TRecoveryCopy> copies = FRecovery->Orphans();
-    bool first = true;
     size_t next = 0;
     for (; next < copies.size(); ++next) {
-        const TRecoveryCopy& copy = copies[next];
+        TRecoveryCopy& copy = copies[next];
         const QString when = copy.Time.toString(QStringLiteral("dd.MM.yyyy 'um' HH:mm 'Uhr'"));
         QString reason;
-        if (!TRecovery::CheckCopy(copy, FileHeader, MaxProgramFileSize, reason)) {
+        if (!TRecovery::Read(copy, FileHeader, MaxProgramFileSize, reason)) {
             const QString kept = FRecovery->SetAside(copy);
             Dialogs().Message(this,
                               QStringLiteral("Die Sicherungskopie eines nicht gespeicherten Programms vom %1 kann nicht "
@@ -189,13 +189,11 @@ void TFMain::OfferRecovery() {
         }
         const QString name = copy.FileName.isEmpty() ? QStringLiteral("unbenannt") : QFileInfo(copy.FileName).fileName();
         const QString question =
-            (first ? QStringLiteral("ZAK wurde beim letzten Mal nicht ordnungsgem\u00E4\u00DF beendet. ")
-                   : QStringLiteral("Es gibt noch ein nicht gespeichertes Programm. ")) +
-            QStringLiteral("Soll das nicht gespeicherte Programm \u201E%1\u201C vom %2 wiederhergestellt werden?\n\n"
-                           "\u201ENein\u201C l\u00F6scht diese Sicherungskopie, \u201EAbbrechen\u201C fragt beim "
-                           "n\u00E4chsten Start wieder.")
+            QStringLiteral("Ungespeicherte \u00C4nderungen wiederherstellen?\n\n"
+                           "Programm \u201E%1\u201C, Stand vom %2\n\n"
+                           "\u201ENein\u201C l\u00F6scht sie, \u201EAbbrechen\u201C fragt beim n\u00E4chsten Start "
+                           "wieder.")
                 .arg(name, when);
-        first = false;
         const TAnswer answer = Dialogs().Ask(this, question, QStringLiteral("Wiederherstellung"));
         if (answer == TAnswer::No) {
             FRecovery->Discard(copy);
@@ -209,14 +207,17 @@ void TFMain::OfferRecovery() {
 
 bool TFMain::RestoreCopy(const TRecoveryCopy& copy) {
     if (RunMode()) BBearbeitenClick();
-    std::string header;
-    if (!LoadProgram(copy.CopyPath, header)) return false;
+    if (FEditor->Modified() && !ConfirmDiscard()) return false;
+    TProgrammDatei program = SplitProgram(std::string_view(copy.Bytes.constData(), static_cast<size_t>(copy.Bytes.size())));
+    FEditor->LoadLines(std::move(program.Lines));
+    FEditor->SetCaret(copy.CaretLine, copy.CaretColumn);
     FEditor->SetModified(true);
     FFileName = copy.FileName.isEmpty() ? QString() : QFileInfo(copy.FileName).absoluteFilePath();
     if (!FFileName.isEmpty()) FSaveDir = QFileInfo(FFileName).absolutePath();
     UpdateCaption();
-    // This instance's own copy exists before the old one goes.
+    // This instance's own journal is on disk before the old one goes.
     FRecovery->Refresh();
+    FRecovery->Settle();
     FRecovery->Discard(copy);
     return true;
 }

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QSocketNotifier>
@@ -13,7 +15,12 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <set>
+#include <thread>
+#include <utility>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -21,10 +28,14 @@
 
 namespace {
 
-const char* const CopySuffix = ".zak";
-const char* const NameSuffix = ".name";
+const char* const JournalSuffix = ".journal";
 const char* const LockSuffix = ".lock";
 const char* const SetAsideSuffix = ".defekt";
+// The journal's first line; the second is a JSON object with the file name
+// and the caret, the rest the program as saving writes it.
+const QByteArray Magic = QByteArrayLiteral("ZAK-Journal 1");
+// Room for the first two lines beyond the program's own limit.
+const qint64 MaxMetaSize = qint64{64} * 1024;
 
 bool WriteAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
@@ -33,7 +44,12 @@ bool WriteAtomically(const QString& path, const QByteArray& bytes) {
            file.commit();
 }
 
-// The locks this process holds for its own copies.
+// The locks this process holds for its own journals; the writer thread
+// takes them as well as the GUI thread.
+std::mutex& HeldLocksMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
 std::set<QString>& HeldLocks() {
     static std::set<QString> held;
     return held;
@@ -44,13 +60,15 @@ std::set<QString>& HeldLocks() {
 // this process does not hold is from before a restart that happened to give
 // it the same id; Qt would take its owner for alive.
 TRecovery::THeldLock TakeLock(const QString& path) {
+    const std::lock_guard guard(HeldLocksMutex());
+    if (HeldLocks().count(path)) return nullptr;
     auto lock = std::make_unique<QLockFile>(path);
     lock->setStaleLockTime(0);
     qint64 pid = 0;
     QString host;
     QString application;
-    if (!HeldLocks().count(path) && lock->getLockInfo(&pid, &host, &application) &&
-        pid == QCoreApplication::applicationPid() && host == QSysInfo::machineHostName())
+    if (lock->getLockInfo(&pid, &host, &application) && pid == QCoreApplication::applicationPid() &&
+        host == QSysInfo::machineHostName())
         lock->removeStaleLockFile();
     if (!lock->tryLock(0)) return nullptr;
     HeldLocks().insert(path);
@@ -60,9 +78,112 @@ TRecovery::THeldLock TakeLock(const QString& path) {
 } // namespace
 
 void TRecovery::TLockRelease::operator()(QLockFile* lock) const {
-    HeldLocks().erase(lock->fileName());
+    {
+        const std::lock_guard guard(HeldLocksMutex());
+        HeldLocks().erase(lock->fileName());
+    }
     delete lock;
 }
+
+// Writes the journal's snapshots one after the other on a thread of its
+// own. A snapshot handed over while another waits replaces it: only the
+// newest text matters. It holds the journal's lock from its first write.
+class TJournalWriter {
+public:
+    struct TJob {
+        QString Path;
+        QString LockPath;
+        QString FileName;
+        TRecovery::TCaret Caret;
+        QByteArray Program;
+        quint64 Generation = 0;
+    };
+    // Called on the writer's thread after each job.
+    using TDone = std::function<void(quint64 generation, bool ok)>;
+
+    explicit TJournalWriter(TDone done) : FDone(std::move(done)), FThread([this] { Run(); }) {}
+
+    // The job waiting is still written: a window that goes without a clean
+    // end leaves its latest text behind.
+    ~TJournalWriter() {
+        {
+            const std::lock_guard guard(FMutex);
+            FStop = true;
+        }
+        FWake.notify_all();
+        FThread.join();
+    }
+
+    void Post(TJob job) {
+        {
+            const std::lock_guard guard(FMutex);
+            FPending = std::move(job);
+        }
+        FWake.notify_all();
+    }
+
+    // Waits until every job is done; tells how the last one went.
+    std::pair<quint64, bool> Wait() {
+        std::unique_lock lock(FMutex);
+        FIdle.wait(lock, [this] { return !FWriting && !FPending; });
+        return {FLastGeneration, FLastOk};
+    }
+
+    // Drops the job waiting, lets the one being written finish, then
+    // removes the journal and gives up its lock.
+    void Remove(const QString& path) {
+        std::unique_lock lock(FMutex);
+        FPending.reset();
+        FIdle.wait(lock, [this] { return !FWriting; });
+        if (!FLock) return;
+        QFile::remove(path);
+        FLock.reset();
+    }
+
+private:
+    void Run() {
+        std::unique_lock lock(FMutex);
+        for (;;) {
+            FWake.wait(lock, [this] { return FStop || FPending; });
+            if (!FPending) return;
+            const TJob job = std::move(*FPending);
+            FPending.reset();
+            FWriting = true;
+            lock.unlock();
+            const bool ok = Write(job);
+            FDone(job.Generation, ok);
+            lock.lock();
+            FWriting = false;
+            FLastGeneration = job.Generation;
+            FLastOk = ok;
+            FIdle.notify_all();
+        }
+    }
+
+    // The lock comes first: a journal without it could be taken for one
+    // left behind by a second start.
+    bool Write(const TJob& job) {
+        if (!FLock) {
+            if (!QDir().mkpath(QFileInfo(job.Path).absolutePath())) return false;
+            FLock = TakeLock(job.LockPath);
+            if (!FLock) return false;
+        }
+        return WriteAtomically(job.Path, TRecovery::Compose(job.FileName, job.Caret, job.Program));
+    }
+
+    TDone FDone;
+    std::mutex FMutex;
+    std::condition_variable FWake;
+    std::condition_variable FIdle;
+    std::optional<TJob> FPending;
+    bool FWriting = false;
+    bool FStop = false;
+    quint64 FLastGeneration = 0;
+    bool FLastOk = true;
+    // Only the writer's thread touches it while it writes; Remove waits.
+    TRecovery::THeldLock FLock;
+    std::thread FThread;  // last: it starts once everything else is there
+};
 
 TRecovery::TRecovery(QObject* parent) : QObject(parent) {
     // Unique among running instances and among the windows of one process.
@@ -76,22 +197,28 @@ TRecovery::TRecovery(QObject* parent) : QObject(parent) {
         connect(timer, &QTimer::timeout, this, [this] { TimerFired(); });
     }
     SetDelays(kIdleDelayMs, kMaxDelayMs);
+    FWriter = std::make_unique<TJournalWriter>([this](quint64 generation, bool ok) {
+        QMetaObject::invokeMethod(this, [this, generation, ok] { Written(generation, ok); }, Qt::QueuedConnection);
+    });
 }
 
-// Not a clean end: the copy stays for the next start; the lock goes, so
-// that the next start may take it.
-TRecovery::~TRecovery() = default;
+// Not a clean end: the journal stays for the next start, with what was
+// handed to the writer; the lock goes, so that the next start may take it.
+TRecovery::~TRecovery() { FWriter.reset(); }
 
 QString TRecovery::Directory() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/zak/wiederherstellung");
+    // Qt of this platform has no location for state; the XDG rule is that
+    // a relative XDG_STATE_HOME counts as unset.
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base)) base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/zak");
 }
 
 QString TRecovery::PathOf(const QString& id, const char* suffix) const {
     return Directory() + QLatin1Char('/') + id + QLatin1String(suffix);
 }
 
-QString TRecovery::CopyPath() const { return PathOf(FId, CopySuffix); }
+QString TRecovery::CopyPath() const { return PathOf(FId, JournalSuffix); }
 
 void TRecovery::SetDelays(int idleMs, int maxMs) {
     FIdleTimer.setInterval(idleMs);
@@ -101,13 +228,14 @@ void TRecovery::SetDelays(int idleMs, int maxMs) {
 void TRecovery::Changed() {
     if (FFinished) return;
     FDue = true;
+    ++FGeneration;
     FIdleTimer.start();
     if (!FMaxTimer.isActive()) FMaxTimer.start();
 }
 
 void TRecovery::TimerFired() {
     if (Busy && Busy()) {
-        // A run goes on; its steps are not interrupted by writing.
+        // A run goes on; its steps are not interrupted by a snapshot.
         FIdleTimer.start();
         return;
     }
@@ -124,14 +252,41 @@ void TRecovery::Flush() {
         return;
     }
     if (!FDue && FHasCopy) return;
-    // A copy that cannot be written (a full disk) is tried again at the
+    if (FPostedGeneration == FGeneration) return;  // on its way already
+    TJournalWriter::TJob job;
+    job.Path = CopyPath();
+    job.LockPath = PathOf(FId, LockSuffix);
+    job.FileName = FileName ? FileName() : QString();
+    if (Caret) job.Caret = Caret();
+    job.Program = Bytes ? Bytes() : QByteArray();
+    job.Generation = FGeneration;
+    FWriter->Post(std::move(job));
+    FPostedGeneration = FGeneration;
+    FHasCopy = true;
+}
+
+void TRecovery::Written(quint64 generation, bool ok) {
+    if (ok) {
+        if (generation == FGeneration) FDue = false;
+        return;
+    }
+    // A journal that cannot be written (a full disk) is tried again at the
     // next change; the pupil can still save.
-    if (Write()) FDue = false;
+    if (generation == FPostedGeneration) {
+        FPostedGeneration = 0;
+        FHasCopy = false;
+    }
+}
+
+void TRecovery::Settle() {
+    const auto [generation, ok] = FWriter->Wait();
+    if (generation != 0) Written(generation, ok);
 }
 
 void TRecovery::Refresh() {
     if (FFinished) return;
     FDue = true;
+    ++FGeneration;
     Flush();
 }
 
@@ -143,41 +298,50 @@ void TRecovery::Finish() {
     FFinished = true;
 }
 
-bool TRecovery::Write() {
-    if (!FLock) {
-        if (!QDir().mkpath(Directory())) return false;
-        FLock = TakeLock(PathOf(FId, LockSuffix));
-        if (!FLock) return false;
-    }
-    const QString name = FileName ? FileName() : QString();
-    // The name goes first: an end between the two writes leaves the text
-    // as it was before under the name it now has, which Speichern then uses.
-    if (!FHasCopy || name != FWrittenName) {
-        if (!WriteAtomically(PathOf(FId, NameSuffix), name.toUtf8())) return false;
-        FWrittenName = name;
-    }
-    if (!WriteAtomically(CopyPath(), Bytes ? Bytes() : QByteArray())) return false;
-    FHasCopy = true;
-    return true;
+void TRecovery::RemoveOwn() {
+    FWriter->Remove(CopyPath());
+    FHasCopy = false;
+    FPostedGeneration = 0;
 }
 
-void TRecovery::RemoveOwn() {
-    if (!FLock) return;
-    QFile::remove(CopyPath());
-    QFile::remove(PathOf(FId, NameSuffix));
-    FLock.reset();
-    FHasCopy = false;
-    FWrittenName.clear();
+// Copies that ZAK 1.5.9 and earlier left in $XDG_DATA_HOME/zak/
+// wiederherstellung (<id>.zak, <id>.name, <id>.lock) become journals, so
+// that text lost before an update still comes back after it. A copy whose
+// instance still runs stays where it is.
+void TRecovery::AdoptOldCopies() {
+    const QDir old(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                   QStringLiteral("/zak/wiederherstellung"));
+    if (!old.exists()) return;
+    for (const QString& file : old.entryList({QStringLiteral("*.zak")}, QDir::Files)) {
+        const QString id = QFileInfo(file).completeBaseName();
+        const THeldLock lock = TakeLock(old.filePath(id + QLatin1String(LockSuffix)));
+        if (!lock || QFileInfo::exists(PathOf(id, JournalSuffix)) || !QDir().mkpath(Directory())) continue;
+        QFile copy(old.filePath(file));
+        QFile name(old.filePath(id + QStringLiteral(".name")));
+        if (!copy.open(QIODevice::ReadOnly)) continue;
+        const QByteArray program = copy.readAll();
+        const QDateTime time = copy.fileTime(QFileDevice::FileModificationTime);
+        copy.close();
+        const QString fileName = name.open(QIODevice::ReadOnly) ? QString::fromUtf8(name.read(64 * 1024)) : QString();
+        name.close();
+        if (!WriteAtomically(PathOf(id, JournalSuffix), Compose(fileName, {}, program))) continue;
+        // The question shows when the text was written, not when it moved.
+        QFile journal(PathOf(id, JournalSuffix));
+        if (journal.open(QIODevice::ReadWrite)) journal.setFileTime(time, QFileDevice::FileModificationTime);
+        copy.remove();
+        name.remove();
+    }
 }
 
 std::vector<TRecoveryCopy> TRecovery::Orphans() {
     std::vector<TRecoveryCopy> copies;
+    AdoptOldCopies();
     const QDir directory(Directory());
     if (!directory.exists()) return copies;
     const QStringList files =
-        directory.entryList({QStringLiteral("*") + QLatin1String(CopySuffix)}, QDir::Files, QDir::Name);
+        directory.entryList({QStringLiteral("*") + QLatin1String(JournalSuffix)}, QDir::Files, QDir::Name);
     for (const QString& file : files) {
-        const QString id = file.left(file.size() - static_cast<int>(qstrlen(CopySuffix)));
+        const QString id = file.left(file.size() - static_cast<int>(qstrlen(JournalSuffix)));
         if (id == FId || FReserved.count(id)) continue;
         THeldLock lock = TakeLock(PathOf(id, LockSuffix));
         if (!lock) continue;  // its instance still runs
@@ -187,29 +351,36 @@ std::vector<TRecoveryCopy> TRecovery::Orphans() {
         const QFileInfo info(copy.CopyPath);
         if (!info.exists()) continue;  // its instance removed it meanwhile
         copy.Time = info.lastModified();
-        QFile name(PathOf(id, NameSuffix));
-        if (name.open(QIODevice::ReadOnly)) copy.FileName = QString::fromUtf8(name.read(64 * 1024));
         FReserved[id] = std::move(lock);
         copies.push_back(std::move(copy));
     }
-    // Names and locks without a copy are left from an instance that ended
-    // between writing them and its first copy.
-    const QStringList leftovers = directory.entryList(
-        {QStringLiteral("*") + QLatin1String(NameSuffix), QStringLiteral("*") + QLatin1String(LockSuffix)}, QDir::Files);
+    // Locks without a journal are left from an instance that ended between
+    // taking its lock and its first journal; taking them removes them.
+    const QStringList leftovers = directory.entryList({QStringLiteral("*") + QLatin1String(LockSuffix)}, QDir::Files);
     for (const QString& file : leftovers) {
         const QString id = QFileInfo(file).completeBaseName();
-        if (id == FId || FReserved.count(id) || QFileInfo::exists(PathOf(id, CopySuffix))) continue;
-        if (THeldLock lock = TakeLock(PathOf(id, LockSuffix))) QFile::remove(PathOf(id, NameSuffix));
+        if (id == FId || FReserved.count(id) || QFileInfo::exists(PathOf(id, JournalSuffix))) continue;
+        TakeLock(PathOf(id, LockSuffix));
     }
     std::stable_sort(copies.begin(), copies.end(),
                      [](const TRecoveryCopy& a, const TRecoveryCopy& b) { return a.Time > b.Time; });
     return copies;
 }
 
-bool TRecovery::CheckCopy(const TRecoveryCopy& copy, const std::string& header, qint64 maxSize,
-                          QString& reason) {
+QByteArray TRecovery::Compose(const QString& fileName, TCaret caret, const QByteArray& program) {
+    const QJsonObject meta{{QStringLiteral("datei"), fileName},
+                           {QStringLiteral("zeile"), caret.Line},
+                           {QStringLiteral("spalte"), caret.Column}};
+    const QByteArray metaLine = QJsonDocument(meta).toJson(QJsonDocument::Compact);
+    QByteArray bytes;
+    bytes.reserve(Magic.size() + metaLine.size() + program.size() + 2);
+    bytes.append(Magic).append('\n').append(metaLine).append('\n').append(program);
+    return bytes;
+}
+
+bool TRecovery::Read(TRecoveryCopy& copy, const std::string& header, qint64 maxSize, QString& reason) {
     QFile file(copy.CopyPath);
-    if (file.size() > maxSize) {
+    if (file.size() > maxSize + MaxMetaSize) {
         reason = QStringLiteral("Sie ist mit %1 Bytes zu gro\u00DF f\u00FCr ein ZAK-Programm.").arg(file.size());
         return false;
     }
@@ -218,26 +389,49 @@ bool TRecovery::CheckCopy(const TRecoveryCopy& copy, const std::string& header, 
         return false;
     }
     const QByteArray bytes = file.readAll();
-    // Copies are written whole or not at all: one that does not start with
-    // the header or does not end with a line break is not one of ours.
-    if (!bytes.startsWith(QByteArray::fromStdString(header) + "\r\n") || !bytes.endsWith("\r\n")) {
+    const auto damaged = [&reason] {
         reason = QStringLiteral("Sie ist besch\u00E4digt.");
         return false;
+    };
+    // Journals are written whole or not at all: one that does not have the
+    // first two lines, or whose program does not start with the header or
+    // does not end with a line break, is not one of ours.
+    const qsizetype first = bytes.indexOf('\n');
+    if (first < 0 || bytes.left(first) != Magic) return damaged();
+    const qsizetype second = bytes.indexOf('\n', first + 1);
+    if (second < 0) return damaged();
+    QJsonParseError error{};
+    const QJsonDocument meta = QJsonDocument::fromJson(bytes.mid(first + 1, second - first - 1), &error);
+    if (error.error != QJsonParseError::NoError || !meta.isObject()) return damaged();
+    const QJsonObject object = meta.object();
+    const QJsonValue name = object.value(QStringLiteral("datei"));
+    const QJsonValue line = object.value(QStringLiteral("zeile"));
+    const QJsonValue column = object.value(QStringLiteral("spalte"));
+    if (!name.isString() || !line.isDouble() || !column.isDouble()) return damaged();
+    QByteArray program = bytes.mid(second + 1);
+    if (!program.startsWith(QByteArray::fromStdString(header) + "\r\n") || !program.endsWith("\r\n"))
+        return damaged();
+    if (program.size() > maxSize) {
+        reason = QStringLiteral("Sie ist mit %1 Bytes zu gro\u00DF f\u00FCr ein ZAK-Programm.").arg(program.size());
+        return false;
     }
+    copy.FileName = name.toString();
+    // toInt keeps numbers beyond int's range out; the editor clamps the rest.
+    copy.CaretLine = line.toInt();
+    copy.CaretColumn = column.toInt();
+    copy.Bytes = std::move(program);
     return true;
 }
 
 void TRecovery::Discard(const TRecoveryCopy& copy) {
     QFile::remove(copy.CopyPath);
-    QFile::remove(PathOf(copy.Id, NameSuffix));
     FReserved.erase(copy.Id);
 }
 
 QString TRecovery::SetAside(const TRecoveryCopy& copy) {
     const QString aside = PathOf(copy.Id, SetAsideSuffix);
     QFile::remove(aside);
-    const QString kept = QFile::rename(copy.CopyPath, aside) ? aside : copy.CopyPath;
-    QFile::remove(PathOf(copy.Id, NameSuffix));
+    QString kept = QFile::rename(copy.CopyPath, aside) ? aside : copy.CopyPath;
     FReserved.erase(copy.Id);
     return kept;
 }

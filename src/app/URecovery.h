@@ -1,19 +1,20 @@
 #pragma once
-// Recovery copies of unsaved program text. While the editor's text is
-// modified, a copy of it in the program file format stays in the user's data
-// directory, so that a machine switched off, a session ended or a crash of
-// ZAK loses at most the last few seconds of typing. The next start offers
-// the copies of instances that no longer run.
+// The recovery journal of unsaved program text. While the editor's text is
+// modified, a journal of it stays in the user's state directory, so that a
+// machine switched off, a session ended or a crash of ZAK loses at most the
+// last two seconds of typing. The next start offers the journals of
+// instances that no longer run.
 //
-// Each running instance owns the files <id>.zak (the copy), <id>.name (the
-// file the program belongs to, UTF-8, empty for a never-saved program) and
-// <id>.lock, a QLockFile held while the copy exists. A copy whose lock can
-// be taken belongs to an instance that has ended; a second window running at
-// the same time keeps its lock and so its copy.
+// Each running instance owns one journal, <id>.journal: the file the
+// program belongs to, the caret and the program in the file format. Beside
+// it lies <id>.lock, a QLockFile held while the journal exists. A journal
+// whose lock can be taken belongs to an instance that has ended; a second
+// ZAK running at the same time keeps its lock and so its journal.
 //
-// Copies are written on the GUI thread from timers, never inside a step of
-// a run: a copy is written a short while after the last change and at
-// least every so often while typing goes on.
+// The GUI thread only takes a snapshot of the text; a worker thread writes
+// it (QSaveFile, which syncs to disk). A journal is written at most every
+// two seconds while typing goes on, never inside a step of a run.
+#include <QByteArray>
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -26,12 +27,17 @@
 #include <vector>
 
 class QLockFile;
+class TJournalWriter;
 
 struct TRecoveryCopy {
     QString Id;
-    QString CopyPath;  // the copy, in the program file format
+    QString CopyPath;  // the journal
+    QDateTime Time;    // when it was written
+    // Filled by Read:
     QString FileName;  // where the program belongs; empty when it was never saved
-    QDateTime Time;    // when the copy was written
+    int CaretLine = 0;
+    int CaretColumn = 0;
+    QByteArray Bytes;  // the program, as saving writes it
 };
 
 class TRecovery : public QObject {
@@ -42,73 +48,87 @@ public:
     };
     using THeldLock = std::unique_ptr<QLockFile, TLockRelease>;
 
-    // A pause of two seconds in typing is when a copy is written; while a
-    // pupil types on without pause, every ten seconds. Writing the copy of a
-    // 100 000-line text takes a few milliseconds, so this costs nothing one
-    // would notice, and a power cut loses at most ten seconds of typing.
+    struct TCaret {
+        int Line = 0;
+        int Column = 0;
+    };
+
+    // The first change starts the wait, and further typing does not push
+    // the write back: at most two seconds of typing are lost, and the
+    // snapshot (a copy of the text, about a millisecond for 100 000 lines)
+    // is taken at most every two seconds. The longest wait stays for tests
+    // that tell a pause from typing on.
     static constexpr int kIdleDelayMs = 2000;
-    static constexpr int kMaxDelayMs = 10000;
+    static constexpr int kMaxDelayMs = 2000;
 
     explicit TRecovery(QObject* parent = nullptr);
     ~TRecovery() override;
 
     // --- hooks, installed by the owner ----------------------------------
-    std::function<bool()> Wanted;       // the text is worth a copy (modified, not empty)
-    std::function<QByteArray()> Bytes;  // the copy's bytes, as saving writes them
+    std::function<bool()> Wanted;       // the text is worth a journal (modified, not empty)
+    std::function<QByteArray()> Bytes;  // the program's bytes, as saving writes them
     std::function<QString()> FileName;  // the file the text belongs to, or empty
-    std::function<bool()> Busy;         // a program runs: the copy waits
+    std::function<TCaret()> Caret;      // where the caret stands
+    std::function<bool()> Busy;         // a program runs: the journal waits
 
-    // Where the copies live: $XDG_DATA_HOME/zak/wiederherstellung (by
-    // default ~/.local/share/zak/wiederherstellung), whatever the
-    // application's name is set to.
+    // Where the journals live: $XDG_STATE_HOME/zak (by default
+    // ~/.local/state/zak), whatever the application's name is set to.
     static QString Directory();
 
     void SetDelays(int idleMs, int maxMs);
-    // The text changed: a copy becomes due.
+    // The text changed: a journal becomes due.
     void Changed();
-    // Writes a due copy now; removes the copy when none is wanted any more.
+    // Hands a due journal to the writer now; removes the journal when none
+    // is wanted any more.
     void Flush();
-    // The text was saved, loaded, discarded or renamed: brings the copy up
-    // to date at once.
+    // The text was saved, loaded, discarded or renamed: brings the journal
+    // up to date at once.
     void Refresh();
-    // The clean end: the copy goes and no other is written.
+    // The clean end: the journal goes and no other is written.
     void Finish();
+    // Waits until what was handed to the writer is on disk.
+    void Settle();
 
+    // The latest change is not yet on disk.
     bool Due() const { return FDue; }
     QString CopyPath() const;
 
-    // Copies of instances that have ended, newest first. Each is reserved
+    // Journals of instances that have ended, newest first. Each is reserved
     // for this instance until it is discarded or released.
     std::vector<TRecoveryCopy> Orphans();
-    // Whether a copy is one ZAK wrote and can be loaded; if not, a German
-    // reason. `header` is the first line every copy starts with.
-    static bool CheckCopy(const TRecoveryCopy& copy, const std::string& header, qint64 maxSize, QString& reason);
-    // Deletes a copy with its name and lock.
+    // Reads a journal; if it is not one ZAK wrote or cannot be loaded, a
+    // German reason. `header` is the first line every program starts with.
+    static bool Read(TRecoveryCopy& copy, const std::string& header, qint64 maxSize, QString& reason);
+    // The journal's bytes: what Read takes apart.
+    static QByteArray Compose(const QString& fileName, TCaret caret, const QByteArray& program);
+    // Deletes a journal.
     void Discard(const TRecoveryCopy& copy);
-    // Renames an unreadable copy so that it is not offered again but stays
-    // for a teacher to look at; returns its new path.
+    // Renames an unreadable journal so that it is not offered again but
+    // stays for a teacher to look at; returns its new path.
     QString SetAside(const TRecoveryCopy& copy);
-    // Leaves a copy for a later start.
+    // Leaves a journal for a later start.
     void Release(const TRecoveryCopy& copy);
 
 private:
     void TimerFired();
-    bool Write();
+    void Written(quint64 generation, bool ok);
     void RemoveOwn();
+    void AdoptOldCopies();
     QString PathOf(const QString& id, const char* suffix) const;
 
     QString FId;
-    THeldLock FLock;
-    QString FWrittenName;  // the name last written to <id>.name
-    bool FHasCopy = false;
+    quint64 FGeneration = 1;       // counts the changes
+    quint64 FPostedGeneration = 0; // the change the last snapshot holds, 0 for none
+    bool FHasCopy = false;         // a journal exists or is on its way
     bool FDue = false;
     bool FFinished = false;
     QTimer FIdleTimer;
     QTimer FMaxTimer;
     std::map<QString, THeldLock> FReserved;
+    std::unique_ptr<TJournalWriter> FWriter;
 };
 
 // SIGTERM, SIGHUP and SIGINT end the application's event loops without
-// questions, so that aboutToQuit writes the recovery copy and the copy
-// stays; the handler itself only writes a byte to a pipe.
+// questions, so that aboutToQuit writes the journal and the journal stays;
+// the handler itself only writes a byte to a pipe.
 void QuitOnTerminationSignals();

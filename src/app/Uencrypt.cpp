@@ -90,7 +90,7 @@ std::string Unscramble(std::string_view hex) {
         const int high = HexDigit(hex[2 * i]);
         const int low = HexDigit(hex[2 * i + 1]);
         if (high < 0 || low < 0) return {};
-        bytes[i] = static_cast<char>(kTable[static_cast<size_t>(high * 16 + low)]);
+        bytes[i] = static_cast<char>(kTable[static_cast<size_t>(high) * 16 + static_cast<size_t>(low)]);
     }
     for (size_t k = n; k-- > 1;)
         bytes[k - 1] = static_cast<char>(static_cast<unsigned char>(bytes[k - 1]) -

@@ -204,7 +204,10 @@ void TSHControl::UpdateCompletionFilter() {
         TLockGuard guard(CriticalSections::EditorLinesLock());
         const std::string& line = LineText(FCaretLine);
         const size_t from = static_cast<size_t>(std::max(FCompletionStart - 1, 0));
-        if (from < line.size()) word = line.substr(from, static_cast<size_t>(FCaretColumn - FCompletionStart + 1));
+        // A caret left of where the completion began selects no word, not
+        // the rest of the line.
+        const int length = std::max(FCaretColumn - FCompletionStart + 1, 0);
+        if (from < line.size()) word = line.substr(from, static_cast<size_t>(length));
     }
     if (!word.empty() && word.back() == ' ') {
         CloseCompletion();

@@ -67,8 +67,10 @@ double TTurtle::NormalizedHeading(double h) {
     // Within 2^53 the truncated heading is an exact integer and the turns are
     // counted as the integer division does; beyond, only whole degrees exist
     // and the remainder is taken exactly.
-    if (std::fabs(t) < 9007199254740992.0)
-        return h - 360.0 * static_cast<double>(static_cast<std::int64_t>(t) / 360);
+    if (std::fabs(t) < 9007199254740992.0) {
+        const std::int64_t turns = static_cast<std::int64_t>(t) / 360;
+        return h - 360.0 * static_cast<double>(turns);
+    }
     return std::fmod(h, 360.0);
 }
 

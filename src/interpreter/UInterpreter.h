@@ -47,7 +47,7 @@ public:
     static constexpr int MaxCallDepth = 100000;
     // Longest String a concatenation may build. A loop that doubles a text
     // would otherwise exhaust the memory after some thirty rounds.
-    static constexpr std::size_t MaxStringLength = 16u * 1024u * 1024u;
+    static constexpr std::size_t MaxStringLength = std::size_t{16} * 1024 * 1024;
 
     struct TStepResult {
         bool Counted = false;            // the statement began with a name

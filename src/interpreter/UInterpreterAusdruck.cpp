@@ -345,7 +345,8 @@ TVariant* TInterpreter::Designator(bool assignable, bool identifierRead) {
         if (state == kResult) {
             if (FStack.TopKind() == vkObjekt) object = FStack.PopObject();
             else FStack.Drop();
-        } else if (current->Kind() == vkObjekt) {
+        } else if (current && current->Kind() == vkObjekt) {
+            // No value only after a failed call, whose error ends the loop.
             object = current->AsObject();
         }
         if (!object) {
@@ -370,7 +371,7 @@ TVariant* TInterpreter::Designator(bool assignable, bool identifierRead) {
 
     if (!assignable) {
         // A call's result is already on top of the stack.
-        if (state == kValue) FStack.PushCopy(*current);
+        if (state == kValue && current) FStack.PushCopy(*current);
         else if (state == kNoResult) Fail(Meldung::GibtNichts1, MethodName(names), Meldung::GibtNichts2);
         return nullptr;
     }

@@ -16,16 +16,17 @@
 #include <string>
 #include <vector>
 
-// The data directory of this test run: recovery copies of the windows
-// under test go there, never to the user's own. Tests that point
-// XDG_DATA_HOME elsewhere put this back.
+// The data and state directory of this test run: settings and recovery
+// journals of the windows under test go there, never to the user's own.
+// Tests that point XDG_DATA_HOME or XDG_STATE_HOME elsewhere put this back.
 inline QByteArray TestDataHome() {
     static QTemporaryDir dataHome;
     return dataHome.path().toLocal8Bit();
 }
 
 inline QApplication& TestApp() {
-    static const bool dataHomeSet = qputenv("XDG_DATA_HOME", TestDataHome());
+    static const bool dataHomeSet =
+        qputenv("XDG_DATA_HOME", TestDataHome()) && qputenv("XDG_STATE_HOME", TestDataHome());
     (void)dataHomeSet;
     static int argc = 1;
     static char name[] = "test_app";

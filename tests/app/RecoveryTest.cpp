@@ -1,6 +1,6 @@
-// Recovery copies of unsaved text: written while typing, left behind by a
-// window that goes without closing, offered to the next window, and gone
-// once the text is saved or discarded.
+// Recovery journals of unsaved text: written while typing, left behind by a
+// window that goes without closing or a ZAK that is killed, offered to the
+// next window, and gone once the text is saved or discarded.
 #include "MainTestSupport.h"
 
 #include "URecovery.h"
@@ -9,6 +9,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <csignal>
 
 namespace {
 
@@ -41,12 +45,12 @@ class RecoveryTest : public MainWindowTest {
 protected:
     void SetUp() override {
         TestApp();
-        qputenv("XDG_DATA_HOME", Data.path().toLocal8Bit());
+        qputenv("XDG_STATE_HOME", Data.path().toLocal8Bit());
         MainWindowTest::SetUp();
     }
     void TearDown() override {
         MainWindowTest::TearDown();
-        qputenv("XDG_DATA_HOME", TestDataHome());
+        qputenv("XDG_STATE_HOME", TestDataHome());
     }
 
     // A further window of the same user, as a second start of ZAK.
@@ -60,6 +64,15 @@ protected:
     QStringList Files() const {
         return QDir(TRecovery::Directory()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
+    QStringList Journals() const { return QDir(TRecovery::Directory()).entryList({"*.journal"}, QDir::Files); }
+
+    static TRecoveryCopy ReadJournal(const QString& path) {
+        TRecoveryCopy copy;
+        copy.CopyPath = path;
+        QString reason;
+        EXPECT_TRUE(TRecovery::Read(copy, TFMain::FileHeader, 1 << 20, reason)) << reason.toStdString();
+        return copy;
+    }
 
     QTemporaryDir Data;
     TTempCurrentDir Dir;
@@ -72,7 +85,7 @@ TEST_F(RecoveryTest, CrashedWindowsTextComesBackUnderItsNameAndGoesWhenSaved) {
     Main->OeffnenExecute();
     ASSERT_EQ(Main->FileName(), path);
 
-    // Typing on without a pause: the longest delay writes the copy while
+    // Typing on without a pause: the longest delay writes the journal while
     // the short one has not yet come.
     TRecovery& recovery = Main->Recovery();
     recovery.SetDelays(60000, 30);
@@ -85,16 +98,24 @@ TEST_F(RecoveryTest, CrashedWindowsTextComesBackUnderItsNameAndGoesWhenSaved) {
     }
     ASSERT_TRUE(QFileInfo::exists(recovery.CopyPath()));
 
-    // A pause writes the latest text: the copy is what saving writes.
+    // A pause writes the latest text: the journal holds what saving
+    // writes, the file's name and the caret.
     recovery.SetDelays(20, 60000);
     Editor().SetCaret(0, 0);
     TypeInto(Editor(), "\nwiederhole 3 mal\nk.drehen(120)\n*wiederhole\n// \xE4\x81\x8D\x8F\x90\x9D ");
     ASSERT_TRUE(recovery.Due());
     ASSERT_TRUE(WaitFor([&] { return !recovery.Due(); }));
-    const std::string copy = ReadBytes(recovery.CopyPath());
+    const std::string journal = ReadBytes(recovery.CopyPath());
+    const TRecoveryCopy written = ReadJournal(recovery.CopyPath());
+    const std::string copy = written.Bytes.toStdString();
     EXPECT_EQ(copy, Editor().FileBytes(TFMain::FileHeader).toStdString());
     EXPECT_EQ(copy.rfind(Header, 0), 0u);
+    EXPECT_EQ(written.FileName, path);
+    EXPECT_EQ(written.CaretLine, Editor().CaretLine());
+    EXPECT_EQ(written.CaretColumn, Editor().CaretColumn());
     const std::vector<std::string> typed = EditorLines();
+    const int caretLine = Editor().CaretLine();
+    const int caretColumn = Editor().CaretColumn();
 
     // A second window running at the same time does not take the copy.
     {
@@ -117,17 +138,19 @@ TEST_F(RecoveryTest, CrashedWindowsTextComesBackUnderItsNameAndGoesWhenSaved) {
     Main->OfferRecovery();
     ASSERT_EQ(Dialogs.Of("Ask").size(), 1u);
     const QString question = Dialogs.Of("Ask")[0].Text;
-    EXPECT_TRUE(question.startsWith(QString::fromUtf8("ZAK wurde beim letzten Mal nicht ordnungsgemäß beendet.")))
+    EXPECT_TRUE(question.startsWith(QString::fromUtf8("Ungespeicherte Änderungen wiederherstellen?")))
         << question.toStdString();
     EXPECT_TRUE(question.contains(QString::fromUtf8("„kreis.zak“"))) << question.toStdString();
     EXPECT_TRUE(question.contains(QDateTime::currentDateTime().toString("dd.MM.yyyy"))) << question.toStdString();
     EXPECT_EQ(EditorLines(), typed);
+    EXPECT_EQ(Editor().CaretLine(), caretLine);
+    EXPECT_EQ(Editor().CaretColumn(), caretColumn);
     EXPECT_TRUE(Editor().Modified());
     EXPECT_EQ(Main->FileName(), path);
     EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 - kreis.zak");
     // The copy now belongs to this window; the old one is gone.
     EXPECT_FALSE(QFileInfo::exists(oldCopy));
-    EXPECT_EQ(ReadBytes(Main->Recovery().CopyPath()), copy);
+    EXPECT_EQ(ReadBytes(Main->Recovery().CopyPath()), journal);
 
     // Saving writes the file where it belongs, byte for byte the copy, and
     // removes the copy.
@@ -164,6 +187,7 @@ TEST_F(RecoveryTest, DeclinedDamagedAndUnnamedCopies) {
     Main->SpeichernExecute();
     EXPECT_TRUE(Editor().Modified());
     ASSERT_EQ(Dialogs.Of("Message").size(), 1u);
+    Main->Recovery().Settle();
     EXPECT_TRUE(QFileInfo::exists(Main->Recovery().CopyPath()));
     // The save failed before any name was kept on disk: the copy is under
     // the name chosen, so that "Speichern" tries there again.
@@ -173,21 +197,25 @@ TEST_F(RecoveryTest, DeclinedDamagedAndUnnamedCopies) {
         TypeInto(*unnamed->Editor(), "n: integer");
         ASSERT_TRUE(WaitFor([&] { return !unnamed->Recovery().Due(); }));
     }
-    QStringList copies = QDir(TRecovery::Directory()).entryList({"*.zak"}, QDir::Files);
+    QStringList copies = Journals();
     ASSERT_EQ(copies.size(), 2);
-    WriteBytes(TRecovery::Directory() + "/9-9-9.zak", std::string(100, '\0'));
-    // A name left without its copy is tidied away.
-    WriteBytes(TRecovery::Directory() + "/7-7-7.name", "/tmp/x.zak");
+    // Damaged: zeros; a program cut short; a first line that is not ours.
+    WriteBytes(TRecovery::Directory() + "/9-9-9.journal", std::string(100, '\0'));
+    WriteBytes(TRecovery::Directory() + "/9-9-8.journal",
+               "ZAK-Journal 1\n{\"datei\":\"\",\"zeile\":0,\"spalte\":0}\n" + Header + "k: Kre");
+    WriteBytes(TRecovery::Directory() + "/9-9-7.journal", "ZAK-Journal 1\n{\"datei\":3}\n" + Header);
 
     // The damaged copy is reported and set aside; "Abbrechen" keeps the
     // rest for later; "Nein" deletes one, "Ja" takes the next.
     Main = NewWindow();
     Dialogs.Answers = {TAnswer::Cancel};
     Main->OfferRecovery();
-    ASSERT_EQ(Dialogs.Of("Message").size(), 2u);
-    EXPECT_TRUE(Dialogs.Of("Message")[1].Text.contains(QString::fromUtf8("beschädigt"))) << Dialogs.Of("Message")[1].Text.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(TRecovery::Directory() + "/9-9-9.defekt"));
-    EXPECT_FALSE(QFileInfo::exists(TRecovery::Directory() + "/7-7-7.name"));
+    ASSERT_EQ(Dialogs.Of("Message").size(), 4u);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_TRUE(Dialogs.Of("Message")[i].Text.contains(QString::fromUtf8("beschädigt")))
+            << Dialogs.Of("Message")[i].Text.toStdString();
+    for (const char* id : {"9-9-9", "9-9-8", "9-9-7"})
+        EXPECT_TRUE(QFileInfo::exists(TRecovery::Directory() + "/" + id + ".defekt")) << id;
     ASSERT_EQ(Dialogs.Of("Ask").size(), 1u);
     EXPECT_TRUE(Editor().LineCount() <= 1 && Editor().LineText(0).empty());
     Main.reset();
@@ -203,6 +231,94 @@ TEST_F(RecoveryTest, DeclinedDamagedAndUnnamedCopies) {
     EXPECT_EQ(EditorLines(), std::vector<std::string>{"r: Rechteck"});
     EXPECT_TRUE(Editor().Modified());
     EXPECT_EQ(Main->FileName(), QFileInfo(Dir.Path("fehlt/r.zak")).absoluteFilePath());
-    copies = QDir(TRecovery::Directory()).entryList({"*.zak"}, QDir::Files);
+    copies = Journals();
     EXPECT_EQ(copies, QStringList{QFileInfo(Main->Recovery().CopyPath()).fileName()});
+}
+
+// A real ZAK, typed into and killed: while it runs, its journal is not
+// offered; once it is gone, the next start brings back the text under the
+// file's name, with the caret where it was, and takes the journal over.
+TEST_F(RecoveryTest, KilledZakOffersItsUnsavedTextBack) {
+    const QString path = QFileInfo(Dir.Path("haus.zak")).absoluteFilePath();
+    WriteBytes(path, Header + "// Anfang\r\n");
+    QProcess zak;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_STATE_HOME", Data.path());
+    environment.insert("XDG_DATA_HOME", Data.path());
+    environment.insert("ZAK_TEST_TYPE", "h: Rechteck\nh.zeigen\n");
+    zak.setProcessEnvironment(environment);
+    zak.start(QStringLiteral(ZAK_BINARY), {path});
+    ASSERT_TRUE(zak.waitForStarted(10000));
+
+    // The journal comes about two seconds after the typing (longer under
+    // the sanitizers), written whole.
+    QElapsedTimer clock;
+    clock.start();
+    QString journal;
+    while (clock.elapsed() < 60000 && zak.state() == QProcess::Running) {
+        const QStringList journals = Journals();
+        if (!journals.isEmpty()) {
+            journal = TRecovery::Directory() + "/" + journals[0];
+            TRecoveryCopy copy;
+            copy.CopyPath = journal;
+            QString reason;
+            if (TRecovery::Read(copy, TFMain::FileHeader, 1 << 20, reason) &&
+                copy.Bytes.toStdString() == Header + "h: Rechteck\r\nh.zeigen\r\n// Anfang\r\n")
+                break;
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(50);
+    }
+    ASSERT_EQ(zak.state(), QProcess::Running) << zak.readAllStandardError().toStdString();
+    ASSERT_FALSE(journal.isEmpty());
+
+    // A second start while the first runs finds nothing to offer.
+    NewWindow()->OfferRecovery();
+    EXPECT_TRUE(Dialogs.Of("Ask").empty());
+
+    ::kill(static_cast<pid_t>(zak.processId()), SIGKILL);
+    ASSERT_TRUE(zak.waitForFinished(10000));
+    ASSERT_EQ(zak.exitStatus(), QProcess::CrashExit);
+
+    Main = NewWindow();
+    Main->show();
+    Dialogs.Answers = {TAnswer::Yes};
+    Main->OfferRecovery();
+    ASSERT_EQ(Dialogs.Of("Ask").size(), 1u);
+    const QString question = Dialogs.Of("Ask")[0].Text;
+    EXPECT_TRUE(question.startsWith(QString::fromUtf8("Ungespeicherte Änderungen wiederherstellen?")))
+        << question.toStdString();
+    EXPECT_TRUE(question.contains(QString::fromUtf8("„haus.zak“"))) << question.toStdString();
+    EXPECT_EQ(EditorLines(), (std::vector<std::string>{"h: Rechteck", "h.zeigen", "// Anfang"}));
+    EXPECT_EQ(Editor().CaretLine(), 2);
+    EXPECT_EQ(Editor().CaretColumn(), 0);
+    EXPECT_TRUE(Editor().Modified());
+    EXPECT_EQ(Main->FileName(), path);
+    EXPECT_FALSE(QFileInfo::exists(journal));
+    EXPECT_EQ(Journals(), QStringList{QFileInfo(Main->Recovery().CopyPath()).fileName()});
+}
+
+// A copy left by an earlier ZAK in the data directory is offered as well,
+// under its name and time, and leaves nothing behind there.
+TEST_F(RecoveryTest, CopyOfAnEarlierVersionIsOffered) {
+    const QString old = QString::fromLocal8Bit(TestDataHome()) + "/zak/wiederherstellung";
+    ASSERT_TRUE(QDir().mkpath(old));
+    WriteBytes(old + "/5-5-5.zak", Header + "alt: Kreis\r\n");
+    WriteBytes(old + "/5-5-5.name", "/tmp/alt.zak");
+    const QDateTime written = QDateTime::currentDateTime().addDays(-3);
+    {
+        QFile file(old + "/5-5-5.zak");
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(written, QFileDevice::FileModificationTime));
+    }
+    Dialogs.Answers = {TAnswer::Yes};
+    Main->OfferRecovery();
+    ASSERT_EQ(Dialogs.Of("Ask").size(), 1u);
+    const QString question = Dialogs.Of("Ask")[0].Text;
+    EXPECT_TRUE(question.contains(QString::fromUtf8("„alt.zak“"))) << question.toStdString();
+    EXPECT_TRUE(question.contains(written.toString("dd.MM.yyyy"))) << question.toStdString();
+    EXPECT_EQ(EditorLines(), std::vector<std::string>{"alt: Kreis"});
+    EXPECT_EQ(Main->FileName(), "/tmp/alt.zak");
+    EXPECT_TRUE(QDir(old).entryList(QDir::Files).isEmpty()) << QDir(old).entryList(QDir::Files).join(' ').toStdString();
 }

@@ -66,7 +66,7 @@ void TQtPaintBox::paintEvent(QPaintEvent* event) {
         InPaint = false;
     }
     QPainter painter(this);
-    const QRegion exposed = event->region();
+    const QRegion& exposed = event->region();
     painter.setClipRegion(exposed);
     // On a dense screen every pixel of the picture becomes a block of equal
     // device pixels: the pupil's pixels stay pixels, never a blur. The

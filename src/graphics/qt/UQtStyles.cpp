@@ -75,7 +75,7 @@ int FontPixelSize(int points) {
 }
 
 QString FontFamily(const std::string& name) {
-    const QString family = ToQString(name).trimmed();
+    QString family = ToQString(name).trimmed();
     for (const FontAlias& alias : FontAliases)
         if (family.compare(QLatin1String(alias.Windows), Qt::CaseInsensitive) == 0) return QString::fromLatin1(alias.Installed);
     return family;
