@@ -2,9 +2,11 @@
 # Installs the Debian packages ZAK needs to build, test and run; only those still missing.
 set -euo pipefail
 # qt6-translations-l10n: Qt's German texts, built into the program.
+# clang, libclang-rt-14-dev: the fuzz targets (clang's libFuzzer and sanitizers).
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev
           libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth imagemagick poppler-utils
-          dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils)
+          dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -60,7 +60,13 @@ void RequireConsistent(TSHControl& e) {
 void Command(TSHControl& e, FuzzedDataProvider& in) {
     static const int moves[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,
                                 Qt::Key_Home, Qt::Key_End,   Qt::Key_PageUp, Qt::Key_PageDown};
-    switch (in.ConsumeIntegralInRange(0, 17)) {
+    const int command = in.ConsumeIntegralInRange(0, 17);
+    // ZAK_FUZZ_VERBOSE tells what a failing input did.
+    static const bool verbose = std::getenv("ZAK_FUZZ_VERBOSE");
+    if (verbose)
+        std::fprintf(stderr, "command %d, caret %d,%d, undo %d, redo %d\n", command, e.CaretLine(), e.CaretColumn(),
+                     e.UndoCount(), e.RedoCount());
+    switch (command) {
     case 0: Type(e, in.ConsumeRandomLengthString(40)); break;
     case 1: Key(e, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")); break;
     case 2: Key(e, Qt::Key_Backspace); break;
@@ -109,12 +115,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         RequireConsistent(e);
         // Beyond the ring's capacity the oldest steps are gone on purpose.
         if (e.UndoCount() >= TSHControl::kUndoCapacity) break;
+        // The counts are the ring's entries; one undo may take back several
+        // (an edit and the re-indentation it caused).
         const std::vector<std::string> now = AllLines(e);
-        const int undone = e.UndoCount(), pendingRedo = e.RedoCount();
-        for (int k = 0; k < undone; ++k) e.EditorUndo();
+        const int pendingRedo = e.RedoCount();
+        for (int k = 0; k <= TSHControl::kUndoCapacity && e.UndoCount() > 0; ++k) e.EditorUndo();
         FUZZ_REQUIRE(e.UndoCount() == 0);
         FUZZ_REQUIRE(AllLines(e) == start);
-        for (int k = 0; k < undone; ++k) e.EditorRedo();
+        for (int k = 0; k <= TSHControl::kUndoCapacity && e.RedoCount() > pendingRedo; ++k) e.EditorRedo();
         FUZZ_REQUIRE(e.RedoCount() == pendingRedo);
         FUZZ_REQUIRE(AllLines(e) == now);
         RequireConsistent(e);

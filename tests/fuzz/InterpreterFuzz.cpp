@@ -21,6 +21,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <chrono>
 #include <memory>
 
 namespace {
@@ -80,9 +81,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     scanner.SkipBlanks();
+    // A step may cost as much as the figures there are (a group of
+    // thousands that repaints after every statement): such a run ends after
+    // a few seconds, so that only a real hang counts as a timeout.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     for (long steps = 0; !scanner.AtEnd() && !run->ErrorFlag() && steps < stepLimit; ++steps) {
         run->Step(!stopAtBreakpoints || steps % 5 == 0);
-        if (steps % 50 == 0) run->SettleOwedPaints();
+        if (steps % 50 == 0) {
+            run->SettleOwedPaints();
+            if (std::chrono::steady_clock::now() > deadline) break;
+        }
     }
     FUZZ_REQUIRE(run->CallDepth() <= callDepth);
     if (run->Error()) RequireInside(*run->Error(), text);
