@@ -30,9 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TSyntaxcheckResult hint = pass.Pass(text);
     if (hint.Error) {
         FUZZ_REQUIRE(hint.Error->Source == FehlerTipp);
-        FUZZ_REQUIRE(hint.Error->Line >= 0 && hint.Error->Line < text.LineCount());
-        FUZZ_REQUIRE(hint.Error->Column >= 1);
-        FUZZ_REQUIRE(hint.Error->Column <= static_cast<int>(text.LineText(hint.Error->Line).size()) + 3);
+        RequireInside(*hint.Error, text.Lines);
     }
 
     // The editor's way: the background check publishes, completion reads.

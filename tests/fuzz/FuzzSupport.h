@@ -31,3 +31,14 @@ inline std::vector<std::string> SplitLines(std::string_view bytes) {
     do { \
         if (!(condition)) FuzzFailure(#condition, __FILE__, __LINE__); \
     } while (false)
+
+// An error of the check or of a run says something and points into the text.
+template <class TError>
+void RequireInside(const TError& error, const std::vector<std::string>& text) {
+    FUZZ_REQUIRE(!error.Message.empty());
+    FUZZ_REQUIRE(error.Line >= 0 && error.Line < static_cast<int>(text.size()));
+    FUZZ_REQUIRE(error.Column >= 1);
+    // At the end of the text the column lies just behind the last line's
+    // closing blank and line break.
+    FUZZ_REQUIRE(error.Column <= static_cast<int>(text[static_cast<std::size_t>(error.Line)].size()) + 3);
+}

@@ -1,7 +1,7 @@
 // Whole runs: the text goes through one pass of the syntax check and is then
 // run step by step on windows that draw into memory, for 2,000 steps or, if
-// the input says so, 20,000 (a step costs some 100 us here, and most runs
-// learn nothing new from the thousandth round of a loop). The input's last
+// the input says so, 20,000 (the sanitizers make every step slow, and most
+// runs learn nothing new from the thousandth round of a loop). The input's last
 // bytes choose what plain text rarely reaches: the ban on assignments to
 // attributes, breakpoints on lines, steps that stop at them, a call depth
 // limit low enough to be hit within the steps, and paints done at once
@@ -23,19 +23,6 @@
 
 #include <chrono>
 #include <memory>
-
-namespace {
-
-void RequireInside(const TFehler& error, const std::vector<std::string>& text) {
-    FUZZ_REQUIRE(!error.Message.empty());
-    FUZZ_REQUIRE(error.Line >= 0 && error.Line < static_cast<int>(text.size()));
-    FUZZ_REQUIRE(error.Column >= 1);
-    // At the end of the text the column lies just behind the last line's
-    // closing blank and line break.
-    FUZZ_REQUIRE(error.Column <= static_cast<int>(text[static_cast<std::size_t>(error.Line)].size()) + 3);
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 20000) return -1;
