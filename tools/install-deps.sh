@@ -4,10 +4,11 @@ set -euo pipefail
 # qt6-translations-l10n: Qt's German texts, built into the program. man-db
 # and jq: the install test reads the manual page and the JSON of `zak --run`.
 # clang-tidy: the static analysis test; clang-format: the style of .clang-format.
+# clang, libclang-rt-14-dev: the fuzz targets (clang's libFuzzer and sanitizers).
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev
           libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth imagemagick poppler-utils
           dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils man-db jq
-          clang-tidy clang-format)
+          clang-tidy clang-format clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -97,6 +97,10 @@ public:
     void SetNoAttributeAssignment(bool forbid) { FNoAttributeAssignment = forbid; }
     bool NoAttributeAssignment() const { return FNoAttributeAssignment; }
 
+    // A lower call limit, so that a run with a small step budget still
+    // reaches the refusal of a call too deep.
+    void SetMaxCallDepth(int depth) { FMaxCallDepth = depth; }
+
     int BlockDepth() const { return FBlockDepth; }
     int CallDepth() const { return FCallDepth; }
     int StackCount() const { return FStack.Count(); }
@@ -188,6 +192,7 @@ private:
     bool FErrorReported = false;
     bool FNoAttributeAssignment = false;
     int FCallDepth = 0;
+    int FMaxCallDepth = MaxCallDepth;
     int FNesting = 0;  // expression nesting, see MaxExpressionDepth
 
     // The names a designator quotes in its messages, one entry per designator

@@ -25,7 +25,7 @@ void TInterpreter::DeclarationPass() {
 // evaluated with the binding flag set, so they see the caller's names and
 // not the parameters being bound.
 TInterpreter::TCallOutcome TInterpreter::CallProgramMethod(TMethode& method) {
-    if (FCallDepth >= MaxCallDepth || FStack.Full()) {
+    if (FCallDepth >= FMaxCallDepth || FStack.Full()) {
         Fail(Meldung::ZuVieleAufrufe);
         return TCallOutcome::Failed;
     }

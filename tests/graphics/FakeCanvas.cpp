@@ -64,7 +64,16 @@ void TFakeCanvas::SetPixel(int x, int y, TColor color) {
 
 void TFakeCanvas::TextOut(int x, int y, const std::string&) { Record("Text", x, y, 0, 0); }
 
-TFakeDrawingWindow::TFakeDrawingWindow() : DrawCanvas(std::make_unique<TDrawCanvas>(Box)) {}
+// Only the pixels: a copy logs no drawing call, as a bitmap copy draws none.
+bool TFakeSurface::CopyFrom(const TSurface& source) {
+    const auto* fake = dynamic_cast<const TFakeSurface*>(&source);
+    if (!fake || fake->C.W != C.W || fake->C.H != C.H) return false;
+    C.Pixels = fake->C.Pixels;
+    return true;
+}
+
+TFakeDrawingWindow::TFakeDrawingWindow(bool keepLog)
+    : Box(439, 350, keepLog), DrawCanvas(std::make_unique<TDrawCanvas>(Box)) {}
 
 TFakeDrawingWindow::~TFakeDrawingWindow() {
     if (DestroyedFlag) *DestroyedFlag = true;
@@ -80,7 +89,7 @@ void TFakeDrawingWindow::Close() {
 }
 
 std::unique_ptr<TDrawingWindow> TFakeHost::CreateDrawingWindow() {
-    auto w = std::make_unique<TFakeDrawingWindow>();
+    auto w = std::make_unique<TFakeDrawingWindow>(KeepLog);
     Last = w.get();
     ++Created;
     return w;

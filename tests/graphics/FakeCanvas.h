@@ -50,24 +50,27 @@ public:
     int Height() const override { return C.H; }
     void Resize(int width, int height) override { C.SetSize(width, height); }
     TCanvas& Canvas() override { return C; }
+    bool CopyFrom(const TSurface& source) override;
     TFakeCanvas C;
 };
 
 class TFakePaintBox : public TPaintBox {
 public:
-    TFakePaintBox(int w, int h) : W(w), H(h) {}
+    TFakePaintBox(int w, int h, bool keepLog = true) : W(w), H(h), KeepLog(keepLog) {}
     int Width() const override { return W; }
     int Height() const override { return H; }
     std::unique_ptr<TSurface> CreateSurface(int width, int height) override {
-        return std::make_unique<TFakeSurface>(width, height, &Log);
+        return std::make_unique<TFakeSurface>(width, height, KeepLog ? &Log : nullptr);
     }
     void Present(const TSurface&) override { ++Presented; }
     std::unique_ptr<TCanvas> CreatePictureCanvas(int, int) override {
-        return std::make_unique<TFakeCanvas>(0, 0, &PictureLog);
+        return std::make_unique<TFakeCanvas>(0, 0, KeepLog ? &PictureLog : nullptr);
     }
     void PutPictureOnClipboard(TCanvas&) override { ++OnClipboard; }
 
     int W, H;
+    // Without the log a long run does not pile up every call it ever drew.
+    bool KeepLog = true;
     int Presented = 0;
     int OnClipboard = 0;
     std::vector<TDrawCall> Log;
@@ -78,7 +81,7 @@ public:
 class TDrawCanvas;
 class TFakeDrawingWindow : public TDrawingWindow {
 public:
-    TFakeDrawingWindow();
+    explicit TFakeDrawingWindow(bool keepLog = true);
     ~TFakeDrawingWindow() override;
     TDrawCanvas& Canvas() override { return *DrawCanvas; }
     void SetWindowObject(TObjekt* object) override { Object = object; }
@@ -95,7 +98,7 @@ public:
     void Repaint() override;
     void Close() override;
 
-    TFakePaintBox Box{439, 350};
+    TFakePaintBox Box;
     std::unique_ptr<TDrawCanvas> DrawCanvas;
     TObjekt* Object = nullptr;
     std::string CaptionBase;
@@ -117,4 +120,5 @@ public:
 
     TFakeDrawingWindow* Last = nullptr;
     int Created = 0;
+    bool KeepLog = true;  // for the windows it makes
 };
