@@ -76,7 +76,7 @@ QString ExamplesDirectory() {
     // Installed under any prefix: PREFIX/bin/zak beside PREFIX/share/zak/examples.
     if (program.exists(QStringLiteral("../share/zak/examples")))
         return QDir::cleanPath(program.filePath(QStringLiteral("../share/zak/examples")));
-    const QString installed = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+    QString installed = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
                                                      QStringLiteral("zak/examples"), QStandardPaths::LocateDirectory);
     if (!installed.isEmpty()) return installed;
     // Run from a build folder inside the source tree.
