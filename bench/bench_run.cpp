@@ -230,7 +230,7 @@ void AppendMovingLoop(std::vector<std::string>& p, const std::string& figure) {
     p.insert(p.end(), {"runden := runden + 1", "*wiederhole"});
 }
 
-std::vector<std::string> Rectangles(int count) {
+std::vector<std::string> StandingRectangles(int count) {
     std::vector<std::string> p = Declared("r", count, "Rechteck");
     p.push_back("phase, runden, n: integer");
     for (int i = 1; i <= count; ++i) {
@@ -238,6 +238,11 @@ std::vector<std::string> Rectangles(int count) {
         p.push_back("r" + std::to_string(i) + ".eckenSetzen(" + std::to_string(x) + ", " + std::to_string(y + 30) +
                     ", " + std::to_string(x + 40) + ", " + std::to_string(y) + ")");
     }
+    return p;
+}
+
+std::vector<std::string> Rectangles(int count) {
+    std::vector<std::string> p = StandingRectangles(count);
     AppendMovingLoop(p, "r1");
     return p;
 }
@@ -274,6 +279,17 @@ std::vector<std::string> Mixed() {
         p.push_back("g" + std::to_string((i - 1) / 4 + 1) + ".schlucke(q" + s + ")");
     }
     AppendMovingLoop(p, "g1");
+    return p;
+}
+
+// 500 rectangles in the main drawing window while the loop changes only a
+// second window.
+std::vector<std::string> SecondWindow() {
+    std::vector<std::string> p = StandingRectangles(500);
+    p.insert(p.begin(), "f: Fenster");
+    p.insert(p.end(), {"phase := 1", "wiederhole immer", "f.hintergrundfarbeSetzen(rot)", "f.hintergrundfarbeSetzen(blau)"});
+    for (int i = 0; i < 7; ++i) p.push_back("n := n + 1");
+    p.insert(p.end(), {"runden := runden + 1", "*wiederhole"});
     return p;
 }
 
@@ -333,6 +349,9 @@ BENCHMARK(BM_TableCircles)->Arg(500)->Unit(benchmark::kMicrosecond);
 
 void BM_TableMixed(benchmark::State& state) { TickTable(state, Mixed()); }
 BENCHMARK(BM_TableMixed)->Unit(benchmark::kMicrosecond);
+
+void BM_TableSecondWindow(benchmark::State& state) { TickTable(state, SecondWindow()); }
+BENCHMARK(BM_TableSecondWindow)->Unit(benchmark::kMicrosecond);
 
 void BM_TableTurtleTrail(benchmark::State& state) { TickTable(state, TurtleTrail(int(state.range(0)))); }
 BENCHMARK(BM_TableTurtleTrail)->Arg(1000)->Arg(20000)->Arg(50000)->Unit(benchmark::kMicrosecond);

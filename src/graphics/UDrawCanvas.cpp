@@ -1,9 +1,11 @@
 #include "UDrawCanvas.h"
 
+#include "UGruppe.h"
 #include "UObjekt.h"
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace {
 
@@ -56,7 +58,8 @@ void TDrawCanvas::AddFigure(TObjekt* object) {
     if (std::find(list.begin(), list.end(), object) != list.end()) return;
     list.push_back(object);
     figure->AddWatcher(this);
-    TObjekt::NoteChange();
+    PaintedSerial = 0;
+    ArrangedSerial = 0;
 }
 
 void TDrawCanvas::FigureDestroyed(TFigur* figure) {
@@ -65,18 +68,39 @@ void TDrawCanvas::FigureDestroyed(TFigur* figure) {
     };
     drop(FigureList);
     drop(TurtleList);
-    TObjekt::NoteChange();
+    PaintedSerial = 0;
+    ArrangedSerial = 0;
+}
+
+template <class Visit>
+bool TDrawCanvas::EveryShown(Visit&& visit) const {
+    std::vector<const TFigur*> open;
+    open.reserve(FigureList.size() + TurtleList.size());
+    for (const TObjekt* o : FigureList) open.push_back(static_cast<const TFigur*>(o));
+    for (const TObjekt* o : TurtleList) open.push_back(static_cast<const TFigur*>(o));
+    // Groups may share members; each group is walked once.
+    std::unordered_set<const TGruppe*> walked;
+    while (!open.empty()) {
+        const TFigur* f = open.back();
+        open.pop_back();
+        if (!visit(*f)) return false;
+        if (const auto* g = dynamic_cast<const TGruppe*>(f))
+            if (walked.insert(g).second) open.insert(open.end(), g->Members().begin(), g->Members().end());
+    }
+    return true;
 }
 
 bool TDrawCanvas::Unchanged(std::uint64_t serial, std::uint64_t changes, const TBackgroundKey& key) const {
-    return SkipUnchangedPaints && serial != 0 && serial == PaintSerial && changes == TObjekt::Changes() &&
-           key == CurrentBackgroundKey();
+    if (!SkipUnchangedPaints || serial == 0 || TObjekt::CommonChanges() > changes || !(key == CurrentBackgroundKey()))
+        return false;
+    return EveryShown([=](const TFigur& f) { return f.LastChange() <= changes && f.ShownBySerial == serial; });
 }
 
-void TDrawCanvas::NotePaint(std::uint64_t& serial, std::uint64_t& changes, TBackgroundKey& key) {
-    serial = ++PaintSerial;
-    changes = TObjekt::Changes();
-    key = CurrentBackgroundKey();
+void TDrawCanvas::MarkShown(std::uint64_t serial) {
+    EveryShown([serial](const TFigur& f) {
+        const_cast<TFigur&>(f).ShownBySerial = serial;
+        return true;
+    });
 }
 
 void TDrawCanvas::Paint() {
@@ -106,10 +130,14 @@ void TDrawCanvas::Paint() {
         // The figures were arranged on this canvas, but the surface is not
         // what they drew.
         PaintedSerial = 0;
-        NotePaint(ArrangedSerial, ArrangedChanges, ArrangedKey);
+        ArrangedSerial = ++PaintSerial;
+        ArrangedChanges = changes;
+        ArrangedKey = key;
+        MarkShown(ArrangedSerial);
         return;
     }
     PaintedSerial = ++PaintSerial;
+    MarkShown(PaintedSerial);
     PaintedChanges = changes;
     PaintedKey = key;
     ArrangedSerial = PaintedSerial;
@@ -132,6 +160,7 @@ void TDrawCanvas::PaintLater() {
     for (TObjekt* figure : FigureList) static_cast<TFigur*>(figure)->Arrange(*this);
     for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it) static_cast<TFigur*>(*it)->Arrange(*this);
     ArrangedSerial = ++PaintSerial;
+    MarkShown(ArrangedSerial);
     ArrangedChanges = changes;
     ArrangedKey = key;
     Box.RequestFrame();

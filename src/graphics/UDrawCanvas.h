@@ -77,10 +77,13 @@ public:
     std::int32_t GridSpacing = 0;
     bool PaintEnabled = true;
     // A paint (or a paint put off) that would draw the same picture as the
-    // last one is left out: no object changed since (TObjekt::Changes), the
-    // background is drawn from the same values, and no other canvas painted
-    // in between (a figure shown in two windows keeps what the last of their
-    // paints left in it). Off, every paint draws: the reference.
+    // last one is left out: no figure or turtle shown here (nor a member of
+    // a group shown here, nor what they own) changed since
+    // (TObjekt::LastChange), none joined or left, no change named no object,
+    // the background is drawn from the same values, and no other canvas
+    // painted one of these figures in between (a figure shown in two windows
+    // keeps what the last of their paints left in it). Changes to figures of
+    // other windows do not count. Off, every paint draws: the reference.
     bool SkipUnchangedPaints = false;
     // How many paints and arrangings were left out so.
     std::uint64_t PaintsLeftOut = 0;
@@ -105,11 +108,17 @@ private:
 
     // True when the surface and the figures are as a paint now would leave them.
     bool Unchanged(std::uint64_t serial, std::uint64_t changes, const TBackgroundKey& key) const;
-    void NotePaint(std::uint64_t& serial, std::uint64_t& changes, TBackgroundKey& key);
+    // Calls `visit` for every figure and turtle shown and every member of
+    // their groups at any depth, until it returns false.
+    template <class Visit>
+    bool EveryShown(Visit&& visit) const;
+    // Marks the figures drawn or arranged as last handled by paint `serial`.
+    void MarkShown(std::uint64_t serial);
 
     std::unique_ptr<TSurface> SurfaceBitmap;
     // What the last full paint and the last arranging were done from; a
-    // serial of 0 means none since the surface was last resized.
+    // serial of 0 means none since the surface was last resized or a figure
+    // joined or left.
     std::uint64_t PaintedSerial = 0, PaintedChanges = 0;
     TBackgroundKey PaintedKey;
     std::uint64_t ArrangedSerial = 0, ArrangedChanges = 0;

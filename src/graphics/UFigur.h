@@ -105,6 +105,9 @@ public:
     // the last attribute change; an edge pushed past the other keeps this width.
     double PrevLeft = -10, PrevRight = 10, PrevTop = 10, PrevBottom = -10;
     double Left = -10, Right = 10, Top = 10, Bottom = -10;
+    // The last paint or arranging of any canvas that drew this figure
+    // (TDrawCanvas keeps the count).
+    std::uint64_t ShownBySerial = 0;
 
     // The shared attributes and methods, for fast access and so that
     // subclasses can hide or rename them.

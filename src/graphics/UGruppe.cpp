@@ -166,6 +166,26 @@ void TGruppe::ReleaseMembers() {
 
 void TGruppe::FigureDestroyed(TFigur* figure) {
     MemberList.erase(std::remove(MemberList.begin(), MemberList.end(), figure), MemberList.end());
+    TObjekt::NoteChange(this);
+}
+
+void TGruppe::StampParts(std::uint64_t stamp) {
+    // A group already stamped was walked already (members may be shared).
+    std::vector<TGruppe*> open{this};
+    while (!open.empty()) {
+        TGruppe* g = open.back();
+        open.pop_back();
+        g->StampChange(stamp);
+        for (TFigur* m : g->MemberList) {
+            auto* sub = dynamic_cast<TGruppe*>(m);
+            if (!sub) {
+                m->StampChange(stamp);
+            } else if (sub->LastChange() != stamp) {
+                sub->StampChange(stamp);
+                open.push_back(sub);
+            }
+        }
+    }
 }
 
 const char* TGruppe::Add(TFigur& figure, bool asCopy) {

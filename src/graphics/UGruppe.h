@@ -62,6 +62,8 @@ public:
     const char* Add(TFigur& figure, bool asCopy);
 
     const std::vector<TFigur*>& Members() const { return MemberList; }
+    // What the group changes, it may change in every member at any depth.
+    void StampParts(std::uint64_t stamp) override;
 
 private:
     void FigureDestroyed(TFigur* figure) override;

@@ -39,8 +39,8 @@ TTurtle::TTurtle(std::string name, TObjekt* owner, bool noSetters) : TFigur(std:
     AddMethod("stiftAuf", mnStiftAuf);
     AddMethod("stiftAb", mnStiftAb);
     AddMethod("allesLoeschen", mnAllesLoeschen);
-    AddMethod("aufPunkt", mnAufPunkt, vkBoolean);
-    AddMethod("vorPunkt", mnVorPunkt, vkBoolean);
+    AddMethod("aufPunkt", mnAufPunkt, vkBoolean)->ChangesNothing = true;
+    AddMethod("vorPunkt", mnVorPunkt, vkBoolean)->ChangesNothing = true;
 
     AFarbe = AddColourAttribute("farbe", 0, 0, 0);
     ALinienstaerke = AddAttribute("linienstaerke", 0, vkInteger);

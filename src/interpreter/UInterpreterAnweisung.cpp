@@ -81,7 +81,7 @@ void TInterpreter::Assign(TVariant& target) {
     case vkObjekt: {
         TObjekt* source = FStack.PopObject();
         if (targetObject && source && source != targetObject) targetObject->Assign(*source);
-        TObjekt::NoteChange();
+        TObjekt::NoteChange(targetObject);
         target.SetChanged(true);
         break;
     }

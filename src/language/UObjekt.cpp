@@ -47,6 +47,8 @@ void TAttribut::Store(const TVariant& value) {
     default: Value.CopyFrom(value); break;
     }
     if (Owner) Owner->AttributeChanged(this);
+    // Again once the owner has taken it in: a paint in between drew the old state.
+    TObjekt::NoteChange(Owner);
 }
 
 // ---------------------------------------------------------------- TMethode
@@ -94,7 +96,7 @@ const char* TMethode::Invoke(TStack& stack) {
             // Noted afterwards: a probe that settles an owed paint first
             // must not find the picture changed by its own call.
             Owner->CallMethod(MethodNumber, stack);
-            TObjekt::NoteChange();
+            if (!ChangesNothing) TObjekt::NoteChange(Owner);
             message = std::exchange(Owner->MethodError, nullptr);
         }
         break;
@@ -131,18 +133,29 @@ const char* TMethode::Invoke(TStack& stack) {
 
 std::atomic<std::int64_t> TObjekt::Live{0};
 std::atomic<std::uint64_t> TObjekt::ChangeCount{0};
+std::atomic<std::uint64_t> TObjekt::CommonChange{0};
 
 std::int64_t TObjekt::LiveCount() { return Live.load(std::memory_order_relaxed); }
 
+// A new object is shown nowhere yet, and whoever shows or holds a freed one
+// is told (TFigurWatcher) and notes that change itself.
 TObjekt::TObjekt(std::string name, TObjekt* owner) : Name(std::move(name)), Owner(owner) {
     Live.fetch_add(1, std::memory_order_relaxed);
-    NoteChange();
+    ChangeCount.fetch_add(1, std::memory_order_relaxed);
 }
 
 TObjekt::~TObjekt() {
     for (auto& attribute : AttributeList) delete attribute->Value.AsObject();
     Live.fetch_sub(1, std::memory_order_relaxed);
-    NoteChange();
+    ChangeCount.fetch_add(1, std::memory_order_relaxed);
+}
+
+void TObjekt::NoteChange(TObjekt* object) {
+    if (!object) return NoteChange();
+    const std::uint64_t stamp = ChangeCount.fetch_add(1, std::memory_order_relaxed) + 1;
+    object->StampParts(stamp);
+    // Owners own what they hold, so the chain ends.
+    for (; object; object = object->Owner) object->ChangeStamp = stamp;
 }
 
 void TObjekt::Assign(const TObjekt&) {}

@@ -96,6 +96,9 @@ public:
 
     TMethodKind Kind;
     bool Hidden = false;
+    // A built-in that only reads its owner (a probe): calling it changes
+    // nothing any window shows.
+    bool ChangesNothing = false;
     std::string Name;
     std::vector<TParameter> Parameters;
     TObjekt* Owner = nullptr;        // kind 0
@@ -156,9 +159,23 @@ public:
     // stores, built-in method calls, object assignments, objects made and
     // freed. A drawing window whose figures saw no change since its last
     // paint need not paint again. Anyone changing an object by other means
-    // notes it here.
+    // notes it here, naming the object where it can.
     static std::uint64_t Changes() { return ChangeCount.load(std::memory_order_relaxed); }
-    static void NoteChange() { ChangeCount.fetch_add(1, std::memory_order_relaxed); }
+    // A change that names no object: every window takes it as its own.
+    static void NoteChange() {
+        CommonChange.store(ChangeCount.fetch_add(1, std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    }
+    // `object` changed (none: as above). Stamps it, its owners (a colour's
+    // change is its figure's) and whatever it moves along (StampParts).
+    static void NoteChange(TObjekt* object);
+    // The count at the last change that named no object.
+    static std::uint64_t CommonChanges() { return CommonChange.load(std::memory_order_relaxed); }
+    // The count at this object's last change; 0 before any.
+    std::uint64_t LastChange() const { return ChangeStamp; }
+    void StampChange(std::uint64_t stamp) { ChangeStamp = stamp; }
+    // Stamps the objects this one changes besides itself and those it owns
+    // (a group's members).
+    virtual void StampParts(std::uint64_t) {}
 
     bool IsA(std::int32_t requiredClassNumber) const {
         return ClassAccepts(requiredClassNumber, ClassNumber);
@@ -180,6 +197,8 @@ public:
 private:
     static std::atomic<std::int64_t> Live;
     static std::atomic<std::uint64_t> ChangeCount;
+    static std::atomic<std::uint64_t> CommonChange;
+    std::uint64_t ChangeStamp = 0;
     std::vector<std::unique_ptr<TAttribut>> AttributeList;
     std::vector<std::unique_ptr<TMethode>> MethodList;
 };
