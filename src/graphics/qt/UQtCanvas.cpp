@@ -298,6 +298,7 @@ void TQtCanvas::DrawEllipse(const QRect& reach, int left, int top, int w, int h)
         // one-pixel one, keeps to the box, and a smooth curve has no corners
         // to round off.
         const QPolygon outline = EllipseOutline(left, top, left + w - 1, top + h - 1);
+        if (LayEllipseRuns(reach, outline, left, top, w, h)) return;
         const QRectF curve(left, top, w - 1, h - 1);
         Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass& pass) {
             if (pass.WideStroke)
@@ -312,12 +313,36 @@ void TQtCanvas::DrawEllipse(const QRect& reach, int left, int top, int w, int h)
     // alone would lose part of its rim, so a solid brush also draws the rim in
     // its own colour; a hatch has no rim to lose.
     const QPolygon outline = EllipseOutline(left, top, left + w - 2, top + h - 2);
+    if (LayEllipseRuns(reach, outline, left, top, w - 1, h - 1)) return;
     const bool rim = IsSolidBrush(Brush);
     Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass&) {
         if (rim) painter.setPen(QPen(painter.brush().color(), 1));
         painter.drawPolygon(outline, Qt::OddEvenFill);
     });
     PainterStateValid = false;
+}
+
+bool TQtCanvas::LayEllipseRuns(const QRect& reach, const QPolygon& outline, int left, int top, int w, int h) {
+    if (!EllipsesByRuns || !Image || Pen.Mode != TPenMode::Copy) return false;
+    const bool pen = !IsClearPen(Pen);
+    if (pen && (PenWidth(Pen) != 1 || IsDashedPen(Pen))) return false;
+    if (!IsClearBrush(Brush) && !IsSolidBrush(Brush)) return false;
+    const bool fill = IsSolidBrush(Brush);
+    // Near the edges QPainter clips, and the runs would not know how.
+    if (!Image->rect().contains(reach)) return false;
+    const std::vector<TEllipseRun>* runs =
+        EllipseRuns(outline.translated(-left, -top), w, h, pen, fill, !pen && fill);
+    if (!runs) return false;
+    const QRgb penRgb = ToQRgb(Pen.Color), brushRgb = ToQRgb(Brush.Color);
+    const QRect area = Image->rect();
+    for (const TEllipseRun& run : *runs) {
+        const int y = top + run.Row;
+        const int from = std::max(left + run.Left, area.left()), to = std::min(left + run.Right, area.right() + 1);
+        if (y < area.top() || y > area.bottom() || from >= to) continue;
+        QRgb* row = reinterpret_cast<QRgb*>(Image->scanLine(y));
+        std::fill(row + from, row + to, run.Outline ? penRgb : brushRgb);
+    }
+    return true;
 }
 
 void TQtCanvas::Rectangle(int x1, int y1, int x2, int y2) { Box({x1, y1, x2, y2}, false); }

@@ -50,6 +50,12 @@ public:
     int TextWidth(const std::string& text) override;
     int TextHeight(const std::string& text) override;
 
+    // Ellipses with a one-pixel solid pen or none, a solid brush or none, in
+    // pen mode "copy" and wholly on the image are laid from the runs QPainter
+    // drew for the same outline before (UQtEllipse.h). Off, QPainter draws
+    // every one: the reference.
+    static inline bool EllipsesByRuns = true;
+
     // How a shape is drawn in one pass: thin pens and fills draw everything on
     // whole coordinates; the outline of a wide pen is drawn on its own, moved
     // by Shift.
@@ -84,6 +90,9 @@ private:
     void Strokes(QPainter& painter, bool filled, Shape& shape);
     void Box(const TBox& box, bool ellipse);
     void DrawEllipse(const QRect& reach, int left, int top, int w, int h);
+    // Lays the kept runs of `outline` (box w x h at left, top); false when
+    // this ellipse must be drawn by QPainter.
+    bool LayEllipseRuns(const QRect& reach, const QPolygon& outline, int left, int top, int w, int h);
 
     QImage* Image = nullptr;
     QPaintDevice* Vector = nullptr;

@@ -1,9 +1,11 @@
 // Pixel probes of the shape rules: which pixels each call covers.
 #include "QtTestSupport.h"
+#include "UQtCanvas.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <vector>
 
 TEST(QtCanvasShapes, RectangleWithThinPenCoversBoxUpToButNotIncludingSecondCorner) {
@@ -243,5 +245,49 @@ TEST(QtCanvasShapes, RectangleAndThePolygonThroughItsCornersLookAlike) {
         rectangle.C.Rectangle(8, 6, 31, 24);
         polygon.C.Polygon({{8, 6}, {30, 6}, {30, 23}, {8, 23}});
         EXPECT_EQ(rectangle.Surface.Image(), polygon.Surface.Image()) << width;
+    }
+}
+
+// Ellipses laid from kept runs against QPainter drawing each one: thousands
+// of random boxes (sizes 0 to 3 and odd and even ones, reversed corners,
+// boxes cut by the surface's edges) with every pen and brush style, pen
+// widths, both pen modes and many colours, drawn over each other on two
+// surfaces that must stay equal pixel for pixel.
+TEST(QtCanvasShapes, EllipsesLaidFromRunsMatchQPainterPixelForPixel) {
+    std::mt19937 random(20261207);
+    auto pick = [&](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
+    const bool wasOn = TQtCanvas::EllipsesByRuns;
+    for (int round = 0; round < 40; ++round) {
+        TTestSurface runs(160, 120), plain(160, 120);
+        for (int i = 0; i < 80; ++i) {
+            const int size = pick(0, 3);
+            const int w = size == 0 ? pick(0, 4) : size == 1 ? pick(5, 40) : size == 2 ? pick(40, 170) : pick(1, 12) * 2;
+            const int h = pick(0, 2) == 0 ? w : size == 0 ? pick(0, 4) : pick(1, 130);
+            const int x = pick(-30, 170), y = pick(-30, 130);
+            TPen pen;
+            pen.Color = TColor(pick(0, 0xFFFFFF));
+            const int penKind = pick(0, 9);
+            pen.Style = penKind < 6 ? 0 : penKind == 6 ? 5 : penKind == 7 ? pick(1, 4) : 6;
+            pen.Width = pick(0, 5) == 0 ? pick(2, 7) : pick(0, 1);
+            pen.Mode = pick(0, 19) == 0 ? TPenMode::Not : TPenMode::Copy;
+            TBrush brush;
+            brush.Color = TColor(pick(0, 0xFFFFFF));
+            const int brushKind = pick(0, 7);
+            brush.Style = brushKind < 4 ? 0 : brushKind < 6 ? 1 : pick(2, 7);
+            for (TTestSurface* s : {&runs, &plain}) {
+                TQtCanvas::EllipsesByRuns = s == &runs;
+                s->C.Pen = pen;
+                s->C.Brush = brush;
+                s->C.Ellipse(x, y, x + w, y + h);
+            }
+            // Sometimes the corners come reversed.
+            if (pick(0, 9) == 0)
+                for (TTestSurface* s : {&runs, &plain}) {
+                    TQtCanvas::EllipsesByRuns = s == &runs;
+                    s->C.Ellipse(x + w, y + h, x, y);
+                }
+        }
+        TQtCanvas::EllipsesByRuns = wasOn;
+        ASSERT_EQ(runs.Surface.Image(), plain.Surface.Image()) << "round " << round;
     }
 }
