@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_set>
 
 namespace {
 
@@ -19,6 +18,9 @@ int ToDevice(int origin, double offset) {
 }
 
 int Clamp32(std::int64_t v) { return SaturateInt32(v); }
+
+// Group members a walk over the figures of a canvas visits at most.
+constexpr std::int64_t WalkBudget = 1000000;
 
 // Counts the paints and arrangings of all canvases; all run on the GUI thread.
 std::uint64_t PaintSerial = 0;
@@ -74,25 +76,36 @@ void TDrawCanvas::FigureDestroyed(TFigur* figure) {
 
 template <class Visit>
 bool TDrawCanvas::EveryShown(Visit&& visit) const {
-    std::vector<const TFigur*> open;
-    open.reserve(FigureList.size() + TurtleList.size());
-    for (const TObjekt* o : FigureList) open.push_back(static_cast<const TFigur*>(o));
-    for (const TObjekt* o : TurtleList) open.push_back(static_cast<const TFigur*>(o));
-    // Groups may share members; each group is walked once.
-    std::unordered_set<const TGruppe*> walked;
-    while (!open.empty()) {
-        const TFigur* f = open.back();
-        open.pop_back();
+    // Groups never hold themselves, but they may share members: the walk is
+    // bounded, and one that ends early answers false, which only costs a paint.
+    std::vector<const TGruppe*> open;
+    std::int64_t budget = WalkBudget;
+    auto tree = [&](const TObjekt* o) {
+        const auto* f = static_cast<const TFigur*>(o);
         if (!visit(*f)) return false;
-        if (const auto* g = dynamic_cast<const TGruppe*>(f))
-            if (walked.insert(g).second) open.insert(open.end(), g->Members().begin(), g->Members().end());
-    }
-    return true;
+        if (f->ClassNumber != TGruppe::KlassenNummer) return true;
+        if (const auto* g = dynamic_cast<const TGruppe*>(f)) open.push_back(g);
+        while (!open.empty()) {
+            const TGruppe* g = open.back();
+            open.pop_back();
+            for (const TFigur* m : g->Members()) {
+                if (--budget < 0 || !visit(*m)) return false;
+                if (m->ClassNumber == TGruppe::KlassenNummer)
+                    if (const auto* sub = dynamic_cast<const TGruppe*>(m)) open.push_back(sub);
+            }
+        }
+        return true;
+    };
+    return std::all_of(FigureList.begin(), FigureList.end(), tree) &&
+           std::all_of(TurtleList.begin(), TurtleList.end(), tree);
 }
 
 bool TDrawCanvas::Unchanged(std::uint64_t serial, std::uint64_t changes, const TBackgroundKey& key) const {
     if (!SkipUnchangedPaints || serial == 0 || TObjekt::CommonChanges() > changes || !(key == CurrentBackgroundKey()))
         return false;
+    // Nothing changed and nothing painted anywhere: no need to look closer.
+    const std::uint64_t now = TObjekt::Changes();
+    if (now == changes && serial == PaintSerial) return true;
     return EveryShown([=](const TFigur& f) { return f.LastChange() <= changes && f.ShownBySerial == serial; });
 }
 

@@ -171,19 +171,18 @@ void TGruppe::FigureDestroyed(TFigur* figure) {
 
 void TGruppe::StampParts(std::uint64_t stamp) {
     // A group already stamped was walked already (members may be shared).
-    std::vector<TGruppe*> open{this};
-    while (!open.empty()) {
-        TGruppe* g = open.back();
-        open.pop_back();
-        g->StampChange(stamp);
+    StampChange(stamp);
+    std::vector<TGruppe*> open;
+    for (TGruppe* g = this; g;) {
         for (TFigur* m : g->MemberList) {
-            auto* sub = dynamic_cast<TGruppe*>(m);
-            if (!sub) {
-                m->StampChange(stamp);
-            } else if (sub->LastChange() != stamp) {
-                sub->StampChange(stamp);
-                open.push_back(sub);
-            }
+            auto* sub = m->ClassNumber == KlassenNummer ? dynamic_cast<TGruppe*>(m) : nullptr;
+            if (sub && sub->LastChange() != stamp) open.push_back(sub);
+            m->StampChange(stamp);
+        }
+        g = nullptr;
+        if (!open.empty()) {
+            g = open.back();
+            open.pop_back();
         }
     }
 }
