@@ -99,7 +99,8 @@ std::vector<TEllipseRun> Rasterise(const QPolygon& relative, int w, int h, bool 
 
 const std::vector<TEllipseRun>* EllipseRuns(const QPolygon& relative, int w, int h, bool outline, bool fill, bool rim) {
     if (w <= 0 || h <= 0 || qint64(w) * h > MaxRunPixels) return nullptr;
-    static std::unordered_map<std::string, std::vector<TEllipseRun>> kept;
+    // Per thread: a canvas may draw on an image outside the GUI thread.
+    static thread_local std::unordered_map<std::string, std::vector<TEllipseRun>> kept;
     std::string key(sizeof(int) * 2 + 3, '\0');
     std::memcpy(key.data(), &w, sizeof(int));
     std::memcpy(key.data() + sizeof(int), &h, sizeof(int));
