@@ -5,6 +5,7 @@
 #include "UDrawCanvas.h"
 #include "UFarbe.h"
 #include "UFigur.h"
+#include "UQtCanvas.h"
 #include "UQtPaintBox.h"
 
 #include <QApplication>
@@ -24,10 +25,11 @@ QApplication& Application() {
     return app;
 }
 
-// A filled rectangle as the rectangle class draws it unturned.
+// A filled rectangle as the rectangle class draws it unturned, or an ellipse
+// in the same box.
 class TBenchFigure : public TGefuellteFigur {
 public:
-    TBenchFigure(int i) : TGefuellteFigur("f", nullptr) {
+    TBenchFigure(int i, bool ellipse = false) : TGefuellteFigur("f", nullptr), IsEllipse(ellipse) {
         Drawable = true;
         MoveBy(i % 40 * 10 - 200, i / 40 * 12 - 150);
         Fuellfarbe().SetzeRGB(i * 7 % 256, i * 13 % 256, i * 29 % 256);
@@ -35,9 +37,14 @@ public:
     void Draw(TDrawCanvas& canvas) override {
         TGefuellteFigur::Draw(canvas);
         if (!Sichtbar()) return;
-        canvas.Target().Rectangle(canvas.ToDeviceX(GetInt(ALinks)), canvas.ToDeviceY(GetInt(AOben)),
-                                  canvas.ToDeviceX(GetInt(ARechts)) + 1, canvas.ToDeviceY(GetInt(AUnten)) + 1);
+        const int x1 = canvas.ToDeviceX(GetInt(ALinks)), y1 = canvas.ToDeviceY(GetInt(AOben));
+        const int x2 = canvas.ToDeviceX(GetInt(ARechts)) + 1, y2 = canvas.ToDeviceY(GetInt(AUnten)) + 1;
+        if (IsEllipse)
+            canvas.Target().Ellipse(x1, y1, x2, y2);
+        else
+            canvas.Target().Rectangle(x1, y1, x2, y2);
     }
+    bool IsEllipse;
 };
 
 void BM_Paint500Figures(benchmark::State& state) {
@@ -61,3 +68,25 @@ void BM_Paint500Figures(benchmark::State& state) {
 BENCHMARK(BM_Paint500Figures)->Arg(0)->Arg(1)->ArgName("grid")->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+// 500 circles of the same size, laid from kept runs or each drawn by QPainter.
+void BM_Paint500Circles(benchmark::State& state) {
+    Application();
+    TQtPaintBox box;
+    box.resize(447, 384);
+    TDrawCanvas canvas(box);
+    canvas.Resize();
+    std::vector<std::unique_ptr<TBenchFigure>> figures;
+    for (int i = 0; i < 500; ++i) {
+        figures.push_back(std::make_unique<TBenchFigure>(i, true));
+        canvas.AddFigure(figures.back().get());
+    }
+    const bool wasOn = TQtCanvas::EllipsesByRuns;
+    TQtCanvas::EllipsesByRuns = state.range(0) != 0;
+    for (auto _ : state) {
+        canvas.Paint();
+        benchmark::DoNotOptimize(canvas.BackgroundPixelColor());
+    }
+    TQtCanvas::EllipsesByRuns = wasOn;
+}
+BENCHMARK(BM_Paint500Circles)->Arg(0)->Arg(1)->ArgName("runs")->Unit(benchmark::kMicrosecond);
