@@ -18,7 +18,7 @@ TDreieck::TDreieck(std::string name, TObjekt* owner, bool noSetters)
     AddMethod("spiegleY", mnSpiegleY);
 
     for (TAttribut* a : {ALinks, ARechts, AOben, AUnten, ABreite, AHoehe}) a->Hidden = true;
-    for (TMethode* h : {MEckenSetzen, MLinksObenSetzen, MRechtsUntenSetzen}) h->Hidden = true;
+    for (std::size_t h : {MEckenSetzen, MLinksObenSetzen, MRechtsUntenSetzen}) HideMethod(h);
     BoundsFromCorners();
     PrevLeft = Left;
     PrevRight = Right;

@@ -118,14 +118,19 @@ public:
     TAttribut* ASichtbar;
     TAttribut* ABreite;
     TAttribut* AHoehe;
-    TMethode* MEckenSetzen;
-    TMethode* MLinksObenSetzen;
-    TMethode* MRechtsUntenSetzen;
-    TMethode* MVerschiebenNach;
-    TMethode* MDrehen;
-    TMethode* MStrecken;
-    TMethode* MDrehenUm;
-    TMethode* MStreckenAn;
+    // Places of the shared methods in Methods(), for HideMethod: the figure
+    // adds them first, in this order.
+    enum : std::size_t {
+        MVerschieben,
+        MEckenSetzen,
+        MLinksObenSetzen,
+        MRechtsUntenSetzen,
+        MStrecken,
+        MVerschiebenNach,
+        MDrehen,
+        MDrehenUm,
+        MStreckenAn,
+    };
 
 protected:
     TFigur(std::string name, TObjekt* owner, TAsBase);

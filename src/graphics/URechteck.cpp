@@ -136,7 +136,7 @@ TQuadrat::TQuadrat(std::string name, TObjekt* owner, bool noSetters) : TRechteck
 
     // The size is "seitenlaenge" alone; edges that could make it unequal are hidden.
     for (TAttribut* a : {ALinks, ARechts, AOben, AUnten, ABreite, AHoehe}) a->Hidden = true;
-    for (TMethode* h : {MEckenSetzen, MRechtsUntenSetzen, MStrecken}) h->Hidden = true;
+    for (std::size_t h : {MEckenSetzen, MRechtsUntenSetzen, MStrecken}) HideMethod(h);
     AddSetters(noSetters);
 }
 

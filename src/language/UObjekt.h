@@ -80,7 +80,8 @@ public:
     explicit TMethode(std::int32_t bodyPosition);
     // Setter of an attribute: "<attribute>Setzen" with one value parameter.
     explicit TMethode(TAttribut* attribute);
-    TMethode(const TMethode&) = delete;
+    // The same for the attribute at `index` of whichever object it is invoked for.
+    TMethode(const TAttribut& attribute, std::int32_t index);
     TMethode& operator=(const TMethode&) = delete;
 
     void AddParameter(std::string name, TKind kind, std::int32_t classNumber,
@@ -92,7 +93,12 @@ public:
     // Runs a built-in (kinds 0, 1, 3) with its arguments already on the stack;
     // a result, if any, is left on top. Returns nullptr or a runtime message.
     // Program methods (kind 2) are run by the interpreter; here they do nothing.
-    const char* Invoke(TStack& stack);
+    // A method of a class description runs on `self` (the object the call was
+    // made on); a method bound to its object may be given none.
+    const char* Invoke(TStack& stack, TObjekt* self = nullptr);
+    // A copy that runs on `self` without being told: Owner and, for a
+    // setter, Attribute point into `self`.
+    std::unique_ptr<TMethode> BoundTo(TObjekt& self) const;
 
     TMethodKind Kind;
     bool Hidden = false;
@@ -105,6 +111,40 @@ public:
     TVarSpace* Context = nullptr;    // kind 1
     std::int32_t BodyPosition = 0;   // kind 2
     TAttribut* Attribute = nullptr;  // kind 3
+    std::int32_t AttributeIndex = -1;  // kind 3: the attribute's place in its object
+
+private:
+    friend class TMemberTable;
+    TMethode(const TMethode&) = default;
+};
+
+// The methods all objects of one class share, in order, and an index of
+// their upper-case names. A class's objects build their methods as they are
+// constructed; when the construction ends (AddSetters) an object whose
+// methods equal those of an earlier object of its class takes that one's
+// table and frees its own, so a program with thousands of figures keeps one
+// description per class. A shared table is never changed again: an object
+// that adds a method afterwards gets its own copy first.
+class TMemberTable {
+public:
+    TMemberTable() = default;
+    TMemberTable(const TMemberTable& other);
+    TMemberTable& operator=(const TMemberTable&) = delete;
+
+    // First visible method whose name matches ignoring ASCII case.
+    TMethode* Find(std::string_view name) const;
+    bool SameAs(const TMemberTable& other) const;
+    void BuildIndex();
+
+    std::vector<std::unique_ptr<TMethode>> Methods;
+    bool Shared = false;
+
+private:
+    struct TEntry {
+        std::string Upper;
+        std::int32_t Index;
+    };
+    std::vector<TEntry> Index;  // sorted by Upper, then by Index
 };
 
 class TObjekt {
@@ -136,11 +176,16 @@ public:
     TMethode* AddMethod(std::string name, std::int32_t methodNumber,
                         TKind resultKind = vkNone, std::int32_t resultClassNumber = 0);
     // Unless `noSetters`, appends "<name>Setzen" for every visible attribute,
-    // in attribute order. Subclass constructors call it last.
+    // in attribute order. Subclass constructors call it last: it ends the
+    // building of the class's methods (see TMemberTable).
     void AddSetters(bool noSetters);
+    // Hides the method at `place` in Methods(); for constructors.
+    void HideMethod(std::size_t place);
 
     // First visible entry whose name matches ignoring ASCII case; none if absent.
     TAttribut* FindAttribute(std::string_view name) const;
+    // The method bound to this object (made on first use, kept with the
+    // object), so that it can be invoked without naming the object.
     TMethode* FindMethod(std::string_view name) const;
     // Also finds hidden entries; for classes that keep references by name.
     TAttribut* FindAttributeAny(std::string_view name) const;
@@ -165,7 +210,13 @@ public:
     }
 
     const std::vector<std::unique_ptr<TAttribut>>& Attributes() const { return AttributeList; }
-    const std::vector<std::unique_ptr<TMethode>>& Methods() const { return MethodList; }
+    // The class's methods in order; setters and object methods in it are run
+    // by Invoke(stack, object). Shared by the objects of a class.
+    const std::vector<std::unique_ptr<TMethode>>& Methods() const { return Table->Methods; }
+    // The entry of Methods() FindMethod would find, without binding it:
+    // what the interpreter and the syntax check use.
+    TMethode* FindClassMethod(std::string_view name) const;
+    const TMemberTable& Members() const { return *Table; }
 
     std::string Name;       // the name it was created under
     std::string ClassName;  // upper case, set by the subclass
@@ -180,6 +231,14 @@ public:
 private:
     static std::atomic<std::int64_t> Live;
     static std::atomic<std::uint64_t> ChangeCount;
+    // The table is the object's own while it is being built.
+    TMemberTable& OwnTable();
+    // Ends the building: takes the table of an earlier object of the same
+    // class if it is equal, or offers this one to later objects.
+    void ShareTable();
+
     std::vector<std::unique_ptr<TAttribut>> AttributeList;
-    std::vector<std::unique_ptr<TMethode>> MethodList;
+    std::shared_ptr<TMemberTable> Table;
+    // Copies of the table's methods bound to this object, made by FindMethod.
+    mutable std::unique_ptr<std::vector<std::unique_ptr<TMethode>>> BoundMethods;
 };
