@@ -99,6 +99,10 @@ void TFigur::AddWatcher(TFigurWatcher* watcher) {
     if (std::find(Watchers.begin(), Watchers.end(), watcher) == Watchers.end()) Watchers.push_back(watcher);
 }
 
+bool TFigur::WatchedBy(const TFigurWatcher* watcher) const {
+    return std::find(Watchers.begin(), Watchers.end(), watcher) != Watchers.end();
+}
+
 void TFigur::RemoveWatcher(TFigurWatcher* watcher) {
     Watchers.erase(std::remove(Watchers.begin(), Watchers.end(), watcher), Watchers.end());
 }

@@ -100,6 +100,7 @@ public:
 
     void AddWatcher(TFigurWatcher* watcher);
     void RemoveWatcher(TFigurWatcher* watcher);
+    bool WatchedBy(const TFigurWatcher* watcher) const;
 
     // Bounds as they were at the start of the last method call or the end of
     // the last attribute change; an edge pushed past the other keeps this width.

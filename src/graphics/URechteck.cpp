@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <utility>
+#include <vector>
 
 // ------------------------------------------------------------- TRechteck
 
@@ -42,6 +43,8 @@ void TRechteck::Draw(TDrawCanvas& canvas) {
     if (!Sichtbar()) return;
     TCanvas& c = canvas.Target();
     if (Gedreht) {
+        // Shared by all rectangles: figures are drawn one at a time.
+        static thread_local std::vector<TPoint> GeraeteEcken(4);
         for (std::size_t i = 0; i < Ecken.size(); ++i)
             GeraeteEcken[i] = {canvas.ToDeviceX(Ecken[i].X), canvas.ToDeviceY(Ecken[i].Y)};
         c.Polygon(GeraeteEcken);

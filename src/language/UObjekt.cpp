@@ -18,7 +18,7 @@ bool ClassAccepts(std::int32_t required, std::int32_t actual) {
 // ---------------------------------------------------------------- TAttribut
 
 TAttribut::TAttribut(std::string name, std::int32_t classNumber, TKind kind, TObjekt* owner)
-    : Name(std::move(name)), Owner(owner), ClassNumber(classNumber) {
+    : Owner(owner), Name(std::move(name)), ClassNumber(classNumber) {
     Value.SetKind(kind);
     Value.SetAttribute(this);
 }
@@ -290,6 +290,7 @@ void TObjekt::HideMethod(std::size_t place) {
 }
 
 void TObjekt::ShareTable() {
+    AttributeList.shrink_to_fit();
     if (Table->Shared) return;
     for (const auto& method : Table->Methods)
         if (method->Owner || method->Attribute || method->Kind == mkFunction || method->Kind == mkProgramMethod)

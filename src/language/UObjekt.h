@@ -49,11 +49,12 @@ public:
     // a missing source object changes nothing but still notifies.
     void Store(const TVariant& value);
 
-    bool Hidden = false;  // skipped by name lookups, gets no setter
-    std::string Name;
-    TObjekt* Owner;
+    // Largest first: every figure holds a dozen of these.
     TVariant Value;  // an object held here belongs to the owner
+    TObjekt* Owner;
+    std::string Name;
     std::int32_t ClassNumber;  // required of an object value, else 0
+    bool Hidden = false;  // skipped by name lookups, gets no setter
 };
 
 enum TMethodKind : std::uint8_t {
