@@ -7,12 +7,34 @@
 #include <mutex>
 #include <typeindex>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 bool ClassAccepts(std::int32_t required, std::int32_t actual) {
     if (required == 0) return actual == 0;
     if (required == -1) return true;  // INT_MIN % -1 would overflow
     return actual % required == 0;
+}
+
+// -------------------------------------------------------------- TMemberName
+
+namespace {
+
+const std::string* Pooled(std::string_view text) {
+    // Names come from the classes' constructors only, so the pool stays small.
+    static std::mutex mutex;
+    static auto* pool = new std::unordered_set<std::string>;
+    const std::lock_guard lock(mutex);
+    return &*pool->emplace(text).first;
+}
+
+} // namespace
+
+TMemberName::TMemberName(std::string_view text) : Text(Pooled(text)) {}
+
+TMemberName& TMemberName::operator=(std::string_view text) {
+    Text = Pooled(text);
+    return *this;
 }
 
 // ---------------------------------------------------------------- TAttribut

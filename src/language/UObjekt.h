@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,29 @@ struct TParameter {
     bool ByReference = false;      // a variable parameter
 };
 
+// An attribute's name. The objects of a class repeat the same few names, so
+// each text is kept once for the whole process and an attribute holds only a
+// pointer to it. Reads as a const std::string; assigning renames.
+class TMemberName {
+public:
+    TMemberName(std::string_view text);  // NOLINT(google-explicit-constructor): names are given as text
+    TMemberName& operator=(std::string_view text);
+
+    operator const std::string&() const { return *Text; }  // NOLINT(google-explicit-constructor)
+    operator std::string_view() const { return *Text; }    // NOLINT(google-explicit-constructor)
+    const std::string& str() const { return *Text; }
+    std::size_t size() const { return Text->size(); }
+    bool empty() const { return Text->empty(); }
+
+    friend bool operator==(const TMemberName& a, std::string_view b) { return std::string_view(*a.Text) == b; }
+    friend std::string operator+(const TMemberName& a, std::string_view b) { return std::string(*a.Text).append(b); }
+    friend std::string operator+(std::string a, const TMemberName& b) { return a.append(*b.Text); }
+    friend std::ostream& operator<<(std::ostream& out, const TMemberName& name) { return out << *name.Text; }
+
+private:
+    const std::string* Text;
+};
+
 class TAttribut {
 public:
     // The value starts as the kind's zero and points back to this attribute.
@@ -52,7 +76,7 @@ public:
     // Largest first: every figure holds a dozen of these.
     TVariant Value;  // an object held here belongs to the owner
     TObjekt* Owner;
-    std::string Name;
+    TMemberName Name;
     std::int32_t ClassNumber;  // required of an object value, else 0
     bool Hidden = false;  // skipped by name lookups, gets no setter
 };
