@@ -39,8 +39,8 @@ TMemberName& TMemberName::operator=(std::string_view text) {
 
 // ---------------------------------------------------------------- TAttribut
 
-TAttribut::TAttribut(std::string name, std::int32_t classNumber, TKind kind, TObjekt* owner)
-    : Owner(owner), Name(std::move(name)), ClassNumber(classNumber) {
+TAttribut::TAttribut(std::string_view name, std::int32_t classNumber, TKind kind, TObjekt* owner)
+    : Owner(owner), Name(name), ClassNumber(classNumber) {
     Value.SetKind(kind);
     Value.SetAttribute(this);
 }
@@ -271,8 +271,8 @@ TAttribut* TObjekt::AddAttribute(std::unique_ptr<TAttribut> attribute) {
     return AttributeList.back().get();
 }
 
-TAttribut* TObjekt::AddAttribute(std::string name, std::int32_t classNumber, TKind kind) {
-    return AddAttribute(std::make_unique<TAttribut>(std::move(name), classNumber, kind, this));
+TAttribut* TObjekt::AddAttribute(std::string_view name, std::int32_t classNumber, TKind kind) {
+    return AddAttribute(std::make_unique<TAttribut>(name, classNumber, kind, this));
 }
 
 TMemberTable& TObjekt::OwnTable() {

@@ -63,7 +63,7 @@ private:
 class TAttribut {
 public:
     // The value starts as the kind's zero and points back to this attribute.
-    TAttribut(std::string name, std::int32_t classNumber, TKind kind, TObjekt* owner);
+    TAttribut(std::string_view name, std::int32_t classNumber, TKind kind, TObjekt* owner);
     TAttribut(const TAttribut&) = delete;
     TAttribut& operator=(const TAttribut&) = delete;
 
@@ -195,7 +195,7 @@ public:
     virtual void Assign(const TObjekt& source);
 
     TAttribut* AddAttribute(std::unique_ptr<TAttribut> attribute);
-    TAttribut* AddAttribute(std::string name, std::int32_t classNumber, TKind kind);
+    TAttribut* AddAttribute(std::string_view name, std::int32_t classNumber, TKind kind);
     TMethode* AddMethod(std::unique_ptr<TMethode> method);
     // Built-in method of this object; add its parameters to the result.
     TMethode* AddMethod(std::string name, std::int32_t methodNumber,
