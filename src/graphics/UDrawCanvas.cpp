@@ -57,7 +57,9 @@ void TDrawCanvas::AddFigure(TObjekt* object) {
     auto* figure = dynamic_cast<TFigur*>(object);
     if (!figure) return;
     auto& list = figure->ClassNumber == TurtleClassNumber ? TurtleList : FigureList;
-    if (std::find(list.begin(), list.end(), object) != list.end()) return;
+    // A figure is in the list exactly while the canvas watches it; asking
+    // the figure's few watchers keeps a declaration of thousands linear.
+    if (figure->WatchedBy(this)) return;
     list.push_back(object);
     figure->AddWatcher(this);
     PaintedSerial = 0;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <utility>
+#include <vector>
 
 TDreieck::TDreieck(std::string name, TObjekt* owner, bool noSetters)
     : TGefuellteFigur(std::move(name), owner, AsBase) {
@@ -18,7 +19,7 @@ TDreieck::TDreieck(std::string name, TObjekt* owner, bool noSetters)
     AddMethod("spiegleY", mnSpiegleY);
 
     for (TAttribut* a : {ALinks, ARechts, AOben, AUnten, ABreite, AHoehe}) a->Hidden = true;
-    for (TMethode* h : {MEckenSetzen, MLinksObenSetzen, MRechtsUntenSetzen}) h->Hidden = true;
+    for (std::size_t h : {MEckenSetzen, MLinksObenSetzen, MRechtsUntenSetzen}) HideMethod(h);
     BoundsFromCorners();
     PrevLeft = Left;
     PrevRight = Right;
@@ -86,6 +87,8 @@ void TDreieck::RotateAbout(double angle, double cx, double cy) {
 void TDreieck::Draw(TDrawCanvas& canvas) {
     TGefuellteFigur::Draw(canvas);
     if (!Sichtbar()) return;
+    // Shared by all triangles: figures are drawn one at a time.
+    static thread_local std::vector<TPoint> GeraeteEcken(3);
     for (std::size_t i = 0; i < Ecken.size(); ++i)
         GeraeteEcken[i] = {canvas.ToDeviceX(Ecken[i].X), canvas.ToDeviceY(Ecken[i].Y)};
     canvas.Target().Polygon(GeraeteEcken);

@@ -40,5 +40,4 @@ private:
     void BoundsFromCorners() { ::BoundsFromCorners(*this, Ecken.data(), Ecken.size()); }
 
     std::array<TRealPoint, 3> Ecken{TRealPoint{-10, 0}, TRealPoint{0, 10}, TRealPoint{10, 0}};
-    std::vector<TPoint> GeraeteEcken = std::vector<TPoint>(3);  // filled while drawing
 };

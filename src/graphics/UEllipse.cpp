@@ -13,7 +13,7 @@ namespace {
 // that place the bounds are not theirs to offer.
 void HideBoundsMembers(TFigur& f) {
     for (TAttribut* a : {f.ALinks, f.ARechts, f.AOben, f.AUnten, f.ABreite, f.AHoehe}) a->Hidden = true;
-    for (TMethode* m : {f.MEckenSetzen, f.MLinksObenSetzen, f.MRechtsUntenSetzen, f.MVerschiebenNach}) m->Hidden = true;
+    for (std::size_t m : {TFigur::MEckenSetzen, TFigur::MLinksObenSetzen, TFigur::MRechtsUntenSetzen, TFigur::MVerschiebenNach}) f.HideMethod(m);
 }
 
 // The bounds of the ellipse with centre (mx, my) and radii rx, ry.

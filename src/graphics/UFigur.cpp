@@ -45,32 +45,32 @@ TFigur::TFigur(std::string name, TObjekt* owner, TAsBase) : TObjekt(std::move(na
     TMethode* m = AddMethod("verschieben", mnVerschieben);
     m->AddParameter("x-Verschiebung", vkInteger, 0);
     m->AddParameter("y-Verschiebung", vkInteger, 0);
-    MEckenSetzen = AddMethod("eckenSetzen", mnEckenSetzen);
-    MEckenSetzen->AddParameter("links", vkInteger, 0);
-    MEckenSetzen->AddParameter("oben", vkInteger, 0);
-    MEckenSetzen->AddParameter("rechts", vkInteger, 0);
-    MEckenSetzen->AddParameter("unten", vkInteger, 0);
-    MLinksObenSetzen = AddMethod("linksObenSetzen", mnLinksObenSetzen);
-    MLinksObenSetzen->AddParameter("links", vkInteger, 0);
-    MLinksObenSetzen->AddParameter("oben", vkInteger, 0);
-    MRechtsUntenSetzen = AddMethod("rechtsUntenSetzen", mnRechtsUntenSetzen);
-    MRechtsUntenSetzen->AddParameter("rechts", vkInteger, 0);
-    MRechtsUntenSetzen->AddParameter("unten", vkInteger, 0);
-    MStrecken = AddMethod("strecken", mnStrecken);
-    MStrecken->AddParameter("Streckugsfaktor", vkReal, 0);
-    MVerschiebenNach = AddMethod("verschiebenNach", mnVerschiebenNach);
-    MVerschiebenNach->AddParameter("links", vkInteger, 0);
-    MVerschiebenNach->AddParameter("oben", vkInteger, 0);
-    MDrehen = AddMethod("drehen", mnDrehen);
-    MDrehen->AddParameter("Drehwinkel", vkReal, 0);
-    MDrehenUm = AddMethod("drehenUm", mnDrehenUm);
-    MDrehenUm->AddParameter("X-Koord. Drehpunkt", vkInteger, 0);
-    MDrehenUm->AddParameter("Y-Koord. Drehpunkt", vkInteger, 0);
-    MDrehenUm->AddParameter("Drehwinkel", vkReal, 0);
-    MStreckenAn = AddMethod("streckenAn", mnStreckenAn);
-    MStreckenAn->AddParameter("x-Koord. Zentrum", vkInteger, 0);
-    MStreckenAn->AddParameter("y-Koord. Zentrum", vkInteger, 0);
-    MStreckenAn->AddParameter("Faktor", vkReal, 0);
+    m = AddMethod("eckenSetzen", mnEckenSetzen);
+    m->AddParameter("links", vkInteger, 0);
+    m->AddParameter("oben", vkInteger, 0);
+    m->AddParameter("rechts", vkInteger, 0);
+    m->AddParameter("unten", vkInteger, 0);
+    m = AddMethod("linksObenSetzen", mnLinksObenSetzen);
+    m->AddParameter("links", vkInteger, 0);
+    m->AddParameter("oben", vkInteger, 0);
+    m = AddMethod("rechtsUntenSetzen", mnRechtsUntenSetzen);
+    m->AddParameter("rechts", vkInteger, 0);
+    m->AddParameter("unten", vkInteger, 0);
+    m = AddMethod("strecken", mnStrecken);
+    m->AddParameter("Streckugsfaktor", vkReal, 0);
+    m = AddMethod("verschiebenNach", mnVerschiebenNach);
+    m->AddParameter("links", vkInteger, 0);
+    m->AddParameter("oben", vkInteger, 0);
+    m = AddMethod("drehen", mnDrehen);
+    m->AddParameter("Drehwinkel", vkReal, 0);
+    m = AddMethod("drehenUm", mnDrehenUm);
+    m->AddParameter("X-Koord. Drehpunkt", vkInteger, 0);
+    m->AddParameter("Y-Koord. Drehpunkt", vkInteger, 0);
+    m->AddParameter("Drehwinkel", vkReal, 0);
+    m = AddMethod("streckenAn", mnStreckenAn);
+    m->AddParameter("x-Koord. Zentrum", vkInteger, 0);
+    m->AddParameter("y-Koord. Zentrum", vkInteger, 0);
+    m->AddParameter("Faktor", vkReal, 0);
 }
 
 TFigur::~TFigur() {
@@ -97,6 +97,10 @@ TFarbe& TFigur::Randfarbe() const { return ColourOf(ARandfarbe); }
 
 void TFigur::AddWatcher(TFigurWatcher* watcher) {
     if (std::find(Watchers.begin(), Watchers.end(), watcher) == Watchers.end()) Watchers.push_back(watcher);
+}
+
+bool TFigur::WatchedBy(const TFigurWatcher* watcher) const {
+    return std::find(Watchers.begin(), Watchers.end(), watcher) != Watchers.end();
 }
 
 void TFigur::RemoveWatcher(TFigurWatcher* watcher) {

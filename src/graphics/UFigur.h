@@ -100,6 +100,7 @@ public:
 
     void AddWatcher(TFigurWatcher* watcher);
     void RemoveWatcher(TFigurWatcher* watcher);
+    bool WatchedBy(const TFigurWatcher* watcher) const;
 
     // Bounds as they were at the start of the last method call or the end of
     // the last attribute change; an edge pushed past the other keeps this width.
@@ -121,14 +122,19 @@ public:
     TAttribut* ASichtbar;
     TAttribut* ABreite;
     TAttribut* AHoehe;
-    TMethode* MEckenSetzen;
-    TMethode* MLinksObenSetzen;
-    TMethode* MRechtsUntenSetzen;
-    TMethode* MVerschiebenNach;
-    TMethode* MDrehen;
-    TMethode* MStrecken;
-    TMethode* MDrehenUm;
-    TMethode* MStreckenAn;
+    // Places of the shared methods in Methods(), for HideMethod: the figure
+    // adds them first, in this order.
+    enum : std::size_t {
+        MVerschieben,
+        MEckenSetzen,
+        MLinksObenSetzen,
+        MRechtsUntenSetzen,
+        MStrecken,
+        MVerschiebenNach,
+        MDrehen,
+        MDrehenUm,
+        MStreckenAn,
+    };
 
 protected:
     TFigur(std::string name, TObjekt* owner, TAsBase);

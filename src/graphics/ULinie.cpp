@@ -33,7 +33,7 @@ TLinie::TLinie(std::string name, TObjekt* owner, bool noSetters) : TFigur(std::m
     ALinienart = ARandart;
     ALinienart->Name = "linienart";
     for (TAttribut* a : {ALinks, ARechts, AOben, AUnten, ABreite, AHoehe, ARandfarbe, ARandstaerke}) a->Hidden = true;
-    for (TMethode* h : {MEckenSetzen, MLinksObenSetzen, MRechtsUntenSetzen}) h->Hidden = true;
+    for (std::size_t h : {MEckenSetzen, MLinksObenSetzen, MRechtsUntenSetzen}) HideMethod(h);
     WriteBack();
     AddSetters(noSetters);
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <utility>
+#include <vector>
 
 // ------------------------------------------------------------- TRechteck
 
@@ -42,6 +43,8 @@ void TRechteck::Draw(TDrawCanvas& canvas) {
     if (!Sichtbar()) return;
     TCanvas& c = canvas.Target();
     if (Gedreht) {
+        // Shared by all rectangles: figures are drawn one at a time.
+        static thread_local std::vector<TPoint> GeraeteEcken(4);
         for (std::size_t i = 0; i < Ecken.size(); ++i)
             GeraeteEcken[i] = {canvas.ToDeviceX(Ecken[i].X), canvas.ToDeviceY(Ecken[i].Y)};
         c.Polygon(GeraeteEcken);
@@ -136,7 +139,7 @@ TQuadrat::TQuadrat(std::string name, TObjekt* owner, bool noSetters) : TRechteck
 
     // The size is "seitenlaenge" alone; edges that could make it unequal are hidden.
     for (TAttribut* a : {ALinks, ARechts, AOben, AUnten, ABreite, AHoehe}) a->Hidden = true;
-    for (TMethode* h : {MEckenSetzen, MRechtsUntenSetzen, MStrecken}) h->Hidden = true;
+    for (std::size_t h : {MEckenSetzen, MRechtsUntenSetzen, MStrecken}) HideMethod(h);
     AddSetters(noSetters);
 }
 

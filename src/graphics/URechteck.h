@@ -49,9 +49,6 @@ protected:
 
     bool Gedreht = false;
     std::array<TRealPoint, 4> Ecken{};
-
-private:
-    std::vector<TPoint> GeraeteEcken = std::vector<TPoint>(4);  // filled while drawing
 };
 
 class TQuadrat : public TRechteck {

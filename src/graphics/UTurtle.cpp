@@ -52,7 +52,7 @@ TTurtle::TTurtle(std::string name, TObjekt* owner, bool noSetters) : TFigur(std:
     ATurtleSichtbar->Value.SetBoolean(true);
 
     for (TAttribut* a : {ALinks, ARechts, AOben, AUnten, ABreite, AHoehe, ARandfarbe, ARandstaerke}) a->Hidden = true;
-    for (TMethode* m : {MEckenSetzen, MLinksObenSetzen, MRechtsUntenSetzen, MVerschiebenNach}) m->Hidden = true;
+    for (std::size_t m : {MEckenSetzen, MLinksObenSetzen, MRechtsUntenSetzen, MVerschiebenNach}) HideMethod(m);
     AddSetters(noSetters);
 }
 

@@ -131,7 +131,8 @@ private:
     // Reads the argument list of `method` and dispatches it; a result is
     // left on top of the stack. A program method is only bound here: the
     // jump into its body waits in FPendingCall for the statement to end.
-    TCallOutcome Call(TMethode& method);
+    // `self` is the object a method of its class runs on.
+    TCallOutcome Call(TMethode& method, TObjekt* self = nullptr);
     TCallOutcome CallProgramMethod(TMethode& method);
     // The variable a designator's first name means, kept per token of the
     // token table as long as the variable space's generation and binding

@@ -302,10 +302,10 @@ TVariant* TInterpreter::Designator(bool assignable, bool identifierRead) {
 
     enum { kValue, kResult, kNoResult } state = kValue;
     TVariant* current = nullptr;
-    auto call = [&](TMethode& method) {
+    auto call = [&](TMethode& method, TObjekt* self) {
         names.MethodNumber = FScanner.TokenNumber();
         if (!names.MethodNumber) names.Method = FScanner.TokenText();
-        switch (Call(method)) {
+        switch (Call(method, self)) {
         case TCallOutcome::Result: state = kResult; break;
         case TCallOutcome::NoResult: state = kNoResult; break;
         case TCallOutcome::Failed: break;
@@ -317,8 +317,8 @@ TVariant* TInterpreter::Designator(bool assignable, bool identifierRead) {
         if (TAttribut* attribute = FFuerObject->FindAttribute(first)) {
             current = &attribute->Value;
             found = true;
-        } else if (TMethode* method = FFuerObject->FindMethod(first)) {
-            call(*method);
+        } else if (TMethode* method = FFuerObject->FindClassMethod(first)) {
+            call(*method, FFuerObject);
             found = true;
         }
     }
@@ -328,7 +328,7 @@ TVariant* TInterpreter::Designator(bool assignable, bool identifierRead) {
             Fail(Meldung::BezeichnerGibtEsNicht1, FirstName(names), Meldung::BezeichnerGibtEsNicht2);
             return nullptr;
         }
-        if (value->Kind() == vkMethod && value->AsMethod()) call(*value->AsMethod());
+        if (value->Kind() == vkMethod && value->AsMethod()) call(*value->AsMethod(), nullptr);
         else current = value;
     }
 
@@ -361,8 +361,8 @@ TVariant* TInterpreter::Designator(bool assignable, bool identifierRead) {
         if (TAttribut* attribute = object->FindAttribute(member)) {
             current = &attribute->Value;
             state = kValue;
-        } else if (TMethode* method = object->FindMethod(member)) {
-            call(*method);
+        } else if (TMethode* method = object->FindClassMethod(member)) {
+            call(*method, object);
         } else {
             Fail(member, Meldung::KeinMitglied, FirstName(names));
         }
@@ -409,7 +409,7 @@ TVariant* TInterpreter::LookupName(std::string_view name, std::int32_t tokenNumb
 // The argument list of a built-in method, function or setter: each argument
 // is evaluated with its parameter's kind and left on the stack in parameter
 // order; the parentheses are required also without parameters.
-TInterpreter::TCallOutcome TInterpreter::Call(TMethode& method) {
+TInterpreter::TCallOutcome TInterpreter::Call(TMethode& method, TObjekt* self) {
     if (method.Kind == mkProgramMethod) return CallProgramMethod(method);
     if (FScanner.NextToken() != OKlammerAuf) {
         Fail(Meldung::KlammerAufErwartet);
@@ -432,7 +432,7 @@ TInterpreter::TCallOutcome TInterpreter::Call(TMethode& method) {
         return TCallOutcome::Failed;
     }
     const int below = FStack.Count() - count;
-    if (const char* message = method.Invoke(FStack)) {
+    if (const char* message = method.Invoke(FStack, self)) {
         Fail(message);
         return TCallOutcome::Failed;
     }

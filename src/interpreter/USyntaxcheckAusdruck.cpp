@@ -258,7 +258,7 @@ TSyntaxcheckThread::TDesignator TSyntaxcheckThread::Designator(bool assignable) 
         if (const TAttribut* attribute = FFuerType->FindAttribute(first)) {
             typeAttribute(*attribute);
             found = true;
-        } else if (TMethode* m = FFuerType->FindMethod(first)) {
+        } else if (TMethode* m = FFuerType->FindClassMethod(first)) {
             typeCall(*m);
             found = true;
         }
@@ -289,7 +289,7 @@ TSyntaxcheckThread::TDesignator TSyntaxcheckThread::Designator(bool assignable) 
         }
         const std::string& member = FScanner.TokenText();
         if (const TAttribut* attribute = object->FindAttribute(member)) typeAttribute(*attribute);
-        else if (TMethode* m = object->FindMethod(member)) typeCall(*m);
+        else if (TMethode* m = object->FindClassMethod(member)) typeCall(*m);
         else Fail(member, Meldung::KeinMitglied, first);
     }
     if (FErrorFlag) return result;

@@ -4,6 +4,10 @@
 #include "UStack.h"
 
 #include <algorithm>
+#include <mutex>
+#include <typeindex>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 bool ClassAccepts(std::int32_t required, std::int32_t actual) {
@@ -12,10 +16,31 @@ bool ClassAccepts(std::int32_t required, std::int32_t actual) {
     return actual % required == 0;
 }
 
+// -------------------------------------------------------------- TMemberName
+
+namespace {
+
+const std::string* Pooled(std::string_view text) {
+    // Names come from the classes' constructors only, so the pool stays small.
+    static std::mutex mutex;
+    static auto* pool = new std::unordered_set<std::string>;
+    const std::lock_guard lock(mutex);
+    return &*pool->emplace(text).first;
+}
+
+} // namespace
+
+TMemberName::TMemberName(std::string_view text) : Text(Pooled(text)) {}
+
+TMemberName& TMemberName::operator=(std::string_view text) {
+    Text = Pooled(text);
+    return *this;
+}
+
 // ---------------------------------------------------------------- TAttribut
 
-TAttribut::TAttribut(std::string name, std::int32_t classNumber, TKind kind, TObjekt* owner)
-    : Name(std::move(name)), Owner(owner), ClassNumber(classNumber) {
+TAttribut::TAttribut(std::string_view name, std::int32_t classNumber, TKind kind, TObjekt* owner)
+    : Owner(owner), Name(name), ClassNumber(classNumber) {
     Value.SetKind(kind);
     Value.SetAttribute(this);
 }
@@ -73,6 +98,22 @@ TMethode::TMethode(TAttribut* attribute)
     AddParameter(attribute->Name, attribute->Value.Kind(), attribute->ClassNumber);
 }
 
+std::unique_ptr<TMethode> TMethode::BoundTo(TObjekt& self) const {
+    std::unique_ptr<TMethode> bound(new TMethode(*this));
+    if (Kind == mkObjectMethod && !bound->Owner) bound->Owner = &self;
+    if (Kind == mkSetter && !bound->Attribute && AttributeIndex >= 0 &&
+        static_cast<std::size_t>(AttributeIndex) < self.Attributes().size()) {
+        bound->Attribute = self.Attributes()[AttributeIndex].get();
+        bound->Owner = &self;
+    }
+    return bound;
+}
+
+TMethode::TMethode(const TAttribut& attribute, std::int32_t index)
+    : Kind(mkSetter), Name(attribute.Name + "Setzen"), AttributeIndex(index) {
+    AddParameter(attribute.Name, attribute.Value.Kind(), attribute.ClassNumber);
+}
+
 void TMethode::AddParameter(std::string name, TKind kind, std::int32_t classNumber,
                             bool byReference) {
     Parameters.push_back(TParameter{std::move(name), kind, classNumber, byReference});
@@ -87,17 +128,17 @@ const TParameter* TMethode::FindParameter(std::string_view name) const {
 // The stack height is repaired afterwards so that a built-in that pushes the
 // wrong number of values cannot make the interpreter take one of its own
 // operands as the result.
-const char* TMethode::Invoke(TStack& stack) {
+const char* TMethode::Invoke(TStack& stack, TObjekt* self) {
     const int base = std::max(0, stack.Count() - static_cast<int>(Parameters.size()));
     const char* message = nullptr;
     switch (Kind) {
     case mkObjectMethod:
-        if (Owner) {
+        if (TObjekt* target = self ? self : Owner) {
             // Noted afterwards: a probe that settles an owed paint first
             // must not find the picture changed by its own call.
-            Owner->CallMethod(MethodNumber, stack);
-            if (!ChangesNothing) TObjekt::NoteChange(Owner);
-            message = std::exchange(Owner->MethodError, nullptr);
+            target->CallMethod(MethodNumber, stack);
+            if (!ChangesNothing) TObjekt::NoteChange(target);
+            message = std::exchange(target->MethodError, nullptr);
         }
         break;
     case mkFunction:
@@ -106,7 +147,10 @@ const char* TMethode::Invoke(TStack& stack) {
     case mkProgramMethod:
         return nullptr;
     case mkSetter: {
-        if (!Attribute) break;
+        TAttribut* attribute = Attribute;
+        if (self && AttributeIndex >= 0 && static_cast<std::size_t>(AttributeIndex) < self->Attributes().size())
+            attribute = self->Attributes()[AttributeIndex].get();
+        if (!attribute) break;
         TVariant none;
         TVariant* argument = stack.Peek();
         // The slot object survives the pop until the next push.
@@ -115,7 +159,7 @@ const char* TMethode::Invoke(TStack& stack) {
         } else {
             argument = &none;
         }
-        Attribute->Store(*argument);
+        attribute->Store(*argument);
         break;
     }
     }
@@ -129,6 +173,81 @@ const char* TMethode::Invoke(TStack& stack) {
     return message;
 }
 
+// ------------------------------------------------------------- TMemberTable
+
+TMemberTable::TMemberTable(const TMemberTable& other) {
+    Methods.reserve(other.Methods.size());
+    for (const auto& method : other.Methods) Methods.push_back(std::unique_ptr<TMethode>(new TMethode(*method)));
+}
+
+namespace {
+
+bool SameParameter(const TParameter& a, const TParameter& b) {
+    return a.Name == b.Name && a.Kind == b.Kind && a.ClassNumber == b.ClassNumber && a.ByReference == b.ByReference;
+}
+
+bool SameMethod(const TMethode& a, const TMethode& b) {
+    if (a.Kind != b.Kind || a.Hidden != b.Hidden || a.ChangesNothing != b.ChangesNothing || a.Name != b.Name ||
+        a.Owner != b.Owner ||
+        a.MethodNumber != b.MethodNumber || a.Function != b.Function || a.Context != b.Context ||
+        a.BodyPosition != b.BodyPosition || a.Attribute != b.Attribute || a.AttributeIndex != b.AttributeIndex ||
+        a.Parameters.size() != b.Parameters.size() || a.Result.has_value() != b.Result.has_value())
+        return false;
+    if (a.Result && !SameParameter(*a.Result, *b.Result)) return false;
+    for (std::size_t i = 0; i < a.Parameters.size(); ++i)
+        if (!SameParameter(a.Parameters[i], b.Parameters[i])) return false;
+    return true;
+}
+
+// Names longer than this are looked up by a plain search.
+constexpr std::size_t IndexedNameLength = 64;
+
+void UpperAscii(std::string_view name, char* out) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        out[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+}
+
+} // namespace
+
+bool TMemberTable::SameAs(const TMemberTable& other) const {
+    if (Methods.size() != other.Methods.size()) return false;
+    for (std::size_t i = 0; i < Methods.size(); ++i)
+        if (!SameMethod(*Methods[i], *other.Methods[i])) return false;
+    return true;
+}
+
+void TMemberTable::BuildIndex() {
+    Index.clear();
+    for (std::size_t i = 0; i < Methods.size(); ++i) {
+        const std::string& name = Methods[i]->Name;
+        if (name.size() > IndexedNameLength) continue;
+        std::string upper(name.size(), ' ');
+        UpperAscii(name, upper.data());
+        Index.push_back(TEntry{std::move(upper), static_cast<std::int32_t>(i)});
+    }
+    std::sort(Index.begin(), Index.end(), [](const TEntry& a, const TEntry& b) {
+        return a.Upper != b.Upper ? a.Upper < b.Upper : a.Index < b.Index;
+    });
+}
+
+TMethode* TMemberTable::Find(std::string_view name) const {
+    if (!Shared || name.size() > IndexedNameLength) {
+        for (const auto& method : Methods)
+            if (!method->Hidden && SameName(method->Name, name)) return method.get();
+        return nullptr;
+    }
+    char buffer[IndexedNameLength];
+    UpperAscii(name, buffer);
+    const std::string_view key(buffer, name.size());
+    auto entry = std::lower_bound(Index.begin(), Index.end(), key,
+                                  [](const TEntry& e, std::string_view k) { return std::string_view(e.Upper) < k; });
+    for (; entry != Index.end() && entry->Upper == key; ++entry)
+        if (!Methods[entry->Index]->Hidden) return Methods[entry->Index].get();
+    return nullptr;
+}
+
 // ---------------------------------------------------------------- TObjekt
 
 std::atomic<std::int64_t> TObjekt::Live{0};
@@ -139,7 +258,8 @@ std::int64_t TObjekt::LiveCount() { return Live.load(std::memory_order_relaxed);
 
 // A new object is shown nowhere yet, and whoever shows or holds a freed one
 // is told (TFigurWatcher) and notes that change itself.
-TObjekt::TObjekt(std::string name, TObjekt* owner) : Name(std::move(name)), Owner(owner) {
+TObjekt::TObjekt(std::string name, TObjekt* owner)
+    : Name(std::move(name)), Owner(owner), Table(std::make_shared<TMemberTable>()) {
     Live.fetch_add(1, std::memory_order_relaxed);
     ChangeCount.fetch_add(1, std::memory_order_relaxed);
 }
@@ -165,25 +285,70 @@ TAttribut* TObjekt::AddAttribute(std::unique_ptr<TAttribut> attribute) {
     return AttributeList.back().get();
 }
 
-TAttribut* TObjekt::AddAttribute(std::string name, std::int32_t classNumber, TKind kind) {
-    return AddAttribute(std::make_unique<TAttribut>(std::move(name), classNumber, kind, this));
+TAttribut* TObjekt::AddAttribute(std::string_view name, std::int32_t classNumber, TKind kind) {
+    return AddAttribute(std::make_unique<TAttribut>(name, classNumber, kind, this));
+}
+
+TMemberTable& TObjekt::OwnTable() {
+    if (Table->Shared) Table = std::make_shared<TMemberTable>(*Table);
+    BoundMethods.reset();
+    return *Table;
 }
 
 TMethode* TObjekt::AddMethod(std::unique_ptr<TMethode> method) {
-    MethodList.push_back(std::move(method));
-    return MethodList.back().get();
+    TMemberTable& table = OwnTable();
+    table.Methods.push_back(std::move(method));
+    return table.Methods.back().get();
 }
 
+// The method runs on whichever object it is invoked for, so that all
+// objects of the class can share it.
 TMethode* TObjekt::AddMethod(std::string name, std::int32_t methodNumber, TKind resultKind,
                              std::int32_t resultClassNumber) {
     return AddMethod(std::make_unique<TMethode>(std::move(name), resultClassNumber, resultKind,
-                                                methodNumber, this));
+                                                methodNumber, nullptr));
 }
 
 void TObjekt::AddSetters(bool noSetters) {
-    if (noSetters) return;
-    for (auto& attribute : AttributeList)
-        if (!attribute->Hidden) AddMethod(std::make_unique<TMethode>(attribute.get()));
+    if (!noSetters) {
+        for (std::size_t i = 0; i < AttributeList.size(); ++i) {
+            const TAttribut& attribute = *AttributeList[i];
+            if (attribute.Hidden) continue;
+            AddMethod(std::make_unique<TMethode>(attribute, static_cast<std::int32_t>(i)));
+        }
+    }
+    ShareTable();
+}
+
+void TObjekt::HideMethod(std::size_t place) {
+    TMemberTable& table = OwnTable();
+    if (place < table.Methods.size()) table.Methods[place]->Hidden = true;
+}
+
+void TObjekt::ShareTable() {
+    AttributeList.shrink_to_fit();
+    if (Table->Shared) return;
+    for (const auto& method : Table->Methods)
+        if (method->Owner || method->Attribute || method->Kind == mkFunction || method->Kind == mkProgramMethod)
+            return;  // bound to this object or to a program: not the class's
+    // A class whose objects are built differently keeps a few tables; beyond
+    // that each object keeps its own.
+    constexpr std::size_t MaxTablesPerClass = 4;
+    static std::mutex mutex;
+    static auto* registry = new std::unordered_map<std::type_index, std::vector<std::shared_ptr<TMemberTable>>>;
+    const std::lock_guard lock(mutex);
+    auto& tables = (*registry)[std::type_index(typeid(*this))];
+    for (const auto& table : tables) {
+        if (table->SameAs(*Table)) {
+            Table = table;
+            BoundMethods.reset();
+            return;
+        }
+    }
+    if (tables.size() >= MaxTablesPerClass) return;
+    Table->BuildIndex();
+    Table->Shared = true;
+    tables.push_back(Table);
 }
 
 TAttribut* TObjekt::FindAttribute(std::string_view name) const {
@@ -192,10 +357,19 @@ TAttribut* TObjekt::FindAttribute(std::string_view name) const {
     return nullptr;
 }
 
+TMethode* TObjekt::FindClassMethod(std::string_view name) const { return Table->Find(name); }
+
 TMethode* TObjekt::FindMethod(std::string_view name) const {
-    for (auto& method : MethodList)
-        if (!method->Hidden && SameName(method->Name, name)) return method.get();
-    return nullptr;
+    const TMethode* method = Table->Find(name);
+    if (!method) return nullptr;
+    if (!BoundMethods) {
+        BoundMethods = std::make_unique<std::vector<std::unique_ptr<TMethode>>>();
+        BoundMethods->reserve(Table->Methods.size());
+        for (const auto& m : Table->Methods) BoundMethods->push_back(m->BoundTo(*const_cast<TObjekt*>(this)));
+    }
+    const auto place = std::find_if(Table->Methods.begin(), Table->Methods.end(),
+                                    [method](const auto& m) { return m.get() == method; });
+    return (*BoundMethods)[static_cast<std::size_t>(place - Table->Methods.begin())].get();
 }
 
 TAttribut* TObjekt::FindAttributeAny(std::string_view name) const {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,10 +37,33 @@ struct TParameter {
     bool ByReference = false;      // a variable parameter
 };
 
+// An attribute's name. The objects of a class repeat the same few names, so
+// each text is kept once for the whole process and an attribute holds only a
+// pointer to it. Reads as a const std::string; assigning renames.
+class TMemberName {
+public:
+    TMemberName(std::string_view text);  // NOLINT(google-explicit-constructor): names are given as text
+    TMemberName& operator=(std::string_view text);
+
+    operator const std::string&() const { return *Text; }  // NOLINT(google-explicit-constructor)
+    operator std::string_view() const { return *Text; }    // NOLINT(google-explicit-constructor)
+    const std::string& str() const { return *Text; }
+    std::size_t size() const { return Text->size(); }
+    bool empty() const { return Text->empty(); }
+
+    friend bool operator==(const TMemberName& a, std::string_view b) { return std::string_view(*a.Text) == b; }
+    friend std::string operator+(const TMemberName& a, std::string_view b) { return std::string(*a.Text).append(b); }
+    friend std::string operator+(std::string a, const TMemberName& b) { return a.append(*b.Text); }
+    friend std::ostream& operator<<(std::ostream& out, const TMemberName& name) { return out << *name.Text; }
+
+private:
+    const std::string* Text;
+};
+
 class TAttribut {
 public:
     // The value starts as the kind's zero and points back to this attribute.
-    TAttribut(std::string name, std::int32_t classNumber, TKind kind, TObjekt* owner);
+    TAttribut(std::string_view name, std::int32_t classNumber, TKind kind, TObjekt* owner);
     TAttribut(const TAttribut&) = delete;
     TAttribut& operator=(const TAttribut&) = delete;
 
@@ -49,11 +73,12 @@ public:
     // a missing source object changes nothing but still notifies.
     void Store(const TVariant& value);
 
-    bool Hidden = false;  // skipped by name lookups, gets no setter
-    std::string Name;
-    TObjekt* Owner;
+    // Largest first: every figure holds a dozen of these.
     TVariant Value;  // an object held here belongs to the owner
+    TObjekt* Owner;
+    TMemberName Name;
     std::int32_t ClassNumber;  // required of an object value, else 0
+    bool Hidden = false;  // skipped by name lookups, gets no setter
 };
 
 enum TMethodKind : std::uint8_t {
@@ -80,7 +105,8 @@ public:
     explicit TMethode(std::int32_t bodyPosition);
     // Setter of an attribute: "<attribute>Setzen" with one value parameter.
     explicit TMethode(TAttribut* attribute);
-    TMethode(const TMethode&) = delete;
+    // The same for the attribute at `index` of whichever object it is invoked for.
+    TMethode(const TAttribut& attribute, std::int32_t index);
     TMethode& operator=(const TMethode&) = delete;
 
     void AddParameter(std::string name, TKind kind, std::int32_t classNumber,
@@ -92,7 +118,12 @@ public:
     // Runs a built-in (kinds 0, 1, 3) with its arguments already on the stack;
     // a result, if any, is left on top. Returns nullptr or a runtime message.
     // Program methods (kind 2) are run by the interpreter; here they do nothing.
-    const char* Invoke(TStack& stack);
+    // A method of a class description runs on `self` (the object the call was
+    // made on); a method bound to its object may be given none.
+    const char* Invoke(TStack& stack, TObjekt* self = nullptr);
+    // A copy that runs on `self` without being told: Owner and, for a
+    // setter, Attribute point into `self`.
+    std::unique_ptr<TMethode> BoundTo(TObjekt& self) const;
 
     TMethodKind Kind;
     bool Hidden = false;
@@ -108,6 +139,40 @@ public:
     TVarSpace* Context = nullptr;    // kind 1
     std::int32_t BodyPosition = 0;   // kind 2
     TAttribut* Attribute = nullptr;  // kind 3
+    std::int32_t AttributeIndex = -1;  // kind 3: the attribute's place in its object
+
+private:
+    friend class TMemberTable;
+    TMethode(const TMethode&) = default;
+};
+
+// The methods all objects of one class share, in order, and an index of
+// their upper-case names. A class's objects build their methods as they are
+// constructed; when the construction ends (AddSetters) an object whose
+// methods equal those of an earlier object of its class takes that one's
+// table and frees its own, so a program with thousands of figures keeps one
+// description per class. A shared table is never changed again: an object
+// that adds a method afterwards gets its own copy first.
+class TMemberTable {
+public:
+    TMemberTable() = default;
+    TMemberTable(const TMemberTable& other);
+    TMemberTable& operator=(const TMemberTable&) = delete;
+
+    // First visible method whose name matches ignoring ASCII case.
+    TMethode* Find(std::string_view name) const;
+    bool SameAs(const TMemberTable& other) const;
+    void BuildIndex();
+
+    std::vector<std::unique_ptr<TMethode>> Methods;
+    bool Shared = false;
+
+private:
+    struct TEntry {
+        std::string Upper;
+        std::int32_t Index;
+    };
+    std::vector<TEntry> Index;  // sorted by Upper, then by Index
 };
 
 class TObjekt {
@@ -133,17 +198,22 @@ public:
     virtual void Assign(const TObjekt& source);
 
     TAttribut* AddAttribute(std::unique_ptr<TAttribut> attribute);
-    TAttribut* AddAttribute(std::string name, std::int32_t classNumber, TKind kind);
+    TAttribut* AddAttribute(std::string_view name, std::int32_t classNumber, TKind kind);
     TMethode* AddMethod(std::unique_ptr<TMethode> method);
     // Built-in method of this object; add its parameters to the result.
     TMethode* AddMethod(std::string name, std::int32_t methodNumber,
                         TKind resultKind = vkNone, std::int32_t resultClassNumber = 0);
     // Unless `noSetters`, appends "<name>Setzen" for every visible attribute,
-    // in attribute order. Subclass constructors call it last.
+    // in attribute order. Subclass constructors call it last: it ends the
+    // building of the class's methods (see TMemberTable).
     void AddSetters(bool noSetters);
+    // Hides the method at `place` in Methods(); for constructors.
+    void HideMethod(std::size_t place);
 
     // First visible entry whose name matches ignoring ASCII case; none if absent.
     TAttribut* FindAttribute(std::string_view name) const;
+    // The method bound to this object (made on first use, kept with the
+    // object), so that it can be invoked without naming the object.
     TMethode* FindMethod(std::string_view name) const;
     // Also finds hidden entries; for classes that keep references by name.
     TAttribut* FindAttributeAny(std::string_view name) const;
@@ -182,7 +252,13 @@ public:
     }
 
     const std::vector<std::unique_ptr<TAttribut>>& Attributes() const { return AttributeList; }
-    const std::vector<std::unique_ptr<TMethode>>& Methods() const { return MethodList; }
+    // The class's methods in order; setters and object methods in it are run
+    // by Invoke(stack, object). Shared by the objects of a class.
+    const std::vector<std::unique_ptr<TMethode>>& Methods() const { return Table->Methods; }
+    // The entry of Methods() FindMethod would find, without binding it:
+    // what the interpreter and the syntax check use.
+    TMethode* FindClassMethod(std::string_view name) const;
+    const TMemberTable& Members() const { return *Table; }
 
     std::string Name;       // the name it was created under
     std::string ClassName;  // upper case, set by the subclass
@@ -199,6 +275,14 @@ private:
     static std::atomic<std::uint64_t> ChangeCount;
     static std::atomic<std::uint64_t> CommonChange;
     std::uint64_t ChangeStamp = 0;
+    // The table is the object's own while it is being built.
+    TMemberTable& OwnTable();
+    // Ends the building: takes the table of an earlier object of the same
+    // class if it is equal, or offers this one to later objects.
+    void ShareTable();
+
     std::vector<std::unique_ptr<TAttribut>> AttributeList;
-    std::vector<std::unique_ptr<TMethode>> MethodList;
+    std::shared_ptr<TMemberTable> Table;
+    // Copies of the table's methods bound to this object, made by FindMethod.
+    mutable std::unique_ptr<std::vector<std::unique_ptr<TMethode>>> BoundMethods;
 };

@@ -13,6 +13,7 @@ namespace {
 const std::string EmptyString;
 
 std::uint64_t RawOf(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+std::uint64_t RawOf(const void* pointer) { return std::bit_cast<std::uintptr_t>(pointer); }
 std::int32_t IntOf(std::uint64_t raw) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(raw));
 }
@@ -73,7 +74,7 @@ TVariant::TVariant() = default;
 
 TVariant::TVariant(TObjekt* object) {
     Data.Kind = vkObjekt;
-    Data.Ref = object;
+    Data.Raw = RawOf(object);
 }
 
 TVariant::TVariant(std::int32_t value) {
@@ -83,15 +84,19 @@ TVariant::TVariant(std::int32_t value) {
 
 TVariant::TVariant(TMethode* method) {
     Data.Kind = vkMethod;
-    Data.Ref = method;
+    Data.Raw = RawOf(method);
 }
 
 // Invariant: the string is empty whenever the kind is not String, so CopyFrom
 // and the conversions never see stale text.
 void TVariant::Leave() {
-    if (Data.Kind == vkString) Data.Str.clear();
-    Data.Ref = nullptr;
+    if (Data.Kind == vkString) Data.Str->clear();
     Data.Raw = 0;
+}
+
+std::string& TVariant::Text() {
+    if (!Data.Str) Data.Str = std::make_unique<std::string>();
+    return *Data.Str;
 }
 
 void TVariant::SetBoolean(bool value) {
@@ -124,10 +129,10 @@ void TVariant::SetDouble(double value) {
 
 void TVariant::SetString(std::string_view value) {
     if (Data.Kind == vkString) {
-        Data.Str.assign(value.data(), value.size());  // may alias Str itself
+        Data.Str->assign(value.data(), value.size());  // may alias Str itself
     } else {
         Leave();
-        Data.Str.assign(value.data(), value.size());
+        Text().assign(value.data(), value.size());
         Data.Kind = vkString;
     }
     ChangedFlag = 1;
@@ -136,14 +141,14 @@ void TVariant::SetString(std::string_view value) {
 void TVariant::SetObject(TObjekt* object) {
     Leave();
     Data.Kind = vkObjekt;
-    Data.Ref = object;
+    Data.Raw = RawOf(object);
     ChangedFlag = 1;
 }
 
 void TVariant::SetMethod(TMethode* method) {
     Leave();
     Data.Kind = vkMethod;
-    Data.Ref = method;
+    Data.Raw = RawOf(method);
     ChangedFlag = 1;
 }
 
@@ -156,6 +161,7 @@ void TVariant::SetMarker(std::uint8_t marker) {
 void TVariant::SetKind(TKind kind) {
     if (kind == Data.Kind) return;
     Leave();
+    if (kind == vkString) Text();
     Data.Kind = kind;
 }
 
@@ -186,15 +192,15 @@ double TVariant::AsDouble() const {
 }
 
 const std::string& TVariant::AsString() const {
-    return Data.Kind == vkString ? Data.Str : EmptyString;
+    return Data.Kind == vkString ? *Data.Str : EmptyString;
 }
 
 TObjekt* TVariant::AsObject() const {
-    return Data.Kind == vkObjekt ? static_cast<TObjekt*>(Data.Ref) : nullptr;
+    return Data.Kind == vkObjekt ? std::bit_cast<TObjekt*>(static_cast<std::uintptr_t>(Data.Raw)) : nullptr;
 }
 
 TMethode* TVariant::AsMethod() const {
-    return Data.Kind == vkMethod ? static_cast<TMethode*>(Data.Ref) : nullptr;
+    return Data.Kind == vkMethod ? std::bit_cast<TMethode*>(static_cast<std::uintptr_t>(Data.Raw)) : nullptr;
 }
 
 std::uint8_t TVariant::AsMarker() const {
@@ -221,8 +227,8 @@ std::string TVariant::DisplayText() const {
     case vkInteger: AppendInteger(text, IntOf(Data.Raw)); break;
     case vkReal: AppendReal(text, AsDouble()); break;
     case vkString:
-        text.reserve(Data.Str.size() + 2);
-        text.append("'").append(Data.Str).append("'");
+        text.reserve(Data.Str->size() + 2);
+        text.append("'").append(*Data.Str).append("'");
         break;
     default: break;
     }
@@ -235,7 +241,7 @@ void TVariant::AppendAsString(std::string& out) const {
     case vkChar: out.push_back(static_cast<char>(Data.Raw)); break;
     case vkInteger: AppendInteger(out, IntOf(Data.Raw)); break;
     case vkReal: AppendReal(out, AsDouble()); break;
-    case vkString: out.append(Data.Str); break;
+    case vkString: out.append(*Data.Str); break;
     default: break;
     }
 }
@@ -243,9 +249,8 @@ void TVariant::AppendAsString(std::string& out) const {
 void TVariant::ConvertToString() {
     if (Data.Kind == vkString) return;
     // Str is empty here but may keep capacity from an earlier string.
-    AppendAsString(Data.Str);
+    AppendAsString(Text());
     Data.Kind = vkString;
-    Data.Ref = nullptr;
     Data.Raw = 0;
     ChangedFlag = 1;
 }
@@ -256,14 +261,14 @@ void TVariant::ConvertToReal() {
 
 void TVariant::Concat(const TVariant& right) {
     ConvertToString();
-    right.AppendAsString(Data.Str);  // also right for "a + a" on one value
+    right.AppendAsString(*Data.Str);  // also right for "a + a" on one value
     ChangedFlag = 1;
 }
 
 void TVariant::CopyFrom(const TVariant& other) {
     if (&other == this) return;
-    Data.Str.assign(other.Data.Str);
-    Data.Ref = other.Data.Ref;
+    if (other.Data.Kind == vkString) Text().assign(*other.Data.Str);
+    else if (Data.Kind == vkString) Data.Str->clear();
     Data.Kind = other.Data.Kind;
     Data.Raw = other.Data.Raw;
 }

@@ -7,6 +7,7 @@
 // conversion table (false, 0, 0.0, empty, none); the interpreter checks kinds
 // before it reads where the language requires it.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -102,14 +103,19 @@ public:
 private:
     void Leave();  // drops a string payload before another kind is written
 
+    // Every attribute of every figure is one of these, so the text lives
+    // apart: made when the value first becomes a String and kept (empty) for
+    // its capacity when it stops being one.
+    std::string& Text();
+
     struct TVData {
-        std::string Str;               // kind String
-        void* Ref = nullptr;           // kinds Objekt and method
+        std::unique_ptr<std::string> Str;  // kind String
+        std::uint64_t Raw = 0;  // Boolean, Char, Integer, Real, marker; the pointer of Objekt and method
         TKind Kind = vkBoolean;
-        std::uint64_t Raw = 0;         // Boolean, Char, Integer, Real, marker
-    } Data;
-    TAttribut* Owner = nullptr;
+    };
+    [[no_unique_address]] TVData Data;  // the flag below fits into its padding
     std::uint8_t ChangedFlag = 1;
+    TAttribut* Owner = nullptr;
 };
 
 // The one real-to-text conversion of the system: general format with up to 15
