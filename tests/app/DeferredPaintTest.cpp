@@ -9,7 +9,8 @@
 // that changed since their last paint; the programs mix statements that
 // change no figure, or only a figure of another window, with changes made
 // through attributes, colour components, object assignment, groups (also
-// of figures shown in other windows) and freed local figures.
+// of figures shown in other windows) and freed local figures. A probe that
+// finds a paint owed draws only the pixels the turtles read.
 #include "AppTestSupport.h"
 
 #include "UCriticalSections.h"
@@ -371,7 +372,7 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
     TProgramGenerator generator(20261207);
     std::mt19937 settleAt(7);
     int settles = 0, probes = 0;
-    std::uint64_t leftOut = 0, leftOutBesideAnother = 0;
+    std::uint64_t leftOut = 0, leftOutBesideAnother = 0, probedWithoutPaint = 0;
     for (int program = 0; program < 100; ++program) {
         const std::vector<std::string> lines = generator.Make();
         SCOPED_TRACE(Text(lines));
@@ -400,6 +401,7 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
             for (TFenster* w : windows)
                 if (TDrawCanvas* canvas = w->Canvas()) {
                     leftOut += canvas->PaintsLeftOut;
+                    probedWithoutPaint += canvas->ProbesWithoutPaint;
                     if (windows.size() > 1) leftOutBesideAnother += canvas->PaintsLeftOut;
                 }
         }
@@ -424,6 +426,8 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
     EXPECT_GT(leftOut, 500u);
     // A window need not paint for what changed in another one.
     EXPECT_GT(leftOutBesideAnother, 200u);
+    // Turtles probed the pixels they read without a whole paint.
+    EXPECT_GT(probedWithoutPaint, 100u);
 }
 
 } // namespace
