@@ -186,7 +186,7 @@ void TDrawCanvas::PaintLater() {
 // the same order; what lands elsewhere on this surface is never looked at.
 bool TDrawCanvas::SenseOnly() {
     if (!PaintEnabled) return true;
-    if (Picture || !SkipUnchangedPaints || !KeptBackground || !(KeptKey == CurrentBackgroundKey())) return false;
+    if (!ProbesWithoutPainting || Picture || !SkipUnchangedPaints || !KeptBackground || !(KeptKey == CurrentBackgroundKey())) return false;
     // Paint would leave itself out, and the turtles keep their probes.
     if (Unchanged(PaintedSerial, PaintedChanges, PaintedKey)) return true;
     const int w = SurfaceBitmap->Width(), h = SurfaceBitmap->Height();

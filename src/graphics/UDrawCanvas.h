@@ -54,6 +54,8 @@ public:
     // the paint owed. False when that cannot be done here (the background
     // is not kept, the probed pixels lie far apart, no surface): then Paint.
     bool SenseOnly();
+    // Off, SenseOnly always answers false and every probe paints: the reference.
+    static inline bool ProbesWithoutPainting = true;
     // Paints once more onto a vector picture and puts it on the clipboard. The
     // surface, its pixel colours and the turtles' probe results stay those of
     // the last paint.
