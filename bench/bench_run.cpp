@@ -13,6 +13,7 @@
 #include "ULineSource.h"
 #include "UScanner.h"
 #include "UDeferredPaint.h"
+#include "UDrawCanvas.h"
 #include "UInterpreter.h"
 #include "UMain.h"
 #include "UQtDrawingWindowHost.h"
@@ -207,6 +208,19 @@ void BM_TickHundredsOfFigures(benchmark::State& state) {
 }
 BENCHMARK(BM_TickHundredsOfFigures)
     ->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"deferred", "probe"})->Unit(benchmark::kMicrosecond);
+
+// The probing case again with every probe settling its whole paint, to
+// compare in one run.
+void BM_TickHundredsOfFiguresProbesPaint(benchmark::State& state) {
+    TDrawCanvas::ProbesWithoutPainting = false;
+    THundredsRun run(true, true, 30);
+    const int before = Variable(run.Window, "runden");
+    for (auto _ : state) run.Window.TimerTimer();
+    const double statements = double(Variable(run.Window, "runden") - before) * LoopStatements;
+    state.counters["statements/s"] = benchmark::Counter(statements, benchmark::Counter::kIsRate);
+    TDrawCanvas::ProbesWithoutPainting = true;
+}
+BENCHMARK(BM_TickHundredsOfFiguresProbesPaint)->Unit(benchmark::kMicrosecond);
 
 // The table of one speed-30 tick (ten counted statements) against what the
 // window shows. Each program sets its figures up, runs `phase := 1` and then

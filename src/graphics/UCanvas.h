@@ -77,6 +77,11 @@ public:
     // canvas with no pixels (a vector picture) reads 0xFFFFFFFF everywhere.
     virtual TColor Pixel(int x, int y) const = 0;
     virtual void SetPixel(int x, int y, TColor color) = 0;
+    // Asks that drawing may stop at the rectangle from (left, top) to
+    // (right, bottom), both included, until NoClip: only speed. Pixels inside
+    // come out as without it; those outside may or may not be drawn.
+    virtual void ClipTo(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {}
+    virtual void NoClip() {}
     // Every pixel of `picture` from (left, top) to (right, bottom), both
     // included, whose colour is not `key` is set here, as Pixel and SetPixel
     // one by one would; a canvas may do it faster.

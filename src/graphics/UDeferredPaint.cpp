@@ -40,4 +40,9 @@ bool SettleAll(bool forScreen) {
     return settled;
 }
 
+void SettleProbes() {
+    auto& list = Debtors();
+    for (std::size_t i = 0; i < list.size(); ++i) list[i]->SettleProbes();
+}
+
 } // namespace DeferredPaint

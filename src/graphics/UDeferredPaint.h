@@ -26,6 +26,9 @@ public:
     // nested message loop could ask for one): then the debtor may refuse
     // and returns false.
     virtual bool SettlePaints(bool forScreen) = 0;
+    // Brings the turtles' probes to what the owed paints would leave; the
+    // paints themselves may stay owed.
+    virtual void SettleProbes() { SettlePaints(false); }
 
 protected:
     ~TPaintDebtor() = default;
@@ -42,5 +45,7 @@ void Unregister(TPaintDebtor* debtor);
 
 // Settles every registered debtor. False when one refused (forScreen only).
 bool SettleAll(bool forScreen = false);
+// Settles the probes of every registered debtor.
+void SettleProbes();
 
 } // namespace DeferredPaint

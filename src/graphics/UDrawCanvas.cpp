@@ -2,6 +2,7 @@
 
 #include "UGruppe.h"
 #include "UObjekt.h"
+#include "UTurtle.h"
 
 #include <algorithm>
 #include <cmath>
@@ -181,6 +182,75 @@ void TDrawCanvas::PaintLater() {
     Box.RequestFrame();
 }
 
+// Every primitive sets a pixel from what the pixel held and the shape alone,
+// so the pixels a probe reads come out as in a full paint when just they are
+// restored from the kept background and every figure is drawn over them in
+// the same order; what lands elsewhere on this surface is never looked at.
+bool TDrawCanvas::SenseOnly() {
+    if (!PaintEnabled) return true;
+    if (!ProbesWithoutPainting || Picture || !SkipUnchangedPaints || !KeptBackground || !(KeptKey == CurrentBackgroundKey())) return false;
+    // Paint would leave itself out, and the turtles keep their probes.
+    if (Unchanged(PaintedSerial, PaintedChanges, PaintedKey)) return true;
+    const int w = SurfaceBitmap->Width(), h = SurfaceBitmap->Height();
+    int left = w, top = h, right = -1, bottom = -1;
+    std::vector<TTurtle*> turtles;
+    turtles.reserve(TurtleList.size());
+    for (TObjekt* o : TurtleList) {
+        auto* turtle = dynamic_cast<TTurtle*>(o);
+        if (!turtle) return false;
+        turtles.push_back(turtle);
+        TPoint probed[2];
+        turtle->ProbedPixels(*this, probed[0], probed[1]);
+        for (const TPoint& p : probed) {
+            if (p.x < 0 || p.y < 0 || p.x >= w || p.y >= h) continue;
+            left = std::min(left, p.x);
+            top = std::min(top, p.y);
+            right = std::max(right, p.x);
+            bottom = std::max(bottom, p.y);
+        }
+    }
+    // Probes far apart would draw most figures whole: a paint costs as much.
+    constexpr int MaxSide = 16;
+    if (right >= left && (right - left >= MaxSide || bottom - top >= MaxSide)) return false;
+    if (!ProbeSurface || ProbeSurface->Width() != w || ProbeSurface->Height() != h) {
+        ProbeSurface = Box.CreateSurface(w, h);
+        if (!ProbeSurface || ProbeSurface->Width() != w || ProbeSurface->Height() != h) {
+            ProbeSurface.reset();
+            return false;
+        }
+    }
+    const std::uint64_t changes = TObjekt::Changes();
+    const TBackgroundKey key = CurrentBackgroundKey();
+    TCanvas& surface = SurfaceBitmap->Canvas();
+    TCanvas& c = ProbeSurface->Canvas();
+    // What the surface's canvas would start the paint with.
+    c.Pen = surface.Pen;
+    c.Brush = surface.Brush;
+    c.Font = surface.Font;
+    c.MoveTo(surface.PenPos().x, surface.PenPos().y);
+    TakeKeptState(c);
+    const TCanvas& kept = KeptBackground->Canvas();
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x) c.SetPixel(x, y, kept.Pixel(x, y));
+    // Figures draw on Target(), which is the surface.
+    std::swap(SurfaceBitmap, ProbeSurface);
+    if (right >= left) {
+        c.ClipTo(left, top, right, bottom);
+        for (TObjekt* figure : FigureList) figure->Draw(*this);
+        c.NoClip();
+    }
+    for (TTurtle* turtle : turtles) turtle->SenseOnly(*this);
+    std::swap(SurfaceBitmap, ProbeSurface);
+    // The figures stand as drawn (and as marked, no paint can be left out);
+    // the surface still holds the last paint.
+    ArrangedSerial = ++PaintSerial;
+    MarkShown(ArrangedSerial);
+    ArrangedChanges = changes;
+    ArrangedKey = key;
+    ++ProbesWithoutPaint;
+    return true;
+}
+
 void TDrawCanvas::DrawBackground(TCanvas& c) {
     c.Brush.Style = 0;
     c.Brush.Color = BackgroundColor;
@@ -206,6 +276,11 @@ TDrawCanvas::TBackgroundKey TDrawCanvas::CurrentBackgroundKey() const {
 bool TDrawCanvas::StartFromKeptBackground(TCanvas& c) {
     if (!KeptBackground || !(KeptKey == CurrentBackgroundKey())) return false;
     if (!SurfaceBitmap->CopyFrom(*KeptBackground)) return false;
+    TakeKeptState(c);
+    return true;
+}
+
+void TDrawCanvas::TakeKeptState(TCanvas& c) {
     c.Brush.Style = 0;
     c.Brush.Color = BackgroundColor;
     c.Pen.Style = 0;
@@ -217,7 +292,6 @@ bool TDrawCanvas::StartFromKeptBackground(TCanvas& c) {
         GridPixel = KeptGridPixel;
         c.MoveTo(KeptPenPos.x, KeptPenPos.y);
     }
-    return true;
 }
 
 void TDrawCanvas::KeepBackground() {

@@ -49,6 +49,13 @@ public:
     // would change in them, and the paint box is asked for the screen; the
     // pixels, probe colours and the turtles' probes wait for the next Paint.
     void PaintLater();
+    // For a paint put off: sets the turtles' probes as Paint would, drawing
+    // only the pixels they read onto a surface nobody is shown, and leaves
+    // the paint owed. False when that cannot be done here (the background
+    // is not kept, the probed pixels lie far apart, no surface): then Paint.
+    bool SenseOnly();
+    // Off, SenseOnly always answers false and every probe paints: the reference.
+    static inline bool ProbesWithoutPainting = true;
     // Paints once more onto a vector picture and puts it on the clipboard. The
     // surface, its pixel colours and the turtles' probe results stay those of
     // the last paint.
@@ -87,6 +94,8 @@ public:
     bool SkipUnchangedPaints = false;
     // How many paints and arrangings were left out so.
     std::uint64_t PaintsLeftOut = 0;
+    // How many times SenseOnly set the probes.
+    std::uint64_t ProbesWithoutPaint = 0;
 
 private:
     void FigureDestroyed(TFigur* figure) override;
@@ -104,6 +113,8 @@ private:
     };
     TBackgroundKey CurrentBackgroundKey() const;
     bool StartFromKeptBackground(TCanvas& c);
+    // The pen, brush and probe colours a paint from the kept background starts with.
+    void TakeKeptState(TCanvas& c);
     void KeepBackground();
 
     // True when the surface and the figures are as a paint now would leave them.
@@ -124,6 +135,7 @@ private:
     std::uint64_t ArrangedSerial = 0, ArrangedChanges = 0;
     TBackgroundKey ArrangedKey;
     TCanvas* Picture = nullptr;  // the vector picture while copying
+    std::unique_ptr<TSurface> ProbeSurface;  // where SenseOnly draws
     std::unique_ptr<TSurface> KeptBackground;  // the last background drawn, where the surface can copy
     TBackgroundKey KeptKey;
     TColor KeptBackgroundPixel = 0;

@@ -190,9 +190,19 @@ void TFenster::Repaint() {
 
 void TFenster::PaintNow() {
     Owed = false;
+    TakeColours();
+    Window->Repaint();
+}
+
+void TFenster::TakeColours() {
     Window->Canvas().BackgroundColor = ColourOf(AHintergrundfarbe).ColourValue();
     Window->Canvas().GridColor = ColourOf(AGitterfarbe).ColourValue();
-    Window->Repaint();
+}
+
+void TFenster::SettleProbes() {
+    if (!Owed || !Window) return;
+    TakeColours();
+    if (!Window->Canvas().SenseOnly()) PaintNow();
 }
 
 void TFenster::SetDeferPaints(bool defer) {

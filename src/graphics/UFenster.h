@@ -59,6 +59,8 @@ public:
     void SetDeferPaints(bool defer);
     // Does the owed paint, if any.
     void SettlePaint();
+    // The turtles' probes as SettlePaint would leave them; the paint may stay owed.
+    void SettleProbes();
     bool PaintOwed() const { return Owed; }
     // The run is over: its figures are about to be freed, so the canvas stops
     // painting; the picture stays as last painted.
@@ -88,6 +90,8 @@ private:
     static TScreenSize DesktopSize();
 
     void PaintNow();
+    // The canvas takes the window's colours, as before every paint.
+    void TakeColours();
 
     bool Prototype;
     bool DeferPaints = false;

@@ -138,11 +138,11 @@ void TTurtle::CallMethod(std::int32_t n, TStack& stack) {
         break;
     // The probes tell what the last paint saw; one still owed is done first.
     case mnAufPunkt:
-        DeferredPaint::SettleAll();
+        DeferredPaint::SettleProbes();
         stack.PushBoolean(OnPointFlag);
         break;
     case mnVorPunkt:
-        DeferredPaint::SettleAll();
+        DeferredPaint::SettleProbes();
         stack.PushBoolean(PointAheadFlag);
         break;
     default: break;
@@ -245,16 +245,23 @@ void TTurtle::RotateAbout(double angle, double cx, double cy) {
     Bottom = b;
 }
 
+void TTurtle::ProbedPixels(const TDrawCanvas& canvas, TPoint& on, TPoint& ahead) const {
+    const double h = HeadingDeg * DegToRad;
+    on = {canvas.ToDeviceX(PosX), canvas.ToDeviceY(PosY)};
+    ahead = {canvas.ToDeviceX(PosX + std::cos(h)), canvas.ToDeviceY(PosY + std::sin(h))};
+}
+
 void TTurtle::Sense(TDrawCanvas& canvas) {
     TCanvas& c = canvas.Target();
-    auto marked = [&](double x, double y) {
-        const TColor p = c.Pixel(canvas.ToDeviceX(x), canvas.ToDeviceY(y));
-        return p != canvas.BackgroundPixelColor() && p != canvas.GridPixelColor();
+    auto marked = [&](TPoint p) {
+        const TColor colour = c.Pixel(p.x, p.y);
+        return colour != canvas.BackgroundPixelColor() && colour != canvas.GridPixelColor();
     };
-    const double h = HeadingDeg * DegToRad;
+    TPoint on, ahead;
+    ProbedPixels(canvas, on, ahead);
     SensedForPaint = true;
-    OnPointFlag = marked(PosX, PosY);
-    PointAheadFlag = marked(PosX + std::cos(h), PosY + std::sin(h));
+    OnPointFlag = marked(on);
+    PointAheadFlag = marked(ahead);
 }
 
 void TTurtle::Draw(TDrawCanvas& canvas) {

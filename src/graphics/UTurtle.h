@@ -59,6 +59,14 @@ public:
     // Turns the drawing; the turtle keeps its position and heading.
     void RotateAbout(double angle, double cx, double cy) override;
     void Sense(TDrawCanvas& canvas) override;
+    // The two pixels Sense reads.
+    void ProbedPixels(const TDrawCanvas& canvas, TPoint& on, TPoint& ahead) const;
+    // Sense for a canvas that draws no turtle after it: the next Draw is not
+    // the one right after a probe.
+    void SenseOnly(TDrawCanvas& canvas) {
+        Sense(canvas);
+        SensedForPaint = false;
+    }
 
     const std::vector<TSegment>& Trail() const { return TrailSegments; }
     double X() const { return PosX; }

@@ -109,3 +109,7 @@ bool TInterpreter::SettlePaints(bool forScreen) {
     for (TFenster* window : FWindows) window->SettlePaint();
     return true;
 }
+
+void TInterpreter::SettleProbes() {
+    for (TFenster* window : FWindows) window->SettleProbes();
+}

@@ -171,6 +171,7 @@ private:
     // --- windows
     void RepaintWindows();
     bool SettlePaints(bool forScreen) override;
+    void SettleProbes() override;
     // Freeing the objects of the closing scope may take figures or a window
     // off the screen; the paint owed for the state before comes first.
     void SettlePaintsBeforeFreeing();

@@ -9,7 +9,8 @@
 // that changed since their last paint; the programs mix statements that
 // change no figure, or only a figure of another window, with changes made
 // through attributes, colour components, object assignment, groups (also
-// of figures shown in other windows) and freed local figures.
+// of figures shown in other windows) and freed local figures. A probe that
+// finds a paint owed draws only the pixels the turtles read.
 #include "AppTestSupport.h"
 
 #include "UCriticalSections.h"
@@ -21,6 +22,7 @@
 #include "UQtDrawingWindowHost.h"
 #include "UQtSurface.h"
 #include "UScanner.h"
+#include "UVariablen.h"
 #include "UVariablenText.h"
 
 #include <QCoreApplication>
@@ -276,7 +278,16 @@ private:
         case 0: Lines.push_back(t + ".rechtsdrehen(" + Num(10, 170) + ")"); break;
         case 1: Lines.push_back(t + ".linksdrehen(" + Num(10, 170) + ")"); break;
         case 2: Lines.push_back(Pick(0, 1) ? t + ".stiftAuf()" : t + ".stiftAb()"); break;
-        case 3: Lines.push_back(t + ".setzeXY(" + Num(-120, 120) + ", " + Num(-120, 120) + ")"); break;
+        case 3:
+            if (Pick(0, 1)) {
+                Lines.push_back(t + ".setzeXY(" + Num(-120, 120) + ", " + Num(-120, 120) + ")");
+            } else {
+                // Onto the corner or the edge of a figure, where probes tell most.
+                const std::string& x = Any().Name;
+                Lines.push_back(t + ".setzeXY(" + x + ".links + " + Num(0, 3) + ", " + x + ".oben - " + Num(0, 3) + ")");
+                Lines.push_back("b := " + t + (Pick(0, 1) ? ".aufPunkt()" : ".vorPunkt()"));
+            }
+            break;
         case 4: Lines.push_back("b := " + t + ".aufPunkt()"); break;
         case 5:
             Lines.push_back(std::string("wenn ") + t + (Pick(0, 1) ? ".vorPunkt()" : ".aufPunkt()") + " dann");
@@ -371,7 +382,8 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
     TProgramGenerator generator(20261207);
     std::mt19937 settleAt(7);
     int settles = 0, probes = 0;
-    std::uint64_t leftOut = 0, leftOutBesideAnother = 0;
+    std::uint64_t leftOut = 0, leftOutBesideAnother = 0, probedWithoutPaint = 0;
+    int probedMarked = 0;
     for (int program = 0; program < 100; ++program) {
         const std::vector<std::string> lines = generator.Make();
         SCOPED_TRACE(Text(lines));
@@ -383,6 +395,7 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
             for (int step = 0; step < 3000 && !deferred.Done(); ++step) {
                 deferred.Interpreter->Step(false);
                 states.push_back(deferred.State());
+                if (const TVariant* b = deferred.Interpreter->VarSpace().Lookup("b"); b && b->AsBoolean()) ++probedMarked;
                 // The screen settles between ticks, as does anyone who reads a surface.
                 const int roll = std::uniform_int_distribution<int>(0, 9)(settleAt);
                 if (roll == 0) QCoreApplication::processEvents();
@@ -400,6 +413,7 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
             for (TFenster* w : windows)
                 if (TDrawCanvas* canvas = w->Canvas()) {
                     leftOut += canvas->PaintsLeftOut;
+                    probedWithoutPaint += canvas->ProbesWithoutPaint;
                     if (windows.size() > 1) leftOutBesideAnother += canvas->PaintsLeftOut;
                 }
         }
@@ -424,6 +438,9 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
     EXPECT_GT(leftOut, 500u);
     // A window need not paint for what changed in another one.
     EXPECT_GT(leftOutBesideAnother, 200u);
+    // Turtles probed the pixels they read without a whole paint.
+    EXPECT_GT(probedWithoutPaint, 100u);
+    EXPECT_GT(probedMarked, 100);
 }
 
 } // namespace

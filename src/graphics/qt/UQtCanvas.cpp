@@ -62,6 +62,7 @@ bool TQtCanvas::Begin() {
     if (!Painter.begin(device)) return false;
     Painter.setRenderHint(QPainter::Antialiasing, false);
     Painter.setRenderHint(QPainter::TextAntialiasing, false);
+    if (ClipRect) Painter.setClipRect(*ClipRect);
     PainterStateValid = false;
     PainterFontValid = false;
     return true;
@@ -415,6 +416,16 @@ void TQtCanvas::CopyUnlessKey(const TCanvas& picture, int left, int top, int rig
             target[x] = Opaque | p;
         }
     }
+}
+
+void TQtCanvas::ClipTo(int left, int top, int right, int bottom) {
+    ClipRect = QRect(QPoint(left, top), QPoint(right, bottom));
+    if (Painter.isActive()) Painter.setClipRect(*ClipRect);
+}
+
+void TQtCanvas::NoClip() {
+    ClipRect.reset();
+    if (Painter.isActive()) Painter.setClipping(false);
 }
 
 void TQtCanvas::SetPixel(int x, int y, TColor color) {

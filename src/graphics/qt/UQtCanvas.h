@@ -43,6 +43,11 @@ public:
     void FillRect(int x1, int y1, int x2, int y2) override;
     TColor Pixel(int x, int y) const override;
     void SetPixel(int x, int y, TColor color) override;
+    // Shapes whose reach misses the rectangle are left out, the painter clips
+    // the others; pixel loops (kept ellipse runs, inverting, copies) are not
+    // clipped.
+    void ClipTo(int left, int top, int right, int bottom) override;
+    void NoClip() override;
     // Row by row when both are pixel canvases and the rectangle lies on both.
     void CopyUnlessKey(const TCanvas& picture, int left, int top, int right, int bottom, TColor key) override;
     // Also moves the pen position to the end of the text, as the original does.
@@ -77,7 +82,9 @@ private:
     // The pixels a shape with this box can touch, widened by the pen, clipped
     // to a range that stays far outside any surface and inside int arithmetic.
     QRect Reach(const TBox& box) const;
-    bool Misses(const QRect& reach) const { return !reach.intersects(Area()); }
+    bool Misses(const QRect& reach) const {
+        return !reach.intersects(Area()) || (ClipRect && !reach.intersects(*ClipRect));
+    }
     // Runs `shape(painter, pass)` on the open painter, or on a mask whose
     // pixels are then inverted once each when the pen mode is "not". `keep`,
     // when set, is a pixel the shape must leave alone (the end of a one-pixel
@@ -99,6 +106,7 @@ private:
     QSize VectorSize;
     bool VectorFinished = false;
     QPainter Painter;
+    std::optional<QRect> ClipRect;
 
     bool PainterStateValid = false;
     TPen UsedPen;
