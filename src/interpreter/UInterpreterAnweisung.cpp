@@ -39,6 +39,10 @@ void TInterpreter::ExecuteStatement(int token, int position, TStepResult& result
 // A declaration when a `:` or `,` follows the first name; otherwise an
 // assignment or a call statement.
 void TInterpreter::IdentifierStatement(int position) {
+    if (TVariant* target = KeptAssignmentTarget(FScanner.TokenNumber())) {
+        FPendingCall.Active = false;
+        return Assign(*target);
+    }
     int next = FScanner.NextToken();
     FScanner.SetPosition(position);
     if (next == ODoppelpunkt || next == OKomma) return Declaration();

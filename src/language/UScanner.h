@@ -130,6 +130,55 @@ public:
     static constexpr std::size_t MaxTableText = std::size_t{1} << 24;
     const std::vector<std::int32_t>& LineStarts() const { return FLineStarts; }
 
+    // Changes whenever token numbers may stop meaning what they meant: a new
+    // snapshot, the table switched, or a breakpoint mark changed under a
+    // kept scan. Never 0.
+    std::uint32_t TableGeneration() const { return FTableGeneration; }
+    // The number of the token the next NextToken would replay from the
+    // table, or 0 when it would scan.
+    std::int32_t KeptTokenHere() const {
+        if (FPosition >= 1 && FPosition < FTableEnd && !FEnd) return FTokenAt[FPosition];
+        return 0;
+    }
+
+    // Everything a caller can observe of the scanner between two tokens, so
+    // that one who read ahead can put it back exactly, or jump to where a
+    // read it knows ends. The texts are copied only while the current
+    // token's are not owed by the table.
+    struct TState {
+        int Position = 1;
+        int TokenStart = 0;
+        char LastChar = ' ';
+        bool RewindAllowed = false;
+        bool End = false;
+        std::int32_t IntValue = 0;
+        double RealValue = 0.0;
+        std::int32_t Pending = 0;
+        std::int32_t TokenNumber = 0;
+        bool Texts = false;
+        std::string TokenText, RawToken;
+    };
+    void Save(TState& state) const;
+    // With `numbers` false the number values stay as they are: for a read
+    // that met no number.
+    void Restore(const TState& state, bool numbers) {
+        FPosition = state.Position;
+        FTokenStart = state.TokenStart;
+        FLastChar = state.LastChar;
+        FRewindAllowed = state.RewindAllowed;
+        FEnd = state.End;
+        if (numbers) {
+            FIntValue = state.IntValue;
+            FRealValue = state.RealValue;
+        }
+        FPending = state.Pending;
+        FTokenNumber = state.TokenNumber;
+        if (state.Texts) {
+            FTokenText = state.TokenText;
+            FRawToken = state.RawToken;
+        }
+    }
+
 private:
     // What one scan from a known position left behind. For a blank run End
     // is SkipBlanks' result and the texts are unused.
@@ -215,6 +264,7 @@ private:
     // still owe, or 0.
     mutable std::int32_t FPending = 0;
     std::int32_t FTokenNumber = 0;
+    std::uint32_t FTableGeneration = 1;
 };
 
 // What FormatLine computes for one line.
