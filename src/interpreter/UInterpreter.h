@@ -268,7 +268,7 @@ private:
     struct TAssignmentShape {
         std::uint32_t Generation = 0;
         bool Usable = false;
-        std::int32_t AssignPosition = 0;  // where the scan of `:=` begins
+        TScanner::TState After;  // the scanner just behind the `:=`
     };
     const TExpressionShape* ExpressionShape(std::int32_t number);
     void CompileExpression(TExpressionShape& shape);

@@ -333,15 +333,16 @@ TVariant* TInterpreter::KeptAssignmentTarget(std::int32_t first) {
         shape.Generation = FScanner.TableGeneration();
         FScanner.Save(FShapeScratch);
         shape.Usable = FScanner.NextToken() == ODoppelpunktgleich && FScanner.TokenNumber();
-        shape.AssignPosition = FScanner.TokenStart();
+        FScanner.Save(shape.After);
+        shape.Usable = shape.Usable && !shape.After.Texts;
         FScanner.Restore(FShapeScratch, true);
     }
     if (!shape.Usable) return nullptr;
     TVariant* target = LookupName(FScanner.TokenTextOf(first), first);
     if (!target || target->Kind() == vkMethod || (target->Attribute() && FNoAttributeAssignment)) return nullptr;
     FCallWithoutResult = false;
-    FScanner.SetPosition(shape.AssignPosition);
-    FScanner.NextToken();
+    // Where reading the name again, then the `:=`, would leave it.
+    FScanner.Restore(shape.After, false);
     ++FShapeUses;
     return target;
 }

@@ -398,17 +398,8 @@ void TScanner::SkipBraceComment() {
     }
 }
 
-void TScanner::SkipBlanks() {
+void TScanner::SkipBlanksAndKeep() {
     const int start = FPosition;
-    if (start >= 1 && start < FTableEnd && !FEnd) {
-        if (const std::int32_t number = FSkipAt[start]) {
-            const TTableEntry& entry = FTable[number - 1];
-            FPosition = entry.End;
-            FLastChar = entry.LastChar;
-            FEnd = entry.ReachedEnd;
-            return;
-        }
-    }
     const bool keep = TableCovers(start);
     FFurthest = start;
     SkipBlanksPlain();

@@ -73,7 +73,18 @@ public:
     }
     // Moves over blanks, line breaks and comments so that the position rests
     // on the next statement's first character (tabs are not skipped).
-    void SkipBlanks();
+    void SkipBlanks() {
+        const int start = FPosition;
+        if (start >= 1 && start < FTableEnd && !FEnd)
+            if (const std::int32_t number = FSkipAt[start]) {
+                const TTableEntry& entry = FTable[number - 1];
+                FPosition = entry.End;
+                FLastChar = entry.LastChar;
+                FEnd = entry.ReachedEnd;
+                return;
+            }
+        SkipBlanksAndKeep();
+    }
 
     TLineColumn GetLineColumn() const;
     void GetLineColumn(int& line, int& column) const;
@@ -214,6 +225,7 @@ private:
     int ScanAndKeep();
     int ScanToken();
     void SkipBlanksPlain();
+    void SkipBlanksAndKeep();
     bool TableCovers(int position);
     std::int32_t KeepEntry(TTableEntry entry, bool withTexts);
     // Copies the replayed token's texts into FTokenText and FRawToken.
