@@ -46,6 +46,16 @@ struct TKeptStep {
     double Real = 0.0;
 };
 
+// A value a kept expression form computes with. Left uninitialized on
+// purpose: the form's operand array is made for every evaluation.
+struct TKeptValue {
+    TKind Kind;
+    bool Boolean;
+    std::int32_t Integer;
+    double Real;
+    double AsDouble() const { return Kind == vkInteger ? static_cast<double>(Integer) : Real; }
+};
+
 class TInterpreter : private TPaintDebtor {
 public:
     // Deeper nesting of parentheses, unary operators and call arguments is
@@ -165,6 +175,10 @@ private:
     // and converts it to `kind` as Evaluate does; false, having changed
     // nothing, when the plain reading must do it.
     bool EvaluateKept(TKind kind);
+    // target := the expression at the current position, from its kept
+    // form, for a plain Boolean, Integer or Real variable; false, having
+    // changed nothing, otherwise.
+    bool AssignKept(TVariant& target);
     // The assignment target of the statement whose first name (token
     // `first`) was just read, with the scanner left behind its `:=`; none,
     // having changed nothing, when the plain reading must find it.
@@ -271,6 +285,11 @@ private:
         TScanner::TState After;  // the scanner just behind the `:=`
     };
     const TExpressionShape* ExpressionShape(std::int32_t number);
+    // The kept form of the expression at the current position, if there is
+    // one that may be used here.
+    const TExpressionShape* KeptExpression();
+    // Computes a kept form; false on anything the plain reading must do.
+    bool ComputeKept(const TExpressionShape& shape, TKeptValue& result);
     void CompileExpression(TExpressionShape& shape);
     bool FShapesOn = true;
     long long FShapeUses = 0;

@@ -41,7 +41,8 @@ void TInterpreter::ExecuteStatement(int token, int position, TStepResult& result
 void TInterpreter::IdentifierStatement(int position) {
     if (TVariant* target = KeptAssignmentTarget(FScanner.TokenNumber())) {
         FPendingCall.Active = false;
-        return Assign(*target);
+        if (!AssignKept(*target)) Assign(*target);
+        return;
     }
     int next = FScanner.NextToken();
     FScanner.SetPosition(position);

@@ -161,15 +161,6 @@ private:
     int Live = 0;
 };
 
-// One operand of a kept form: the kinds the form computes with.
-struct TShapeValue {
-    TKind Kind;
-    bool Boolean;
-    std::int32_t Integer;
-    double Real;
-    double AsDouble() const { return Kind == vkInteger ? static_cast<double>(Integer) : Real; }
-};
-
 template <typename T>
 bool Relate(int relation, T a, T b) {
     switch (relation) {
@@ -211,16 +202,62 @@ const TInterpreter::TExpressionShape* TInterpreter::ExpressionShape(std::int32_t
     return shape.Usable ? &shape : nullptr;
 }
 
-bool TInterpreter::EvaluateKept(TKind kind) {
-    if (!FShapesOn || FFuerObject || kind == vkChar || kind == vkObjekt) return false;
+const TInterpreter::TExpressionShape* TInterpreter::KeptExpression() {
+    if (!FShapesOn || FFuerObject) return nullptr;
     const std::int32_t number = FScanner.KeptTokenHere();
-    if (!number) return false;
+    if (!number) return nullptr;
     const TExpressionShape* shape = ExpressionShape(number);
-    if (!shape || FNesting + shape->Depth > MaxExpressionDepth) return false;
+    if (!shape || FNesting + shape->Depth > MaxExpressionDepth) return nullptr;
+    return shape;
+}
 
-    TShapeValue values[MaxShapeHeight];
+bool TInterpreter::EvaluateKept(TKind kind) {
+    if (kind == vkChar || kind == vkObjekt) return false;
+    const TExpressionShape* shape = KeptExpression();
+    TKeptValue result{};
+    if (!shape || !ComputeKept(*shape, result)) return false;
+    // Evaluate's conversions; a kind it would refuse goes the plain way.
+    if (kind == vkInteger && result.Kind != vkInteger) return false;
+    if (kind == vkReal && result.Kind == vkBoolean) return false;
+    if (kind == vkReal || result.Kind == vkReal) FStack.PushDouble(result.AsDouble());
+    else if (result.Kind == vkInteger) FStack.PushInteger(result.Integer);
+    else FStack.PushBoolean(result.Boolean);
+    if (kind == vkString) FStack.Peek()->ConvertToString();
+    FScanner.Restore(shape->After, shape->ReadsNumber);
+    ++FShapeUses;
+    return true;
+}
+
+// Assign without the stack: the same conversions and the same writer.
+bool TInterpreter::AssignKept(TVariant& target) {
+    const TKind kind = target.Kind();
+    if ((kind != vkInteger && kind != vkReal && kind != vkBoolean) || target.Attribute()) return false;
+    const TExpressionShape* shape = KeptExpression();
+    TKeptValue result{};
+    if (!shape || !ComputeKept(*shape, result)) return false;
+    switch (kind) {
+    case vkInteger:
+        if (result.Kind != vkInteger) return false;
+        target.SetInteger(result.Integer);
+        break;
+    case vkReal:
+        if (result.Kind == vkBoolean) return false;
+        target.SetDouble(result.AsDouble());
+        break;
+    default:
+        if (result.Kind != vkBoolean) return false;
+        target.SetBoolean(result.Boolean);
+        break;
+    }
+    FScanner.Restore(shape->After, shape->ReadsNumber);
+    ++FShapeUses;
+    return true;
+}
+
+bool TInterpreter::ComputeKept(const TExpressionShape& shape, TKeptValue& result) {
+    TKeptValue values[MaxShapeHeight];
     int top = -1;
-    for (const TKeptStep& step : shape->Code) {
+    for (const TKeptStep& step : shape.Code) {
         switch (step.Op) {
         case soInteger: values[++top] = {vkInteger, false, step.Arg, 0.0}; continue;
         case soReal: values[++top] = {vkReal, false, 0, step.Real}; continue;
@@ -236,7 +273,7 @@ bool TInterpreter::EvaluateKept(TKind kind) {
             }
         }
         case soNegate: {
-            TShapeValue& v = values[top];
+            TKeptValue& v = values[top];
             if (v.Kind == vkInteger) {
                 if (CheckedNeg(v.Integer, v.Integer)) return false;
             } else if (v.Kind == vkReal) {
@@ -254,8 +291,8 @@ bool TInterpreter::EvaluateKept(TKind kind) {
             break;
         }
         // The binary operators: the right operand is on top.
-        TShapeValue& right = values[top--];
-        TShapeValue& left = values[top];
+        TKeptValue& right = values[top--];
+        TKeptValue& left = values[top];
         switch (step.Op) {
         case soAnd:
         case soOr:
@@ -310,16 +347,7 @@ bool TInterpreter::EvaluateKept(TKind kind) {
         left = {vkReal, false, 0, result};
     }
 
-    // Evaluate's conversions; a kind it would refuse goes the plain way.
-    const TShapeValue& result = values[0];
-    if (kind == vkInteger && result.Kind != vkInteger) return false;
-    if (kind == vkReal && result.Kind == vkBoolean) return false;
-    if (kind == vkReal || result.Kind == vkReal) FStack.PushDouble(result.AsDouble());
-    else if (result.Kind == vkInteger) FStack.PushInteger(result.Integer);
-    else FStack.PushBoolean(result.Boolean);
-    if (kind == vkString) FStack.Peek()->ConvertToString();
-    FScanner.Restore(shape->After, shape->ReadsNumber);
-    ++FShapeUses;
+    result = values[0];
     return true;
 }
 
