@@ -296,6 +296,7 @@ private:
     std::vector<TExpressionShape> FExpressionShapes;  // by token number - 1
     std::vector<TAssignmentShape> FAssignmentShapes;  // by token number - 1
     TScanner::TState FShapeScratch;
+    TScanner::TTexts FShapeScratchTexts;
 
     // A program method call whose arguments are bound: its scope is open and
     // the jump into its body happens when the call statement is complete.

@@ -179,7 +179,7 @@ void TInterpreter::CompileExpression(TExpressionShape& shape) {
     shape.Generation = FScanner.TableGeneration();
     shape.Usable = false;
     shape.Code.clear();
-    FScanner.Save(FShapeScratch);
+    FScanner.Save(FShapeScratch, &FShapeScratchTexts);
     TShapeReader reader(FScanner, shape.Code);
     reader.Expression();
     if (reader.Ok && FScanner.TokenNumber() && !shape.Code.empty()) {
@@ -191,7 +191,7 @@ void TInterpreter::CompileExpression(TExpressionShape& shape) {
         shape.Depth = reader.Depth;
         shape.Height = reader.Height;
     }
-    FScanner.Restore(FShapeScratch, true);
+    FScanner.Restore(FShapeScratch, true, &FShapeScratchTexts);
 }
 
 const TInterpreter::TExpressionShape* TInterpreter::ExpressionShape(std::int32_t number) {
@@ -359,11 +359,11 @@ TVariant* TInterpreter::KeptAssignmentTarget(std::int32_t first) {
     if (shape.Generation != FScanner.TableGeneration()) {
         // name := ... : the plain reading's designator ends at the `:=`.
         shape.Generation = FScanner.TableGeneration();
-        FScanner.Save(FShapeScratch);
+        FScanner.Save(FShapeScratch, &FShapeScratchTexts);
         shape.Usable = FScanner.NextToken() == ODoppelpunktgleich && FScanner.TokenNumber();
         FScanner.Save(shape.After);
         shape.Usable = shape.Usable && !shape.After.Texts;
-        FScanner.Restore(FShapeScratch, true);
+        FScanner.Restore(FShapeScratch, true, &FShapeScratchTexts);
     }
     if (!shape.Usable) return nullptr;
     TVariant* target = LookupName(FScanner.TokenTextOf(first), first);

@@ -53,7 +53,7 @@ void TScanner::Load(const TLineSource& lines) {
     DropTable();
 }
 
-void TScanner::Save(TState& state) const {
+void TScanner::Save(TState& state, TTexts* texts) const {
     state.Position = FPosition;
     state.TokenStart = FTokenStart;
     state.LastChar = FLastChar;
@@ -64,12 +64,9 @@ void TScanner::Save(TState& state) const {
     state.Pending = FPending;
     state.TokenNumber = FTokenNumber;
     state.Texts = FPending == 0;
-    if (state.Texts) {
-        state.TokenText = FTokenText;
-        state.RawToken = FRawToken;
-    } else {
-        state.TokenText.clear();
-        state.RawToken.clear();
+    if (state.Texts && texts) {
+        texts->TokenText = FTokenText;
+        texts->RawToken = FRawToken;
     }
 }
 

@@ -154,8 +154,8 @@ public:
 
     // Everything a caller can observe of the scanner between two tokens, so
     // that one who read ahead can put it back exactly, or jump to where a
-    // read it knows ends. The texts are copied only while the current
-    // token's are not owed by the table.
+    // read it knows ends. The current token's texts are part of it only
+    // when the table does not owe them (Texts); then they go to a TTexts.
     struct TState {
         int Position = 1;
         int TokenStart = 0;
@@ -167,12 +167,14 @@ public:
         std::int32_t Pending = 0;
         std::int32_t TokenNumber = 0;
         bool Texts = false;
+    };
+    struct TTexts {
         std::string TokenText, RawToken;
     };
-    void Save(TState& state) const;
+    void Save(TState& state, TTexts* texts = nullptr) const;
     // With `numbers` false the number values stay as they are: for a read
     // that met no number.
-    void Restore(const TState& state, bool numbers) {
+    void Restore(const TState& state, bool numbers, const TTexts* texts = nullptr) {
         FPosition = state.Position;
         FTokenStart = state.TokenStart;
         FLastChar = state.LastChar;
@@ -184,9 +186,9 @@ public:
         }
         FPending = state.Pending;
         FTokenNumber = state.TokenNumber;
-        if (state.Texts) {
-            FTokenText = state.TokenText;
-            FRawToken = state.RawToken;
+        if (state.Texts && texts) {
+            FTokenText = texts->TokenText;
+            FRawToken = texts->RawToken;
         }
     }
 
