@@ -8,6 +8,7 @@
 #include "UVariablen.h"
 #include "UVariant.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -31,12 +32,19 @@ inline TKind SimpleTypeKind(int token) {
 template <class TTaken, class TFail>
 bool ReadDeclaredNames(TScanner& scanner, std::vector<std::string>& names, TTaken taken, TFail fail) {
     names.clear();
-    // A declaration may list thousands of names: each is looked up in a set,
-    // not among all before it.
+    // A declaration may list thousands of names: past the first few each is
+    // looked up in a set, not among all before it. The few are compared
+    // directly, so that the usual declaration allocates nothing.
+    constexpr std::size_t Few = 16;
     std::unordered_set<std::string> given;
+    auto twice = [&](const std::string& name) {
+        if (names.size() < Few) return std::find(names.begin(), names.end(), name) != names.end();
+        if (given.empty()) given.insert(names.begin(), names.end());
+        return !given.insert(name).second;
+    };
     for (;;) {
         const std::string& name = scanner.TokenText();
-        if (taken(name) || !given.insert(name).second) {
+        if (taken(name) || twice(name)) {
             fail(Meldung::GibtEsSchon1, name, Meldung::GibtEsSchon2);
             return false;
         }
@@ -56,9 +64,5 @@ bool ReadDeclaredNames(TScanner& scanner, std::vector<std::string>& names, TTake
 
 // Binds every name to a fresh zero value of a simple kind.
 inline void DeclareSimple(TVarSpace& vars, const std::vector<std::string>& names, TKind kind) {
-    for (const std::string& name : names) {
-        auto value = std::make_unique<TVariant>();
-        value->SetKind(kind);
-        vars.Declare(name, std::move(value));
-    }
+    for (const std::string& name : names) vars.DeclareOwnValue(name)->Value->SetKind(kind);
 }

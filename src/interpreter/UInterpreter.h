@@ -38,6 +38,24 @@ enum TAblaufsteuerung : std::uint8_t {
     asMethode = 8,        // inside a program method: return position, caller's block depth
 };
 
+// One step of a kept expression form (see UInterpreterFormen.cpp), in
+// postfix order.
+struct TKeptStep {
+    std::uint8_t Op = 0;
+    std::int32_t Arg = 0;  // token number of a name, an Integer, or the relation
+    double Real = 0.0;
+};
+
+// A value a kept expression form computes with. Left uninitialized on
+// purpose: the form's operand array is made for every evaluation.
+struct TKeptValue {
+    TKind Kind;
+    bool Boolean;
+    std::int32_t Integer;
+    double Real;
+    double AsDouble() const { return Kind == vkInteger ? static_cast<double>(Integer) : Real; }
+};
+
 class TInterpreter : private TPaintDebtor {
 public:
     // Deeper nesting of parentheses, unary operators and call arguments is
@@ -101,6 +119,18 @@ public:
     // reaches the refusal of a call too deep.
     void SetMaxCallDepth(int depth) { FMaxCallDepth = depth; }
 
+    // Kept shapes: an expression met again at the same token of the token
+    // table is evaluated from the form kept at its first evaluation, and an
+    // assignment statement finds its target without reading the name chain
+    // again. Whatever a kept form cannot answer exactly as the plain reading
+    // (another kind, an error, a call, a fuer block) is read plainly. Off,
+    // everything is read plainly: the reference the kept forms must agree
+    // with. On by default; a scanner without the table keeps nothing anyway.
+    void SetKeptShapes(bool on) { FShapesOn = on; }
+    bool KeptShapes() const { return FShapesOn; }
+    // Expressions and assignment targets taken from kept forms so far.
+    long long KeptShapeUses() const { return FShapeUses; }
+
     int BlockDepth() const { return FBlockDepth; }
     int CallDepth() const { return FCallDepth; }
     int StackCount() const { return FStack.Count(); }
@@ -140,6 +170,20 @@ private:
     TVariant* LookupName(std::string_view name, std::int32_t tokenNumber);
     bool EnterNesting();
     void LeaveNesting() { --FNesting; }
+
+    // --- kept shapes (UInterpreterFormen.cpp)
+    // Evaluates the expression at the current position from its kept form
+    // and converts it to `kind` as Evaluate does; false, having changed
+    // nothing, when the plain reading must do it.
+    bool EvaluateKept(TKind kind);
+    // target := the expression at the current position, from its kept
+    // form, for a plain Boolean, Integer or Real variable; false, having
+    // changed nothing, otherwise.
+    bool AssignKept(TVariant& target);
+    // The assignment target of the statement whose first name (token
+    // `first`) was just read, with the scanner left behind its `:=`; none,
+    // having changed nothing, when the plain reading must find it.
+    TVariant* KeptAssignmentTarget(std::int32_t first);
 
     // --- statements (UInterpreterAnweisung.cpp)
     void ExecuteStatement(int token, int position, TStepResult& result);
@@ -227,6 +271,34 @@ private:
     TVariant FCallResult;    // a call's result used as an assignable target
     bool FCallWithoutResult = false;
     std::vector<std::string> FDeclaredNames;  // scratch for declarations
+
+    struct TExpressionShape {
+        std::uint32_t Generation = 0;  // the scanner table's; 0: never looked at
+        bool Usable = false;
+        bool ReadsNumber = false;  // leaves a number literal's value in the scanner
+        int Depth = 0;             // nesting levels the plain reading would open
+        int Height = 0;            // operands alive at once
+        std::vector<TKeptStep> Code;
+        TScanner::TState After;    // the scanner behind the expression
+    };
+    struct TAssignmentShape {
+        std::uint32_t Generation = 0;
+        bool Usable = false;
+        TScanner::TState After;  // the scanner just behind the `:=`
+    };
+    const TExpressionShape* ExpressionShape(std::int32_t number);
+    // The kept form of the expression at the current position, if there is
+    // one that may be used here.
+    const TExpressionShape* KeptExpression();
+    // Computes a kept form; false on anything the plain reading must do.
+    bool ComputeKept(const TExpressionShape& shape, TKeptValue& result);
+    void CompileExpression(TExpressionShape& shape);
+    bool FShapesOn = true;
+    long long FShapeUses = 0;
+    std::vector<TExpressionShape> FExpressionShapes;  // by token number - 1
+    std::vector<TAssignmentShape> FAssignmentShapes;  // by token number - 1
+    TScanner::TState FShapeScratch;
+    TScanner::TTexts FShapeScratchTexts;
 
     // A program method call whose arguments are bound: its scope is open and
     // the jump into its body happens when the call statement is complete.

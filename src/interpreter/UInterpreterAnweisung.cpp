@@ -39,6 +39,11 @@ void TInterpreter::ExecuteStatement(int token, int position, TStepResult& result
 // A declaration when a `:` or `,` follows the first name; otherwise an
 // assignment or a call statement.
 void TInterpreter::IdentifierStatement(int position) {
+    if (TVariant* target = KeptAssignmentTarget(FScanner.TokenNumber())) {
+        FPendingCall.Active = false;
+        if (!AssignKept(*target)) Assign(*target);
+        return;
+    }
     int next = FScanner.NextToken();
     FScanner.SetPosition(position);
     if (next == ODoppelpunkt || next == OKomma) return Declaration();
@@ -269,15 +274,17 @@ void TInterpreter::EndWiederhole() {
         return;
     }
     case asMal: {
-        std::int32_t count = FStack.PopInteger();
-        std::int32_t head = FStack.PopInteger();
-        if (count <= 1) {
+        // The marker always lies on its count and head; another round
+        // counts down in place.
+        TVariant* count = FStack.Peek();
+        if (count->AsInteger() <= 1) {
+            FStack.Drop();
+            FStack.Drop();
             --FBlockDepth;
             return;
         }
-        FScanner.SetPosition(head);
-        FStack.PushInteger(head);
-        FStack.PushInteger(count - 1);
+        count->SetInteger(count->AsInteger() - 1);
+        FScanner.SetPosition(FStack.PeekBelow(1)->AsInteger());
         FStack.PushMarker(asMal);
         return;
     }

@@ -54,7 +54,7 @@ bool TInterpreter::EnterNesting() {
 // expected kind. Boolean is neither tested nor converted: the consumer pops
 // it as Boolean, so that a value of another kind reads as false.
 void TInterpreter::Evaluate(TKind kind, std::int32_t classNumber) {
-    if (FErrorFlag) return;
+    if (FErrorFlag || EvaluateKept(kind)) return;
     Expression();
     if (FErrorFlag) return;
     TVariant& top = *FStack.Peek();

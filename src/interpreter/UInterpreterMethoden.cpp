@@ -70,13 +70,12 @@ TInterpreter::TCallOutcome TInterpreter::CallProgramMethod(TMethode& method) {
             FVars->Binding = false;
             LeaveNesting();
             if (FErrorFlag) break;
-            auto value = std::make_unique<TVariant>();
+            TVariant* value = FVars->DeclareOwnValue(parameter.Name)->Value;
             if (parameter.Kind == vkBoolean) value->SetBoolean(FStack.PopBoolean());
             else {
                 value->CopyFrom(*FStack.Peek());
                 FStack.Drop();
             }
-            FVars->DeclareParameter(parameter.Name, value.release(), false, false);
         }
     }
     if (FErrorFlag) return TCallOutcome::Failed;

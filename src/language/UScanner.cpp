@@ -53,7 +53,25 @@ void TScanner::Load(const TLineSource& lines) {
     DropTable();
 }
 
+void TScanner::Save(TState& state, TTexts* texts) const {
+    state.Position = FPosition;
+    state.TokenStart = FTokenStart;
+    state.LastChar = FLastChar;
+    state.RewindAllowed = FRewindAllowed;
+    state.End = FEnd;
+    state.IntValue = FIntValue;
+    state.RealValue = FRealValue;
+    state.Pending = FPending;
+    state.TokenNumber = FTokenNumber;
+    state.Texts = FPending == 0;
+    if (state.Texts && texts) {
+        texts->TokenText = FTokenText;
+        texts->RawToken = FRawToken;
+    }
+}
+
 void TScanner::DropTable() {
+    if (++FTableGeneration == 0) FTableGeneration = 1;
     FTableEnd = 0;
     FPending = 0;
     FTokenNumber = 0;
@@ -377,17 +395,8 @@ void TScanner::SkipBraceComment() {
     }
 }
 
-void TScanner::SkipBlanks() {
+void TScanner::SkipBlanksAndKeep() {
     const int start = FPosition;
-    if (start >= 1 && start < FTableEnd && !FEnd) {
-        if (const std::int32_t number = FSkipAt[start]) {
-            const TTableEntry& entry = FTable[number - 1];
-            FPosition = entry.End;
-            FLastChar = entry.LastChar;
-            FEnd = entry.ReachedEnd;
-            return;
-        }
-    }
     const bool keep = TableCovers(start);
     FFurthest = start;
     SkipBlanksPlain();
@@ -462,11 +471,14 @@ void TScanner::RefreshLineMarks() {
     if (changed.empty() || FTableEnd == 0) return;
     // A scan that read a changed separator may now end elsewhere or give
     // another token; every other entry still holds.
+    bool dropped = false;
     for (TTableEntry& entry : FTable) {
         if (entry.Start == 0) continue;
         const auto at = std::lower_bound(changed.begin(), changed.end(), entry.Start);
         if (at == changed.end() || *at > entry.Furthest) continue;
         (entry.Blanks ? FSkipAt : FTokenAt)[entry.Start] = 0;
         entry.Start = 0;
+        dropped = true;
     }
+    if (dropped && ++FTableGeneration == 0) FTableGeneration = 1;
 }

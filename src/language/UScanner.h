@@ -73,7 +73,18 @@ public:
     }
     // Moves over blanks, line breaks and comments so that the position rests
     // on the next statement's first character (tabs are not skipped).
-    void SkipBlanks();
+    void SkipBlanks() {
+        const int start = FPosition;
+        if (start >= 1 && start < FTableEnd && !FEnd)
+            if (const std::int32_t number = FSkipAt[start]) {
+                const TTableEntry& entry = FTable[number - 1];
+                FPosition = entry.End;
+                FLastChar = entry.LastChar;
+                FEnd = entry.ReachedEnd;
+                return;
+            }
+        SkipBlanksAndKeep();
+    }
 
     TLineColumn GetLineColumn() const;
     void GetLineColumn(int& line, int& column) const;
@@ -130,6 +141,57 @@ public:
     static constexpr std::size_t MaxTableText = std::size_t{1} << 24;
     const std::vector<std::int32_t>& LineStarts() const { return FLineStarts; }
 
+    // Changes whenever token numbers may stop meaning what they meant: a new
+    // snapshot, the table switched, or a breakpoint mark changed under a
+    // kept scan. Never 0.
+    std::uint32_t TableGeneration() const { return FTableGeneration; }
+    // The number of the token the next NextToken would replay from the
+    // table, or 0 when it would scan.
+    std::int32_t KeptTokenHere() const {
+        if (FPosition >= 1 && FPosition < FTableEnd && !FEnd) return FTokenAt[FPosition];
+        return 0;
+    }
+
+    // Everything a caller can observe of the scanner between two tokens, so
+    // that one who read ahead can put it back exactly, or jump to where a
+    // read it knows ends. The current token's texts are part of it only
+    // when the table does not owe them (Texts); then they go to a TTexts.
+    struct TState {
+        int Position = 1;
+        int TokenStart = 0;
+        char LastChar = ' ';
+        bool RewindAllowed = false;
+        bool End = false;
+        std::int32_t IntValue = 0;
+        double RealValue = 0.0;
+        std::int32_t Pending = 0;
+        std::int32_t TokenNumber = 0;
+        bool Texts = false;
+    };
+    struct TTexts {
+        std::string TokenText, RawToken;
+    };
+    void Save(TState& state, TTexts* texts = nullptr) const;
+    // With `numbers` false the number values stay as they are: for a read
+    // that met no number.
+    void Restore(const TState& state, bool numbers, const TTexts* texts = nullptr) {
+        FPosition = state.Position;
+        FTokenStart = state.TokenStart;
+        FLastChar = state.LastChar;
+        FRewindAllowed = state.RewindAllowed;
+        FEnd = state.End;
+        if (numbers) {
+            FIntValue = state.IntValue;
+            FRealValue = state.RealValue;
+        }
+        FPending = state.Pending;
+        FTokenNumber = state.TokenNumber;
+        if (state.Texts && texts) {
+            FTokenText = texts->TokenText;
+            FRawToken = texts->RawToken;
+        }
+    }
+
 private:
     // What one scan from a known position left behind. For a blank run End
     // is SkipBlanks' result and the texts are unused.
@@ -165,6 +227,7 @@ private:
     int ScanAndKeep();
     int ScanToken();
     void SkipBlanksPlain();
+    void SkipBlanksAndKeep();
     bool TableCovers(int position);
     std::int32_t KeepEntry(TTableEntry entry, bool withTexts);
     // Copies the replayed token's texts into FTokenText and FRawToken.
@@ -215,6 +278,7 @@ private:
     // still owe, or 0.
     mutable std::int32_t FPending = 0;
     std::int32_t FTokenNumber = 0;
+    std::uint32_t FTableGeneration = 1;
 };
 
 // What FormatLine computes for one line.

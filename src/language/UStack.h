@@ -56,6 +56,8 @@ public:
 
     TVariant* Peek() { return Used ? Slots[Used - 1].get() : nullptr; }  // the top value, none when empty
     const TVariant* Peek() const { return Used ? Slots[Used - 1].get() : nullptr; }
+    // The value `below` places under the top (0: the top); none past the bottom.
+    TVariant* PeekBelow(int below) { return below < Used ? Slots[Used - 1 - below].get() : nullptr; }
     TKind TopKind() const { return Used ? Slots[Used - 1]->Kind() : vkNone; }  // vkNone when empty
 
     int Count() const { return Used; }

@@ -66,7 +66,51 @@ TVariable* TVarSpace::Declare(std::string_view name, std::unique_ptr<TVariant> v
 
 TVariable* TVarSpace::DeclareParameter(std::string_view name, TVariant* value, bool reference,
                                        bool borrowedValue) {
-    return Append(std::make_unique<TVariable>(name, value, reference, false, borrowedValue));
+    return Append(SpareVariable(name, value, reference, borrowedValue));
+}
+
+TVariable* TVarSpace::DeclareOwnValue(std::string_view name) {
+    std::unique_ptr<TVariant> value;
+    if (FSpareValues.empty()) {
+        value = std::make_unique<TVariant>();
+    } else {
+        value = std::move(FSpareValues.back());
+        FSpareValues.pop_back();
+    }
+    return DeclareParameter(name, value.release(), false, false);
+}
+
+std::unique_ptr<TVariable> TVarSpace::SpareVariable(std::string_view name, TVariant* value, bool reference,
+                                                    bool borrowedValue) {
+    if (FSpareVariables.empty())
+        return std::make_unique<TVariable>(name, value, reference, false, borrowedValue);
+    std::unique_ptr<TVariable> variable = std::move(FSpareVariables.back());
+    FSpareVariables.pop_back();
+    variable->Name.resize(name.size());
+    std::transform(name.begin(), name.end(), variable->Name.begin(), [](char c) { return LowerAscii(c); });
+    variable->Value = value;
+    variable->BuiltIn = false;
+    variable->Reference = reference;
+    variable->BorrowedValue = borrowedValue;
+    return variable;
+}
+
+void TVarSpace::Retire(std::unique_ptr<TVariable> variable) {
+    TVariant* value = variable->Value;
+    variable->Value = nullptr;
+    if (value) {
+        if (!variable->Reference) {
+            delete value->AsObject();
+            delete value->AsMethod();
+        }
+        if (!variable->BorrowedValue) {
+            // As good as new: nothing it referred to, and changed as a new value is.
+            value->SetBoolean(false);
+            value->SetAttribute(nullptr);
+            FSpareValues.emplace_back(value);
+        }
+    }
+    FSpareVariables.push_back(std::move(variable));
 }
 
 void TVarSpace::OpenScope() {
@@ -82,7 +126,7 @@ void TVarSpace::CloseScope() {
         auto entry = Index.find(std::string_view(Variables[i]->Name));
         if (entry != Index.end() && !entry->second.empty()) entry->second.pop_back();
     }
-    for (std::size_t i = start; i < Variables.size(); ++i) Variables[i].reset();
+    for (std::size_t i = start; i < Variables.size(); ++i) Retire(std::move(Variables[i]));
     Variables.resize(start);
     ScopeStarts.pop_back();
     ++FGeneration;

@@ -21,7 +21,9 @@ public:
     TVariable(const TVariable&) = delete;
     TVariable& operator=(const TVariable&) = delete;
 
-    const std::string Name;  // lower case; the variable space indexes it
+    // Lower case; the variable space indexes it and alone renames a
+    // variable it reuses.
+    std::string Name;
     TVariant* Value;
     // Predefined constants, functions and the nameless default window; the
     // variables view lists neither these nor variables holding a method.
@@ -46,6 +48,11 @@ public:
     // A parameter: owned `value` unless `borrowedValue`.
     TVariable* DeclareParameter(std::string_view name, TVariant* value, bool reference,
                                 bool borrowedValue);
+    // A variable or value parameter with a value of its own, Boolean false
+    // until the caller fills it: Declare with a new value. It reuses what
+    // the scopes closed before it left behind, so that a warm run calls
+    // methods (and declares their locals) without allocating.
+    TVariable* DeclareOwnValue(std::string_view name);
 
     void OpenScope();
     // Frees the variables of the innermost scope; nothing if none is open.
@@ -84,6 +91,11 @@ public:
 private:
     void RegisterBuiltIns();
     TVariable* Append(std::unique_ptr<TVariable> variable);
+    // Frees what a closing scope's variable owns, as its destructor would,
+    // and keeps the variable (and its own value) for later parameters.
+    void Retire(std::unique_ptr<TVariable> variable);
+    std::unique_ptr<TVariable> SpareVariable(std::string_view name, TVariant* value, bool reference,
+                                             bool borrowedValue);
     // The list indexes of the variables of one name, ascending.
     const std::vector<std::int32_t>* Positions(std::string_view name) const;
 
@@ -99,6 +111,8 @@ private:
     };
 
     std::vector<std::unique_ptr<TVariable>> Variables;
+    std::vector<std::unique_ptr<TVariable>> FSpareVariables;  // without a value
+    std::vector<std::unique_ptr<TVariant>> FSpareValues;
     std::vector<std::int32_t> ScopeStarts;
     std::uint64_t FGeneration = 0;
     // Every name's list indexes, ascending: declarations append and closing

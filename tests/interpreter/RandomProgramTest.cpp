@@ -1124,9 +1124,12 @@ void RunThrough(const Lines& text, const TOutcome& outcome, bool forbid, std::mt
 }
 
 // The same program run twice in step: once from the token table with its
-// kept lookups, once by the plain scanner (the reference). After every step
-// both must show the same variables, stack, nesting, position and error;
-// breakpoints are toggled during the run.
+// kept lookups and kept expression shapes, once by the plain scanner (the
+// reference, which keeps nothing). After every step both must show the same
+// variables, stack, nesting, position and error; breakpoints are toggled
+// during the run.
+long long KeptShapeUses = 0;
+
 void RunSideBySide(const Lines& text, bool forbid, std::mt19937& r, long stepLimit) {
     TForgetfulHost host;
     TStringLines tableLines(text), plainLines(text);
@@ -1178,6 +1181,8 @@ void RunSideBySide(const Lines& text, bool forbid, std::mt19937& r, long stepLim
         if (::testing::Test::HasFailure()) return;
         if (step % 64 == 0) host.Forget();
     }
+    EXPECT_EQ(b.KeptShapeUses(), 0);
+    KeptShapeUses += a.KeptShapeUses();
 }
 
 std::string Listing(const Lines& text) {
@@ -1242,4 +1247,6 @@ TEST(RandomPrograms, TokenTableRunsLikeThePlainScanner) {
         }
         if (HasFailure()) return;
     }
+    // The comparison means something only if the kept forms were taken.
+    EXPECT_GT(KeptShapeUses, 100 * rounds);
 }

@@ -47,3 +47,42 @@ TEST(InterpreterAllocation, WarmLoopRunsWithoutAllocating) {
     GTEST_SKIP() << "allocation counting is off under the sanitizers";
 #endif
 }
+
+// Program method calls too: value parameters of every simple kind, variable
+// parameters, recursion and a local declared in the body.
+TEST(InterpreterAllocation, WarmCallsRunWithoutAllocating) {
+#if ZAK_COUNT_ALLOCATIONS
+    TStringLines lines({
+        "summe: integer",
+        "t: string",
+        "methode fib(n: integer; x: real; s: string; b: boolean; *ziel: integer)",
+        "k: integer",
+        "k := n",
+        "wenn n < 2 dann",
+        "ziel := ziel + k",
+        "sonst",
+        "fib(n - 1, x / 2, s, nicht b, ziel)",
+        "fib(n - 2, x * 2, s, b, ziel)",
+        "*wenn",
+        "ende",
+        "t := 'ein Text, der nicht kurz ist'",
+        "wiederhole immer",
+        "summe := 0",
+        "fib(6, 1.5, t, wahr, summe)",
+        "*wiederhole",
+    });
+    TScanner scanner;
+    scanner.Load(lines);
+    TInterpreter interpreter(scanner, false);
+    scanner.SkipBlanks();
+    for (int i = 0; i < 5000; ++i) interpreter.Step(false);
+    ASSERT_FALSE(interpreter.ErrorFlag()) << interpreter.Error()->Message;
+
+    const long before = Allocations.load();
+    for (int i = 0; i < 20000; ++i) interpreter.Step(false);
+    EXPECT_EQ(Allocations.load(), before);
+    EXPECT_FALSE(interpreter.ErrorFlag());
+#else
+    GTEST_SKIP() << "allocation counting is off under the sanitizers";
+#endif
+}

@@ -1,0 +1,376 @@
+// Kept shapes. While a run's snapshot is unchanged, the tokens an expression
+// reads from a given token of the table are always the same, and so is where
+// the reading ends. An expression of numbers, truth values, names and
+// operators is therefore read once into a small postfix form; met again at
+// the same token it is computed from that form and the scanner is set to
+// where the plain reading would have left it. Only a success is taken from
+// the form: any value of another kind, any arithmetic error, a method name
+// or a nesting limit sends the whole expression back to the plain reading,
+// which then gives exactly the message, line and column it always gave.
+#include "UInterpreter.h"
+
+#include <algorithm>
+
+namespace {
+
+enum TShapeOp : std::uint8_t {
+    soInteger,
+    soReal,
+    soBoolean,
+    soName,
+    soNegate,
+    soNot,
+    soAdd,
+    soSubtract,
+    soMultiply,
+    soDivide,
+    soCompare,
+    soAnd,
+    soOr,
+};
+
+// Expressions deeper or wider than this are read plainly.
+constexpr int MaxShapeDepth = 64;
+constexpr int MaxShapeHeight = 16;
+
+bool IsRelationToken(int token) {
+    return token == OGleich || token == OGroesser || token == OKleiner || token == OGroessergleich ||
+           token == OKleinergleich || token == OUngleich;
+}
+
+// Reads an expression with exactly the token calls (NextToken and Rewind)
+// of the plain reading, into postfix steps. Gives up on anything the form
+// cannot compute and on every token that did not come from the table.
+class TShapeReader {
+public:
+    TShapeReader(TScanner& scanner, std::vector<TKeptStep>& code) : S(scanner), Code(code) {}
+
+    bool Ok = true;
+    bool ReadsNumber = false;
+    int Depth = 0;
+    int Height = 0;
+
+    void Expression() {
+        Comparison();
+        while (Ok) {
+            const int op = Next();
+            if (op != KUnd && op != KOder) {
+                S.Rewind();
+                return;
+            }
+            Comparison();
+            Emit(op == KUnd ? soAnd : soOr, 0, 0.0, -1);
+        }
+    }
+
+private:
+    int Next() {
+        const int token = S.NextToken();
+        if (!S.TokenNumber()) Ok = false;
+        return token;
+    }
+    void Emit(std::uint8_t op, std::int32_t arg, double real, int change) {
+        if (!Ok) return;
+        Code.push_back({op, arg, real});
+        Live += change;
+        Height = std::max(Height, Live);
+        if (Height > MaxShapeHeight) Ok = false;
+    }
+    bool Enter() {
+        if (++Nesting > MaxShapeDepth) Ok = false;
+        Depth = std::max(Depth, Nesting);
+        return Ok;
+    }
+    void Comparison() {
+        Sum();
+        if (!Ok) return;
+        const int op = Next();
+        if (!IsRelationToken(op)) {
+            S.Rewind();
+            return;
+        }
+        Sum();
+        Emit(soCompare, op, 0.0, -1);
+    }
+    void Sum() {
+        Product();
+        while (Ok) {
+            const int op = Next();
+            if (op != OPlus && op != OMinus) {
+                S.Rewind();
+                return;
+            }
+            Product();
+            Emit(op == OPlus ? soAdd : soSubtract, 0, 0.0, -1);
+        }
+    }
+    void Product() {
+        Unary();
+        while (Ok) {
+            const int op = Next();
+            if (op != OMal && op != OGeteilt) {
+                S.Rewind();
+                return;
+            }
+            Unary();
+            Emit(op == OMal ? soMultiply : soDivide, 0, 0.0, -1);
+        }
+    }
+    void Unary() {
+        const int op = Next();
+        if (!Ok) return;
+        if (op != OMinus && op != KNicht) return Factor(op);
+        if (!Enter()) return;
+        Factor(Next());
+        --Nesting;
+        Emit(op == KNicht ? soNot : soNegate, 0, 0.0, 0);
+    }
+    void Factor(int token) {
+        if (!Ok) return;
+        switch (token) {
+        case OKlammerAuf:
+            if (!Enter()) return;
+            Expression();
+            --Nesting;
+            if (Ok && Next() != OKlammerZu) Ok = false;
+            return;
+        case KWahr: return Emit(soBoolean, 1, 0.0, 1);
+        case KFalsch: return Emit(soBoolean, 0, 0.0, 1);
+        case OIntegerconst:
+            ReadsNumber = true;
+            return Emit(soInteger, S.IntValue(), 0.0, 1);
+        case ORealConst:
+            ReadsNumber = true;
+            return Emit(soReal, 0, S.RealValue(), 1);
+        case OIdentifier: {
+            const std::int32_t name = S.TokenNumber();
+            // A member chain is left to the plain reading.
+            if (Next() == OPunkt) Ok = false;
+            S.Rewind();
+            return Emit(soName, name, 0.0, 1);
+        }
+        default:
+            Ok = false;
+            return;
+        }
+    }
+
+    TScanner& S;
+    std::vector<TKeptStep>& Code;
+    int Nesting = 0;
+    int Live = 0;
+};
+
+template <typename T>
+bool Relate(int relation, T a, T b) {
+    switch (relation) {
+    case OGleich: return a == b;
+    case OGroesser: return a > b;
+    case OKleiner: return a < b;
+    case OGroessergleich: return a >= b;
+    case OKleinergleich: return a <= b;
+    default: return a != b;
+    }
+}
+
+} // namespace
+
+void TInterpreter::CompileExpression(TExpressionShape& shape) {
+    shape.Generation = FScanner.TableGeneration();
+    shape.Usable = false;
+    shape.Code.clear();
+    FScanner.Save(FShapeScratch, &FShapeScratchTexts);
+    TShapeReader reader(FScanner, shape.Code);
+    reader.Expression();
+    if (reader.Ok && FScanner.TokenNumber() && !shape.Code.empty()) {
+        FScanner.Save(shape.After);
+        // Behind the expression the scanner owes the look-ahead's texts to
+        // the table, so that putting it there copies no text.
+        shape.Usable = !shape.After.Texts;
+        shape.ReadsNumber = reader.ReadsNumber;
+        shape.Depth = reader.Depth;
+        shape.Height = reader.Height;
+    }
+    FScanner.Restore(FShapeScratch, true, &FShapeScratchTexts);
+}
+
+const TInterpreter::TExpressionShape* TInterpreter::ExpressionShape(std::int32_t number) {
+    if (FExpressionShapes.size() < static_cast<std::size_t>(number))
+        FExpressionShapes.resize(std::max<std::size_t>(number, 2 * FExpressionShapes.size()));
+    TExpressionShape& shape = FExpressionShapes[number - 1];
+    if (shape.Generation != FScanner.TableGeneration()) CompileExpression(shape);
+    return shape.Usable ? &shape : nullptr;
+}
+
+const TInterpreter::TExpressionShape* TInterpreter::KeptExpression() {
+    if (!FShapesOn || FFuerObject) return nullptr;
+    const std::int32_t number = FScanner.KeptTokenHere();
+    if (!number) return nullptr;
+    const TExpressionShape* shape = ExpressionShape(number);
+    if (!shape || FNesting + shape->Depth > MaxExpressionDepth) return nullptr;
+    return shape;
+}
+
+bool TInterpreter::EvaluateKept(TKind kind) {
+    if (kind == vkChar || kind == vkObjekt) return false;
+    const TExpressionShape* shape = KeptExpression();
+    TKeptValue result{};
+    if (!shape || !ComputeKept(*shape, result)) return false;
+    // Evaluate's conversions; a kind it would refuse goes the plain way.
+    if (kind == vkInteger && result.Kind != vkInteger) return false;
+    if (kind == vkReal && result.Kind == vkBoolean) return false;
+    if (kind == vkReal || result.Kind == vkReal) FStack.PushDouble(result.AsDouble());
+    else if (result.Kind == vkInteger) FStack.PushInteger(result.Integer);
+    else FStack.PushBoolean(result.Boolean);
+    if (kind == vkString) FStack.Peek()->ConvertToString();
+    FScanner.Restore(shape->After, shape->ReadsNumber);
+    ++FShapeUses;
+    return true;
+}
+
+// Assign without the stack: the same conversions and the same writer.
+bool TInterpreter::AssignKept(TVariant& target) {
+    const TKind kind = target.Kind();
+    if ((kind != vkInteger && kind != vkReal && kind != vkBoolean) || target.Attribute()) return false;
+    const TExpressionShape* shape = KeptExpression();
+    TKeptValue result{};
+    if (!shape || !ComputeKept(*shape, result)) return false;
+    switch (kind) {
+    case vkInteger:
+        if (result.Kind != vkInteger) return false;
+        target.SetInteger(result.Integer);
+        break;
+    case vkReal:
+        if (result.Kind == vkBoolean) return false;
+        target.SetDouble(result.AsDouble());
+        break;
+    default:
+        if (result.Kind != vkBoolean) return false;
+        target.SetBoolean(result.Boolean);
+        break;
+    }
+    FScanner.Restore(shape->After, shape->ReadsNumber);
+    ++FShapeUses;
+    return true;
+}
+
+bool TInterpreter::ComputeKept(const TExpressionShape& shape, TKeptValue& result) {
+    TKeptValue values[MaxShapeHeight];
+    int top = -1;
+    for (const TKeptStep& step : shape.Code) {
+        switch (step.Op) {
+        case soInteger: values[++top] = {vkInteger, false, step.Arg, 0.0}; continue;
+        case soReal: values[++top] = {vkReal, false, 0, step.Real}; continue;
+        case soBoolean: values[++top] = {vkBoolean, step.Arg != 0, 0, 0.0}; continue;
+        case soName: {
+            const TVariant* value = LookupName(FScanner.TokenTextOf(step.Arg), step.Arg);
+            if (!value) return false;
+            switch (value->Kind()) {
+            case vkInteger: values[++top] = {vkInteger, false, value->AsInteger(), 0.0}; continue;
+            case vkReal: values[++top] = {vkReal, false, 0, value->AsDouble()}; continue;
+            case vkBoolean: values[++top] = {vkBoolean, value->AsBoolean(), 0, 0.0}; continue;
+            default: return false;
+            }
+        }
+        case soNegate: {
+            TKeptValue& v = values[top];
+            if (v.Kind == vkInteger) {
+                if (CheckedNeg(v.Integer, v.Integer)) return false;
+            } else if (v.Kind == vkReal) {
+                v.Real = -v.Real;
+            } else {
+                return false;
+            }
+            continue;
+        }
+        case soNot:
+            if (values[top].Kind != vkBoolean) return false;
+            values[top].Boolean = !values[top].Boolean;
+            continue;
+        default:
+            break;
+        }
+        // The binary operators: the right operand is on top.
+        TKeptValue& right = values[top--];
+        TKeptValue& left = values[top];
+        switch (step.Op) {
+        case soAnd:
+        case soOr:
+            if (left.Kind != vkBoolean || right.Kind != vkBoolean) return false;
+            left.Boolean = step.Op == soAnd ? (left.Boolean && right.Boolean) : (left.Boolean || right.Boolean);
+            continue;
+        case soCompare: {
+            if ((left.Kind != vkInteger && left.Kind != vkReal) || (right.Kind != vkInteger && right.Kind != vkReal))
+                return false;
+            const bool result = left.Kind == vkInteger && right.Kind == vkInteger
+                                    ? Relate(step.Arg, left.Integer, right.Integer)
+                                    : Relate(step.Arg, left.AsDouble(), right.AsDouble());
+            left = {vkBoolean, result, 0, 0.0};
+            continue;
+        }
+        default:
+            break;
+        }
+        if ((left.Kind != vkInteger && left.Kind != vkReal) || (right.Kind != vkInteger && right.Kind != vkReal))
+            return false;
+        if (left.Kind == vkInteger && right.Kind == vkInteger) {
+            std::int32_t result = 0;
+            const char* message = nullptr;
+            switch (step.Op) {
+            case soAdd: message = CheckedAdd(left.Integer, right.Integer, result); break;
+            case soSubtract: message = CheckedSub(left.Integer, right.Integer, result); break;
+            case soMultiply: message = CheckedMul(left.Integer, right.Integer, result); break;
+            default: message = CheckedDiv(left.Integer, right.Integer, result); break;
+            }
+            if (message) return false;
+            left.Integer = result;
+            continue;
+        }
+        double result = 0.0;
+        const char* message = nullptr;
+        switch (step.Op) {
+        case soAdd:
+            result = left.AsDouble() + right.AsDouble();
+            message = CheckedReal(result);
+            break;
+        case soSubtract:
+            result = left.AsDouble() - right.AsDouble();
+            message = CheckedReal(result);
+            break;
+        case soMultiply:
+            result = left.AsDouble() * right.AsDouble();
+            message = CheckedReal(result);
+            break;
+        default: message = CheckedDivReal(left.AsDouble(), right.AsDouble(), result); break;
+        }
+        if (message) return false;
+        left = {vkReal, false, 0, result};
+    }
+
+    result = values[0];
+    return true;
+}
+
+TVariant* TInterpreter::KeptAssignmentTarget(std::int32_t first) {
+    if (!FShapesOn || FFuerObject || !first) return nullptr;
+    if (FAssignmentShapes.size() < static_cast<std::size_t>(first))
+        FAssignmentShapes.resize(std::max<std::size_t>(first, 2 * FAssignmentShapes.size()));
+    TAssignmentShape& shape = FAssignmentShapes[first - 1];
+    if (shape.Generation != FScanner.TableGeneration()) {
+        // name := ... : the plain reading's designator ends at the `:=`.
+        shape.Generation = FScanner.TableGeneration();
+        FScanner.Save(FShapeScratch, &FShapeScratchTexts);
+        shape.Usable = FScanner.NextToken() == ODoppelpunktgleich && FScanner.TokenNumber();
+        FScanner.Save(shape.After);
+        shape.Usable = shape.Usable && !shape.After.Texts;
+        FScanner.Restore(FShapeScratch, true, &FShapeScratchTexts);
+    }
+    if (!shape.Usable) return nullptr;
+    TVariant* target = LookupName(FScanner.TokenTextOf(first), first);
+    if (!target || target->Kind() == vkMethod || (target->Attribute() && FNoAttributeAssignment)) return nullptr;
+    FCallWithoutResult = false;
+    // Where reading the name again, then the `:=`, would leave it.
+    FScanner.Restore(shape.After, false);
+    ++FShapeUses;
+    return target;
+}
