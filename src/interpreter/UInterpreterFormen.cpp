@@ -302,10 +302,10 @@ bool TInterpreter::ComputeKept(const TExpressionShape& shape, TKeptValue& result
         case soCompare: {
             if ((left.Kind != vkInteger && left.Kind != vkReal) || (right.Kind != vkInteger && right.Kind != vkReal))
                 return false;
-            const bool result = left.Kind == vkInteger && right.Kind == vkInteger
+            const bool outcome = left.Kind == vkInteger && right.Kind == vkInteger
                                     ? Relate(step.Arg, left.Integer, right.Integer)
                                     : Relate(step.Arg, left.AsDouble(), right.AsDouble());
-            left = {vkBoolean, result, 0, 0.0};
+            left = {vkBoolean, outcome, 0, 0.0};
             continue;
         }
         default:
@@ -314,37 +314,37 @@ bool TInterpreter::ComputeKept(const TExpressionShape& shape, TKeptValue& result
         if ((left.Kind != vkInteger && left.Kind != vkReal) || (right.Kind != vkInteger && right.Kind != vkReal))
             return false;
         if (left.Kind == vkInteger && right.Kind == vkInteger) {
-            std::int32_t result = 0;
+            std::int32_t outcome = 0;
             const char* message = nullptr;
             switch (step.Op) {
-            case soAdd: message = CheckedAdd(left.Integer, right.Integer, result); break;
-            case soSubtract: message = CheckedSub(left.Integer, right.Integer, result); break;
-            case soMultiply: message = CheckedMul(left.Integer, right.Integer, result); break;
-            default: message = CheckedDiv(left.Integer, right.Integer, result); break;
+            case soAdd: message = CheckedAdd(left.Integer, right.Integer, outcome); break;
+            case soSubtract: message = CheckedSub(left.Integer, right.Integer, outcome); break;
+            case soMultiply: message = CheckedMul(left.Integer, right.Integer, outcome); break;
+            default: message = CheckedDiv(left.Integer, right.Integer, outcome); break;
             }
             if (message) return false;
-            left.Integer = result;
+            left.Integer = outcome;
             continue;
         }
-        double result = 0.0;
+        double outcome = 0.0;
         const char* message = nullptr;
         switch (step.Op) {
         case soAdd:
-            result = left.AsDouble() + right.AsDouble();
-            message = CheckedReal(result);
+            outcome = left.AsDouble() + right.AsDouble();
+            message = CheckedReal(outcome);
             break;
         case soSubtract:
-            result = left.AsDouble() - right.AsDouble();
-            message = CheckedReal(result);
+            outcome = left.AsDouble() - right.AsDouble();
+            message = CheckedReal(outcome);
             break;
         case soMultiply:
-            result = left.AsDouble() * right.AsDouble();
-            message = CheckedReal(result);
+            outcome = left.AsDouble() * right.AsDouble();
+            message = CheckedReal(outcome);
             break;
-        default: message = CheckedDivReal(left.AsDouble(), right.AsDouble(), result); break;
+        default: message = CheckedDivReal(left.AsDouble(), right.AsDouble(), outcome); break;
         }
         if (message) return false;
-        left = {vkReal, false, 0, result};
+        left = {vkReal, false, 0, outcome};
     }
 
     result = values[0];
