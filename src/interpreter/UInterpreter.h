@@ -10,6 +10,7 @@
 // Errors of the program are values: the first one is kept as a TFehler, every
 // routine returns at once while it is set, and Step hands it to the error
 // list. Nothing here throws for a program error.
+#include "UConstants.h"
 #include "UDaten.h"
 #include "UDeferredPaint.h"
 #include "UFehler.h"
@@ -55,6 +56,20 @@ struct TKeptValue {
     double Real;
     double AsDouble() const { return Kind == vkInteger ? static_cast<double>(Integer) : Real; }
 };
+
+// Whether `a relation b` holds for one of the comparison tokens; any other
+// token is taken as "<>".
+template <typename T>
+bool HoldsRelation(int relation, T a, T b) {
+    switch (relation) {
+    case OGleich: return a == b;
+    case OGroesser: return a > b;
+    case OKleiner: return a < b;
+    case OGroessergleich: return a >= b;
+    case OKleinergleich: return a <= b;
+    default: return a != b;
+    }
+}
 
 class TInterpreter : private TPaintDebtor {
 public:

@@ -20,18 +20,6 @@ bool IsRelation(int token) {
            token == OKleinergleich || token == OUngleich;
 }
 
-template <typename T>
-bool Compare(int relation, T a, T b) {
-    switch (relation) {
-    case OGleich: return a == b;
-    case OGroesser: return a > b;
-    case OKleiner: return a < b;
-    case OGroessergleich: return a >= b;
-    case OKleinergleich: return a <= b;
-    default: return a != b;
-    }
-}
-
 // Holds one level of the designator-name scratch for the duration of a designator.
 struct TLevel {
     int& Level;
@@ -123,8 +111,8 @@ void TInterpreter::Comparison() {
     FStack.Drop();
     TVariant& left = *FStack.Peek();
     bool result = (left.Kind() == vkInteger && right.Kind() == vkInteger)
-                      ? Compare(op, left.AsInteger(), right.AsInteger())
-                      : Compare(op, left.AsDouble(), right.AsDouble());
+                      ? HoldsRelation(op, left.AsInteger(), right.AsInteger())
+                      : HoldsRelation(op, left.AsDouble(), right.AsDouble());
     left.SetBoolean(result);
 }
 

@@ -161,18 +161,6 @@ private:
     int Live = 0;
 };
 
-template <typename T>
-bool Relate(int relation, T a, T b) {
-    switch (relation) {
-    case OGleich: return a == b;
-    case OGroesser: return a > b;
-    case OKleiner: return a < b;
-    case OGroessergleich: return a >= b;
-    case OKleinergleich: return a <= b;
-    default: return a != b;
-    }
-}
-
 } // namespace
 
 void TInterpreter::CompileExpression(TExpressionShape& shape) {
@@ -303,8 +291,8 @@ bool TInterpreter::ComputeKept(const TExpressionShape& shape, TKeptValue& result
             if ((left.Kind != vkInteger && left.Kind != vkReal) || (right.Kind != vkInteger && right.Kind != vkReal))
                 return false;
             const bool outcome = left.Kind == vkInteger && right.Kind == vkInteger
-                                    ? Relate(step.Arg, left.Integer, right.Integer)
-                                    : Relate(step.Arg, left.AsDouble(), right.AsDouble());
+                                    ? HoldsRelation(step.Arg, left.Integer, right.Integer)
+                                    : HoldsRelation(step.Arg, left.AsDouble(), right.AsDouble());
             left = {vkBoolean, outcome, 0, 0.0};
             continue;
         }
