@@ -100,6 +100,14 @@ std::unique_ptr<TObjekt> TDreieck::Clone(const std::string& name, TObjekt* owner
     return copy;
 }
 
+bool TDreieck::ShapeState(TShapeState& state) const {
+    for (const TRealPoint& p : Ecken) {
+        state.Add(p.X);
+        state.Add(p.Y);
+    }
+    return FigureShape(state);
+}
+
 void TDreieck::Assign(const TObjekt& source) {
     TGefuellteFigur::Assign(source);
     const auto* src = dynamic_cast<const TDreieck*>(&source);

@@ -27,6 +27,7 @@ public:
     void Draw(TDrawCanvas& canvas) override;
     std::unique_ptr<TObjekt> Clone(const std::string& name, TObjekt* owner) override;
     void Assign(const TObjekt& source) override;
+    bool ShapeState(TShapeState& state) const override;
 
     void MoveBy(std::int32_t dx, std::int32_t dy) override;
     void StretchAbout(double cx, double cy, double factor) override;

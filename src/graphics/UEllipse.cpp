@@ -210,6 +210,11 @@ std::unique_ptr<TObjekt> TEllipse::Clone(const std::string& name, TObjekt* owner
     return copy;
 }
 
+bool TEllipse::ShapeState(TShapeState& state) const {
+    for (double v : {Rx, Ry, Mx, My, Winkel}) state.Add(v);
+    return FigureShape(state);
+}
+
 void TEllipse::Assign(const TObjekt& source) {
     TGefuellteFigur::Assign(source);
     const auto* src = dynamic_cast<const TEllipse*>(&source);
@@ -315,6 +320,11 @@ std::unique_ptr<TObjekt> TKreis::Clone(const std::string& name, TObjekt* owner) 
     auto copy = std::make_unique<TKreis>(name, owner);
     copy->Assign(*this);
     return copy;
+}
+
+bool TKreis::ShapeState(TShapeState& state) const {
+    for (double v : {R, Mx, My}) state.Add(v);
+    return FigureShape(state);
 }
 
 void TKreis::Assign(const TObjekt& source) {

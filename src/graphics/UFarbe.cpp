@@ -58,6 +58,11 @@ std::unique_ptr<TObjekt> TFarbe::Clone(const std::string& name, TObjekt* owner) 
     return copy;
 }
 
+bool TFarbe::ShapeState(TShapeState& state) const {
+    state.Add(std::uint64_t{Value});
+    return state.AddAttributes(*this);
+}
+
 void TFarbe::Assign(const TObjekt& source) {
     if (auto* colour = dynamic_cast<const TFarbe*>(&source))
         SetzeRGB(colour->Rot(), colour->Gruen(), colour->Blau());

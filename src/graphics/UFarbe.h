@@ -27,6 +27,7 @@ public:
     std::unique_ptr<TObjekt> Clone(const std::string& name, TObjekt* owner) override;
     // Takes the source's components (when the source is a colour).
     void Assign(const TObjekt& source) override;
+    bool ShapeState(TShapeState& state) const override;
 
     void SetzeRGB(std::int32_t rot, std::int32_t gruen, std::int32_t blau);
     // Takes the components from a colour value 0x00BBGGRR (used by the window object).

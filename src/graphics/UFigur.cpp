@@ -231,6 +231,11 @@ void TFigur::CallMethod(std::int32_t n, TStack& stack) {
 
 void TFigur::MoveTopLeftTo(std::int32_t x, std::int32_t y) { MoveBy(RoundInt(x - Left), RoundInt(y - Top)); }
 
+bool TFigur::FigureShape(TShapeState& state) const {
+    for (double v : {PrevLeft, PrevRight, PrevTop, PrevBottom, Left, Right, Top, Bottom}) state.Add(v);
+    return state.AddAttributes(*this);
+}
+
 void TFigur::MoveByArguments(TStack& stack) {
     const std::int32_t dy = stack.PopInteger();
     const std::int32_t dx = stack.PopInteger();

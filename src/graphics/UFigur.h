@@ -143,6 +143,9 @@ protected:
     void MoveByArguments(TStack& stack);
     // A colour object owned by this figure, held by a new attribute.
     TAttribut* AddColourAttribute(const std::string& name, std::int32_t r, std::int32_t g, std::int32_t b);
+    // The attributes and bounds, for the classes whose ShapeState adds
+    // the rest of what they draw from.
+    bool FigureShape(TShapeState& state) const;
 
 private:
     std::vector<TFigurWatcher*> Watchers;

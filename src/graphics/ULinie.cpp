@@ -155,6 +155,11 @@ std::unique_ptr<TObjekt> TLinie::Clone(const std::string& name, TObjekt* owner) 
     return copy;
 }
 
+bool TLinie::ShapeState(TShapeState& state) const {
+    for (double v : {PX1, PY1, PX2, PY2}) state.Add(v);
+    return FigureShape(state);
+}
+
 void TLinie::Assign(const TObjekt& source) {
     TFigur::Assign(source);
     const auto* src = dynamic_cast<const TLinie*>(&source);

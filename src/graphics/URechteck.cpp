@@ -62,6 +62,15 @@ std::unique_ptr<TObjekt> TRechteck::Clone(const std::string& name, TObjekt* owne
     return copy;
 }
 
+bool TRechteck::ShapeState(TShapeState& state) const {
+    state.Add(std::uint64_t{Gedreht});
+    for (const TRealPoint& p : Ecken) {
+        state.Add(p.X);
+        state.Add(p.Y);
+    }
+    return FigureShape(state);
+}
+
 void TRechteck::Assign(const TObjekt& source) {
     TGefuellteFigur::Assign(source);
     const auto* src = dynamic_cast<const TRechteck*>(&source);
@@ -222,6 +231,11 @@ std::unique_ptr<TObjekt> TQuadrat::Clone(const std::string& name, TObjekt* owner
     auto copy = std::make_unique<TQuadrat>(name, owner);
     copy->Assign(*this);
     return copy;
+}
+
+bool TQuadrat::ShapeState(TShapeState& state) const {
+    state.Add(Seite);
+    return TRechteck::ShapeState(state);
 }
 
 void TQuadrat::Assign(const TObjekt& source) {

@@ -27,6 +27,8 @@ public:
     void Draw(TDrawCanvas& canvas) override;
     std::unique_ptr<TObjekt> Clone(const std::string& name, TObjekt* owner) override;
     void Assign(const TObjekt& source) override;
+    // Its lines and their measures are not told: every call is a change.
+    bool ShapeState(TShapeState&) const override { return false; }
     // The text decides the size afterwards: only the upper left corner moves.
     void StretchAbout(double cx, double cy, double factor) override;
 

@@ -4,6 +4,7 @@
 #include "UStack.h"
 
 #include <algorithm>
+#include <bit>
 #include <mutex>
 #include <typeindex>
 #include <unordered_map>
@@ -46,7 +47,12 @@ TAttribut::TAttribut(std::string_view name, std::int32_t classNumber, TKind kind
 }
 
 void TAttribut::Store(const TVariant& value) {
-    TObjekt::NoteChange();
+    // An owner that can tell what it shows is asked afterwards whether the
+    // store changed any of it (a figure given its own value again did not).
+    // Any other counts as changed from the start.
+    TShapeState before;
+    const bool known = Owner && Owner->ShapeState(before);
+    if (!known) TObjekt::NoteChange();
     switch (Value.Kind()) {
     case vkObjekt: {
         // The attribute's object belongs to the owner; it takes the source's
@@ -73,7 +79,8 @@ void TAttribut::Store(const TVariant& value) {
     }
     if (Owner) Owner->AttributeChanged(this);
     // Again once the owner has taken it in: a paint in between drew the old state.
-    TObjekt::NoteChange(Owner);
+    TShapeState after;
+    if (!known || !Owner->ShapeState(after) || !(before == after)) TObjekt::NoteChange(Owner);
 }
 
 // ---------------------------------------------------------------- TMethode
@@ -136,8 +143,16 @@ const char* TMethode::Invoke(TStack& stack, TObjekt* self) {
         if (TObjekt* target = self ? self : Owner) {
             // Noted afterwards: a probe that settles an owed paint first
             // must not find the picture changed by its own call.
-            target->CallMethod(MethodNumber, stack);
-            if (!ChangesNothing) TObjekt::NoteChange(target);
+            if (ChangesNothing) {
+                target->CallMethod(MethodNumber, stack);
+            } else {
+                // verschieben(0, 0) and the like need not repaint.
+                TShapeState before;
+                const bool known = target->ShapeState(before);
+                target->CallMethod(MethodNumber, stack);
+                TShapeState after;
+                if (!known || !target->ShapeState(after) || !(before == after)) TObjekt::NoteChange(target);
+            }
             message = std::exchange(target->MethodError, nullptr);
         }
         break;
@@ -279,6 +294,33 @@ void TObjekt::NoteChange(TObjekt* object) {
 }
 
 void TObjekt::Assign(const TObjekt&) {}
+
+void TShapeState::Add(double value) { Add(std::bit_cast<std::uint64_t>(value)); }
+
+bool TShapeState::AddAttributes(const TObjekt& object, int depth) {
+    for (const auto& attribute : object.Attributes()) {
+        const TVariant& v = attribute->Value;
+        Add(std::uint64_t{v.Kind()});
+        switch (v.Kind()) {
+        case vkBoolean: Add(std::uint64_t{v.AsBoolean()}); break;
+        case vkChar: Add(std::uint64_t{v.AsChar()}); break;
+        case vkInteger: Add(static_cast<std::uint64_t>(std::int64_t{v.AsInteger()})); break;
+        case vkReal: Add(v.AsDouble()); break;
+        case vkObjekt:
+            // A colour is told by its components; deeper objects are not.
+            Add(std::uint64_t{v.AsObject() != nullptr});
+            if (v.AsObject() && (depth > 0 || !AddAttributes(*v.AsObject(), depth + 1))) return false;
+            break;
+        case vkNone: break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
+bool TShapeState::operator==(const TShapeState& other) const {
+    return Count == other.Count && Count <= Capacity && std::equal(Words.begin(), Words.begin() + Count, other.Words.begin());
+}
 
 TAttribut* TObjekt::AddAttribute(std::unique_ptr<TAttribut> attribute) {
     AttributeList.push_back(std::move(attribute));

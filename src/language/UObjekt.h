@@ -8,6 +8,7 @@
 // c is accepted where d is required exactly when c is a multiple of d.
 #include "UVariant.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -18,6 +19,30 @@
 #include <vector>
 
 class TStack;
+class TObjekt;
+
+// How an object is shown, as plain words compared bit for bit: what its
+// built-in methods can change. A call that leaves these words as they were
+// changed nothing on the screen, so no window need paint for it.
+class TShapeState {
+public:
+    void Add(std::uint64_t word) {
+        if (Count < Capacity) Words[Count] = word;
+        ++Count;
+    }
+    void Add(double value);
+    // Every attribute's kind and value, a colour's (or other object's) own
+    // attributes in place of the object. False for a value it cannot put in
+    // words (a text, a method).
+    bool AddAttributes(const TObjekt& object, int depth = 0);
+    // Equal only when neither ran out of room.
+    bool operator==(const TShapeState& other) const;
+
+private:
+    static constexpr int Capacity = 96;
+    std::array<std::uint64_t, Capacity> Words{};
+    int Count = 0;
+};
 class TObjekt;
 class TVarSpace;
 // The drawing canvas of one drawing window: it holds the world-to-pixel
@@ -246,6 +271,10 @@ public:
     // Stamps the objects this one changes besides itself and those it owns
     // (a group's members).
     virtual void StampParts(std::uint64_t) {}
+    // Puts into `state` everything a built-in method of this object can
+    // change of what it shows. False when the class cannot tell (the
+    // default): then every call counts as a change.
+    virtual bool ShapeState(TShapeState&) const { return false; }
 
     bool IsA(std::int32_t requiredClassNumber) const {
         return ClassAccepts(requiredClassNumber, ClassNumber);

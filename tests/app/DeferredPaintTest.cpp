@@ -234,11 +234,16 @@ private:
     // Calls that leave a figure as it was, and changes to one figure only,
     // which windows that do not show it need not paint for.
     void Unmoving() {
-        const std::string& x = Any().Name;
-        switch (Pick(0, 3)) {
+        const TFigure& figure = Any();
+        const std::string& x = figure.Name;
+        switch (Pick(0, 5)) {
         case 0: Lines.push_back(x + ".verschieben(0, 0)"); break;
         case 1: Lines.push_back(x + ".sichtbarSetzen(" + x + ".sichtbar)"); break;
         case 2: Lines.push_back("b := " + OfClass("Turtle").Name + ".vorPunkt()"); break;
+        case 3: Lines.push_back(x + (Pick(0, 1) ? ".drehen(0)" : ".strecken(1)")); break;
+        case 4:
+            if (figure.Class != "Turtle") Lines.push_back(x + ".verschiebenNach(" + x + ".links, " + x + ".oben)");
+            break;
         default: Lines.push_back(x + ".verschieben(" + Num(-9, 9) + ", 0)"); break;
         }
     }

@@ -76,7 +76,9 @@ TEST_F(MainWindowTest, TheTopRowKeepsTheSpeedLabelDownToTheMinimumWidth) {
                 const auto* button = Find<QAbstractButton>(name);
                 EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + 10) << name;
             }
-            if (width >= 800) EXPECT_EQ(Find<QWidget>("TBSpeed")->width(), 90);
+            if (width >= 800) {
+                EXPECT_EQ(Find<QWidget>("TBSpeed")->width(), 90);
+            }
         }
     }
 }

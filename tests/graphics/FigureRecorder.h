@@ -112,6 +112,17 @@ struct TDrawArea {
 
 namespace figtest {
 
+// Every attribute's value as text, an owned object's (a colour's) in brackets.
+inline std::string AttributeValues(const TObjekt& o) {
+    std::string text;
+    for (const auto& a : o.Attributes()) {
+        if (const TObjekt* inner = a->Value.AsObject()) text += "(" + AttributeValues(*inner) + ")";
+        else text += a->Value.DisplayText();
+        text += ';';
+    }
+    return text;
+}
+
 inline void Push(TStack& s, int v) { s.PushInteger(v); }
 inline void Push(TStack& s, double v) { s.PushDouble(v); }
 inline void Push(TStack& s, const char* v) { s.PushString(v); }

@@ -2,6 +2,7 @@
 // index. Checked against a plain search over the ordered lists, for every
 // member name of every class in many spellings, and by running every setter
 // both through the shared table and through a method bound to its object.
+#include "FigureRecorder.h"
 #include "UKlassen.h"
 #include "UNamen.h"
 #include "UObjekt.h"
@@ -29,15 +30,7 @@ const TAttribut* PlainAttribute(const TObjekt& o, std::string_view name, bool an
     return nullptr;
 }
 
-std::string Values(const TObjekt& o) {
-    std::string text;
-    for (const auto& a : o.Attributes()) {
-        if (const TObjekt* inner = a->Value.AsObject()) text += "(" + Values(*inner) + ")";
-        else text += a->Value.DisplayText();
-        text += ';';
-    }
-    return text;
-}
+using figtest::AttributeValues;
 
 } // namespace
 
@@ -111,7 +104,7 @@ TEST(SharedMembers, LookupsAndCallsMatchThePlainLists) {
         TObjekt& shared = *objects[i];
         TObjekt& bound = *objects[i + 1];
         const std::unique_ptr<TObjekt> untouched = shared.Clone("c", nullptr);
-        const std::string before = Values(*untouched);
+        const std::string before = AttributeValues(*untouched);
         std::int32_t value = 3;
         for (const auto& m : shared.Methods()) {
             if (m->Kind != mkSetter || m->Parameters[0].Kind != vkInteger) continue;
@@ -122,8 +115,8 @@ TEST(SharedMembers, LookupsAndCallsMatchThePlainLists) {
             stack.PushInteger(value);
             EXPECT_EQ(bound.FindMethod(m->Name)->Invoke(stack), nullptr) << m->Name;
             EXPECT_EQ(stack.Count(), 0) << m->Name;
-            EXPECT_EQ(Values(shared), Values(bound)) << shared.ClassName << " after " << m->Name;
+            EXPECT_EQ(AttributeValues(shared), AttributeValues(bound)) << shared.ClassName << " after " << m->Name;
         }
-        EXPECT_EQ(Values(*untouched), before) << shared.ClassName;
+        EXPECT_EQ(AttributeValues(*untouched), before) << shared.ClassName;
     }
 }
