@@ -17,7 +17,27 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
+
+// Started where no screen can be reached (over ssh, from a cron job), Qt
+// gives up in English with a list of its plugins. Its start-up messages are
+// held back and a failure ends with a German explanation instead; once the
+// application stands, Qt's own handler is back.
+void NoScreenMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    const QByteArray category(context.category ? context.category : "");
+    if (type != QtFatalMsg && category.startsWith("qt.qpa")) return;
+    if (type == QtFatalMsg) {
+        std::fputs("ZAK kann kein Fenster \xC3\xB6" "ffnen: Es ist keine grafische Anzeige erreichbar "
+                   "(DISPLAY bzw. WAYLAND_DISPLAY).\n"
+                   "Programme ohne Fenster laufen mit: zak --run DATEI\n",
+                   stderr);
+        std::_Exit(1);
+    }
+    std::fputs(message.toLocal8Bit().append('\n').constData(), stderr);
+}
 
 // Only for the test that kills a running ZAK and looks for its journal:
 // once the event loop runs, the text of ZAK_TEST_TYPE is typed into the
@@ -46,7 +66,9 @@ int RunIde(int argc, char** argv) {
     // A screen of 1.5 times the density is drawn at 2: the drawing windows
     // then show each pixel of their picture as an even block.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    qInstallMessageHandler(NoScreenMessages);
     QApplication application(argc, argv);
+    qInstallMessageHandler(nullptr);
     QApplication::setApplicationName(QStringLiteral("ZAK"));
     InstallGermanTexts(application);
     // Every window without an icon of its own, the drawing windows included,

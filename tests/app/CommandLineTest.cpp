@@ -20,8 +20,10 @@ struct TResult {
     QString Err;
 };
 
-TResult Zak(const QStringList& arguments, const QString& directory = {}) {
+TResult Zak(const QStringList& arguments, const QString& directory = {},
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess zak;
+    zak.setProcessEnvironment(environment);
     if (!directory.isEmpty()) zak.setWorkingDirectory(directory);
     zak.start(QStringLiteral(ZAK_BINARY), arguments);
     zak.waitForFinished(60000);
@@ -120,6 +122,15 @@ TEST_F(CommandLineTest, HelpNamesEveryOptionAndErrorsNameTheOption) {
             << option;
     for (const QString& line : help.Out.split('\n')) EXPECT_LE(line.size(), 80) << line.toStdString();
     EXPECT_EQ(Zak({"-v"}).Out, "ZAK 1.5.9\n");
+
+    // Without a screen the window cannot open: one German explanation, no
+    // English list of Qt's plugins.
+    QProcessEnvironment noScreen = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) noScreen.remove(name);
+    const TResult ide = Zak({}, {}, noScreen);
+    EXPECT_EQ(ide.Status, 1);
+    EXPECT_TRUE(ide.Err.startsWith(QString::fromUtf8("ZAK kann kein Fenster \u00F6ffnen"))) << ide.Err.toStdString();
+    EXPECT_FALSE(ide.Err.contains("plugin")) << ide.Err.toStdString();
 
     const QString program = Write("p.zak", "");
     struct TWrong {
