@@ -145,7 +145,11 @@ protected:
     TAttribut* AddColourAttribute(const std::string& name, std::int32_t r, std::int32_t g, std::int32_t b);
 
 private:
-    std::vector<TFigurWatcher*> Watchers;
+    // Nearly every figure has one watcher, the canvas that shows it: that
+    // one is kept in place, any later ones in a list made when needed, in
+    // the order added.
+    TFigurWatcher* FirstWatcher = nullptr;
+    std::unique_ptr<std::vector<TFigurWatcher*>> MoreWatchers;
 };
 
 class TGefuellteFigur : public TFigur {
