@@ -23,9 +23,9 @@ TFarbe::TFarbe(std::string name, TObjekt* owner, bool noSetters)
     setzeRGB->AddParameter("Rotwert", vkInteger, 0);
     setzeRGB->AddParameter("Gruenwert", vkInteger, 0);
     setzeRGB->AddParameter("Blauwert", vkInteger, 0);
-    RotAttr = AddAttribute("rot", 0, vkInteger);
-    GruenAttr = AddAttribute("gruen", 0, vkInteger);
-    BlauAttr = AddAttribute("blau", 0, vkInteger);
+    AddAttribute("rot", 0, vkInteger);
+    AddAttribute("gruen", 0, vkInteger);
+    AddAttribute("blau", 0, vkInteger);
     AddSetters(noSetters);
 }
 
@@ -36,7 +36,7 @@ TFarbe::TFarbe(std::string name, TObjekt* owner, std::int32_t rot, std::int32_t 
 }
 
 void TFarbe::AttributeChanged(TAttribut*) {
-    for (TAttribut* component : {RotAttr, GruenAttr, BlauAttr}) {
+    for (TAttribut* component : {Component(0), Component(1), Component(2)}) {
         std::int32_t value = component->Value.AsInteger();
         if (value < 0 || value > 255) component->Value.SetInteger(std::clamp(value, 0, 255));
     }
@@ -69,19 +69,19 @@ void TFarbe::Assign(const TObjekt& source) {
 }
 
 void TFarbe::SetzeRGB(std::int32_t rot, std::int32_t gruen, std::int32_t blau) {
-    RotAttr->Value.SetInteger(rot);
-    GruenAttr->Value.SetInteger(gruen);
-    BlauAttr->Value.SetInteger(blau);
+    Component(0)->Value.SetInteger(rot);
+    Component(1)->Value.SetInteger(gruen);
+    Component(2)->Value.SetInteger(blau);
     AttributeChanged(nullptr);
 }
 
 void TFarbe::SetFromColourValue(TColor value) {
-    RotAttr->Value.SetInteger(static_cast<std::int32_t>(value & 0xFF));
-    GruenAttr->Value.SetInteger(static_cast<std::int32_t>((value >> 8) & 0xFF));
-    BlauAttr->Value.SetInteger(static_cast<std::int32_t>((value >> 16) & 0xFF));
+    Component(0)->Value.SetInteger(static_cast<std::int32_t>(value & 0xFF));
+    Component(1)->Value.SetInteger(static_cast<std::int32_t>((value >> 8) & 0xFF));
+    Component(2)->Value.SetInteger(static_cast<std::int32_t>((value >> 16) & 0xFF));
     Value = value;
 }
 
-std::int32_t TFarbe::Rot() const { return RotAttr->Value.AsInteger(); }
-std::int32_t TFarbe::Gruen() const { return GruenAttr->Value.AsInteger(); }
-std::int32_t TFarbe::Blau() const { return BlauAttr->Value.AsInteger(); }
+std::int32_t TFarbe::Rot() const { return Component(0)->Value.AsInteger(); }
+std::int32_t TFarbe::Gruen() const { return Component(1)->Value.AsInteger(); }
+std::int32_t TFarbe::Blau() const { return Component(2)->Value.AsInteger(); }

@@ -6,6 +6,7 @@
 #include "UCanvas.h"
 #include "UObjekt.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -39,9 +40,11 @@ public:
     std::int32_t Blau() const;
 
 private:
-    TAttribut* RotAttr;
-    TAttribut* GruenAttr;
-    TAttribut* BlauAttr;
-    TColor Value = 0;
+    // "rot", "gruen" and "blau" are the first three attributes. Every
+    // figure holds two colours, so a colour keeps no pointers to them: its
+    // own fields fit into the padding at the end of TObjekt.
+    TAttribut* Component(std::size_t index) const { return Attributes()[index].get(); }
+
     bool NoSetters;
+    TColor Value = 0;
 };

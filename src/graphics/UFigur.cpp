@@ -75,8 +75,11 @@ TFigur::TFigur(std::string name, TObjekt* owner, TAsBase) : TObjekt(std::move(na
 
 TFigur::~TFigur() {
     // A watcher may unregister itself (or others) while being told.
-    auto watchers = std::move(Watchers);
-    for (TFigurWatcher* w : watchers) w->FigureDestroyed(this);
+    TFigurWatcher* first = std::exchange(FirstWatcher, nullptr);
+    const auto more = std::move(MoreWatchers);
+    if (first) first->FigureDestroyed(this);
+    if (more)
+        for (TFigurWatcher* w : *more) w->FigureDestroyed(this);
 }
 
 TAttribut* TFigur::AddColourAttribute(const std::string& name, std::int32_t r, std::int32_t g,
@@ -95,16 +98,36 @@ TFarbe& TFigur::ColourOf(const TAttribut* a) { return static_cast<TFarbe&>(*a->V
 bool TFigur::Sichtbar() const { return GetBool(ASichtbar); }
 TFarbe& TFigur::Randfarbe() const { return ColourOf(ARandfarbe); }
 
+// The first watcher is always FirstWatcher: the list holds only later ones.
 void TFigur::AddWatcher(TFigurWatcher* watcher) {
-    if (std::find(Watchers.begin(), Watchers.end(), watcher) == Watchers.end()) Watchers.push_back(watcher);
+    if (!watcher || WatchedBy(watcher)) return;
+    if (!FirstWatcher) {
+        FirstWatcher = watcher;
+        return;
+    }
+    if (!MoreWatchers) MoreWatchers = std::make_unique<std::vector<TFigurWatcher*>>();
+    MoreWatchers->push_back(watcher);
 }
 
 bool TFigur::WatchedBy(const TFigurWatcher* watcher) const {
-    return std::find(Watchers.begin(), Watchers.end(), watcher) != Watchers.end();
+    if (!watcher) return false;
+    if (FirstWatcher == watcher) return true;
+    return MoreWatchers && std::find(MoreWatchers->begin(), MoreWatchers->end(), watcher) != MoreWatchers->end();
 }
 
 void TFigur::RemoveWatcher(TFigurWatcher* watcher) {
-    Watchers.erase(std::remove(Watchers.begin(), Watchers.end(), watcher), Watchers.end());
+    if (!watcher) return;
+    if (FirstWatcher == watcher) {
+        // The next in order takes its place.
+        FirstWatcher = nullptr;
+        if (MoreWatchers && !MoreWatchers->empty()) {
+            FirstWatcher = MoreWatchers->front();
+            MoreWatchers->erase(MoreWatchers->begin());
+        }
+        return;
+    }
+    if (MoreWatchers)
+        MoreWatchers->erase(std::remove(MoreWatchers->begin(), MoreWatchers->end(), watcher), MoreWatchers->end());
 }
 
 void TFigur::Normalize() {

@@ -148,7 +148,11 @@ protected:
     bool FigureShape(TShapeState& state) const;
 
 private:
-    std::vector<TFigurWatcher*> Watchers;
+    // Nearly every figure has one watcher, the canvas that shows it: that
+    // one is kept in place, any later ones in a list made when needed, in
+    // the order added.
+    TFigurWatcher* FirstWatcher = nullptr;
+    std::unique_ptr<std::vector<TFigurWatcher*>> MoreWatchers;
 };
 
 class TGefuellteFigur : public TFigur {

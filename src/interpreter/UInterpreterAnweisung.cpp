@@ -126,6 +126,9 @@ void TInterpreter::Declaration() {
     // statement is the same when the window repaints once, also after an
     // error part way.
     if (DeclareObjects(className) && FDefaultWindow) FDefaultWindow->Repaint();
+    // Scratch kept for the next declaration, but not the room of a very
+    // long one: it would stay with the program as long as it runs.
+    if (FDeclaredNames.capacity() > 256) std::vector<std::string>().swap(FDeclaredNames);
 }
 
 bool TInterpreter::DeclareObjects(const std::string& className) {

@@ -1,14 +1,15 @@
 #include "UObjekt.h"
 
+#include "UBlockPool.h"
 #include "UNamen.h"
 #include "UStack.h"
 
 #include <algorithm>
 #include <bit>
 #include <mutex>
+#include <stdexcept>
 #include <typeindex>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 bool ClassAccepts(std::int32_t required, std::int32_t actual) {
@@ -19,31 +20,53 @@ bool ClassAccepts(std::int32_t required, std::int32_t actual) {
 
 // -------------------------------------------------------------- TMemberName
 
-namespace {
+std::atomic<const std::string*> TMemberName::Chunks[MaxChunks];
 
-const std::string* Pooled(std::string_view text) {
+std::uint32_t TMemberName::Pooled(std::string_view text) {
+    if (text.empty()) return 0;
     // Names come from the classes' constructors only, so the pool stays small.
     static std::mutex mutex;
-    static auto* pool = new std::unordered_set<std::string>;
+    static auto* numbers = new std::unordered_map<std::string, std::uint32_t>;
+    static std::uint32_t count = 1;
     const std::lock_guard lock(mutex);
-    return &*pool->emplace(text).first;
+    const auto known = numbers->find(std::string(text));
+    if (known != numbers->end()) return known->second;
+    if (count / ChunkSize >= MaxChunks) throw std::length_error("too many member names");
+    if (!Chunks[count / ChunkSize].load(std::memory_order_relaxed))
+        Chunks[count / ChunkSize].store(new std::string[ChunkSize], std::memory_order_release);
+    // Written before the number is handed out; the chunk's texts never change again.
+    const_cast<std::string&>(Chunks[count / ChunkSize].load(std::memory_order_relaxed)[count % ChunkSize]) = text;
+    numbers->emplace(std::string(text), count);
+    return count++;
 }
 
-} // namespace
-
-TMemberName::TMemberName(std::string_view text) : Text(Pooled(text)) {}
+TMemberName::TMemberName(std::string_view text) : Number(Pooled(text)) {}
 
 TMemberName& TMemberName::operator=(std::string_view text) {
-    Text = Pooled(text);
+    Number = Pooled(text);
     return *this;
 }
 
 // ---------------------------------------------------------------- TAttribut
 
 TAttribut::TAttribut(std::string_view name, std::int32_t classNumber, TKind kind, TObjekt* owner)
-    : Owner(owner), Name(name), ClassNumber(classNumber) {
+    : ClassNumber(classNumber), Name(name), Owner(owner) {
     Value.SetKind(kind);
     Value.SetAttribute(this);
+}
+
+#if defined(__x86_64__) || defined(__aarch64__)
+static_assert(sizeof(TAttribut) == 48, "an attribute is no larger than its fields need");
+#endif
+
+void* TAttribut::operator new(std::size_t size) {
+    if (size != sizeof(TAttribut)) return ::operator new(size);
+    return TBlockPool::Of<sizeof(TAttribut)>().Allocate();
+}
+
+void TAttribut::operator delete(void* block, std::size_t size) noexcept {
+    if (size != sizeof(TAttribut)) return ::operator delete(block);
+    TBlockPool::Of<sizeof(TAttribut)>().Release(block);
 }
 
 void TAttribut::Store(const TVariant& value) {
@@ -274,13 +297,14 @@ std::int64_t TObjekt::LiveCount() { return Live.load(std::memory_order_relaxed);
 // A new object is shown nowhere yet, and whoever shows or holds a freed one
 // is told (TFigurWatcher) and notes that change itself.
 TObjekt::TObjekt(std::string name, TObjekt* owner)
-    : Name(std::move(name)), Owner(owner), Table(std::make_shared<TMemberTable>()) {
+    : Name(std::move(name)), Owner(owner), Table(new TMemberTable) {
     Live.fetch_add(1, std::memory_order_relaxed);
     ChangeCount.fetch_add(1, std::memory_order_relaxed);
 }
 
 TObjekt::~TObjekt() {
     for (auto& attribute : AttributeList) delete attribute->Value.AsObject();
+    if (!Table->Shared) delete Table;
     Live.fetch_sub(1, std::memory_order_relaxed);
     ChangeCount.fetch_add(1, std::memory_order_relaxed);
 }
@@ -332,7 +356,7 @@ TAttribut* TObjekt::AddAttribute(std::string_view name, std::int32_t classNumber
 }
 
 TMemberTable& TObjekt::OwnTable() {
-    if (Table->Shared) Table = std::make_shared<TMemberTable>(*Table);
+    if (Table->Shared) Table = new TMemberTable(*Table);
     BoundMethods.reset();
     return *Table;
 }
@@ -377,11 +401,12 @@ void TObjekt::ShareTable() {
     // that each object keeps its own.
     constexpr std::size_t MaxTablesPerClass = 4;
     static std::mutex mutex;
-    static auto* registry = new std::unordered_map<std::type_index, std::vector<std::shared_ptr<TMemberTable>>>;
+    static auto* registry = new std::unordered_map<std::type_index, std::vector<TMemberTable*>>;
     const std::lock_guard lock(mutex);
     auto& tables = (*registry)[std::type_index(typeid(*this))];
     for (const auto& table : tables) {
         if (table->SameAs(*Table)) {
+            delete Table;
             Table = table;
             BoundMethods.reset();
             return;

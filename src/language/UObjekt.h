@@ -62,27 +62,45 @@ struct TParameter {
     bool ByReference = false;      // a variable parameter
 };
 
-// An attribute's name. The objects of a class repeat the same few names, so
-// each text is kept once for the whole process and an attribute holds only a
-// pointer to it. Reads as a const std::string; assigning renames.
+// An attribute's or a class's name. The objects of a class repeat the same
+// few names, so each text is kept once for the whole process and a name
+// holds only its 32-bit number in that pool. Reads as a const std::string;
+// assigning renames.
 class TMemberName {
 public:
+    TMemberName() = default;  // empty
     TMemberName(std::string_view text);  // NOLINT(google-explicit-constructor): names are given as text
     TMemberName& operator=(std::string_view text);
 
-    operator const std::string&() const { return *Text; }  // NOLINT(google-explicit-constructor)
-    operator std::string_view() const { return *Text; }    // NOLINT(google-explicit-constructor)
-    const std::string& str() const { return *Text; }
-    std::size_t size() const { return Text->size(); }
-    bool empty() const { return Text->empty(); }
+    operator const std::string&() const { return str(); }  // NOLINT(google-explicit-constructor)
+    operator std::string_view() const { return str(); }    // NOLINT(google-explicit-constructor)
+    const std::string& str() const {
+        if (Number == 0) return Empty();
+        // A number is handed out only after its text is in place.
+        return Chunks[Number / ChunkSize].load(std::memory_order_acquire)[Number % ChunkSize];
+    }
+    std::size_t size() const { return str().size(); }
+    bool empty() const { return str().empty(); }
 
-    friend bool operator==(const TMemberName& a, std::string_view b) { return std::string_view(*a.Text) == b; }
-    friend std::string operator+(const TMemberName& a, std::string_view b) { return std::string(*a.Text).append(b); }
-    friend std::string operator+(std::string a, const TMemberName& b) { return a.append(*b.Text); }
-    friend std::ostream& operator<<(std::ostream& out, const TMemberName& name) { return out << *name.Text; }
+    friend bool operator==(const TMemberName& a, std::string_view b) { return std::string_view(a.str()) == b; }
+    friend std::string operator+(const TMemberName& a, std::string_view b) { return std::string(a.str()).append(b); }
+    friend std::string operator+(std::string a, const TMemberName& b) { return a.append(b.str()); }
+    friend std::ostream& operator<<(std::ostream& out, const TMemberName& name) { return out << name.str(); }
 
 private:
-    const std::string* Text;
+    static std::uint32_t Pooled(std::string_view text);
+    static const std::string& Empty() {
+        static const std::string empty;
+        return empty;
+    }
+
+    // The pool's texts in chunks that never move and are never freed;
+    // number 0 is the empty text, which is not among them.
+    static constexpr std::uint32_t ChunkSize = 256;
+    static constexpr std::uint32_t MaxChunks = 4096;
+    static std::atomic<const std::string*> Chunks[MaxChunks];
+
+    std::uint32_t Number = 0;
 };
 
 class TAttribut {
@@ -98,12 +116,16 @@ public:
     // a missing source object changes nothing but still notifies.
     void Store(const TVariant& value);
 
-    // Largest first: every figure holds a dozen of these.
-    TVariant Value;  // an object held here belongs to the owner
-    TObjekt* Owner;
-    TMemberName Name;
-    std::int32_t ClassNumber;  // required of an object value, else 0
+    // Every figure holds a dozen of these, taken from a pool of blocks of
+    // their size; Hidden and ClassNumber sit in the value's tail padding.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
+    [[no_unique_address]] TVariant Value;  // an object held here belongs to the owner
     bool Hidden = false;  // skipped by name lookups, gets no setter
+    std::int32_t ClassNumber;  // required of an object value, else 0
+    TMemberName Name;
+    TObjekt* Owner;
 };
 
 enum TMethodKind : std::uint8_t {
@@ -290,10 +312,7 @@ public:
     const TMemberTable& Members() const { return *Table; }
 
     std::string Name;       // the name it was created under
-    std::string ClassName;  // upper case, set by the subclass
-    std::int32_t ClassNumber = 0;
     TObjekt* Owner;
-    bool Drawable = false;
     // Set by a built-in method that cannot do what it was asked (a
     // Windows-1252 message); the call that ran the method reports it as a
     // runtime error and clears it.
@@ -311,7 +330,15 @@ private:
     void ShareTable();
 
     std::vector<std::unique_ptr<TAttribut>> AttributeList;
-    std::shared_ptr<TMemberTable> Table;
+    // Owned while not Shared; a shared table lives as long as the process.
+    TMemberTable* Table;
     // Copies of the table's methods bound to this object, made by FindMethod.
     mutable std::unique_ptr<std::vector<std::unique_ptr<TMethode>>> BoundMethods;
+
+public:
+    // Last, so that a subclass's small fields (a colour's) fill the padding
+    // after them.
+    std::int32_t ClassNumber = 0;
+    TMemberName ClassName;  // upper case, set by the subclass
+    bool Drawable = false;
 };

@@ -1,5 +1,6 @@
 #include "UVariablen.h"
 
+#include "UBlockPool.h"
 #include "UNamen.h"
 #include "UObjekt.h"
 
@@ -22,6 +23,33 @@ TVariable::~TVariable() {
     if (!BorrowedValue) delete Value;
 }
 
+void* TVariable::operator new(std::size_t size) {
+    if (size != sizeof(TVariable)) return ::operator new(size);
+    return TBlockPool::Of<sizeof(TVariable)>().Allocate();
+}
+
+void TVariable::operator delete(void* block, std::size_t size) noexcept {
+    if (size != sizeof(TVariable)) return ::operator delete(block);
+    TBlockPool::Of<sizeof(TVariable)>().Release(block);
+}
+
+// --------------------------------------------------------------- TPositions
+
+TPositions::~TPositions() {
+    if (OnHeap()) delete[] Heap;
+}
+
+void TPositions::push_back(std::int32_t position) {
+    if (Size == Capacity) {
+        auto* grown = new std::int32_t[2 * std::size_t{Capacity}];
+        std::copy(begin(), end(), grown);
+        if (OnHeap()) delete[] Heap;
+        Heap = grown;
+        Capacity *= 2;
+    }
+    (OnHeap() ? Heap : Inline)[Size++] = position;
+}
+
 // ---------------------------------------------------------------- TVarSpace
 
 TVarSpace::TVarSpace() {
@@ -36,7 +64,7 @@ TVarSpace::~TVarSpace() {
     for (auto& variable : Variables) variable.reset();
 }
 
-std::size_t TVarSpace::TNameHash::operator()(std::string_view name) const {
+std::size_t TVarSpace::TNameHash::operator()(std::string_view name) const noexcept {
     std::size_t hash = 14695981039346656037ull;  // FNV-1a
     for (char c : name) {
         hash ^= static_cast<unsigned char>(LowerAscii(c));
@@ -52,7 +80,7 @@ bool TVarSpace::TNameEqual::operator()(std::string_view a, std::string_view b) c
 TVariable* TVarSpace::Append(std::unique_ptr<TVariable> variable) {
     const auto position = static_cast<std::int32_t>(Variables.size());
     auto entry = Index.find(std::string_view(variable->Name));
-    if (entry == Index.end()) entry = Index.emplace(variable->Name, std::vector<std::int32_t>()).first;
+    if (entry == Index.end()) entry = Index.try_emplace(variable->Name).first;
     entry->second.push_back(position);
     Variables.push_back(std::move(variable));
     ++FGeneration;
@@ -132,14 +160,14 @@ void TVarSpace::CloseScope() {
     ++FGeneration;
 }
 
-const std::vector<std::int32_t>* TVarSpace::Positions(std::string_view name) const {
+const TPositions* TVarSpace::Positions(std::string_view name) const {
     const auto entry = Index.find(name);
     return entry == Index.end() ? nullptr : &entry->second;
 }
 
 TVarSpace::TNameHandle TVarSpace::Handle(std::string_view name) {
     auto entry = Index.find(name);
-    if (entry == Index.end()) entry = Index.emplace(LowerAscii(name), std::vector<std::int32_t>()).first;
+    if (entry == Index.end()) entry = Index.try_emplace(LowerAscii(name)).first;
     return &entry->second;
 }
 
@@ -158,7 +186,7 @@ TVariable* TVarSpace::Find(TNameHandle positions) const {
 }
 
 TVariable* TVarSpace::FindIn(std::string_view name, int from, int to) const {
-    const std::vector<std::int32_t>* positions = Positions(name);
+    const TPositions* positions = Positions(name);
     if (!positions) return nullptr;
     const auto at = std::lower_bound(positions->begin(), positions->end(), from);
     return at != positions->end() && *at < to ? Variables[*at].get() : nullptr;

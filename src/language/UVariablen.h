@@ -4,6 +4,7 @@
 // parameters of the method calls in progress, in nested scopes.
 #include "UDaten.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,6 +21,9 @@ public:
     ~TVariable();
     TVariable(const TVariable&) = delete;
     TVariable& operator=(const TVariable&) = delete;
+    // One per declared name: taken from a pool of blocks of its size.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
 
     // Lower case; the variable space indexes it and alone renames a
     // variable it reuses.
@@ -30,6 +34,34 @@ public:
     bool BuiltIn;
     bool Reference;      // the value's object or method belongs to someone else
     bool BorrowedValue;  // the TVariant itself belongs to someone else
+};
+
+// The list indexes of the variables of one name, ascending. Nearly every
+// name has one or two, kept in place; more go to an array of their own.
+class TPositions {
+public:
+    TPositions() = default;
+    ~TPositions();
+    TPositions(const TPositions&) = delete;
+    TPositions& operator=(const TPositions&) = delete;
+
+    const std::int32_t* begin() const { return OnHeap() ? Heap : Inline; }
+    const std::int32_t* end() const { return begin() + Size; }
+    bool empty() const { return Size == 0; }
+    std::size_t size() const { return Size; }
+    void push_back(std::int32_t position);
+    void pop_back() { --Size; }
+
+private:
+    static constexpr std::uint32_t InlineCount = 2;
+    bool OnHeap() const { return Capacity > InlineCount; }
+
+    union {
+        std::int32_t Inline[InlineCount] = {};
+        std::int32_t* Heap;
+    };
+    std::uint32_t Size = 0;
+    std::uint32_t Capacity = InlineCount;
 };
 
 class TVarSpace {
@@ -69,7 +101,7 @@ public:
     // A name looked up once and then by its handle, without hashing it again:
     // the handle stays valid as long as the space (an unknown name gets an
     // empty entry). Find by handle answers as Find by name.
-    using TNameHandle = const std::vector<std::int32_t>*;
+    using TNameHandle = const TPositions*;
     TNameHandle Handle(std::string_view name);
     TVariable* Find(TNameHandle positions) const;
     // The first variable of that name among the list indexes from..to-1, or none.
@@ -97,13 +129,14 @@ private:
     std::unique_ptr<TVariable> SpareVariable(std::string_view name, TVariant* value, bool reference,
                                              bool borrowedValue);
     // The list indexes of the variables of one name, ascending.
-    const std::vector<std::int32_t>* Positions(std::string_view name) const;
+    const TPositions* Positions(std::string_view name) const;
 
     // Hash and equality of names ignoring ASCII case, so that a lookup can
-    // go by the name as written without building a lower-cased copy.
+    // go by the name as written without building a lower-cased copy. Cheap
+    // and not throwing, so the index does not store each name's hash.
     struct TNameHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view name) const;
+        std::size_t operator()(std::string_view name) const noexcept;
     };
     struct TNameEqual {
         using is_transparent = void;
@@ -119,7 +152,7 @@ private:
     // scopes remove from the end, so each name's entries stay sorted and the
     // entry to remove is always its last. A name whose variables are all
     // gone keeps its (empty) entry for the next call that declares it.
-    std::unordered_map<std::string, std::vector<std::int32_t>, TNameHash, TNameEqual> Index;
+    std::unordered_map<std::string, TPositions, TNameHash, TNameEqual> Index;
 };
 
 // The colour constants (schwarz, rot, ...) are objects of the colour class,

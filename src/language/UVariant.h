@@ -113,9 +113,11 @@ private:
         std::uint64_t Raw = 0;  // Boolean, Char, Integer, Real, marker; the pointer of Objekt and method
         TKind Kind = vkBoolean;
     };
+    // Owner first, so that the padding after the flag is at the end, where
+    // an attribute puts its own small fields.
+    TAttribut* Owner = nullptr;
     [[no_unique_address]] TVData Data;  // the flag below fits into its padding
     std::uint8_t ChangedFlag = 1;
-    TAttribut* Owner = nullptr;
 };
 
 // The one real-to-text conversion of the system: general format with up to 15

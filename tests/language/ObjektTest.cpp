@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -204,6 +207,59 @@ TEST(Objekt, CloneCopiesState) {
     EXPECT_EQ(copy->Name, "q");
     EXPECT_EQ(static_cast<TPunkt&>(*copy).X->Value.AsInteger(), 5);
     EXPECT_NE(static_cast<TPunkt&>(*copy).X, p.X);
+}
+
+// Attributes come from a pool of blocks that freed ones return to. Through
+// a long random run of making, changing, renaming and freeing objects (each
+// with an object of its own inside) every attribute keeps its own name,
+// value and owner, and the count of live objects follows.
+TEST(Objekt, PooledAttributesKeepTheirStateThroughRandomLifetimes) {
+    struct TExpected {
+        std::int32_t X = 0;
+        std::string Text;
+        std::string XName = "x";
+    };
+    std::mt19937 random(20261207);
+    std::vector<std::unique_ptr<TPunkt>> objects;
+    std::vector<TExpected> expected;
+    const std::int64_t liveBefore = TObjekt::LiveCount();
+    for (int step = 0; step < 20000; ++step) {
+        const auto choice = random() % 8;
+        const std::size_t i = objects.empty() ? 0 : random() % objects.size();
+        if (objects.empty() || (choice < 3 && objects.size() < 64)) {
+            objects.push_back(std::make_unique<TPunkt>("p", nullptr));
+            expected.emplace_back();
+        } else if (choice < 5) {
+            objects.erase(objects.begin() + static_cast<std::ptrdiff_t>(i));
+            expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(i));
+        } else if (choice == 5) {
+            expected[i].XName = "x" + std::to_string(step % 50);
+            objects[i]->X->Name = expected[i].XName;
+        } else {
+            const auto value = static_cast<std::int32_t>(random() % 200) - 50;
+            objects[i]->X->Store(TVariant(value));
+            expected[i].X = std::min(value, 100);
+            expected[i].Text = std::to_string(step);
+            objects[i]->Name2->Value.SetString(expected[i].Text);
+        }
+        ASSERT_EQ(TObjekt::LiveCount(), liveBefore + 2 * static_cast<std::int64_t>(objects.size()));
+        for (std::size_t k = 0; k < objects.size(); ++k) {
+            TPunkt& p = *objects[k];
+            ASSERT_EQ(p.X->Value.AsInteger(), expected[k].X) << "step " << step;
+            ASSERT_EQ(p.X->Name, expected[k].XName) << "step " << step;
+            ASSERT_EQ(p.Name2->Value.AsString(), expected[k].Text) << "step " << step;
+            ASSERT_EQ(p.FindAttribute(expected[k].XName), p.X) << "step " << step;
+            for (TAttribut* a : {p.X, p.Name2, p.Geheim, p.Partner}) {
+                ASSERT_EQ(a->Owner, &p);
+                ASSERT_EQ(a->Value.Attribute(), a);
+            }
+            TPunkt* partner = PartnerOf(p);
+            ASSERT_EQ(partner->Owner, &p);
+            ASSERT_EQ(partner->X->Owner, partner);
+            ASSERT_EQ(partner->X->Name, "x");
+            ASSERT_EQ(partner->X->Value.AsInteger(), 0);
+        }
+    }
 }
 
 TEST(ClassNumbers, AcceptanceIsPureDivisibility) {
