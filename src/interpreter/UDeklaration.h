@@ -33,9 +33,15 @@ template <class TTaken, class TFail>
 bool ReadDeclaredNames(TScanner& scanner, std::vector<std::string>& names, TTaken taken, TFail fail) {
     names.clear();
     // A declaration may list thousands of names: past the first few each is
-    // looked up in a set, not among all before it. The few are compared
-    // directly, so that the usual declaration allocates nothing.
+    // looked up in a set, not among all before it, and read without keeping
+    // its token. The few are compared directly, so that the usual
+    // declaration allocates nothing.
     constexpr std::size_t Few = 16;
+    struct TResume {
+        TScanner& Scanner;
+        bool Paused;
+        ~TResume() { Scanner.PauseKeeping(Paused); }
+    } resume{scanner, scanner.KeepingPaused()};
     std::unordered_set<std::string> given;
     auto twice = [&](const std::string& name) {
         if (names.size() < Few) return std::find(names.begin(), names.end(), name) != names.end();
@@ -49,6 +55,7 @@ bool ReadDeclaredNames(TScanner& scanner, std::vector<std::string>& names, TTake
             return false;
         }
         names.push_back(name);
+        if (names.size() == Few) scanner.PauseKeeping(true);
         const int token = scanner.NextToken();
         if (token == ODoppelpunkt) return true;
         if (token != OKomma) {

@@ -38,8 +38,15 @@ public:
     template <class TStop, class TDeclared>
     void Run(TStop stop, TDeclared declared) {
         FScanner.SetPosition(1);
+        const bool paused = FScanner.KeepingPaused();
+        // Names and commas in a row: past a few, a declaration lists
+        // thousands of names, read here once and by the declaration once.
+        // Kept, each would hold a table entry for as long as the program runs.
+        int listed = 0;
         while (!FErrorFlag && !stop()) {
             int token = FScanner.NextToken();
+            listed = token == OIdentifier || token == OKomma ? listed + 1 : 0;
+            FScanner.PauseKeeping(paused || listed >= 32);
             if (token == OEOF) break;
             if (token != KMethode) continue;
             if (FScanner.NextToken() != OIdentifier) {
@@ -78,6 +85,7 @@ public:
                 }
             }
         }
+        FScanner.PauseKeeping(paused);
         FScanner.SetPosition(1);
     }
 

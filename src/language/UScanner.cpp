@@ -88,16 +88,18 @@ void TScanner::SetTokenTable(bool on) {
     DropTable();
 }
 
-// The index is made on the first scan, so that a snapshot nobody scans
-// costs nothing.
+// The index grows with the positions kept, so that a snapshot nobody scans
+// costs nothing and text read only while keeping is paused costs no index.
 bool TScanner::TableCovers(int position) {
-    if (FTableEnd == 0) {
-        if (!FTableOn || FText.size() < 3 || FText.size() > MaxTableText) return false;
-        FTableEnd = static_cast<int>(FText.size()) - 1;
-        FTokenAt.assign(FTableEnd, 0);
-        FSkipAt.assign(FTableEnd, 0);
+    if (FKeepPaused || !FTableOn || FText.size() < 3 || FText.size() > MaxTableText || FEnd) return false;
+    const int last = static_cast<int>(FText.size()) - 1;
+    if (position >= FTableEnd && position < last) {
+        const int end = std::min(last, std::max({position + 1, 2 * FTableEnd, 4096}));
+        FTokenAt.resize(end, 0);
+        FSkipAt.resize(end, 0);
+        FTableEnd = end;
     }
-    return position >= 1 && position < FTableEnd && !FEnd;
+    return position >= 1 && position < FTableEnd;
 }
 
 std::int32_t TScanner::KeepEntry(TTableEntry entry, bool withTexts) {

@@ -135,6 +135,11 @@ public:
     // Off, every token is scanned from the text: the plain scanner that the
     // table must agree with. On by default; the setting stays across loads.
     void SetTokenTable(bool on);
+    // While paused, tokens scanned anew are not kept (those kept already are
+    // still replayed): a list of thousands of names read once would keep an
+    // entry per name for as long as the program runs.
+    void PauseKeeping(bool paused) { FKeepPaused = paused; }
+    bool KeepingPaused() const { return FKeepPaused; }
     bool TokenTable() const { return FTableOn; }
     // Texts longer than this (in characters) are always scanned plainly:
     // the table costs eight bytes per character.
@@ -266,8 +271,9 @@ private:
     // entries a changed breakpoint mark concerns.
     int FFurthest = 0;
     bool FTableOn = true;
+    bool FKeepPaused = false;
     // Positions 1..FTableEnd-1 are indexed; 0 while the table is empty or
-    // off. The blank behind the last line is not: only there can a scan
+    // off. The blank behind the last line never is: only there can a scan
     // begin with the end flag already set.
     int FTableEnd = 0;
     std::vector<std::int32_t> FTokenAt;  // entry number + 1 of the token scanned there, or 0
