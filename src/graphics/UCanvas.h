@@ -114,6 +114,12 @@ public:
     // false, changing nothing, where that is not possible; the caller then
     // draws the picture itself.
     virtual bool CopyFrom(const TSurface& /*source*/) { return false; }
+    // Takes over the pixels from (left, top) to (right, bottom), both
+    // included, of a surface of the same size; the rectangle lies on both.
+    // False, changing nothing, where that is not possible.
+    virtual bool CopyRectFrom(const TSurface& /*source*/, int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {
+        return false;
+    }
 };
 
 // The on-screen side of one drawing canvas: the paint box of a drawing window.
