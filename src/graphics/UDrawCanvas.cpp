@@ -255,7 +255,8 @@ void TDrawCanvas::Paint() {
     TBackgroundKey key = CurrentBackgroundKey();
     Fresh.Usable = false;
     const bool measure = MeasuringWanted();
-    if (measure && PaintDamaged()) {
+    const bool damagedOnly = measure && PaintDamaged();
+    if (damagedOnly) {
         ++DamagedPaints;
     } else {
         PaintWhole(measure);
@@ -284,7 +285,10 @@ void TDrawCanvas::Paint() {
         ShownSerial = 0;
     }
     Fresh.Usable = false;
-    Box.Present(*SurfaceBitmap);
+    if (damagedOnly)
+        Box.PresentChanged(*SurfaceBitmap, DamageLeft, DamageTop, DamageRight, DamageBottom);
+    else
+        Box.Present(*SurfaceBitmap);
 }
 
 void TDrawCanvas::PaintWhole(bool measure) {
@@ -479,6 +483,10 @@ bool TDrawCanvas::PaintDamaged() {
     if (!SameState(StateOf(spare), Fresh.Final)) return false;
     if (damaged && !SurfaceBitmap->CopyRectFrom(*ProbeSurface, l, t, r, b)) return false;
     SetState(surface, Fresh.Final);
+    DamageLeft = damaged ? l : 0;
+    DamageTop = damaged ? t : 0;
+    DamageRight = damaged ? r : -1;
+    DamageBottom = damaged ? b : -1;
     return true;
 }
 

@@ -186,6 +186,8 @@ private:
     // What the surface shows (valid while its serial is PaintedSerial) and
     // what the paint under way measured.
     TRecord Shown, Fresh;
+    // The box the last damaged paint redrew; none when right < left.
+    int DamageLeft = 0, DamageTop = 0, DamageRight = -1, DamageBottom = -1;
     std::uint64_t ShownSerial = 0;
     std::unique_ptr<TSurface> ProbeSurface;  // where SenseOnly and damaged paints draw
     std::unique_ptr<TSurface> KeptBackground;  // the last background drawn, where the surface can copy

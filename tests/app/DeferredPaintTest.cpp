@@ -22,6 +22,7 @@
 #include "UInterpreter.h"
 #include "ULineSource.h"
 #include "UQtDrawingWindowHost.h"
+#include "UQtPaintBox.h"
 #include "UQtSurface.h"
 #include "UScanner.h"
 #include "UVariablen.h"
@@ -352,6 +353,16 @@ struct TRun {
         return pictures;
     }
 
+    // The screen shows the surface, also where a paint copied only a box to it.
+    bool ShowsSurfaces() {
+        for (TFenster* w : Interpreter->Windows())
+            if (TDrawCanvas* canvas = w->Canvas())
+                if (auto* box = dynamic_cast<TQtPaintBox*>(&canvas->PaintBox()))
+                    if (!box->ShownImage().isNull() && box->ShownImage() != static_cast<TQtSurface&>(canvas->Surface()).Image())
+                        return false;
+        return true;
+    }
+
     TStringLines Lines;
     TScanner Scanner;
     TFehlerVerwaltung Errors;
@@ -409,6 +420,7 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
                     deferred.Interpreter->SettleOwedPaints();
                     ++settles;
                     pictures.back() = Fingerprint(deferred.Pictures());
+                    ASSERT_TRUE(deferred.ShowsSurfaces()) << "nach Schritt " << step;
                 }
             }
             ASSERT_TRUE(deferred.Done());
