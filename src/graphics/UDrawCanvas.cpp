@@ -141,7 +141,8 @@ private:
             Uncertain = true;
             return;
         }
-        Into.Marks.push_back({print, l - margin, t - margin, r + margin, b + margin});
+        Into.Marks.push_back({print, SaturateInt32(l - margin), SaturateInt32(t - margin), SaturateInt32(r + margin),
+                              SaturateInt32(b + margin)});
     }
     void TakeFont() {
         if (Metrics.Font.Name != Font.Name || Metrics.Font.Size != Font.Size || Metrics.Font.Style != Font.Style ||
@@ -278,13 +279,15 @@ void TDrawCanvas::Paint() {
     ArrangedSerial = PaintedSerial;
     ArrangedChanges = changes;
     ArrangedKey = key;
+    // One record is kept between paints, the other one's memory returned.
     if (measure && Fresh.Usable) {
         std::swap(Shown, Fresh);
         ShownSerial = PaintedSerial;
     } else {
+        Shown = TRecord();
         ShownSerial = 0;
     }
-    Fresh.Usable = false;
+    Fresh = TRecord();
     if (damagedOnly)
         Box.PresentChanged(*SurfaceBitmap, DamageLeft, DamageTop, DamageRight, DamageBottom);
     else
@@ -357,25 +360,32 @@ bool TDrawCanvas::SpareSurface() {
 // figure as the next Draw would again.
 void TDrawCanvas::Measure(const TCanvasState& start, TRecord& into) {
     into.Usable = false;
-    into.Drawn.clear();
     into.Starts.clear();
     into.Marks.clear();
     into.Incoming.clear();
-    if (!SpareSurface()) return;
-    TMeasure m(ProbeSurface->Canvas(), into);
+    into.States.clear();
+    // A paint mostly draws as many calls as the last one.
+    const std::size_t count = FigureList.size() + TurtleList.size() + 1;
+    into.Starts.reserve(count);
+    into.Incoming.reserve(count);
+    into.Marks.reserve(std::max(Shown.Marks.size(), count));
+    // Text is measured on a canvas of its own, whose font nobody else sets.
+    if (!MetricsSurface) MetricsSurface = Box.CreateSurface(1, 1);
+    if (!MetricsSurface) return;
+    TMeasure m(MetricsSurface->Canvas(), into);
     SetState(m, start);
     into.Start = start;
     Measuring = &m;
     auto draw = [&](TObjekt* o) {
-        into.Drawn.push_back(o);
-        into.Starts.push_back(into.Marks.size());
-        into.Incoming.push_back(StateOf(m));
+        into.Starts.push_back(static_cast<std::uint32_t>(into.Marks.size()));
+        if (into.States.empty() || !SameState(into.States.back(), StateOf(m))) into.States.push_back(StateOf(m));
+        into.Incoming.push_back(static_cast<std::uint32_t>(into.States.size() - 1));
         o->Draw(*this);
     };
     for (TObjekt* figure : FigureList) draw(figure);
     for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it) draw(*it);
     Measuring = nullptr;
-    into.Starts.push_back(into.Marks.size());
+    into.Starts.push_back(static_cast<std::uint32_t>(into.Marks.size()));
     into.Final = StateOf(m);
     into.Usable = !m.Uncertain;
 }
@@ -401,7 +411,8 @@ bool TDrawCanvas::PaintDamaged() {
     SetState(spare, StateOf(surface));
     TakeKeptState(spare);
     Measure(StateOf(spare), Fresh);
-    if (!Fresh.Usable || Fresh.Drawn != Shown.Drawn) return false;
+    // The same figures are shown as then: joining or leaving ends ShownSerial.
+    if (!Fresh.Usable || Fresh.Count() != Shown.Count()) return false;
 
     std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
     auto add = [&](std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) {
@@ -414,7 +425,7 @@ bool TDrawCanvas::PaintDamaged() {
     const auto same = [](const TMark& a, const TMark& b) {
         return a.Print == b.Print && a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
     };
-    for (std::size_t i = 0; i < Fresh.Drawn.size(); ++i) {
+    for (std::size_t i = 0; i < Fresh.Count(); ++i) {
         const TMark* was = Shown.Marks.data() + Shown.Starts[i];
         const TMark* now = Fresh.Marks.data() + Fresh.Starts[i];
         std::size_t wasEnd = Shown.Starts[i + 1] - Shown.Starts[i], nowEnd = Fresh.Starts[i + 1] - Fresh.Starts[i];
@@ -467,7 +478,7 @@ bool TDrawCanvas::PaintDamaged() {
     std::size_t i = 0;
     for (TObjekt* figure : FigureList) {
         if (meets(i)) {
-            SetState(spare, Fresh.Incoming[i]);
+            SetState(spare, Fresh.States[Fresh.Incoming[i]]);
             figure->Draw(*this);
         }
         ++i;
@@ -475,7 +486,7 @@ bool TDrawCanvas::PaintDamaged() {
     for (TTurtle* turtle : turtles) turtle->Sense(*this);
     // Turtles are always drawn: a turtle's Draw also ends what its probe began.
     for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it, ++i) {
-        SetState(spare, Fresh.Incoming[i]);
+        SetState(spare, Fresh.States[Fresh.Incoming[i]]);
         (*it)->Draw(*this);
     }
     spare.NoClip();

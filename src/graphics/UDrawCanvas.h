@@ -149,17 +149,19 @@ private:
     // pixels it can touch at most (both included).
     struct TMark {
         std::uint64_t Print = 0;
-        std::int64_t Left = 0, Top = 0, Right = -1, Bottom = -1;
+        std::int32_t Left = 0, Top = 0, Right = -1, Bottom = -1;
     };
-    // What one paint draws: the figures and turtles in paint order, the
-    // calls of each (Starts[i] up to Starts[i + 1]) and the state each began with.
+    // What one paint draws, figure by figure and turtle by turtle in paint
+    // order: the calls of each (Starts[i] up to Starts[i + 1]) and the state
+    // each began with (States[Incoming[i]]; figures mostly share one).
     struct TRecord {
-        std::vector<TObjekt*> Drawn;
-        std::vector<std::size_t> Starts;
+        std::vector<std::uint32_t> Starts;
         std::vector<TMark> Marks;
-        std::vector<TCanvasState> Incoming;
+        std::vector<std::uint32_t> Incoming;
+        std::vector<TCanvasState> States;
         TCanvasState Start, Final;
         bool Usable = false;
+        std::size_t Count() const { return Starts.empty() ? 0 : Starts.size() - 1; }
     };
     class TMeasure;
     // Runs every Draw of a paint against a canvas that only records, from
@@ -190,6 +192,7 @@ private:
     int DamageLeft = 0, DamageTop = 0, DamageRight = -1, DamageBottom = -1;
     std::uint64_t ShownSerial = 0;
     std::unique_ptr<TSurface> ProbeSurface;  // where SenseOnly and damaged paints draw
+    std::unique_ptr<TSurface> MetricsSurface;  // measures text while measuring
     std::unique_ptr<TSurface> KeptBackground;  // the last background drawn, where the surface can copy
     TBackgroundKey KeptKey;
     TColor KeptBackgroundPixel = 0;

@@ -193,7 +193,11 @@ private:
         case 1: Lines.push_back(x + ".drehen(" + Num(-90, 90) + ")"); return;
         case 2: Lines.push_back(x + ".sichtbarSetzen(" + (Pick(0, 4) == 0 ? "falsch" : "wahr") + ")"); return;
         case 3: Lines.push_back(x + ".drehenUm(" + Num(-45, 45) + ", " + Num(-50, 50) + ", " + Num(-50, 50) + ")"); return;
-        case 4: Lines.push_back(x + ".strecken(" + (Pick(0, 1) ? "0." + Num(5, 9) : "1." + Num(1, 4)) + ")"); return;
+        case 4: {
+            const int tenths = Pick(0, 1) ? Pick(5, 9) : Pick(11, 14);
+            Lines.push_back(x + ".strecken(" + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + ")");
+            return;
+        }
         default: break;
         }
         if (f.Class == "Linie") {
