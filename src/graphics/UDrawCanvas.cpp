@@ -390,15 +390,59 @@ void TDrawCanvas::Measure(const TCanvasState& start, TRecord& into) {
     into.Usable = !m.Uncertain;
 }
 
-// Outside the box around every call that differs from the last paint, the
+namespace {
+
+struct TBox {
+    std::int64_t Left, Top, Right, Bottom;  // all included
+    std::int64_t Area() const { return (Right - Left + 1) * (Bottom - Top + 1); }
+    bool Meets(const TBox& o, std::int64_t gap) const {
+        return Left <= o.Right + gap && o.Left <= Right + gap && Top <= o.Bottom + gap && o.Top <= Bottom + gap;
+    }
+    void Take(const TBox& o) {
+        Left = std::min(Left, o.Left);
+        Top = std::min(Top, o.Top);
+        Right = std::max(Right, o.Right);
+        Bottom = std::max(Bottom, o.Bottom);
+    }
+};
+
+// Boxes this close are redrawn as one.
+constexpr std::int64_t BoxGap = 16;
+// More boxes than this are redrawn as the one around them all.
+constexpr std::size_t MaxBoxes = 8;
+
+// Merges until no two boxes meet: the result covers the same pixels and more.
+void Merge(std::vector<TBox>& boxes) {
+    for (std::size_t i = 0; i < boxes.size();) {
+        bool took = false;
+        for (std::size_t k = i + 1; k < boxes.size() && !took; ++k)
+            if (boxes[i].Meets(boxes[k], BoxGap)) {
+                boxes[i].Take(boxes[k]);
+                boxes[k] = boxes.back();
+                boxes.pop_back();
+                took = true;
+            }
+        // A grown box may meet one it was already checked against.
+        i = took ? 0 : i + 1;
+    }
+    if (boxes.size() > MaxBoxes) {
+        TBox all = boxes.front();
+        for (const TBox& b : boxes) all.Take(b);
+        boxes.assign(1, all);
+    }
+}
+
+} // namespace
+
+// Outside the boxes around the calls that differ from the last paint, the
 // same calls touch every pixel in the same order as then, so the surface
-// already holds what a full paint would leave there. Inside it, the box is
-// restored from the kept background on the spare surface and every figure
-// whose calls meet it is drawn clipped to it, from the state the full paint
-// would give it; the turtles probe and are drawn there too, so the box also
-// takes in their probed pixels. Then only the box is copied to the surface:
-// what lands outside it on the spare surface (wide strokes, inverting) does
-// not matter.
+// already holds what a full paint would leave there. Each box (they do not
+// meet) is restored from the kept background on the spare surface, every
+// figure whose calls meet it is drawn clipped to it, from the state the full
+// paint would give it, then every turtle, and the box is copied to the
+// surface before the next one: what lands outside a box on the spare surface
+// (wide strokes, inverting) does not matter. The turtles probe first, in a
+// box of their own around the probed pixels where only the figures are drawn.
 bool TDrawCanvas::PaintDamaged() {
     const TBackgroundKey key = CurrentBackgroundKey();
     if (!Shown.Usable || ShownSerial == 0 || ShownSerial != PaintedSerial || !(PaintedKey == key) || !KeptBackground ||
@@ -414,13 +458,25 @@ bool TDrawCanvas::PaintDamaged() {
     // The same figures are shown as then: joining or leaving ends ShownSerial.
     if (!Fresh.Usable || Fresh.Count() != Shown.Count()) return false;
 
-    std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
-    auto add = [&](std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) {
-        if (r < l || b < t) return;
-        left = std::min(left, l);
-        top = std::min(top, t);
-        right = std::max(right, r);
-        bottom = std::max(bottom, b);
+    const TBox onSurface{0, 0, w - 1, h - 1};
+    auto clamped = [&](TBox b) {
+        b.Left = std::max(b.Left, onSurface.Left);
+        b.Top = std::max(b.Top, onSurface.Top);
+        b.Right = std::min(b.Right, onSurface.Right);
+        b.Bottom = std::min(b.Bottom, onSurface.Bottom);
+        return b;
+    };
+    std::vector<TBox> boxes;
+    // The changed calls of one figure, before and after, make a box each.
+    auto boxOf = [&](const TMark* marks, std::size_t from, std::size_t to) {
+        TBox b{INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
+        for (std::size_t k = from; k < to; ++k) {
+            const TMark& m = marks[k];
+            if (m.Right < m.Left || m.Bottom < m.Top) continue;
+            b.Take({m.Left, m.Top, m.Right, m.Bottom});
+        }
+        b = clamped(b);
+        if (b.Left <= b.Right && b.Top <= b.Bottom) boxes.push_back(b);
     };
     const auto same = [](const TMark& a, const TMark& b) {
         return a.Print == b.Print && a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
@@ -435,11 +491,13 @@ bool TDrawCanvas::PaintDamaged() {
             --wasEnd;
             --nowEnd;
         }
-        for (std::size_t k = from; k < wasEnd; ++k) add(was[k].Left, was[k].Top, was[k].Right, was[k].Bottom);
-        for (std::size_t k = from; k < nowEnd; ++k) add(now[k].Left, now[k].Top, now[k].Right, now[k].Bottom);
+        boxOf(was, from, wasEnd);
+        boxOf(now, from, nowEnd);
     }
+    Merge(boxes);
     std::vector<TTurtle*> turtles;
     turtles.reserve(TurtleList.size());
+    TBox probes{INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
     for (TObjekt* o : TurtleList) {
         auto* turtle = dynamic_cast<TTurtle*>(o);
         if (!turtle) return false;
@@ -447,57 +505,80 @@ bool TDrawCanvas::PaintDamaged() {
         TPoint probed[2];
         turtle->ProbedPixels(*this, probed[0], probed[1]);
         for (const TPoint& p : probed)
-            if (p.x >= 0 && p.y >= 0 && p.x < w && p.y < h) add(p.x, p.y, p.x, p.y);
+            if (p.x >= 0 && p.y >= 0 && p.x < w && p.y < h) probes.Take({p.x, p.y, p.x, p.y});
     }
-    left = std::max<std::int64_t>(left, 0);
-    top = std::max<std::int64_t>(top, 0);
-    right = std::min<std::int64_t>(right, w - 1);
-    bottom = std::min<std::int64_t>(bottom, h - 1);
-    const bool damaged = left <= right && top <= bottom;
-    // A large box costs about as much as a full paint.
-    if (damaged && (right - left + 1) * (bottom - top + 1) * 4 > std::int64_t{w} * h) return false;
-    const int l = static_cast<int>(left), t = static_cast<int>(top), r = static_cast<int>(right),
-              b = static_cast<int>(bottom);
-    if (damaged && !ProbeSurface->CopyRectFrom(*KeptBackground, l, t, r, b)) return false;
+    const bool probing = probes.Left <= probes.Right;
+    std::int64_t area = probing ? probes.Area() : 0;
+    for (const TBox& b : boxes) area += b.Area();
+    // Large boxes cost about as much as a full paint.
+    if (area * 4 > std::int64_t{w} * h) return false;
 
-    // Figures draw on Target(), which is the surface.
-    std::swap(SurfaceBitmap, ProbeSurface);
-    // Without a box nothing lands where it is copied; the turtles still draw.
-    if (damaged)
-        spare.ClipTo(l, t, r, b);
-    else
-        spare.ClipTo(-2, -2, -2, -2);
-    auto meets = [&](std::size_t i) {
-        if (!damaged) return false;
+    const std::size_t count = Fresh.Count();
+    auto meets = [&](std::size_t i, const TBox& b) {
         for (std::size_t k = Fresh.Starts[i]; k < Fresh.Starts[i + 1]; ++k) {
             const TMark& m = Fresh.Marks[k];
-            if (m.Left <= right && m.Right >= left && m.Top <= bottom && m.Bottom >= top) return true;
+            if (m.Left <= b.Right && m.Right >= b.Left && m.Top <= b.Bottom && m.Bottom >= b.Top) return true;
         }
         return false;
     };
-    std::size_t i = 0;
-    for (TObjekt* figure : FigureList) {
-        if (meets(i)) {
-            SetState(spare, Fresh.States[Fresh.Incoming[i]]);
-            figure->Draw(*this);
+    auto restore = [&](const TBox& b) {
+        return ProbeSurface->CopyRectFrom(*KeptBackground, static_cast<int>(b.Left), static_cast<int>(b.Top),
+                                          static_cast<int>(b.Right), static_cast<int>(b.Bottom));
+    };
+    // Draws the figures that meet b clipped to it, each from the state the
+    // full paint gives it, and the turtles. Figures draw on Target(), which
+    // is the surface. False when the pen did not end where it was measured.
+    auto pass = [&](const TBox& b, bool withTurtles) {
+        std::swap(SurfaceBitmap, ProbeSurface);
+        spare.ClipTo(static_cast<int>(b.Left), static_cast<int>(b.Top), static_cast<int>(b.Right),
+                     static_cast<int>(b.Bottom));
+        bool last = false;
+        std::size_t i = 0;
+        for (TObjekt* figure : FigureList) {
+            if (meets(i, b)) {
+                SetState(spare, Fresh.States[Fresh.Incoming[i]]);
+                figure->Draw(*this);
+                last = i + 1 == count;
+            }
+            ++i;
         }
-        ++i;
-    }
-    for (TTurtle* turtle : turtles) turtle->Sense(*this);
-    // Turtles are always drawn: a turtle's Draw also ends what its probe began.
-    for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it, ++i) {
-        SetState(spare, Fresh.States[Fresh.Incoming[i]]);
-        (*it)->Draw(*this);
-    }
-    spare.NoClip();
+        if (withTurtles) {
+            for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it, ++i) {
+                SetState(spare, Fresh.States[Fresh.Incoming[i]]);
+                (*it)->Draw(*this);
+            }
+            last = last || !TurtleList.empty();
+        }
+        spare.NoClip();
+        std::swap(SurfaceBitmap, ProbeSurface);
+        return !last || SameState(StateOf(spare), Fresh.Final);
+    };
+    if (probing && !restore(probes)) return false;
+    if (probing && !pass(probes, false)) return false;
     std::swap(SurfaceBitmap, ProbeSurface);
-    if (!SameState(StateOf(spare), Fresh.Final)) return false;
-    if (damaged && !SurfaceBitmap->CopyRectFrom(*ProbeSurface, l, t, r, b)) return false;
+    for (TTurtle* turtle : turtles) turtle->Sense(*this);
+    std::swap(SurfaceBitmap, ProbeSurface);
+    // Without a box the turtles still draw once, off the surface: a turtle's
+    // Draw also ends what its probe began.
+    if (boxes.empty() && !pass({-2, -2, -2, -2}, true)) return false;
+    // From here on the surface changes; should a box fail, the full paint
+    // that follows draws every pixel anyway.
+    for (const TBox& b : boxes) {
+        if (!restore(b) || !pass(b, true) ||
+            !SurfaceBitmap->CopyRectFrom(*ProbeSurface, static_cast<int>(b.Left), static_cast<int>(b.Top),
+                                         static_cast<int>(b.Right), static_cast<int>(b.Bottom)))
+            return false;
+    }
     SetState(surface, Fresh.Final);
-    DamageLeft = damaged ? l : 0;
-    DamageTop = damaged ? t : 0;
-    DamageRight = damaged ? r : -1;
-    DamageBottom = damaged ? b : -1;
+    TBox all{0, 0, -1, -1};
+    if (!boxes.empty()) {
+        all = boxes[0];
+        for (const TBox& b : boxes) all.Take(b);
+    }
+    DamageLeft = static_cast<int>(all.Left);
+    DamageTop = static_cast<int>(all.Top);
+    DamageRight = static_cast<int>(all.Right);
+    DamageBottom = static_cast<int>(all.Bottom);
     return true;
 }
 
