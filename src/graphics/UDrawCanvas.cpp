@@ -255,7 +255,11 @@ void TDrawCanvas::Paint() {
     std::uint64_t changes = TObjekt::Changes();
     TBackgroundKey key = CurrentBackgroundKey();
     Fresh.Usable = false;
-    const bool measure = MeasuringWanted();
+    bool measure = MeasuringWanted();
+    if (measure && UnmeasuredPaints > 0) {
+        --UnmeasuredPaints;
+        measure = false;
+    }
     const bool damagedOnly = measure && PaintDamaged();
     if (damagedOnly) {
         ++DamagedPaints;
@@ -511,9 +515,15 @@ bool TDrawCanvas::PaintDamaged() {
     std::int64_t area = probing ? probes.Area() : 0;
     for (const TBox& b : boxes) area += b.Area();
     // Large boxes cost about as much as a full paint.
-    if (area * 4 > std::int64_t{w} * h) return false;
+    if (area * 4 > std::int64_t{w} * h) {
+        MeasureBackoff = std::min(std::max(2 * MeasureBackoff, 1u), 16u);
+        UnmeasuredPaints = MeasureBackoff;
+        return false;
+    }
+    MeasureBackoff = 0;
 
     const std::size_t count = Fresh.Count();
+    std::vector<char> drawnOnce(turtles.size(), 0);
     auto meets = [&](std::size_t i, const TBox& b) {
         for (std::size_t k = Fresh.Starts[i]; k < Fresh.Starts[i + 1]; ++k) {
             const TMark& m = Fresh.Marks[k];
@@ -543,11 +553,15 @@ bool TDrawCanvas::PaintDamaged() {
             ++i;
         }
         if (withTurtles) {
-            for (auto it = TurtleList.rbegin(); it != TurtleList.rend(); ++it, ++i) {
+            // Every turtle draws at least once: its first Draw after the
+            // probe ends what the probe began (and uses its kept trail picture).
+            for (std::size_t t = 0; t < turtles.size(); ++t, ++i) {
+                if (drawnOnce[t] && !meets(i, b)) continue;
+                drawnOnce[t] = true;
                 SetState(spare, Fresh.States[Fresh.Incoming[i]]);
-                (*it)->Draw(*this);
+                TurtleList[turtles.size() - 1 - t]->Draw(*this);
+                last = i + 1 == count;
             }
-            last = last || !TurtleList.empty();
         }
         spare.NoClip();
         std::swap(SurfaceBitmap, ProbeSurface);
@@ -558,8 +572,7 @@ bool TDrawCanvas::PaintDamaged() {
     std::swap(SurfaceBitmap, ProbeSurface);
     for (TTurtle* turtle : turtles) turtle->Sense(*this);
     std::swap(SurfaceBitmap, ProbeSurface);
-    // Without a box the turtles still draw once, off the surface: a turtle's
-    // Draw also ends what its probe began.
+    // Without a box the turtles still draw once, off the surface.
     if (boxes.empty() && !pass({-2, -2, -2, -2}, true)) return false;
     // From here on the surface changes; should a box fail, the full paint
     // that follows draws every pixel anyway.

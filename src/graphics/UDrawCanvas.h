@@ -188,6 +188,10 @@ private:
     // What the surface shows (valid while its serial is PaintedSerial) and
     // what the paint under way measured.
     TRecord Shown, Fresh;
+    // Changes come in runs: after a paint found its boxes too large, this
+    // many paints (doubling up to 16 while that goes on) are drawn whole
+    // without measuring first.
+    unsigned UnmeasuredPaints = 0, MeasureBackoff = 0;
     // The box the last damaged paint redrew; none when right < left.
     int DamageLeft = 0, DamageTop = 0, DamageRight = -1, DamageBottom = -1;
     std::uint64_t ShownSerial = 0;

@@ -34,7 +34,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <random>
 #include <functional>
@@ -465,9 +464,6 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
     EXPECT_GT(probedMarked, 100);
     // Most paints redrew only what changed.
     EXPECT_GT(damaged, 1000u);
-    std::printf("damaged paints %llu, left out %llu, probed without paint %llu\n",
-                static_cast<unsigned long long>(damaged), static_cast<unsigned long long>(leftOut),
-                static_cast<unsigned long long>(probedWithoutPaint));
 }
 
 } // namespace
