@@ -8,12 +8,14 @@
 // circles, text fields, a group of 100 squares, a turtle with a long trail)
 // that moves a few of them in a loop, with the paints put off (deferred:1)
 // and with every window painted after every statement (deferred:0).
+// ZAK_FULL_PAINTS=1 turns off redrawing only the damaged box.
 #include "UCriticalSections.h"
 #include "UFehler.h"
 #include "ULineSource.h"
 #include "UScanner.h"
 #include "UDeferredPaint.h"
 #include "UDrawCanvas.h"
+#include "UFenster.h"
 #include "UInterpreter.h"
 #include "UMain.h"
 #include "UQtDrawingWindowHost.h"
@@ -34,6 +36,7 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -48,6 +51,8 @@ QApplication& App() {
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
         if (!std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        // The reference for comparing ticks: every paint draws the whole picture.
+        if (std::getenv("ZAK_FULL_PAINTS")) TDrawCanvas::PaintDamagedOnly = false;
         return new QApplication(argc, argv);
     }();
     return *app;
@@ -376,6 +381,34 @@ BENCHMARK(BM_TableTurtleTrail)->Arg(1000)->Arg(20000)->Arg(50000)->Unit(benchmar
 // (9,000 statements) lets it cover the window.
 void BM_TableSpiral(benchmark::State& state) { TickTable(state, Spiral()); }
 BENCHMARK(BM_TableSpiral)->Iterations(900)->Unit(benchmark::kMicrosecond);
+
+// One real frame paint after one of 500 rectangles moved, redrawing only
+// the damaged box (damaged:1) or the whole picture (damaged:0), in one run.
+// Each iteration executes one statement that moves the rectangle and settles
+// the paint it owes.
+void BM_FramePaintAfterMovingOne(benchmark::State& state) {
+    const bool before = TDrawCanvas::PaintDamagedOnly;
+    TDrawCanvas::PaintDamagedOnly = state.range(0) != 0;
+    std::vector<std::string> p = StandingRectangles(500);
+    p.insert(p.end(), {"phase := 1", "wiederhole immer", "r250.verschieben(3, 0)", "r250.verschieben(-3, 0)", "*wiederhole"});
+    {
+        TFiguresRun run(p);
+        TInterpreter& interpreter = *run.Window.Interpreter();
+        std::uint64_t damaged = 0;
+        for (TFenster* w : interpreter.Windows())
+            if (TDrawCanvas* canvas = w->Canvas()) damaged -= canvas->DamagedPaints;
+        for (auto _ : state) {
+            interpreter.Step(false);
+            interpreter.SettleOwedPaints();
+        }
+        for (TFenster* w : interpreter.Windows())
+            if (TDrawCanvas* canvas = w->Canvas()) damaged += canvas->DamagedPaints;
+        state.counters["damaged"] = double(damaged);
+        if (interpreter.ErrorFlag()) state.SkipWithError("runtime error");
+    }
+    TDrawCanvas::PaintDamagedOnly = before;
+}
+BENCHMARK(BM_FramePaintAfterMovingOne)->Arg(0)->Arg(1)->ArgName("damaged")->Unit(benchmark::kMicrosecond);
 
 // Bytes the heap hands out now: unlike the resident size, it also counts
 // memory that an earlier repetition freed and this one takes again.

@@ -114,6 +114,12 @@ public:
     // false, changing nothing, where that is not possible; the caller then
     // draws the picture itself.
     virtual bool CopyFrom(const TSurface& /*source*/) { return false; }
+    // Takes over the pixels from (left, top) to (right, bottom), both
+    // included, of a surface of the same size; the rectangle lies on both.
+    // False, changing nothing, where that is not possible.
+    virtual bool CopyRectFrom(const TSurface& /*source*/, int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {
+        return false;
+    }
 };
 
 // The on-screen side of one drawing canvas: the paint box of a drawing window.
@@ -128,6 +134,12 @@ public:
     // Shows the finished surface. It may copy it now or at the next paint of
     // the screen, but never shows a half-drawn picture.
     virtual void Present(const TSurface& surface) = 0;
+    // Present for a surface whose pixels changed since the last Present only
+    // from (left, top) to (right, bottom), both included (none when right <
+    // left); a box may copy just those.
+    virtual void PresentChanged(const TSurface& surface, int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {
+        Present(surface);
+    }
     // The owner owes a paint (see UDeferredPaint.h): the box settles it when
     // the screen is next due. A box without a screen ignores this.
     virtual void RequestFrame() {}

@@ -62,7 +62,7 @@ public:
     void CopyToClipboard();
 
     // Where figures draw during Paint.
-    TCanvas& Target() { return Picture ? *Picture : SurfaceBitmap->Canvas(); }
+    TCanvas& Target() { return Measuring ? *Measuring : Picture ? *Picture : SurfaceBitmap->Canvas(); }
     TSurface& Surface() { return *SurfaceBitmap; }
     const TSurface& Surface() const { return *SurfaceBitmap; }
     TPaintBox& PaintBox() { return Box; }
@@ -96,6 +96,15 @@ public:
     std::uint64_t PaintsLeftOut = 0;
     // How many times SenseOnly set the probes.
     std::uint64_t ProbesWithoutPaint = 0;
+    // With SkipUnchangedPaints, a paint first works out what every figure
+    // and turtle would draw (without drawing) and compares it with what the
+    // last paint drew; when the differences are small it redraws only the
+    // box around them, from the kept background, and leaves the same pixels,
+    // probe results and canvas state as a full paint. Off, every paint is
+    // full: the reference.
+    static inline bool PaintDamagedOnly = true;
+    // How many paints redrew only a damaged box.
+    std::uint64_t DamagedPaints = 0;
 
 private:
     void FigureDestroyed(TFigur* figure) override;
@@ -126,6 +135,46 @@ private:
     // Marks the figures drawn or arranged as last handled by paint `serial`.
     void MarkShown(std::uint64_t serial);
 
+    // What a canvas holds besides its pixels.
+    struct TCanvasState {
+        TPen Pen;
+        TBrush Brush;
+        TFont Font;
+        TPoint PenPos;
+    };
+    static TCanvasState StateOf(const TCanvas& c);
+    static void SetState(TCanvas& c, const TCanvasState& s);
+    static bool SameState(const TCanvasState& a, const TCanvasState& b);
+    // A fingerprint of everything a drawing call's pixels depend on, and the
+    // pixels it can touch at most (both included).
+    struct TMark {
+        std::uint64_t Print = 0;
+        std::int32_t Left = 0, Top = 0, Right = -1, Bottom = -1;
+    };
+    // What one paint draws, figure by figure and turtle by turtle in paint
+    // order: the calls of each (Starts[i] up to Starts[i + 1]) and the state
+    // each began with (States[Incoming[i]]; figures mostly share one).
+    struct TRecord {
+        std::vector<std::uint32_t> Starts;
+        std::vector<TMark> Marks;
+        std::vector<std::uint32_t> Incoming;
+        std::vector<TCanvasState> States;
+        TCanvasState Start, Final;
+        bool Usable = false;
+        std::size_t Count() const { return Starts.empty() ? 0 : Starts.size() - 1; }
+    };
+    class TMeasure;
+    // Runs every Draw of a paint against a canvas that only records, from
+    // the state the figures start with.
+    void Measure(const TCanvasState& start, TRecord& into);
+    bool MeasuringWanted() const;
+    bool SpareSurface();
+    // Redraws only what changed since the last paint; false, having changed
+    // no pixel of the surface, when a full paint is needed.
+    bool PaintDamaged();
+    // Background, figures, probes and turtles, all of them.
+    void PaintWhole(bool measure);
+
     std::unique_ptr<TSurface> SurfaceBitmap;
     // What the last full paint and the last arranging were done from; a
     // serial of 0 means none since the surface was last resized or a figure
@@ -135,7 +184,19 @@ private:
     std::uint64_t ArrangedSerial = 0, ArrangedChanges = 0;
     TBackgroundKey ArrangedKey;
     TCanvas* Picture = nullptr;  // the vector picture while copying
-    std::unique_ptr<TSurface> ProbeSurface;  // where SenseOnly draws
+    TCanvas* Measuring = nullptr;  // the recording canvas while measuring
+    // What the surface shows (valid while its serial is PaintedSerial) and
+    // what the paint under way measured.
+    TRecord Shown, Fresh;
+    // Changes come in runs: after a paint found its boxes too large, this
+    // many paints (doubling up to 16 while that goes on) are drawn whole
+    // without measuring first.
+    unsigned UnmeasuredPaints = 0, MeasureBackoff = 0;
+    // The box the last damaged paint redrew; none when right < left.
+    int DamageLeft = 0, DamageTop = 0, DamageRight = -1, DamageBottom = -1;
+    std::uint64_t ShownSerial = 0;
+    std::unique_ptr<TSurface> ProbeSurface;  // where SenseOnly and damaged paints draw
+    std::unique_ptr<TSurface> MetricsSurface;  // measures text while measuring
     std::unique_ptr<TSurface> KeptBackground;  // the last background drawn, where the surface can copy
     TBackgroundKey KeptKey;
     TColor KeptBackgroundPixel = 0;

@@ -398,8 +398,15 @@ TColor TQtCanvas::Pixel(int x, int y) const {
 
 void TQtCanvas::CopyUnlessKey(const TCanvas& picture, int left, int top, int right, int bottom, TColor key) {
     const auto* from = dynamic_cast<const TQtCanvas*>(&picture);
-    const QRect rect(QPoint(left, top), QPoint(right, bottom));
+    QRect rect(QPoint(left, top), QPoint(right, bottom));
+    // Pixels outside the clip may be left alone; the picture may be as large
+    // as the surface while only a small box is redrawn.
+    if (ClipRect) rect = rect.intersected(*ClipRect);
     if (rect.isEmpty()) return;
+    left = rect.left();
+    top = rect.top();
+    right = rect.right();
+    bottom = rect.bottom();
     if (!from || !from->Image || !Image || !from->Image->rect().contains(rect) || !Image->rect().contains(rect)) {
         TCanvas::CopyUnlessKey(picture, left, top, right, bottom, key);
         return;

@@ -44,8 +44,8 @@ public:
     TColor Pixel(int x, int y) const override;
     void SetPixel(int x, int y, TColor color) override;
     // Shapes whose reach misses the rectangle are left out, the painter clips
-    // the others; pixel loops (kept ellipse runs, inverting, copies) are not
-    // clipped.
+    // the others; pixel loops (kept ellipse runs, inverting) are not
+    // clipped, copies are.
     void ClipTo(int left, int top, int right, int bottom) override;
     void NoClip() override;
     // Row by row when both are pixel canvases and the rectangle lies on both.

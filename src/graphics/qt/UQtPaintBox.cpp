@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <cstring>
 
 TQtPaintBox::TQtPaintBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -40,6 +41,24 @@ void TQtPaintBox::Present(const TSurface& surface) {
     const auto* qtSurface = dynamic_cast<const TQtSurface*>(&surface);
     if (!qtSurface) return;
     Shown = qtSurface->Image();
+    if (!InPaint) ScheduleUpdate();
+}
+
+void TQtPaintBox::PresentChanged(const TSurface& surface, int left, int top, int right, int bottom) {
+    const auto* qtSurface = dynamic_cast<const TQtSurface*>(&surface);
+    if (!qtSurface) return;
+    const QImage image = qtSurface->Image();
+    if (Shown.size() != image.size() || Shown.format() != image.format() || Shown.depth() != 32) {
+        Present(surface);
+        return;
+    }
+    const QRect changed = QRect(QPoint(left, top), QPoint(right, bottom)).intersected(image.rect());
+    if (!changed.isEmpty()) {
+        const auto bytes = static_cast<std::size_t>(changed.width()) * sizeof(QRgb);
+        for (int y = changed.top(); y <= changed.bottom(); ++y)
+            std::memcpy(reinterpret_cast<QRgb*>(Shown.scanLine(y)) + changed.left(),
+                        reinterpret_cast<const QRgb*>(image.constScanLine(y)) + changed.left(), bytes);
+    }
     if (!InPaint) ScheduleUpdate();
 }
 

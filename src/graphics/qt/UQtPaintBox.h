@@ -38,6 +38,10 @@ public:
     // every statement, far more often than a screen can show: the screen is
     // updated at most once per MinFrameMs, the last picture always shown.
     void Present(const TSurface& surface) override;
+    // Copies the changed pixels into the shown image, which then no longer
+    // shares the surface's: the next paint need not copy the whole surface
+    // before drawing on it.
+    void PresentChanged(const TSurface& surface, int left, int top, int right, int bottom) override;
     static constexpr int MinFrameMs = 15;
     // Costs a flag test while a frame is already on its way.
     void RequestFrame() override;

@@ -1,6 +1,7 @@
 #include "UQtSurface.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -33,6 +34,21 @@ bool TQtSurface::CopyFrom(const TSurface& source) {
         return false;
     PixelCanvas->Flush();
     Bitmap = other->Image();
+    return true;
+}
+
+bool TQtSurface::CopyRectFrom(const TSurface& source, int left, int top, int right, int bottom) {
+    const auto* other = dynamic_cast<const TQtSurface*>(&source);
+    const QRect rect(QPoint(left, top), QPoint(right, bottom));
+    if (!other || other == this || other->Width() != Width() || other->Height() != Height() || rect.isEmpty() ||
+        !Bitmap.rect().contains(rect) || other->Bitmap.format() != Bitmap.format())
+        return false;
+    PixelCanvas->Flush();
+    const QImage from = other->Image();
+    const auto bytes = static_cast<std::size_t>(rect.width()) * sizeof(QRgb);
+    for (int y = top; y <= bottom; ++y)
+        std::memcpy(reinterpret_cast<QRgb*>(Bitmap.scanLine(y)) + left,
+                    reinterpret_cast<const QRgb*>(from.constScanLine(y)) + left, bytes);
     return true;
 }
 

@@ -18,6 +18,7 @@ public:
     TCanvas& Canvas() override { return *PixelCanvas; }
     // Shares the source's pixels until either side draws again.
     bool CopyFrom(const TSurface& source) override;
+    bool CopyRectFrom(const TSurface& source, int left, int top, int right, int bottom) override;
 
     // The picture as drawn so far, complete: ends the canvas's open painter.
     // The copy is cheap (shared until either side changes).
