@@ -27,21 +27,18 @@ inline TKind SimpleTypeKind(int token) {
 }
 
 // Reads `name {, name} :` with the first name as the current token and
-// collects the names. A name `taken` reports, or one given twice, is an
-// error; `fail` is the owner's error routine. Returns false after an error.
+// collects the names; a long list pauses the scanner's keeping. A name
+// `taken` reports, or one given twice, is an error; `fail` is the owner's
+// error routine. Returns false after an error.
 template <class TTaken, class TFail>
 bool ReadDeclaredNames(TScanner& scanner, std::vector<std::string>& names, TTaken taken, TFail fail) {
     names.clear();
     // A declaration may list thousands of names: past the first few each is
     // looked up in a set, not among all before it, and read without keeping
-    // its token. The few are compared directly, so that the usual
+    // its token (nor the rest of the statement: the caller holds a
+    // TKeepingScope). The few are compared directly, so that the usual
     // declaration allocates nothing.
     constexpr std::size_t Few = 16;
-    struct TResume {
-        TScanner& Scanner;
-        bool Paused;
-        ~TResume() { Scanner.PauseKeeping(Paused); }
-    } resume{scanner, scanner.KeepingPaused()};
     std::unordered_set<std::string> given;
     auto twice = [&](const std::string& name) {
         if (names.size() < Few) return std::find(names.begin(), names.end(), name) != names.end();

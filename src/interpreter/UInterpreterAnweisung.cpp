@@ -110,6 +110,7 @@ bool TInterpreter::NameTaken(std::string_view name) const {
 void TInterpreter::Declaration() {
     FScanner.NextToken();
     if (FBlockDepth > 0) return Fail(Meldung::DeklarationInSchleife);
+    const TKeepingScope keeping(FScanner);
     if (!ReadDeclaredNames(FScanner, FDeclaredNames, [this](const std::string& name) { return NameTaken(name); },
                            [this](auto... parts) { Fail(parts...); }))
         return;

@@ -41,12 +41,16 @@ public:
         const bool paused = FScanner.KeepingPaused();
         // Names and commas in a row: past a few, a declaration lists
         // thousands of names, read here once and by the declaration once.
-        // Kept, each would hold a table entry for as long as the program runs.
-        int listed = 0;
+        // Kept, each would hold a table entry for as long as the program
+        // runs; so would the class name behind them, and the index up to it.
+        int listed = 0, tail = 0;
         while (!FErrorFlag && !stop()) {
             int token = FScanner.NextToken();
-            listed = token == OIdentifier || token == OKomma ? listed + 1 : 0;
-            FScanner.PauseKeeping(paused || listed >= 32);
+            const bool inList = token == OIdentifier || token == OKomma;
+            if (!inList && listed >= 32) tail = 2;  // the colon and the type
+            else if (tail > 0) --tail;
+            listed = inList ? listed + 1 : 0;
+            FScanner.PauseKeeping(paused || listed >= 32 || tail > 0);
             if (token == OEOF) break;
             if (token != KMethode) continue;
             if (FScanner.NextToken() != OIdentifier) {

@@ -298,6 +298,7 @@ void TSyntaxcheckThread::IdentifierStatement() {
 void TSyntaxcheckThread::Declaration() {
     FScanner.NextToken();
     if (FBlockDepth > 0) return Fail(Meldung::Check::DeklarationInBlock);
+    const TKeepingScope keeping(FScanner);
     if (!ReadDeclaredNames(FScanner, FDeclaredNames,
                            [this](const std::string& name) { return FVars->Lookup(name) != nullptr; },
                            [this](auto... parts) { Fail(parts...); }))

@@ -287,6 +287,19 @@ private:
     std::uint32_t FTableGeneration = 1;
 };
 
+// Puts the scanner's keeping back as it found it when the scope ends.
+class TKeepingScope {
+public:
+    explicit TKeepingScope(TScanner& scanner) : Scanner(scanner), Paused(scanner.KeepingPaused()) {}
+    ~TKeepingScope() { Scanner.PauseKeeping(Paused); }
+    TKeepingScope(const TKeepingScope&) = delete;
+    TKeepingScope& operator=(const TKeepingScope&) = delete;
+
+private:
+    TScanner& Scanner;
+    bool Paused;
+};
+
 // What FormatLine computes for one line.
 struct TFormatResult {
     std::string Classes;       // one highlight class per character of the returned line, plus one trailing: the ASCII digits '0'..'4'
