@@ -500,17 +500,9 @@ bool TDrawCanvas::PaintDamaged() {
     }
     Merge(boxes);
     std::vector<TTurtle*> turtles;
-    turtles.reserve(TurtleList.size());
-    TBox probes{INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
-    for (TObjekt* o : TurtleList) {
-        auto* turtle = dynamic_cast<TTurtle*>(o);
-        if (!turtle) return false;
-        turtles.push_back(turtle);
-        TPoint probed[2];
-        turtle->ProbedPixels(*this, probed[0], probed[1]);
-        for (const TPoint& p : probed)
-            if (p.x >= 0 && p.y >= 0 && p.x < w && p.y < h) probes.Take({p.x, p.y, p.x, p.y});
-    }
+    int probeLeft = 0, probeTop = 0, probeRight = -1, probeBottom = -1;
+    if (!ProbingTurtles(turtles, probeLeft, probeTop, probeRight, probeBottom)) return false;
+    const TBox probes{probeLeft, probeTop, probeRight, probeBottom};
     const bool probing = probes.Left <= probes.Right;
     std::int64_t area = probing ? probes.Area() : 0;
     for (const TBox& b : boxes) area += b.Area();
@@ -615,18 +607,13 @@ void TDrawCanvas::PaintLater() {
     Box.RequestFrame();
 }
 
-// Every primitive sets a pixel from what the pixel held and the shape alone,
-// so the pixels a probe reads come out as in a full paint when just they are
-// restored from the kept background and every figure is drawn over them in
-// the same order; what lands elsewhere on this surface is never looked at.
-bool TDrawCanvas::SenseOnly() {
-    if (!PaintEnabled) return true;
-    if (!ProbesWithoutPainting || Picture || !SkipUnchangedPaints || !KeptBackground || !(KeptKey == CurrentBackgroundKey())) return false;
-    // Paint would leave itself out, and the turtles keep their probes.
-    if (Unchanged(PaintedSerial, PaintedChanges, PaintedKey)) return true;
+bool TDrawCanvas::ProbingTurtles(std::vector<TTurtle*>& turtles, int& left, int& top, int& right, int& bottom) const {
     const int w = SurfaceBitmap->Width(), h = SurfaceBitmap->Height();
-    int left = w, top = h, right = -1, bottom = -1;
-    std::vector<TTurtle*> turtles;
+    left = w;
+    top = h;
+    right = -1;
+    bottom = -1;
+    turtles.clear();
     turtles.reserve(TurtleList.size());
     for (TObjekt* o : TurtleList) {
         auto* turtle = dynamic_cast<TTurtle*>(o);
@@ -642,6 +629,21 @@ bool TDrawCanvas::SenseOnly() {
             bottom = std::max(bottom, p.y);
         }
     }
+    return true;
+}
+
+// Every primitive sets a pixel from what the pixel held and the shape alone,
+// so the pixels a probe reads come out as in a full paint when just they are
+// restored from the kept background and every figure is drawn over them in
+// the same order; what lands elsewhere on this surface is never looked at.
+bool TDrawCanvas::SenseOnly() {
+    if (!PaintEnabled) return true;
+    if (!ProbesWithoutPainting || Picture || !SkipUnchangedPaints || !KeptBackground || !(KeptKey == CurrentBackgroundKey())) return false;
+    // Paint would leave itself out, and the turtles keep their probes.
+    if (Unchanged(PaintedSerial, PaintedChanges, PaintedKey)) return true;
+    std::vector<TTurtle*> turtles;
+    int left = 0, top = 0, right = -1, bottom = -1;
+    if (!ProbingTurtles(turtles, left, top, right, bottom)) return false;
     // Probes far apart would draw most figures whole: a paint costs as much.
     constexpr int MaxSide = 16;
     if (right >= left && (right - left >= MaxSide || bottom - top >= MaxSide)) return false;

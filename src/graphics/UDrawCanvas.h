@@ -18,6 +18,7 @@
 #include <vector>
 
 class TObjekt;
+class TTurtle;
 
 class TDrawCanvas : private TFigurWatcher {
 public:
@@ -172,6 +173,9 @@ private:
     // Redraws only what changed since the last paint; false, having changed
     // no pixel of the surface, when a full paint is needed.
     bool PaintDamaged();
+    // The turtles, and the box around the pixels they probe on the surface
+    // (right < left when none). False when the list holds another figure.
+    bool ProbingTurtles(std::vector<TTurtle*>& turtles, int& left, int& top, int& right, int& bottom) const;
     // Background, figures, probes and turtles, all of them.
     void PaintWhole(bool measure);
 
