@@ -1,6 +1,7 @@
 #include "UInformation.h"
 
 #include "UDialogs.h"
+#include "UVersion.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -58,7 +59,7 @@ TFInformation::TFInformation(QWidget* parent) : QDialog(parent) {
 
     Label3 = new QLabel(this);
     Label3->setObjectName("Label3");
-    Label3->setText("Version 1.5.9 ");
+    Label3->setText("Version " ZAK_VERSION " ");
     Label3->move(24, 40);
 
     auto* label2 = new QLabel(QString::fromUtf8("Eine Lernumgebung, in der Schülerinnen und Schüler "

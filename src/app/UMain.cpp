@@ -17,6 +17,7 @@
 #include "UScanner.h"
 #include "USHControl.h"
 #include "USyntaxcheck.h"
+#include "UVersion.h"
 
 #include <QAction>
 #include <QApplication>
@@ -315,9 +316,9 @@ void TFMain::FitTopRow() {
 
 void TFMain::UpdateCaption() {
     if (FFileName.isEmpty())
-        setWindowTitle(QStringLiteral("ZAK 1.5.9 (Zakwerk)"));
+        setWindowTitle(QStringLiteral("ZAK " ZAK_VERSION " (Zakwerk)"));
     else
-        setWindowTitle(QStringLiteral("ZAK 1.5.9 - ") + QFileInfo(FFileName).fileName());
+        setWindowTitle(QStringLiteral("ZAK " ZAK_VERSION " - ") + QFileInfo(FFileName).fileName());
 }
 
 void TFMain::showEvent(QShowEvent* event) {

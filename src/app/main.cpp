@@ -5,6 +5,7 @@
 #include "UDeferredPaint.h"
 #include "UHeadless.h"
 #include "UIde.h"
+#include "UVersion.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
     const TCommandLine line = ParseCommandLine(argc, argv);
     switch (line.Mode) {
     case TCommandLine::TMode::Version:
-        std::puts("ZAK 1.5.9");
+        std::puts("ZAK " ZAK_VERSION);
         return 0;
     case TCommandLine::TMode::Help:
         std::cout << HelpText() << '\n';

@@ -1,6 +1,7 @@
 // The command line as a teacher's script uses it: options in any order give
 // the same run, --json says in one object what the text lines say, and the
 // help names every option.
+#include "UVersion.h"
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -121,7 +122,7 @@ TEST_F(CommandLineTest, HelpNamesEveryOptionAndErrorsNameTheOption) {
         EXPECT_TRUE(help.Out.contains(QRegularExpression(QStringLiteral("\n  %1 +\\S").arg(QRegularExpression::escape(option)))))
             << option;
     for (const QString& line : help.Out.split('\n')) EXPECT_LE(line.size(), 80) << line.toStdString();
-    EXPECT_EQ(Zak({"-v"}).Out, "ZAK 1.5.9\n");
+    EXPECT_EQ(Zak({"-v"}).Out, "ZAK " ZAK_VERSION "\n");
 
     // Without a screen the window cannot open: one German explanation, no
     // English list of Qt's plugins.

@@ -1,3 +1,4 @@
+#include "UVersion.h"
 #include "AppTestSupport.h"
 #include "UInformation.h"
 #include "UPrint.h"
@@ -143,7 +144,7 @@ TEST(Information, FromTheMenuItKeepsItsSize) {
     }
     EXPECT_EQ(box.windowTitle(), "Information");
     EXPECT_EQ(box.findChild<QLabel*>("Label1")->text(), "ZAK - Zakwerk");
-    EXPECT_EQ(box.findChild<QLabel*>("Label3")->text(), "Version 1.5.9 ");
+    EXPECT_EQ(box.findChild<QLabel*>("Label3")->text(), "Version " ZAK_VERSION " ");
     EXPECT_EQ(box.findChild<QPushButton*>("SpeedButton1")->text(), "Schliessen");
 }
 

@@ -1,4 +1,5 @@
 // New, open, save, save as, the header line and the questions around them.
+#include "UVersion.h"
 #include "MainTestSupport.h"
 
 #include <QFile>
@@ -33,7 +34,7 @@ TEST_F(ProgramFilesTest, SaveAndLoadRoundTripByteForByte) {
         "r: Rechteck\r\nwiederhole 2 mal\r\n   r.drehen(10)\t\r\n*wiederhole\r\n// \xE4\xF6\xFC\xDF\r\n";
     EXPECT_EQ(written, Header + program);
     EXPECT_FALSE(Editor().Modified());
-    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 - kreis.zak");
+    EXPECT_EQ(Main->windowTitle(), "ZAK " ZAK_VERSION " - kreis.zak");
 
     SetProgram({"anderes"});
     Dialogs.FileNames = {path};
@@ -56,7 +57,7 @@ TEST_F(ProgramFilesTest, SaveAsAddsTheExtensionAndSavingLeavesRunMode) {
     Main->SpeichernUnterExecute();
     EXPECT_FALSE(Main->RunMode());
     EXPECT_TRUE(QFileInfo::exists(Dir.Path("ohne.zak")));
-    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 - ohne.zak");
+    EXPECT_EQ(Main->windowTitle(), "ZAK " ZAK_VERSION " - ohne.zak");
 
     // Cancelled: the window stays in its mode and keeps its name.
     Main->BStartenClick();
@@ -90,7 +91,7 @@ TEST_F(ProgramFilesTest, HeaderOfAnotherVersionWarnsButLoads) {
     EXPECT_EQ(EditorLines(), (std::vector<std::string>{"m: integer", "k: integer"}));
     Main->OeffnenExecute();
     EXPECT_EQ(Dialogs.Of("Message").size(), 1u);
-    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 - leer.zak");
+    EXPECT_EQ(Main->windowTitle(), "ZAK " ZAK_VERSION " - leer.zak");
 }
 
 TEST_F(ProgramFilesTest, CancelInTheDiscardQuestionKeepsEverything) {
@@ -112,7 +113,7 @@ TEST_F(ProgramFilesTest, CancelInTheDiscardQuestionKeepsEverything) {
     EXPECT_EQ(Dialogs.Of("Confirm")[0].Text, "Soll das aktuelle Programm verworfen werden?");
     EXPECT_EQ(EditorLines(), before);
     EXPECT_EQ(Main->FileName(), QFileInfo(first).absoluteFilePath());
-    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 - eins.zak");
+    EXPECT_EQ(Main->windowTitle(), "ZAK " ZAK_VERSION " - eins.zak");
     EXPECT_TRUE(Main->RunTimer().isActive());
 }
 
@@ -124,7 +125,7 @@ TEST_F(ProgramFilesTest, NewAsksEvenWhenNothingChanged) {
     Main->NeuExecute();
     EXPECT_EQ(Dialogs.Of("Confirm").size(), 2u);
     EXPECT_LE(Editor().LineCount(), 1);
-    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 (Zakwerk)");
+    EXPECT_EQ(Main->windowTitle(), "ZAK " ZAK_VERSION " (Zakwerk)");
 }
 
 TEST_F(ProgramFilesTest, FailedSaveKeepsTheTextAndTheModifiedFlag) {
@@ -285,12 +286,12 @@ TEST_F(ProgramFilesTest, CommandLineLoadsArgumentsEndingInZak) {
     {
         TFMain window({Dir.Path("zak"), Dir.Path("a.ZAK"), Dir.Path("c.txt")});
         EXPECT_EQ(window.Editor()->LineText(0), "gross: integer");
-        EXPECT_EQ(window.windowTitle(), "ZAK 1.5.9 - a.ZAK");
+        EXPECT_EQ(window.windowTitle(), "ZAK " ZAK_VERSION " - a.ZAK");
     }
     {
         TFMain window({"zak", Dir.Path("a.ZAK"), Dir.Path("bzak")});
         EXPECT_EQ(window.Editor()->LineText(0), "ohnepunkt: integer");
-        EXPECT_EQ(window.windowTitle(), "ZAK 1.5.9 - bzak");
+        EXPECT_EQ(window.windowTitle(), "ZAK " ZAK_VERSION " - bzak");
     }
     // No version warning at start.
     EXPECT_TRUE(Dialogs.Of("Message").empty());

@@ -1,6 +1,7 @@
 // Recovery journals of unsaved text: written while typing, left behind by a
 // window that goes without closing or a ZAK that is killed, offered to the
 // next window, and gone once the text is saved or discarded.
+#include "UVersion.h"
 #include "MainTestSupport.h"
 
 #include "URecovery.h"
@@ -147,7 +148,7 @@ TEST_F(RecoveryTest, CrashedWindowsTextComesBackUnderItsNameAndGoesWhenSaved) {
     EXPECT_EQ(Editor().CaretColumn(), caretColumn);
     EXPECT_TRUE(Editor().Modified());
     EXPECT_EQ(Main->FileName(), path);
-    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 - kreis.zak");
+    EXPECT_EQ(Main->windowTitle(), "ZAK " ZAK_VERSION " - kreis.zak");
     // The copy now belongs to this window; the old one is gone.
     EXPECT_FALSE(QFileInfo::exists(oldCopy));
     EXPECT_EQ(ReadBytes(Main->Recovery().CopyPath()), journal);

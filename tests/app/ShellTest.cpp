@@ -1,5 +1,6 @@
 // The command layer: actions, menus, undo and redo enabling, the help panel
 // with its class tree and reference pages, and the window layout.
+#include "UVersion.h"
 #include "MainTestSupport.h"
 
 #include "UHelpTexts.h"
@@ -284,7 +285,7 @@ TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {
     EXPECT_EQ(panel, QRect(2, 32, client->width() - 4, client->height() - 72));
     EXPECT_EQ(Find<QWidget>("LBError")->geometry(), QRect(2, client->height() - 41, client->width() - 4, 39));
     EXPECT_EQ(Main->minimumSize(), QSize(580, 500));
-    EXPECT_EQ(Main->windowTitle(), "ZAK 1.5.9 (Zakwerk)");
+    EXPECT_EQ(Main->windowTitle(), "ZAK " ZAK_VERSION " (Zakwerk)");
 }
 
 TEST(ClassTree, ShowsEveryClassWithAttributesReversedAndMethodsInOrder) {

@@ -1,5 +1,6 @@
 // The command line of the headless run: what happens with wrong arguments,
 // unreadable files and the step limit, and that --version and --help answer.
+#include "UVersion.h"
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -52,7 +53,7 @@ fs::path WriteProgram(const std::string& name, const std::string& bytes) {
 TEST(HeadlessCli, VersionIsUnchangedAndHelpIsGerman) {
     TResult r = Zak("--version");
     EXPECT_EQ(r.Status, 0);
-    EXPECT_EQ(r.Out, "ZAK 1.5.9\n");
+    EXPECT_EQ(r.Out, "ZAK " ZAK_VERSION "\n");
     TResult help = Zak("--help");
     EXPECT_EQ(help.Status, 0);
     EXPECT_EQ(help.Out.rfind("Aufruf:\n", 0), 0u) << help.Out;
