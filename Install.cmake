@@ -41,13 +41,21 @@ add_custom_target(zak_screenshot_files ALL DEPENDS ${zak_screenshot_pngs})
 configure_file(data/zak.desktop.in "${CMAKE_BINARY_DIR}/data/${ZAK_APP_ID}.desktop" @ONLY)
 configure_file(data/zak.metainfo.xml.in "${CMAKE_BINARY_DIR}/data/${ZAK_APP_ID}.metainfo.xml" @ONLY)
 configure_file(data/zak.1.in "${CMAKE_BINARY_DIR}/data/zak.1" @ONLY)
+# Debian wants manual pages compressed; -n keeps the name and time out of the
+# header, so every build of the same page gives the same bytes.
+find_program(ZAK_GZIP gzip REQUIRED)
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/data/zak.1.gz"
+  COMMAND "${ZAK_GZIP}" -9 -n -f -k "${CMAKE_BINARY_DIR}/data/zak.1"
+  DEPENDS "${PROJECT_SOURCE_DIR}/data/zak.1.in"
+  COMMENT "Compressing the manual page")
+add_custom_target(zak_man_page ALL DEPENDS "${CMAKE_BINARY_DIR}/data/zak.1.gz")
 
 install(TARGETS zak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES "${CMAKE_BINARY_DIR}/data/${ZAK_APP_ID}.desktop" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/zak.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES "${CMAKE_BINARY_DIR}/data/${ZAK_APP_ID}.metainfo.xml"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES "${CMAKE_BINARY_DIR}/data/zak.1" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES "${CMAKE_BINARY_DIR}/data/zak.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # File by file: a folder would also take icons an older build left there.
 foreach(png IN LISTS zak_icon_pngs)
   file(RELATIVE_PATH dir "${CMAKE_BINARY_DIR}/icons" "${png}")
@@ -91,6 +99,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "ZAK-Team <zak@example.org>" CACHE STRING "Maintainer field of the Debian package")
+# The licence file in Debian's machine-readable form; its contact is the maintainer.
+configure_file(data/copyright.in "${CMAKE_BINARY_DIR}/data/copyright" @ONLY)
+install(FILES "${CMAKE_BINARY_DIR}/data/copyright" DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zak)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZAK_HOMEPAGE}")

@@ -1,15 +1,24 @@
 #include "UDialogs.h"
 
 #include <QAbstractItemView>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QLayout>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTreeView>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,7 +57,94 @@ public:
     }
 };
 
+// The widest text of each detail column that the dialog can know before it
+// has read a folder: the German size and date formats at their widest and
+// our programs' type.
+QStringList DetailSamples(int column) {
+    const QLocale german;
+    switch (column) {
+    case 1: {
+        QStringList sizes;
+        for (const qint64 bytes : {qint64{1023}, (qint64{1} << 20) - 1, (qint64{1} << 30) - 1, (qint64{1} << 40) - 1})
+            sizes << german.formattedDataSize(bytes);
+        return sizes;
+    }
+    case 2: return {QStringLiteral("ZAK-Programm")};
+    case 3: return {german.toString(QDateTime(QDate(2028, 12, 28), QTime(22, 58)), QLocale::ShortFormat)};
+    default: return {};
+    }
+}
+
+// Widens the detail columns to what their cells need (the samples and the
+// rows shown), never narrows them: a column the user widened stays so.
+void WidenColumns(QTreeView& tree) {
+    QHeaderView* header = tree.header();
+    const QFontMetrics metrics(tree.font());
+    // The item's text margins and focus frame, with room to spare.
+    const int padding = metrics.height();
+    for (int column = 0; column < header->count(); ++column) {
+        int needed = tree.sizeHintForColumn(column);
+        for (const QString& sample : DetailSamples(column))
+            needed = std::max(needed, metrics.horizontalAdvance(sample) + padding);
+        needed = std::max(needed, header->sectionSizeHint(column));
+        if (header->sectionSize(column) < needed) header->resizeSection(column, needed);
+    }
+}
+
+// Makes the dialog as large as its side bar and columns need, within the
+// screen.
+void GrowToContents(QFileDialog& dialog, QTreeView& tree, QAbstractItemView& sidebar, QSplitter& splitter) {
+    const QFontMetrics metrics(sidebar.font());
+    const int frame = 2 * sidebar.frameWidth();
+    int sidebarWidth = 0, sidebarHeight = frame;
+    for (int row = 0; row < sidebar.model()->rowCount(); ++row) {
+        const QModelIndex item = sidebar.model()->index(row, 0);
+        sidebarWidth = std::max(sidebarWidth, sidebar.sizeHintForIndex(item).width());
+        sidebarWidth = std::max(sidebarWidth, sidebar.iconSize().width() + metrics.horizontalAdvance(
+                                                  item.data(Qt::DisplayRole).toString()) + 2 * metrics.height());
+        sidebarHeight += sidebar.sizeHintForIndex(item).height();
+    }
+    sidebarWidth += frame;
+    QHeaderView* header = tree.header();
+    int columns = 0;
+    for (int column = 0; column < header->count(); ++column)
+        if (!header->isSectionHidden(column)) columns += header->sectionSize(column);
+    const int scrollBar = tree.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &tree);
+    const int treeWidth = columns + scrollBar + 2 * tree.frameWidth();
+
+    // What lies around the splitter (margins, the rows above and below)
+    // keeps its size; the splitter's parts take what they need.
+    dialog.layout()->activate();
+    const int aroundWidth = std::max(0, dialog.width() - splitter.width());
+    const int aroundHeight = std::max(0, dialog.height() - sidebar.height());
+    QSize size(std::max(dialog.width(), aroundWidth + sidebarWidth + splitter.handleWidth() + treeWidth),
+               std::max(dialog.height(), aroundHeight + sidebarHeight + scrollBar));
+    if (const QScreen* screen = dialog.screen()) size = size.boundedTo(screen->availableGeometry().size());
+    dialog.resize(size);
+    const QList<int> parts = splitter.sizes();
+    if (parts.size() == 2 && parts[0] < sidebarWidth) {
+        const int total = parts[0] + parts[1];
+        splitter.setSizes({sidebarWidth, std::max(0, total - sidebarWidth)});
+    }
+}
+
 } // namespace
+
+void FitFileDialog(QFileDialog& dialog) {
+    // A desktop's own dialog has none of these and sizes itself.
+    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* sidebar = dialog.findChild<QAbstractItemView*>(QStringLiteral("sidebar"));
+    auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+    auto* files = dialog.findChild<QFileSystemModel*>();
+    if (!tree || !sidebar || !splitter || !files || !sidebar->model()) return;
+    WidenColumns(*tree);
+    GrowToContents(dialog, *tree, *sidebar, *splitter);
+    // The folder is read in the background: its rows may need more.
+    QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog, [&dialog, tree, sidebar, splitter] {
+        WidenColumns(*tree);
+        GrowToContents(dialog, *tree, *sidebar, *splitter);
+    });
+}
 
 void UseGermanFileDetails(QFileDialog& dialog) {
     // Ignored by a dialog of the desktop, which speaks the desktop's language.
@@ -104,6 +200,7 @@ QString TDialogs::OpenFileName(QWidget* parent, const QString& caption, const QS
         QObject::connect(model, &QAbstractItemModel::dataChanged, &dialog, name);
         QObject::connect(model, &QAbstractItemModel::rowsInserted, &dialog, name);
     }
+    FitFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
@@ -117,6 +214,7 @@ QString TDialogs::SaveFileName(QWidget* parent, const QString& caption, const QS
     dialog.setDefaultSuffix(defaultSuffix);
     UseGermanFileDetails(dialog);
     if (!proposedName.isEmpty()) dialog.selectFile(proposedName);
+    FitFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
