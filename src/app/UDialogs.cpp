@@ -75,57 +75,66 @@ QStringList DetailSamples(int column) {
     }
 }
 
-// Widens the detail columns to what their cells need (the samples and the
-// rows shown), never narrows them: a column the user widened stays so.
-void WidenColumns(QTreeView& tree) {
-    QHeaderView* header = tree.header();
+// On a screen too small for the whole dialog, the side bar leaves the
+// names this many characters.
+constexpr int kFewestNameCharacters = 12;
+
+// What a detail column needs: its header, the cells shown and, for the
+// size, type and date, the samples.
+int ColumnNeed(QTreeView& tree, int column) {
     const QFontMetrics metrics(tree.font());
-    // The item's text margins and focus frame, with room to spare.
-    const int padding = metrics.height();
-    for (int column = 0; column < header->count(); ++column) {
-        int needed = tree.sizeHintForColumn(column);
-        for (const QString& sample : DetailSamples(column))
-            needed = std::max(needed, metrics.horizontalAdvance(sample) + padding);
-        needed = std::max(needed, header->sectionSizeHint(column));
-        if (header->sectionSize(column) < needed) header->resizeSection(column, needed);
-    }
+    // QTreeView hides the measure of the cells shown; its base class offers it.
+    int needed = std::max(static_cast<const QAbstractItemView&>(tree).sizeHintForColumn(column),
+                          tree.header()->sectionSizeHint(column));
+    // The samples get the item's text margins and focus frame, with room to spare.
+    for (const QString& sample : DetailSamples(column))
+        needed = std::max(needed, metrics.horizontalAdvance(sample) + metrics.height());
+    return needed;
 }
 
-// Makes the dialog as large as its side bar and columns need, within the
-// screen.
-void GrowToContents(QFileDialog& dialog, QTreeView& tree, QAbstractItemView& sidebar, QSplitter& splitter) {
+// Sizes the side bar to its longest place name and all its places, the
+// size, type and date columns to their texts and the name column to the
+// names, and the dialog to hold them, within the screen. Where the screen
+// is too small, the names give way down to a few characters, then the side
+// bar; sizes, types and dates stay whole.
+void FitToContents(QFileDialog& dialog, QTreeView& tree, QAbstractItemView& sidebar, QSplitter& splitter) {
     const QFontMetrics metrics(sidebar.font());
-    const int frame = 2 * sidebar.frameWidth();
-    int sidebarWidth = 0, sidebarHeight = frame;
+    int sidebarWidth = 0, sidebarHeight = 2 * sidebar.frameWidth();
     for (int row = 0; row < sidebar.model()->rowCount(); ++row) {
         const QModelIndex item = sidebar.model()->index(row, 0);
-        sidebarWidth = std::max(sidebarWidth, sidebar.sizeHintForIndex(item).width());
-        sidebarWidth = std::max(sidebarWidth, sidebar.iconSize().width() + metrics.horizontalAdvance(
-                                                  item.data(Qt::DisplayRole).toString()) + 2 * metrics.height());
+        const QString name = item.data(Qt::DisplayRole).toString();
+        sidebarWidth = std::max({sidebarWidth, sidebar.sizeHintForIndex(item).width(),
+                                 sidebar.iconSize().width() + metrics.horizontalAdvance(name) + 2 * metrics.height()});
         sidebarHeight += sidebar.sizeHintForIndex(item).height();
     }
-    sidebarWidth += frame;
+    sidebarWidth += 2 * sidebar.frameWidth();
+
     QHeaderView* header = tree.header();
-    int columns = 0;
-    for (int column = 0; column < header->count(); ++column)
-        if (!header->isSectionHidden(column)) columns += header->sectionSize(column);
+    const int columns = header->count();
+    if (columns < 1) return;
+    int details = 0;  // the columns after the name
+    for (int column = 1; column < columns; ++column) {
+        header->resizeSection(column, ColumnNeed(tree, column));
+        if (!header->isSectionHidden(column)) details += header->sectionSize(column);
+    }
     const int scrollBar = tree.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &tree);
-    const int treeWidth = columns + scrollBar + 2 * tree.frameWidth();
+    const int treeChrome = scrollBar + 2 * tree.frameWidth();
 
     // What lies around the splitter (margins, the rows above and below)
-    // keeps its size; the splitter's parts take what they need.
+    // keeps its size.
     dialog.layout()->activate();
     const int aroundWidth = std::max(0, dialog.width() - splitter.width());
     const int aroundHeight = std::max(0, dialog.height() - sidebar.height());
-    QSize size(std::max(dialog.width(), aroundWidth + sidebarWidth + splitter.handleWidth() + treeWidth),
+    const int fixedWidth = aroundWidth + splitter.handleWidth() + treeChrome + details;
+    QSize size(std::max(dialog.width(), fixedWidth + sidebarWidth + ColumnNeed(tree, 0)),
                std::max(dialog.height(), aroundHeight + sidebarHeight + scrollBar));
     if (const QScreen* screen = dialog.screen()) size = size.boundedTo(screen->availableGeometry().size());
     dialog.resize(size);
-    const QList<int> parts = splitter.sizes();
-    if (parts.size() == 2 && parts[0] < sidebarWidth) {
-        const int total = parts[0] + parts[1];
-        splitter.setSizes({sidebarWidth, std::max(0, total - sidebarWidth)});
-    }
+    const int fewestNameWidth = kFewestNameCharacters * metrics.averageCharWidth();
+    sidebarWidth = std::min(sidebarWidth, std::max(fewestNameWidth, size.width() - fixedWidth - fewestNameWidth));
+    const int treeWidth = size.width() - aroundWidth - splitter.handleWidth() - sidebarWidth;
+    header->resizeSection(0, std::max(treeWidth - treeChrome - details, header->sectionSizeHint(0)));
+    splitter.setSizes({sidebarWidth, treeWidth});
 }
 
 } // namespace
@@ -137,13 +146,10 @@ void FitFileDialog(QFileDialog& dialog) {
     auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
     auto* files = dialog.findChild<QFileSystemModel*>();
     if (!tree || !sidebar || !splitter || !files || !sidebar->model()) return;
-    WidenColumns(*tree);
-    GrowToContents(dialog, *tree, *sidebar, *splitter);
+    FitToContents(dialog, *tree, *sidebar, *splitter);
     // The folder is read in the background: its rows may need more.
-    QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog, [&dialog, tree, sidebar, splitter] {
-        WidenColumns(*tree);
-        GrowToContents(dialog, *tree, *sidebar, *splitter);
-    });
+    QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog,
+                     [&dialog, tree, sidebar, splitter] { FitToContents(dialog, *tree, *sidebar, *splitter); });
 }
 
 void UseGermanFileDetails(QFileDialog& dialog) {

@@ -4,8 +4,9 @@
 # place, the desktop entry, AppStream data and MIME package accepted by the
 # freedesktop tools, names that refer to each other resolving, icons of the
 # size their folder promises, the manual page, the installed program running
-# an installed example. Then builds the Debian package and inspects it
-# without installing it.
+# an installed example, the licence file, changelog and compressed manual
+# page Debian asks for. Then builds the Debian package and inspects it
+# without installing it, with lintian where it is installed.
 # Usage: check-install.sh BUILD_DIR APP_ID VERSION ICON_SIZES
 set -uo pipefail
 build=$(cd "$1" && pwd) app_id=$2 version=$3 sizes=$4
@@ -24,6 +25,7 @@ share=$root/usr/share
 # to the target system.
 expected=(usr/bin/zak "usr/share/applications/$app_id.desktop" usr/share/mime/packages/zak.xml
           "usr/share/metainfo/$app_id.metainfo.xml" usr/share/man/man1/zak.1.gz usr/share/doc/zak/copyright
+          usr/share/doc/zak/changelog.gz
           "usr/share/icons/hicolor/scalable/apps/$app_id.svg" usr/share/icons/hicolor/scalable/mimetypes/text-x-zak.svg
           usr/share/zak/screenshots/hauptfenster.png usr/share/zak/screenshots/zeichenfenster.png)
 for s in $sizes; do
@@ -109,17 +111,21 @@ if have identify; then
   done
 else skip "identify fehlt"; fi
 
-# Debian's policy: the manual page compressed with the highest level and no
-# file name or time in the header; the licence file in the machine-readable
-# format, naming this program.
+# Debian's policy: the manual page and the changelog compressed with the
+# highest level and no file name or time in the header (so that every build
+# gives the same bytes); the licence file in the machine-readable format,
+# naming this program.
 man_page=$root/usr/share/man/man1/zak.1.gz
 [ ! -e "$root/usr/share/man/man1/zak.1" ] || fail "die Handbuchseite liegt unkomprimiert im Baum"
-if [ -s "$man_page" ]; then
-  gzip -t "$man_page" 2>/dev/null || fail "zak.1.gz ist nicht gzip-komprimiert"
-  # Header bytes 4 to 8: flags (no FNAME) and a zero time stamp; byte 8: 2 = best compression.
-  header=$(od -An -tx1 -j3 -N6 "$man_page" | tr -d ' \n')
-  [ "$header" = 000000000002 ] || fail "zak.1.gz traegt Namen oder Zeit oder nicht -9 im Kopf: $header"
-fi
+for packed in "$man_page" "$root/usr/share/doc/zak/changelog.gz"; do
+  [ -s "$packed" ] || continue
+  gzip -t "$packed" 2>/dev/null || fail "$(basename "$packed") ist nicht gzip-komprimiert"
+  # Bytes 4 to 9: flags (no file name), a zero time stamp and 2 for the best compression.
+  header=$(od -An -tx1 -j3 -N6 "$packed" | tr -d ' \n')
+  [ "$header" = 000000000002 ] || fail "$(basename "$packed") traegt Namen oder Zeit oder nicht -9 im Kopf: $header"
+done
+gzip -dc "$root/usr/share/doc/zak/changelog.gz" 2>/dev/null | head -n1 | grep -q "^zak ($version) " ||
+  fail "changelog beginnt nicht mit zak ($version)"
 copyright=$root/usr/share/doc/zak/copyright
 head -n1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
   fail "copyright ist nicht im maschinenlesbaren Format: $(head -n1 "$copyright")"
@@ -165,6 +171,12 @@ if have dpkg-deb && have dpkg-shlibdeps; then
       for f in "${expected[@]}"; do grep -qx "$f" "$tmp/deb-files" || fail "$f fehlt im Paket"; done
       ! grep -q '^usr/local' "$tmp/deb-files" || fail "Paket enthaelt usr/local"
       ! grep -qE '^usr/share/mime/(globs|mime\.cache|text)' "$tmp/deb-files" || fail "Paket enthaelt den MIME-Cache"
+      # Lintian's errors are what Debian's archive would refuse.
+      if have lintian; then
+        lintian "$deb" >"$tmp/lintian.txt" 2>&1
+        errors=$(grep '^E:' "$tmp/lintian.txt")
+        [ -z "$errors" ] || fail "lintian meldet Fehler: $errors"
+      else skip "lintian fehlt"; fi
       dpkg-deb -x "$deb" "$tmp/deb-root"
       if have readelf && readelf -S "$tmp/deb-root/usr/bin/zak" | grep -q debug_info; then fail "zak im Paket nicht gestrippt"; fi
     fi
