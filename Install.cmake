@@ -1,6 +1,7 @@
 # Installation the freedesktop way, and the Debian package built from it by
 # `cpack -G DEB`: the program, its menu entry, the MIME type of .zak files,
-# icons, AppStream data, the manual page and the example programs.
+# icons, AppStream data, the manual page, the example programs, and the
+# licence file and changelog Debian asks for.
 include(GNUInstallDirs)
 
 # The about box's web page; the application id is its host name reversed.
@@ -41,13 +42,21 @@ add_custom_target(zak_screenshot_files ALL DEPENDS ${zak_screenshot_pngs})
 configure_file(data/zak.desktop.in "${CMAKE_BINARY_DIR}/data/${ZAK_APP_ID}.desktop" @ONLY)
 configure_file(data/zak.metainfo.xml.in "${CMAKE_BINARY_DIR}/data/${ZAK_APP_ID}.metainfo.xml" @ONLY)
 configure_file(data/zak.1.in "${CMAKE_BINARY_DIR}/data/zak.1" @ONLY)
+# Debian wants manual pages compressed; -n keeps the name and time out of the
+# header, so every build of the same page gives the same bytes.
+find_program(ZAK_GZIP gzip REQUIRED)
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/data/zak.1.gz"
+  COMMAND "${ZAK_GZIP}" -9 -n -f -k "${CMAKE_BINARY_DIR}/data/zak.1"
+  DEPENDS "${CMAKE_BINARY_DIR}/data/zak.1"
+  COMMENT "Compressing the manual page")
+add_custom_target(zak_man_page ALL DEPENDS "${CMAKE_BINARY_DIR}/data/zak.1.gz")
 
 install(TARGETS zak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES "${CMAKE_BINARY_DIR}/data/${ZAK_APP_ID}.desktop" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/zak.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES "${CMAKE_BINARY_DIR}/data/${ZAK_APP_ID}.metainfo.xml"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES "${CMAKE_BINARY_DIR}/data/zak.1" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES "${CMAKE_BINARY_DIR}/data/zak.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # File by file: a folder would also take icons an older build left there.
 foreach(png IN LISTS zak_icon_pngs)
   file(RELATIVE_PATH dir "${CMAKE_BINARY_DIR}/icons" "${png}")
@@ -91,6 +100,19 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "ZAK-Team <zak@example.org>" CACHE STRING "Maintainer field of the Debian package")
+# Debian's documentation folder: the licence file in the machine-readable
+# form, its contact the maintainer, and the changelog a native package
+# carries, compressed like the manual page.
+set(ZAK_RELEASE_DATE "Tue, 08 Dec 2026 00:00:00 +0000")
+configure_file(data/copyright.in "${CMAKE_BINARY_DIR}/data/copyright" @ONLY)
+configure_file(data/changelog.in "${CMAKE_BINARY_DIR}/data/changelog" @ONLY)
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/data/changelog.gz"
+  COMMAND "${ZAK_GZIP}" -9 -n -f -k "${CMAKE_BINARY_DIR}/data/changelog"
+  DEPENDS "${CMAKE_BINARY_DIR}/data/changelog"
+  COMMENT "Compressing the changelog")
+add_custom_target(zak_changelog ALL DEPENDS "${CMAKE_BINARY_DIR}/data/changelog.gz")
+install(FILES "${CMAKE_BINARY_DIR}/data/copyright" "${CMAKE_BINARY_DIR}/data/changelog.gz"
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zak)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZAK_HOMEPAGE}")

@@ -2,12 +2,13 @@
 # Installs the Debian packages ZAK needs to build, test and run; only those still missing.
 set -euo pipefail
 # qt6-translations-l10n: Qt's German texts, built into the program. man-db
-# and jq: the install test reads the manual page and the JSON of `zak --run`.
+# and jq: the install test reads the manual page and the JSON of `zak --run`;
+# lintian: it checks the Debian package.
 # clang-tidy: the static analysis test; clang-format: the style of .clang-format.
 # clang, libclang-rt-14-dev: the fuzz targets (clang's libFuzzer and sanitizers).
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev
           libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth imagemagick poppler-utils
-          dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils man-db jq
+          dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils man-db jq lintian
           clang-tidy clang-format clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

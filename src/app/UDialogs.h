@@ -53,6 +53,11 @@ public:
 // Makes Qt's own file dialog (where the desktop offers none) write the
 // sizes and dates of its files in German.
 void UseGermanFileDetails(QFileDialog& dialog);
+// Makes Qt's own file dialog large enough that every detail column shows
+// its texts in full and the side bar its place names without a scroll bar;
+// the columns grow again when a folder's rows need more. Call it when the
+// side bar has its places and names.
+void FitFileDialog(QFileDialog& dialog);
 
 // The dialogs in force; the default ones unless a replacement is installed.
 TDialogs& Dialogs();

@@ -4,11 +4,22 @@
 #include "UEinstellungen.h"
 #include "Uencrypt.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
+
+// The window system draws the title, often in bold, beside the window's
+// icon and its buttons; it does not tell their size. This many line heights
+// of the title's font leave room for an icon and three buttons with their
+// gaps.
+constexpr int kTitleBarLineHeights = 8;
+constexpr int kPromptHeight = 60;
 
 void Present(QWidget* window) {
     window->show();
@@ -30,8 +41,23 @@ TFPasswortabfrage::TFPasswortabfrage(TFEinstellungen& settings, QWidget* parent)
     BOK->setDefault(true);
     layout->addWidget(EPass, 1);
     layout->addWidget(BOK);
-    resize(320, 60);
+    FitTitle();
+    resize(minimumWidth(), kPromptHeight);
     connect(BOK, &QPushButton::clicked, this, [this] { BOKClick(); });
+}
+
+void TFPasswortabfrage::FitTitle() {
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int width = metrics.horizontalAdvance(windowTitle()) + kTitleBarLineHeights * metrics.height();
+    // A larger minimum also widens the dialog at once.
+    setMinimumWidth(std::max(width, layout()->minimumSize().width()));
+}
+
+void TFPasswortabfrage::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::FontChange) FitTitle();
 }
 
 void TFPasswortabfrage::BOKClick() {

@@ -17,7 +17,14 @@ public:
     // The typed text is shown in clear and stays for the next time.
     void BOKClick();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Wide enough for the whole title at the dialog's font, which follows
+    // the desktop's font size; called again whenever that font changes.
+    void FitTitle();
+
     TFEinstellungen& FSettings;
     QLineEdit* EPass = nullptr;
     QPushButton* BOK = nullptr;

@@ -1,7 +1,7 @@
 // The programs in examples/ are what a pupil opens first: each must be a
 // proper program file, pass the syntax check without a hint and run to its
 // end without an error.
-#include "AppTestSupport.h"
+#include "MainTestSupport.h"
 
 #include "UKlassen.h"
 #include "UProgrammText.h"
@@ -118,4 +118,34 @@ TEST(Examples, EachRunsToItsEndWithoutAnError) {
         EXPECT_TRUE(output.isEmpty()) << output.toStdString();
     }
     if (skipped > 0) GTEST_SKIP() << skipped << " example(s) use a figure class that is not built yet";
+}
+
+// The traffic light is watched at the start speed, where a tick runs up to
+// ten counted statements and lasts at least a millisecond: its twelve
+// phases come in order, each shown for half a second at least.
+TEST_F(MainWindowTest, TheTrafficLightShowsEveryPhaseAtTheStartSpeed) {
+    TProgrammDatei program = SplitProgram(ReadBytes(QStringLiteral(ZAK_SOURCE_DIR "/examples/03_ampel.zak")));
+    SetProgram(program.Lines);
+    Main->BStartenClick();
+    Main->StartExecute();
+    ASSERT_EQ(Main->StepsPerTick(), 10);
+    auto value = [this](const char* name) { return Main->Interpreter()->VarSpace().Find(name)->Value->AsInteger(); };
+    std::vector<std::pair<int, int>> phases;  // (round and phase, ticks shown)
+    for (int ticks = 0; Main->Running() && ticks < 1000000; ++ticks) {
+        Main->TimerTimer();
+        if (!Main->Running()) break;
+        const int shown = value("runde") * 10 + value("phase");
+        if (phases.empty() || phases.back().first != shown) phases.emplace_back(shown, 0);
+        ++phases.back().second;
+    }
+    EXPECT_TRUE(ErrorTexts().empty());
+    // Before the first round and after the last phase of each round the
+    // counters pass through values that show nothing.
+    std::vector<int> order;
+    for (const auto& [shown, ticks] : phases) {
+        if (shown % 10 < 1 || shown % 10 > 4) continue;
+        order.push_back(shown);
+        EXPECT_GE(ticks, 500) << "Runde " << shown / 10 << ", Phase " << shown % 10;
+    }
+    EXPECT_EQ(order, (std::vector<int>{11, 12, 13, 14, 21, 22, 23, 24, 31, 32, 33, 34}));
 }

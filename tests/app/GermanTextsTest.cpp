@@ -7,6 +7,7 @@
 #include "UGerman.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +17,10 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QThread>
+#include <QTimer>
 #include <QTreeView>
 
 #include <cerrno>
@@ -141,4 +145,72 @@ TEST_F(GermanTextsTest, QtTextsAndFileErrorReasonsAreGerman) {
     EXPECT_EQ(FileErrorReason(directory), "Das ist ein Verzeichnis.");
     EXPECT_EQ(SystemErrorReason(EROFS), "Der Datentr\u00E4ger ist schreibgesch\u00FCtzt.");
     EXPECT_EQ(SystemErrorReason(99999), "Das System meldet den Fehler Nr. 99999.");
+}
+
+// The German sizes, types and dates are wider than the English ones Qt's
+// own file dialog makes room for: both dialogs open large enough that every
+// column shows its texts in full beside each other and the side bar lists
+// its places without a scroll bar, at the desktop's usual font size and at
+// a larger one (on the test's screen, 800 pixels wide).
+TEST_F(GermanTextsTest, FileDialogsShowEveryColumnAndPlaceInFull) {
+    ASSERT_TRUE(InstallGermanTexts(TestApp()));
+    const QString folder = Dir.Path(QStringLiteral("programme"));
+    QDir(Dir.Path()).mkpath(folder + "/Ordner");
+    WriteBytes(folder + "/ampel.zak", "// ZAK 1.5 - Programm\r\n" + std::string(470, 'x'));  // "493 Bytes"
+    WriteBytes(folder + "/ein_recht_langer_programmname_fuer_die_klasse.zak", "// ZAK 1.5 - Programm\r\n");
+    const QFont original = QApplication::font();
+    for (const int points : {original.pointSize(), 12}) {
+        QFont font = original;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        for (const bool saving : {false, true}) {
+            SCOPED_TRACE(std::to_string(points) + (saving ? " Speichern" : " Laden"));
+            bool inspected = false;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                ASSERT_NE(dialog, nullptr);
+                const auto close = qScopeGuard([dialog] { dialog->reject(); });
+                auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+                auto* sidebar = dialog->findChild<QAbstractItemView*>(QStringLiteral("sidebar"));
+                ASSERT_TRUE(view && sidebar);
+                // The folder is read in the background.
+                for (int i = 0; i < 400 && view->model()->rowCount(view->rootIndex()) < 3; ++i) {
+                    QApplication::processEvents(QEventLoop::AllEvents, 10);
+                    QThread::msleep(5);
+                }
+                QApplication::processEvents();
+                ASSERT_EQ(view->model()->rowCount(view->rootIndex()), 3);
+                const QHeaderView* header = view->header();
+                const QAbstractItemView* cells = view;  // QTreeView hides the cells' measure
+                for (int column = 1; column < 4; ++column)
+                    EXPECT_GE(header->sectionSize(column), cells->sizeHintForColumn(column)) << column;
+                // The names give way only to a screen too small for them.
+                if (dialog->width() < dialog->screen()->availableGeometry().width())
+                    EXPECT_GE(header->sectionSize(0), cells->sizeHintForColumn(0));
+                EXPECT_LE(header->length(), view->viewport()->width());
+                EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+                bool examples = false;
+                for (int row = 0; row < sidebar->model()->rowCount(); ++row) {
+                    const QModelIndex place = sidebar->model()->index(row, 0);
+                    examples = examples || place.data() == "Beispiele";
+                    EXPECT_GE(sidebar->viewport()->width(), sidebar->sizeHintForIndex(place).width())
+                        << place.data().toString().toStdString();
+                }
+                EXPECT_EQ(examples, !saving);
+                EXPECT_FALSE(sidebar->horizontalScrollBar()->isVisible());
+                EXPECT_FALSE(sidebar->verticalScrollBar()->isVisible());
+                inspected = true;
+            });
+            TDialogs standard;
+            if (saving)
+                standard.SaveFileName(nullptr, QStringLiteral("Speichern unter"), folder, QStringLiteral("neu"),
+                                      QStringLiteral("ZAK-Programme (*.zak)"), QStringLiteral("zak"));
+            else
+                standard.OpenFileName(nullptr, QStringLiteral("Programm \u00F6ffnen"), folder,
+                                      QStringLiteral("ZAK-Programme (*.zak)"),
+                                      {{QStringLiteral("Beispiele"), QStringLiteral(ZAK_SOURCE_DIR "/examples")}});
+            EXPECT_TRUE(inspected);
+        }
+    }
+    QApplication::setFont(original);
 }

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
@@ -230,4 +231,28 @@ TEST_F(SettingsDialogTest, RegistrationButtonsReport) {
 
     SetToolRunner(previous);
     qputenv("XDG_DATA_HOME", TestDataHome());
+}
+
+// The window system writes the prompt's title across the dialog's width,
+// often in bold: at every font size up to the largest the settings offer,
+// the whole title fits with room for a title bar's icon and buttons, in a
+// prompt made at that size and in one whose font grows while it exists.
+TEST_F(SettingsDialogTest, ThePromptIsWideEnoughForItsTitleAtEveryFontSize) {
+    const QFont original = QApplication::font();
+    const auto restore = qScopeGuard([&original] { QApplication::setFont(original); });
+    for (int points = 8; points <= Find<QSpinBox>(settings, "UDCharacterSize")->maximum(); points += 2) {
+        SCOPED_TRACE(points);
+        QFont font = original;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        font.setBold(true);
+        const QFontMetrics metrics(font);
+        const int needed = metrics.horizontalAdvance(prompt.windowTitle()) + 3 * metrics.height();
+        EXPECT_GE(prompt.width(), needed);
+        TFPasswortabfrage fresh(settings);
+        EXPECT_GE(fresh.width(), needed);
+        fresh.show();
+        QApplication::processEvents();
+        EXPECT_GE(fresh.width(), needed);
+    }
 }
