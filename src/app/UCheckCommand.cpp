@@ -18,8 +18,10 @@ int RunCheck(const TCommandLine& options) {
     if (!text) {
         return RefuseFile(options, problem);
     }
-    TProgrammDatei program = SplitProgram(*text);
-    if (!HeaderFitsVersion(program.Header))
+    TProgrammDatei program = ReadProgram(*text);
+    if (const std::string note = ConversionNote(program); !note.empty())
+        std::cerr << Codepage::Win1252ToUtf8(note) << '\n';
+    if (program.OtherVersion)
         std::cerr << Codepage::Win1252ToUtf8("Dieses Programm wurde nicht f\xFCr ZAK 1.5 geschrieben.") << '\n';
     FormatLines(program.Lines);
 

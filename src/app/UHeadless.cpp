@@ -148,9 +148,9 @@ int RunHeadless(const TCommandLine& options, char* argv0) {
         return RefuseFile(options, problem);
     }
 
-    TProgrammDatei file = SplitProgram(*text);
-    if (!HeaderFitsVersion(file.Header))
-        PrintLine(std::cerr, "Dieses Programm wurde nicht f\xFCr ZAK 1.5 geschrieben.");
+    TProgrammDatei file = ReadProgram(*text);
+    if (const std::string note = ConversionNote(file); !note.empty()) PrintLine(std::cerr, note);
+    if (file.OtherVersion) PrintLine(std::cerr, "Dieses Programm wurde nicht f\xFCr ZAK 1.5 geschrieben.");
     FormatLines(file.Lines);
 
     // Drawing windows and canvases are the real ones, on a platform that

@@ -203,7 +203,8 @@ private:
     void LoadCommandLine(const QStringList& arguments);
     // Loads a program into the editor; false when the user kept the current
     // text or the file could not be read (then a message has been shown).
-    bool LoadProgram(const QString& path, std::string& header);
+    // `otherVersion` tells whether its first line names another version.
+    bool LoadProgram(const QString& path, bool& otherVersion);
     bool SaveProgram(const QString& path);
     bool ConfirmDiscard();
     void CreateRecovery();

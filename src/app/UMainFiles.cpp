@@ -1,11 +1,12 @@
 // Program files: new, open, save, save as, the start-up load from the
 // command line and the recovery copies of unsaved text. The header line is
-// never part of the editor's text.
+// never part of the editor's text; a first line that is no header is.
 #include "UMain.h"
 
 #include "UDialogs.h"
 #include "UEinstellungen.h"
 #include "UProgrammText.h"
+#include "UQtText.h"
 #include "URecovery.h"
 #include "USHControl.h"
 
@@ -29,16 +30,20 @@ bool TFMain::ConfirmDiscard() {
 
 void TFMain::LoadCommandLine(const QStringList& arguments) {
     // The first argument is this program's own path; on this platform it
-    // may end in "zak" itself and must not be loaded as a program.
+    // may end in "zak" itself and must not be loaded as a program. Any
+    // other file is loaded too: the file manager hands over files without
+    // the ending that the installed file type knows by their header line.
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        if (!argument.right(3).toLower().endsWith(QStringLiteral("zak"))) continue;
-        std::string header;
-        if (LoadProgram(argument, header)) FFileName = QFileInfo(argument).absoluteFilePath();
+        const QFileInfo info(argument);
+        if (!argument.right(3).toLower().endsWith(QStringLiteral("zak")) && !(info.exists() && !info.isDir())) continue;
+        bool otherVersion = false;
+        if (LoadProgram(argument, otherVersion)) FFileName = info.absoluteFilePath();
     }
 }
 
-bool TFMain::LoadProgram(const QString& path, std::string& header) {
+bool TFMain::LoadProgram(const QString& path, bool& otherVersion) {
+    otherVersion = false;
     const QFileInfo info(path);
     auto refuse = [&](const QString& reason) {
         Dialogs().Message(this, QStringLiteral("Die Datei %1 kann nicht geladen werden:\n%2")
@@ -50,8 +55,16 @@ bool TFMain::LoadProgram(const QString& path, std::string& header) {
     if (info.exists() && info.size() > MaxProgramFileSize)
         return refuse(QStringLiteral("Sie ist mit %1 Bytes zu gro\u00DF f\u00FCr ein ZAK-Programm.").arg(info.size()));
     QString error;
-    if (FEditor->Load(path, header, &error)) {
+    TProgrammDatei program;
+    const auto decode = [&program](std::string_view bytes) {
+        program = ReadProgram(bytes);
+        return std::move(program.Lines);
+    };
+    if (FEditor->Load(path, decode, &error)) {
         FRecovery->Refresh();
+        otherVersion = program.OtherVersion;
+        if (const std::string note = ConversionNote(program); !note.empty())
+            Dialogs().Message(this, ToQString(note), QStringLiteral("Warnung!"), TMessageIcon::Warning);
         return true;
     }
     // An empty reason means the user kept the current program.
@@ -113,10 +126,10 @@ void TFMain::OeffnenExecute() {
         Dialogs().OpenFileName(this, QStringLiteral("Programm \u00F6ffnen"), OpenDirectory(), Filter, places);
     if (!path.isEmpty()) {
         FOpenDir = QFileInfo(path).absolutePath();
-        std::string header;
-        if (LoadProgram(path, header)) {
+        bool otherVersion = false;
+        if (LoadProgram(path, otherVersion)) {
             FFileName = QFileInfo(path).absoluteFilePath();
-            if (!HeaderFitsVersion(header))
+            if (otherVersion)
                 Dialogs().Message(this, QStringLiteral("Dieses Programm wurde nicht f\u00FCr ZAK 1.5 geschrieben."),
                                   QStringLiteral("Warnung!"), TMessageIcon::Warning);
             UpdateCaption();

@@ -421,6 +421,21 @@ void TSHControl::SetEditMode(bool editable) {
 
 bool TSHControl::Load(const QString& path, std::string& header, QString* error) {
     header.clear();
+    return Load(
+        path,
+        [&header](std::string_view bytes) {
+            std::vector<std::string> lines =
+                SplitLines(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
+            if (!lines.empty()) {
+                header = std::move(lines.front());
+                lines.erase(lines.begin());
+            }
+            return lines;
+        },
+        error);
+}
+
+bool TSHControl::Load(const QString& path, const TFileDecoder& decode, QString* error) {
     if (error) error->clear();
     if (!FEditable) return false;
     if (FModified) {
@@ -442,12 +457,7 @@ bool TSHControl::Load(const QString& path, std::string& header, QString* error) 
         if (error) *error = FileErrorReason(file);
         return false;
     }
-    std::vector<std::string> lines = SplitLines(bytes);
-    if (!lines.empty()) {
-        header = std::move(lines.front());
-        lines.erase(lines.begin());
-    }
-    LoadLines(std::move(lines));
+    LoadLines(decode(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
     return true;
 }
 

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QPainter;
@@ -89,6 +90,9 @@ public:
     // modified text (error stays empty), or when the file could not be read
     // (error names the reason; the text is left as it was).
     bool Load(const QString& path, std::string& header, QString* error = nullptr);
+    // As Load, with `decode` turning the file's bytes into the lines.
+    using TFileDecoder = std::function<std::vector<std::string>(std::string_view bytes)>;
+    bool Load(const QString& path, const TFileDecoder& decode, QString* error = nullptr);
     // Loads lines as from a file without header, without asking.
     void LoadLines(std::vector<std::string> lines);
     // Writes the header and the lines, CR LF after each. False with a reason
@@ -115,6 +119,8 @@ public:
     TTextPos SelAnchor() const { return FSelAnchor; }
     TTextPos SelEnd() const { return FSelEnd; }
     void SetSelection(TTextPos anchor, TTextPos end);
+    // The whole text, the caret at its end (Ctrl+A).
+    void SelectAll();
     bool HasSelection() const { return FSelAnchor != FSelEnd; }
     int TopLine() const { return FTopLine; }
     int LeftColumn() const { return FLeftColumn; }

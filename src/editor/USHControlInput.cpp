@@ -308,9 +308,28 @@ void TSHControl::KeyPress(unsigned char ch) {
         CloseCompletion();
         Copy();
         return;  // the selection stays
+    } else if (ch == 1) {
+        SelectAll();
+        return;
     }
     CollapseSelection();
     UpdateScrollBars(false);
+}
+
+void TSHControl::SelectAll() {
+    CloseCompletion();
+    FTypingRun = false;
+    int last = 0;
+    int length = 0;
+    {
+        TLockGuard guard(CriticalSections::EditorLinesLock());
+        last = FLines.Count() - 1;
+        if (last >= 0) length = FLines.Length(last);
+    }
+    if (last < 0) return;
+    // The caret goes to the end, where a shifted key would move it on.
+    SetCaret(last, length);
+    SetSelection(TTextPos{0, 0}, TTextPos{last, length});
 }
 
 void TSHControl::KeyDown(int key, Qt::KeyboardModifiers modifiers) {

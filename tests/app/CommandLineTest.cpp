@@ -113,6 +113,33 @@ TEST_F(CommandLineTest, AnyOrderRunsTheSameAndJsonMatchesTheText) {
     EXPECT_TRUE(clean["error"].isNull());
 }
 
+// A file from another editor, UTF-8 and without the header line, runs and
+// is checked with every line in place: the line numbers are those the
+// editor shows for it, and standard error says what the editor would.
+TEST_F(CommandLineTest, FilesFromOtherEditorsKeepTheirLineNumbers) {
+    QFile file(Dir.filePath("fremd.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("n: integer\nt: string\nt := 'Gr\xC3\xBC\xC3\x9F! \xE2\x9C\x93'\nx := 5\n");
+    file.close();
+    const TResult run = Zak({"--run", file.fileName(), "--json"});
+    EXPECT_EQ(run.Status, 1);
+    const QJsonObject json = Json(run);
+    EXPECT_EQ(json["error"]["line"].toInt(), 3) << run.Out.toStdString();
+    EXPECT_EQ(json["variables"][1]["text"].toString(), QString::fromUtf8("'Grüß! ?'"));
+    EXPECT_EQ(run.Err,
+              QString::fromUtf8("Die Datei ist in UTF-8 geschrieben. 1 Zeichen darin kann ZAK nicht darstellen; "
+                                "es steht jetzt als „?“ im Programm.\n"
+                                "Dieses Programm wurde nicht für ZAK 1.5 geschrieben.\n"));
+
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBF// ZAK 1.5 - Programm\r\nn: integer\r\nt: string\r\nwenn 1 = 1\r\n");
+    file.close();
+    const TResult check = Zak({"--check", "--json", file.fileName()});
+    EXPECT_EQ(check.Status, 1);
+    EXPECT_EQ(Json(check)["error"].toObject()["line"].toInt(), 2) << check.Out.toStdString();
+    EXPECT_TRUE(check.Err.isEmpty()) << check.Err.toStdString();
+}
+
 TEST_F(CommandLineTest, HelpNamesEveryOptionAndErrorsNameTheOption) {
     const TResult help = Zak({"-h"});
     EXPECT_EQ(help.Status, 0);

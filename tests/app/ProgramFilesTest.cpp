@@ -2,7 +2,11 @@
 #include "UVersion.h"
 #include "MainTestSupport.h"
 
+#include "UCodepage.h"
+#include "UProgrammText.h"
+
 #include <QFile>
+#include <QStringDecoder>
 #include <QFileInfo>
 
 #include <csignal>
@@ -94,6 +98,122 @@ TEST_F(ProgramFilesTest, HeaderOfAnotherVersionWarnsButLoads) {
     EXPECT_EQ(Main->windowTitle(), "ZAK " ZAK_VERSION " - leer.zak");
 }
 
+// Files written with other editors: a first line that is no header stays
+// in the program (after the version warning), UTF-8 with or without a byte
+// order mark arrives as Windows-1252, characters it lacks as "?" with a
+// note; saving writes the header and Windows-1252, and a file with the
+// header loads as it always did.
+TEST_F(ProgramFilesTest, FilesFromOtherEditorsLoseNothing) {
+    const QString warning = QString::fromUtf8("Dieses Programm wurde nicht für ZAK 1.5 geschrieben.");
+    struct TCase {
+        std::string Bytes;
+        std::vector<std::string> Lines;
+        std::vector<QString> Messages;
+    };
+    const TCase cases[] = {
+        {"n: integer\nt: string\nt := 'Gr\xFC\xDF!'\n", {"n: integer", "t: string", "t := 'Gr\xFC\xDF!'"}, {warning}},
+        {"\xEF\xBB\xBF// ZAK 1.5 - Programm\r\n// Gr\xC3\xBC\xC3\x9F! \xE2\x82\xAC \xE2\x80\x9Ex\xE2\x80\x9C\r\n",
+         {"// Gr\xFC\xDF! \x80 \x84x\x93"},
+         {}},
+        {"// Gr\xC3\xBC\xC3\x9F! \xE2\x9C\x93 \xF0\x9F\x98\x80?\r\nn: integer",
+         {"// Gr\xFC\xDF! ? ??", "n: integer"},
+         {QString::fromUtf8("Die Datei ist in UTF-8 geschrieben. 2 Zeichen darin kann ZAK nicht darstellen; sie "
+                            "stehen jetzt als „?“ im Programm."),
+          warning}},
+        // Bytes after the mark that are no UTF-8 stay as they are.
+        {"\xEF\xBB\xBF// ZAK 1.5\r\n// \xE2\x9C\x93 \xFC\r\n",
+         {"// ? \xFC"},
+         {QString::fromUtf8("Die Datei ist in UTF-8 geschrieben. 1 Zeichen darin kann ZAK nicht darstellen; es "
+                            "steht jetzt als „?“ im Programm.")}},
+        {"\xEF\xBB\xBF", {""}, {}},
+        {"\r\nn: integer\r\n", {"", "n: integer"}, {}},
+    };
+    const QString path = Dir.Path("fremd.zak");
+    for (const TCase& test : cases) {
+        WriteBytes(path, test.Bytes);
+        Dialogs.FileNames = {path};
+        Main->OeffnenExecute();
+        EXPECT_EQ(EditorLines(), test.Lines) << test.Bytes;
+        std::vector<QString> messages;
+        for (const auto& message : Dialogs.Of("Message")) messages.push_back(message.Text);
+        EXPECT_EQ(messages, test.Messages) << test.Bytes;
+        Main->SpeichernExecute();
+        std::string expected = Header;
+        for (const std::string& line : test.Lines) expected += line + "\r\n";
+        EXPECT_EQ(ReadBytes(path), expected) << test.Bytes;
+        Main->OeffnenExecute();  // no name: cancelled
+        Dialogs.FileNames = {path};
+        Main->OeffnenExecute();
+        EXPECT_EQ(EditorLines(), test.Lines) << test.Bytes;
+        EXPECT_EQ(Dialogs.Of("Message").size(), test.Messages.size()) << "no message after saving";
+        Dialogs.Calls.clear();
+    }
+}
+
+// The decision for UTF-8 and the conversion, against Qt's own decoder on
+// random texts of ASCII, characters from all planes (those Windows-1252
+// has and those it lacks) and malformed pieces, with and without the byte
+// order mark.
+TEST(ProgramText, Utf8ConversionAgreesWithQtsDecoder) {
+    std::mt19937 random(20261208);
+    const std::vector<std::string> malformedPieces = {
+        "\xFF", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xF8\x88\x80\x80\x80", "\x80"};
+    const std::vector<std::pair<char32_t, char32_t>> ranges = {{0xA0, 0xFF},    {0x152, 0x2122},  {0x80, 0x9F},
+                                                               {0x100, 0xD7FF}, {0xE000, 0xFFFF}, {0x10000, 0x10FFFF}};
+    for (int round = 0; round < 3000; ++round) {
+        const bool marked = round % 3 == 0;
+        const bool broken = round % 4 == 1;
+        std::string bytes = marked ? "\xEF\xBB\xBF" : "";
+        std::string expected;  // piece by piece: one character or one malformed piece at a time
+        std::size_t lost = 0;
+        bool multiByte = false;
+        bool malformed = false;
+        const int pieces = static_cast<int>(random() % 12);
+        for (int p = 0; p < pieces; ++p) {
+            switch (random() % 4) {
+            case 0: {
+                const char c = "ab ?'\r\n\t"[random() % 8];
+                bytes += c;
+                expected += c;
+                break;
+            }
+            case 1:
+                if (broken) {
+                    // Followed by ASCII, so that no piece completes another.
+                    const std::string& piece = malformedPieces[random() % malformedPieces.size()];
+                    bytes += piece + "x";
+                    expected += piece + "x";
+                    malformed = true;
+                    break;
+                }
+                [[fallthrough]];
+            default: {
+                const auto& [from, to] = ranges[random() % ranges.size()];
+                const char32_t cp = from + static_cast<char32_t>(random() % (to - from + 1));
+                const QByteArray utf8 = QString::fromUcs4(&cp, 1).toUtf8();
+                bytes += utf8.toStdString();
+                const unsigned char c = Codepage::FromUnicode(cp);
+                if (c == '?') ++lost;
+                expected += static_cast<char>(c);
+                multiByte = true;
+            }
+            }
+        }
+        QStringDecoder qt(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const std::string body = bytes.substr(marked ? 3 : 0);
+        (void)QString(qt(QByteArray::fromStdString(body)));
+        const bool qtValid = !qt.hasError();
+        const bool converted = marked || (qtValid && multiByte);
+        const TProgrammDatei program = ReadProgram(bytes);
+        const std::string text = converted ? expected : body;
+        const TProgrammDatei reference = SplitProgram(text);
+        ASSERT_EQ(program.FromUtf8, converted) << round;
+        ASSERT_EQ(program.Lines, reference.Lines) << round;
+        ASSERT_EQ(program.Unrepresentable, converted ? lost : 0) << round;
+        ASSERT_EQ(qtValid, !malformed) << round;
+    }
+}
+
 TEST_F(ProgramFilesTest, CancelInTheDiscardQuestionKeepsEverything) {
     const QString first = Dir.Path("eins.zak");
     WriteBytes(first, Header + "a: integer\r\n");
@@ -146,8 +266,9 @@ TEST_F(ProgramFilesTest, FailedSaveKeepsTheTextAndTheModifiedFlag) {
 // Arbitrary bytes, the five Windows-1252 leaves undefined and UTF-8 from
 // other editors among them, survive open, a run with Stop and "Programm
 // bearbeiten", and save; only the header line, the line breaks and the
-// editor's indentation of lines (leading blanks) may change, and a second
-// round gives the same bytes.
+// editor's indentation of lines (leading blanks) may change, a first line
+// that is no header stays, and a second round gives the same bytes. (The
+// byte 0xFF in the first line keeps the files from being UTF-8.)
 TEST_F(ProgramFilesTest, ArbitraryBytesSurviveOpenRunAndSave) {
     std::mt19937 random(20261207);
     const std::vector<std::string> pieces = {"\x81\x8D\x8F\x90\x9D", "\xC3\xA4\xC3\xB6\xE2\x82\xAC", "\xEF\xBB\xBF",
@@ -162,12 +283,15 @@ TEST_F(ProgramFilesTest, ArbitraryBytesSurviveOpenRunAndSave) {
     const QString path = Dir.Path("zufall.zak");
     for (int round = 0; round < 40; ++round) {
         std::vector<std::string> lines(random() % 30);
-        std::string file = round % 2 ? "// ZAK 1.5 - Programm" : "\xEF\xBB\xBF// fremder Kopf \xFF";
+        const std::string first = round % 2 ? "// ZAK 1.4 \xFF" : "// fremder Kopf \xFF";
+        std::string file = first;
+        if (round % 2 == 0) lines.insert(lines.begin(), first);
         const std::string breaks[] = {"\r\n", "\r", "\n"};
         // A lone CR before a lone LF would be one CR LF.
         std::string lastBreak = breaks[random() % 3];
         file += lastBreak;
         for (std::string& line : lines) {
+            if (&line == &lines.front() && round % 2 == 0) continue;
             const int parts = static_cast<int>(random() % 6);
             for (int p = 0; p < parts; ++p) {
                 if (random() % 2) {
@@ -279,22 +403,33 @@ TEST_F(ProgramFilesTest, UnreadableAndOversizedFilesAreRefusedWithAMessage) {
     EXPECT_EQ(EditorLines(), std::vector<std::string>{"a: integer"});
 }
 
-TEST_F(ProgramFilesTest, CommandLineLoadsArgumentsEndingInZak) {
+// Arguments ending in "zak" and any other existing file are loaded, the
+// last one stays; what cannot be read is said, what does not exist or is a
+// folder is passed over.
+TEST_F(ProgramFilesTest, CommandLineLoadsZakArgumentsAndExistingFiles) {
     WriteBytes(Dir.Path("a.ZAK"), Header + "gross: integer\r\n");
     WriteBytes(Dir.Path("bzak"), "// irgendwas\r\nohnepunkt: integer\r\n");
-    WriteBytes(Dir.Path("c.txt"), Header + "text: integer\r\n");
+    // What a file manager hands over for the installed file type: no
+    // ending, the header behind a byte order mark.
+    WriteBytes(Dir.Path("aufgabe.txt"), "\xEF\xBB\xBF// ZAK 1.5 - Programm\r\ntext: integer\r\n");
     {
-        TFMain window({Dir.Path("zak"), Dir.Path("a.ZAK"), Dir.Path("c.txt")});
-        EXPECT_EQ(window.Editor()->LineText(0), "gross: integer");
-        EXPECT_EQ(window.windowTitle(), "ZAK " ZAK_VERSION " - a.ZAK");
+        QFile file(Dir.Path("riesig.txt"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(TFMain::MaxProgramFileSize + 1));
     }
     {
-        TFMain window({"zak", Dir.Path("a.ZAK"), Dir.Path("bzak")});
-        EXPECT_EQ(window.Editor()->LineText(0), "ohnepunkt: integer");
+        TFMain window({Dir.Path("zak"), Dir.Path("a.ZAK"), Dir.Path("aufgabe.txt"), Dir.Path("fehlt.txt"), Dir.Path()});
+        EXPECT_EQ(window.Editor()->LineText(0), "text: integer");
+        EXPECT_EQ(window.windowTitle(), "ZAK " ZAK_VERSION " - aufgabe.txt");
+        EXPECT_TRUE(Dialogs.Of("Message").empty());
+    }
+    {
+        TFMain window({"zak", Dir.Path("a.ZAK"), Dir.Path("bzak"), Dir.Path("riesig.txt")});
+        EXPECT_EQ(window.Editor()->LineText(1), "ohnepunkt: integer");
         EXPECT_EQ(window.windowTitle(), "ZAK " ZAK_VERSION " - bzak");
+        ASSERT_EQ(Dialogs.Of("Message").size(), 1u);
+        EXPECT_TRUE(Dialogs.Of("Message")[0].Text.contains("riesig.txt kann nicht geladen werden"));
     }
-    // No version warning at start.
-    EXPECT_TRUE(Dialogs.Of("Message").empty());
 }
 
 TEST_F(ProgramFilesTest, TheCloseQuestion) {

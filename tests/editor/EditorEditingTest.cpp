@@ -228,6 +228,33 @@ TEST(EditorEditing, CopyPutsLfTextAndCrLfRtf) {
     EXPECT_TRUE(QApplication::clipboard()->mimeData()->data("text/rtf").endsWith("\\b \\'e4}"));
 }
 
+// Ctrl+A takes the whole text: copy, typing and a shifted key work on it
+// as on any selection; an empty text gives none.
+TEST(EditorEditing, CtrlASelectsTheWholeText) {
+    auto editor = MakeEditor();
+    editor->LoadLines({"abc", "", "de"});
+    editor->SetCaret(1, 0);
+    Key(*editor, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(editor->SelAnchor(), (TTextPos{0, 0}));
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{2, 2}));
+    EXPECT_EQ(editor->CaretLine(), 2);
+    EXPECT_EQ(editor->CaretColumn(), 2);
+    EXPECT_FALSE(editor->Modified());
+    Key(*editor, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("abc\n\nde"));
+    Key(*editor, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(editor->SelEnd(), (TTextPos{2, 1}));
+    Key(*editor, Qt::Key_A, Qt::ControlModifier);
+    Type(*editor, "x");
+    EXPECT_EQ(AllLines(*editor), (Lines{"x"}));
+    editor->EditorUndo();
+    EXPECT_EQ(AllLines(*editor), (Lines{"abc", "", "de"}));
+
+    editor->Clear();
+    Key(*editor, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(editor->HasSelection());
+}
+
 TEST(EditorEditing, CutAndCtrlInsertShiftInsert) {
     auto editor = MakeEditor();
     editor->LoadLines({"abcdef"});
