@@ -125,7 +125,7 @@ void TFMain::OeffnenExecute() {
             FEditor->Paint();
         }
     }
-    Timer.start();
+    UpdateRunTimer();
 }
 
 void TFMain::SpeichernExecute() {
