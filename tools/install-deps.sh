@@ -6,10 +6,12 @@ set -euo pipefail
 # lintian: it checks the Debian package.
 # clang-tidy: the static analysis test; clang-format: the style of .clang-format.
 # clang, libclang-rt-14-dev: the fuzz targets (clang's libFuzzer and sanitizers).
+# openbox, xdotool, x11-utils: the test that drives the IDE under a real window
+# manager on Xvfb (x11-utils brings xwininfo and xprop).
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev
           libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth imagemagick poppler-utils
           dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils man-db jq lintian
-          clang-tidy clang-format clang libclang-rt-14-dev)
+          clang-tidy clang-format clang libclang-rt-14-dev openbox xdotool x11-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

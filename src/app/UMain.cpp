@@ -105,7 +105,6 @@ TFMain::TFMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
     Timer.setTimerType(Qt::PreciseTimer);
     Timer.setInterval(1);
     connect(&Timer, &QTimer::timeout, this, &TFMain::TimerTimer);
-    Timer.start();
 
     {
         const TKlassenFabrik factory;

@@ -101,6 +101,9 @@ public:
     TScanner* Scanner() const { return FScanner.get(); }
     TInterpreter* Interpreter() const { return FInterpreter.get(); }
     QTimer& RunTimer() { return Timer; }
+    // Tests call TimerTimer themselves: the timer then stays off, also
+    // while a program runs.
+    void SetTicksByHand(bool byHand);
     bool RunMode() const;
     bool Running() const { return FRunning; }
     bool VariablesShown() const { return FVariablesShown; }
@@ -191,6 +194,8 @@ private:
     // FRunning false, then wait for a tick in progress; false when called
     // from inside a tick, where that wait could never end.
     bool HaltTicks();
+    // The timer ticks exactly while FRunning: an idle window costs no time.
+    void UpdateRunTimer();
     // Runs `handler` later when called from inside a tick; true if deferred.
     bool DeferFromTick(void (TFMain::*handler)());
     void SetLineColor(int line, TColor color);
@@ -225,6 +230,7 @@ private:
     // --- run state
     bool FRunning = false;
     bool FInTick = false;
+    bool FTicksByHand = false;
     int FStepsPerTick = 10;
     bool FFollowEachStep = false;
     bool FOneCallPerTick = false;

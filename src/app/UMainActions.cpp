@@ -68,6 +68,9 @@ void TFMain::CreateActions() {
     Stop = MakeAction("Stop", "Stop", "Stop", Qt::Key_F11, ImageList::iiStop, &TFMain::StopExecute);
     Schritt = MakeAction("Schritt", "Schritt", "Einzelschritt", Qt::Key_F8, ImageList::iiSchritt,
                          &TFMain::SchrittExecute);
+    // A drawing window that the pupil clicked into keeps the keyboard; the
+    // run keys work from every window of the application.
+    for (QAction* action : {Start, Pause, Stop, Schritt}) action->setShortcutContext(Qt::ApplicationShortcut);
 
     Schlieen1 = MakeAction("Schlieen1", QStringLiteral("Schlie\u00DFen"), QStringLiteral("Schlie\u00DFen"), none,
                            ImageList::iiSchliessen, &TFMain::Schlieen1Click);

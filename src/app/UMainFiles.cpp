@@ -138,7 +138,7 @@ void TFMain::OeffnenExecute() {
             FEditor->Paint();
         }
     }
-    Timer.start();
+    UpdateRunTimer();
 }
 
 void TFMain::SpeichernExecute() {

@@ -155,9 +155,22 @@ void TFMain::EndRun() {
 bool TFMain::HaltTicks() {
     TLockGuard run(CriticalSections::RunLock());
     FRunning = false;
+    UpdateRunTimer();
     // Ticks run on this thread: a tick in progress is one that called us
     // through a nested message loop and cannot end while we wait.
     return !FInTick;
+}
+
+void TFMain::UpdateRunTimer() {
+    if (!FRunning || FTicksByHand)
+        Timer.stop();
+    else if (!Timer.isActive())
+        Timer.start();
+}
+
+void TFMain::SetTicksByHand(bool byHand) {
+    FTicksByHand = byHand;
+    UpdateRunTimer();
 }
 
 bool TFMain::DeferFromTick(void (TFMain::*handler)()) {
@@ -184,6 +197,7 @@ void TFMain::StartExecute() {
     SetLineColor(FCurrentLine, clNormalLine);
     TLockGuard run(CriticalSections::RunLock());
     FRunning = true;
+    UpdateRunTimer();
 }
 
 void TFMain::PauseExecute() {
@@ -307,6 +321,7 @@ void TFMain::TimerTimer() {
             FRunning = false;
             PauseExecute();
         }
+        UpdateRunTimer();
     }
     if (!failure.isEmpty()) ShowInternalError(failure);
 }
@@ -352,7 +367,9 @@ void TFMain::TBSpeedChange() {
     const bool follow = p <= FollowModeLimit;
     FFollowEachStep = follow;
     FOneCallPerTick = follow;
-    if (!follow) {
+    // A running program shows no current line at these speeds; a paused or
+    // ended one keeps the line where it stands.
+    if (!follow && FRunning) {
         SetLineColor(FCurrentLine, clNormalLine);
         FEditor->Paint();
     }

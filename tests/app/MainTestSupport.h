@@ -1,5 +1,5 @@
 #pragma once
-// A main window under test: scripted dialogs, the run timer stopped so that
+// A main window under test: scripted dialogs, the run timer kept off so that
 // each test drives the ticks itself, and helpers to read the editor's line
 // colours and the window's components by name.
 #include "AppTestSupport.h"
@@ -47,7 +47,7 @@ protected:
     void SetUp() override {
         TestApp();
         Main = std::make_unique<TFMain>(QStringList{QStringLiteral("/usr/bin/zak")});
-        Main->RunTimer().stop();
+        Main->SetTicksByHand(true);
         Main->resize(800, 600);
         Main->show();
         QApplication::processEvents();
@@ -55,7 +55,7 @@ protected:
 
     void TearDown() override {
         // A modified text would ask on closing; the tests answer nothing.
-        Main->RunTimer().stop();
+        Main->SetTicksByHand(true);
         Main.reset();
         QApplication::processEvents();
     }

@@ -57,7 +57,7 @@ protected:
     // A further window of the same user, as a second start of ZAK.
     std::unique_ptr<TFMain> NewWindow() {
         auto window = std::make_unique<TFMain>(QStringList{QStringLiteral("/usr/bin/zak")});
-        window->RunTimer().stop();
+        window->SetTicksByHand(true);
         window->Recovery().SetDelays(10, 10);
         return window;
     }

@@ -342,3 +342,88 @@ TEST_F(MainWindowTest, DrawingWindowsLiveAsLongAsTheRun) {
     EXPECT_EQ(Main->Interpreter(), nullptr);
     EXPECT_EQ(drawingWindows(), 0);
 }
+
+// An idle window must not wake the processor a thousand times a second: the
+// timer runs while the program runs and in no other state.
+TEST_F(MainWindowTest, TheRunTimerTicksOnlyWhileAProgramRuns) {
+    Main->SetTicksByHand(false);
+    const auto ticking = [this] { return Main->RunTimer().isActive(); };
+    SetProgram(Counter);
+    EXPECT_FALSE(ticking()) << "Bearbeiten";
+    Main->BStartenClick();
+    Main->SchrittExecute();
+    Main->TBSpeedChange();
+    EXPECT_FALSE(ticking()) << "angehalten";
+    Main->StartExecute();
+    EXPECT_TRUE(ticking()) << "Start";
+    Main->PauseExecute();
+    EXPECT_FALSE(ticking()) << "Pause";
+    Main->StartExecute();
+    Main->StopExecute();
+    EXPECT_FALSE(ticking()) << "Stop";
+    Main->StartExecute();
+    TickUntilHalted();
+    EXPECT_FALSE(ticking()) << "Ende";
+    // Start at the end sets the flag, the next tick clears it again.
+    Main->StartExecute();
+    EXPECT_TRUE(ticking());
+    Main->TimerTimer();
+    EXPECT_FALSE(ticking()) << "Start am Ende";
+    Main->StopExecute();
+    Main->StartExecute();
+    Main->BBearbeitenClick();
+    EXPECT_FALSE(ticking()) << "Programm bearbeiten";
+
+    SetProgram({"n: integer", "x := 5"});
+    Main->BStartenClick();
+    Main->StartExecute();
+    TickUntilHalted();
+    EXPECT_TRUE(Main->Interpreter()->ErrorFlag());
+    EXPECT_FALSE(ticking()) << "Laufzeitfehler";
+    // Opening a file leaves run mode; the cancelled dialog starts nothing.
+    Main->StopExecute();
+    Main->StartExecute();
+    Main->OeffnenExecute();
+    EXPECT_FALSE(Main->RunMode());
+    EXPECT_FALSE(ticking()) << "Offnen";
+}
+
+// The speed decides whether a running program shows its line; where a
+// paused, ended or failed program stands stays marked whatever the speed.
+TEST_F(MainWindowTest, MovingTheSpeedKeepsTheLineOfAProgramThatDoesNotRun) {
+    auto* speed = Find<QSlider>("TBSpeed");
+    SetProgram(Counter);
+    Main->BStartenClick();
+    Main->SchrittExecute();
+    Main->SchrittExecute();
+    ASSERT_EQ(Main->CurrentLine(), 3);
+    for (int p : {20, 5, 30}) {
+        speed->setValue(p);
+        EXPECT_EQ(LineColor(3), TFMain::clCurrentLine) << "angehalten, Stufe " << p;
+    }
+    Main->StartExecute();
+    TickUntilHalted();
+    speed->setValue(20);
+    EXPECT_EQ(LineColor(5), TFMain::clCurrentLine) << "Ende";
+
+    // Running in follow mode the line follows; at a fast speed it goes.
+    Main->StopExecute();
+    speed->setValue(10);
+    Main->StartExecute();
+    Main->TimerTimer();
+    const int line = Main->CurrentLine();
+    EXPECT_EQ(LineColor(line), TFMain::clCurrentLine);
+    speed->setValue(30);
+    EXPECT_EQ(LineColor(line), TFMain::clNormalLine);
+
+    // A failed statement's line stays red.
+    Main->BBearbeitenClick();
+    SetProgram({"n: integer", "x := 5"});
+    speed->setValue(10);
+    Main->BStartenClick();
+    Main->StartExecute();
+    TickUntilHalted();
+    ASSERT_EQ(LineColor(1), TFMain::clErrorLine);
+    speed->setValue(30);
+    EXPECT_EQ(LineColor(1), TFMain::clErrorLine);
+}

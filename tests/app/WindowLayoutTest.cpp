@@ -38,7 +38,7 @@ TEST_F(MainWindowTest, RunControlsKeepTheirPlaceWhenStartAndPauseTakeTurns) {
     QApplication::processEvents();
     const int afterRun = x("SBRedo");
     TFMain fresh(QStringList{QStringLiteral("/usr/bin/zak")});
-    fresh.RunTimer().stop();
+    fresh.SetTicksByHand(true);
     fresh.resize(Main->size());
     fresh.show();
     QApplication::processEvents();

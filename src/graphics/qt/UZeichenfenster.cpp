@@ -10,11 +10,22 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QMenu>
 #include <QScreen>
 #include <QResizeEvent>
 #include <algorithm>
+
+namespace {
+
+QMargins FrameOf(const QWidget& window) {
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return {std::max(0, inner.left() - outer.left()), std::max(0, inner.top() - outer.top()),
+            std::max(0, outer.right() - inner.right()), std::max(0, outer.bottom() - inner.bottom())};
+}
+
+} // namespace
 
 TFZeichnen::TFZeichnen(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
     setWindowTitle(QStringLiteral("Zeichenfenster"));
@@ -47,19 +58,24 @@ TFZeichnen::TFZeichnen(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Windo
     pb->OnFrameDue = [] { return DeferredPaint::SettleAll(true); };
     pb->OnMouseMove = [this](int x, int y) { pbMouseMove(x, y); };
 
-    show();
-    // The form's size is its outer size; the frame is known once the window is
-    // on the screen, and the drawing area is what the frame leaves.
-    const QSize frame = FrameExtra();
-    if (frame.width() > 0 || frame.height() > 0) {
-        resize(std::max(1, InitialWidth - frame.width()), std::max(1, InitialHeight - frame.height()));
-        FitPaintBox();
-    }
-    // The top right corner of the work area.
+    // The program's statements run on while the pupil works in the main
+    // window: a new drawing window must not take the keyboard from it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    // The top right corner of the work area, frame included. Placed before
+    // the window first shows, the position counts as the frame's, and a
+    // window manager puts the frame there; placed afterwards, before the
+    // frame is known, it would take it for the client area's and push the
+    // title bar above the screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect work = screen->availableGeometry();
-        move(work.x() + work.width() - frameGeometry().width(), work.y());
+        Outer.moveTopLeft({work.x() + work.width() - InitialWidth, work.y()});
     }
+    FrameAssumed = FrameOfOtherWindows();
+    ApplyOuter();
+    show();
+    // Without a window manager the frame is known at once; with one, when it
+    // has framed the window (FitFrame from the move and resize events).
+    FitFrame();
 }
 
 TFZeichnen::~TFZeichnen() {
@@ -71,11 +87,36 @@ TFZeichnen::~TFZeichnen() {
     DrawCanvas.reset();
 }
 
-QSize TFZeichnen::FrameExtra() const {
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    return {std::max(0, outer.width() - inner.width()), std::max(0, outer.height() - inner.height())};
+QMargins TFZeichnen::Frame() const { return FrameOf(*this); }
+
+// Where the window manager frames a window only after it has shown, the
+// frame of the application's windows on the screen stands in until then:
+// they all get the same one.
+QMargins TFZeichnen::FrameOfOtherWindows() const {
+    for (const QWidget* widget : QApplication::topLevelWidgets())
+        if (widget != this && widget->isVisible() && widget->windowType() == Qt::Window)
+            if (const QMargins frame = FrameOf(*widget); !frame.isNull()) return frame;
+    return {};
 }
+
+void TFZeichnen::ApplyOuter() {
+    const QMargins& f = FrameAssumed;
+    resize(std::max(1, Outer.width() - f.left() - f.right()), std::max(1, Outer.height() - f.top() - f.bottom()));
+    move(Outer.topLeft());
+    FitPaintBox();
+}
+
+void TFZeichnen::FitFrame() {
+    if (FrameSettled) return;
+    const QMargins frame = Frame();
+    if (frame.isNull()) return;
+    FrameSettled = true;
+    if (frame == FrameAssumed) return;
+    FrameAssumed = frame;
+    ApplyOuter();
+}
+
+QRect TFZeichnen::OuterNow() const { return FrameSettled ? frameGeometry() : Outer; }
 
 void TFZeichnen::RefreshCaption() {
     std::string title = CaptionBase;
@@ -99,22 +140,33 @@ void TFZeichnen::KopierenDrucken1Click() {
     DrawCanvas->CopyToClipboard();
 }
 
-int TFZeichnen::Left() const { return frameGeometry().x(); }
-int TFZeichnen::Top() const { return frameGeometry().y(); }
-int TFZeichnen::Width() const { return frameGeometry().width(); }
-int TFZeichnen::Height() const { return frameGeometry().height(); }
+int TFZeichnen::Left() const { return OuterNow().x(); }
+int TFZeichnen::Top() const { return OuterNow().y(); }
+int TFZeichnen::Width() const { return OuterNow().width(); }
+int TFZeichnen::Height() const { return OuterNow().height(); }
 
-void TFZeichnen::SetLeft(int left) { move(left, frameGeometry().y()); }
-void TFZeichnen::SetTop(int top) { move(frameGeometry().x(), top); }
+void TFZeichnen::SetLeft(int left) {
+    Outer = OuterNow();
+    Outer.moveLeft(left);
+    ApplyOuter();
+}
+
+void TFZeichnen::SetTop(int top) {
+    Outer = OuterNow();
+    Outer.moveTop(top);
+    ApplyOuter();
+}
 
 void TFZeichnen::SetWidth(int width) {
-    resize(std::max(1, width - FrameExtra().width()), height());
-    FitPaintBox();
+    Outer = OuterNow();
+    Outer.setWidth(width);
+    ApplyOuter();
 }
 
 void TFZeichnen::SetHeight(int height) {
-    resize(width(), std::max(1, height - FrameExtra().height()));
-    FitPaintBox();
+    Outer = OuterNow();
+    Outer.setHeight(height);
+    ApplyOuter();
 }
 
 // A hidden window gets its resize events only when shown again; the paint box
@@ -124,6 +176,12 @@ void TFZeichnen::FitPaintBox() { pb->setGeometry(rect()); }
 void TFZeichnen::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     FitPaintBox();
+    FitFrame();
+}
+
+void TFZeichnen::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    FitFrame();
 }
 
 void TFZeichnen::Repaint() {

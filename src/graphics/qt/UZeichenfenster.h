@@ -6,6 +6,8 @@
 // drawing window.
 #include "UDrawingWindow.h"
 
+#include <QMargins>
+#include <QRect>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -54,6 +56,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;  // the paint box fills the client area
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void Koordinatenanzeige1Click();
@@ -62,9 +65,24 @@ private:
     void HandOverPicture();
     void FitPaintBox();
     void FitSurface();
-    // Frame thickness around the client area, 0 where there is no window manager.
-    QSize FrameExtra() const;
+    // Frame around the client area, none where there is no window manager
+    // or it has not framed the window yet.
+    QMargins Frame() const;
+    QMargins FrameOfOtherWindows() const;
+    // Sizes and moves the window to Outer, taking FrameAssumed for its frame.
+    void ApplyOuter();
+    // Once the window's frame is known, fits the window to Outer again if
+    // the frame is not the one assumed.
+    void FitFrame();
+    // The window's geometry, frame included.
+    QRect OuterNow() const;
 
+    // The geometry frame included that the window is to have: the frame's
+    // size and the frame's place. It holds until the window's frame is known
+    // (FrameSettled); from then on the window's own geometry counts.
+    QRect Outer{0, 0, InitialWidth, InitialHeight};
+    QMargins FrameAssumed;
+    bool FrameSettled = false;
     bool KeepSize = false;  // while the paint box's new size waits for owed paints
     int MouseX = 0;
     int MouseY = 0;
