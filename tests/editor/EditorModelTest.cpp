@@ -209,7 +209,7 @@ TEST(EditorModel, ReadOnlyMediumChild) {
         editor->AlwaysWriteInPlace = inPlace;
         QString error;
         EXPECT_FALSE(editor->Save(dir + "/" + name, "h", &error));
-        EXPECT_EQ(error, readOnly) << name << (inPlace ? " in place" : "");
+        EXPECT_EQ(error.toStdString(), readOnly.toStdString()) << name << (inPlace ? " in place" : "");
     }
 }
 
