@@ -69,8 +69,9 @@ bool TFMain::LoadProgram(const QString& path, std::string& header) {
 
 bool TFMain::SaveProgram(const QString& path) {
     auto refuse = [&](const QString& reason) {
-        Dialogs().Message(this, QStringLiteral("Die Datei %1 kann nicht gespeichert werden:\n%2")
-                                    .arg(QDir::toNativeSeparators(path), reason),
+        Dialogs().Message(this,
+                          QStringLiteral("Die Datei %1 kann nicht gespeichert werden:\n%2")
+                              .arg(QDir::toNativeSeparators(path), reason),
                           QStringLiteral("Fehler"), TMessageIcon::Warning);
         return false;
     };
@@ -260,15 +261,17 @@ void TFMain::OfferRecovery() {
             continue;
         }
         const QString name = copy.FileName.isEmpty() ? QStringLiteral("unbenannt") : QFileInfo(copy.FileName).fileName();
-        const QString interrupted =
-            copy.SaveInterrupted ? QStringLiteral("Das Speichern wurde unterbrochen; die Datei ist vielleicht "
-                                                  "unvollst\u00E4ndig.\n\n")
-                                 : QString();
+        const QString interrupted = copy.SaveInterrupted
+                                        ? QStringLiteral(
+                                              "Das Speichern wurde unterbrochen; die Datei ist vielleicht "
+                                              "unvollst\u00E4ndig.\n\n")
+                                        : QString();
         const QString question =
-            QStringLiteral("Ungespeicherte \u00C4nderungen wiederherstellen?\n\n"
-                           "Programm \u201E%1\u201C, Stand vom %2\n\n%3"
-                           "\u201ENein\u201C l\u00F6scht sie, \u201EAbbrechen\u201C fragt beim n\u00E4chsten Start "
-                           "wieder.")
+            QStringLiteral(
+                "Ungespeicherte \u00C4nderungen wiederherstellen?\n\n"
+                "Programm \u201E%1\u201C, Stand vom %2\n\n%3"
+                "\u201ENein\u201C l\u00F6scht sie, \u201EAbbrechen\u201C fragt beim n\u00E4chsten Start "
+                "wieder.")
                 .arg(name, when, interrupted);
         const TAnswer answer = Dialogs().Ask(this, question, QStringLiteral("Wiederherstellung"));
         if (answer == TAnswer::No) {

@@ -46,8 +46,9 @@ QString WriteAtomically(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return FileErrorReason(file);
     const qint64 written = file.write(bytes);
     if (written >= 0 && written < bytes.size())
-        return QStringLiteral("Die Sicherung konnte nicht vollst\u00E4ndig geschrieben werden; vielleicht ist der "
-                              "Datentr\u00E4ger voll.");
+        return QStringLiteral(
+            "Die Sicherung konnte nicht vollst\u00E4ndig geschrieben werden; vielleicht ist der "
+            "Datentr\u00E4ger voll.");
     if (written < 0 || !file.commit()) return FileErrorReason(file);
     return {};
 }
@@ -72,7 +73,8 @@ QString DirectoryTrouble(const QString& directory) {
             return QStringLiteral("%1 (%2)").arg(SystemErrorReason(why), QDir::toNativeSeparators(directory));
         path = parent;
     }
-    return QStringLiteral("Im Verzeichnis %1 kann keine Datei angelegt werden.").arg(QDir::toNativeSeparators(directory));
+    return QStringLiteral("Im Verzeichnis %1 kann keine Datei angelegt werden.")
+        .arg(QDir::toNativeSeparators(directory));
 }
 
 // The locks this process holds for its own journals; the writer thread
@@ -441,8 +443,7 @@ std::vector<TRecoveryCopy> TRecovery::Orphans() {
     return copies;
 }
 
-QByteArray TRecovery::Compose(const QString& fileName, TCaret caret, const QByteArray& program,
-                              bool saveInProgress) {
+QByteArray TRecovery::Compose(const QString& fileName, TCaret caret, const QByteArray& program, bool saveInProgress) {
     QJsonObject meta{{QStringLiteral("datei"), fileName},
                      {QStringLiteral("zeile"), caret.Line},
                      {QStringLiteral("spalte"), caret.Column}};

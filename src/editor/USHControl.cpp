@@ -59,8 +59,7 @@ std::vector<std::string> SplitLines(const QByteArray& bytes) {
 // A crash in the middle cannot be undone that way: `beforeInPlace` first
 // puts the new bytes where the next start offers them.
 bool WriteFileKeepingOld(const QString& path, const QByteArray& bytes, bool inPlaceOnly,
-                         const std::function<bool(const QString&, const QByteArray&)>& beforeInPlace,
-                         QString* error) {
+                         const std::function<bool(const QString&, const QByteArray&)>& beforeInPlace, QString* error) {
     // A write cut short by a full disk reports no reason of its own.
     const QString cutShort = QStringLiteral("Die Datei konnte nicht vollst\u00E4ndig geschrieben werden; "
                                             "vielleicht ist der Datentr\u00E4ger voll.");

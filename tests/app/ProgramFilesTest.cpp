@@ -436,7 +436,9 @@ TEST_F(ProgramFilesTest, TwoWindowsOnOneFileNoticeEachOthersSaves) {
     Main->SpeichernExecute();
     // A window with unsaved changes is not offered the file either.
     pressEnter(other);
-    WriteBytes(path, Header + "von au\xDF" "en: integer\r\n");
+    WriteBytes(path, Header +
+                         "von au\xDF"
+                         "en: integer\r\n");
     activate(other);
     EXPECT_EQ(Dialogs.Of("Confirm").size(), 4u);
     EXPECT_TRUE(Dialogs.Of("Message").empty());

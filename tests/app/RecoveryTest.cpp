@@ -389,8 +389,7 @@ TEST_F(RecoveryTest, InPlaceSaveKilledAnywhereLeavesOldOrNewFileOrTheJournal) {
     auto start = [&] {
         WriteBytes(path, oldBytes);
         for (const QString& file : Files()) QFile::remove(TRecovery::Directory() + "/" + file);
-        child.start(QStringLiteral("/proc/self/exe"),
-                    {"--gtest_filter=RecoveryTest.InPlaceSaveChild"});
+        child.start(QStringLiteral("/proc/self/exe"), {"--gtest_filter=RecoveryTest.InPlaceSaveChild"});
         return child.waitForStarted(10000);
     };
     // The journals left with the new text, marked as a save in progress.
@@ -434,8 +433,8 @@ TEST_F(RecoveryTest, InPlaceSaveKilledAnywhereLeavesOldOrNewFileOrTheJournal) {
             delayUs = std::uniform_int_distribution<long long>(0, wholeUs)(random);
         } else {
             await("writing");
-            delayUs = round == rounds ? 0
-                                      : std::uniform_int_distribution<long long>(0, std::min(writeUs, 4000LL))(random);
+            delayUs =
+                round == rounds ? 0 : std::uniform_int_distribution<long long>(0, std::min(writeUs, 4000LL))(random);
         }
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
         ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
@@ -447,8 +446,8 @@ TEST_F(RecoveryTest, InPlaceSaveKilledAnywhereLeavesOldOrNewFileOrTheJournal) {
         else
             ++torn;
         EXPECT_TRUE(onDisk == oldBytes || journaled() == 1)
-            << "round " << round << ": a file of " << onDisk.size() << " bytes and no journal, killed after "
-            << delayUs << " us";
+            << "round " << round << ": a file of " << onDisk.size() << " bytes and no journal, killed after " << delayUs
+            << " us";
     }
     std::printf("[          ] save %lld us, in place %lld us; %d of %d kills left the old file, %d a torn one\n",
                 wholeUs, writeUs, old, rounds, torn);
@@ -462,7 +461,8 @@ TEST_F(RecoveryTest, InPlaceSaveKilledAnywhereLeavesOldOrNewFileOrTheJournal) {
     Main->OfferRecovery();
     ASSERT_EQ(Dialogs.Of("Ask").size(), 1u);
     const QString question = Dialogs.Of("Ask")[0].Text;
-    EXPECT_TRUE(question.startsWith(QString::fromUtf8("Ungespeicherte Änderungen wiederherstellen?"))) << question.toStdString();
+    EXPECT_TRUE(question.startsWith(QString::fromUtf8("Ungespeicherte Änderungen wiederherstellen?")))
+        << question.toStdString();
     EXPECT_TRUE(question.contains(QString::fromUtf8("Das Speichern wurde unterbrochen"))) << question.toStdString();
     EXPECT_EQ(EditorLines(), newLines);
     EXPECT_EQ(Main->FileName(), path);
@@ -556,8 +556,9 @@ TEST_F(RecoveryTest, UnwritableJournalIsToldOnceAndTriedAgain) {
     };
     TypeInto(Editor(), "k: Kreis");
     ASSERT_TRUE(WaitFor([&] { return !told.isEmpty(); }));
-    const QString expected = QString::fromUtf8("Ungespeicherte Änderungen können nicht gesichert werden: Ein Teil des "
-                                               "Pfades ist kein Verzeichnis. (%1/zak)")
+    const QString expected = QString::fromUtf8(
+                                 "Ungespeicherte Änderungen können nicht gesichert werden: Ein Teil des "
+                                 "Pfades ist kein Verzeichnis. (%1/zak)")
                                  .arg(blocked);
     EXPECT_EQ(told[0], expected);
     auto* bar = Main->findChild<QStatusBar*>();
