@@ -15,6 +15,7 @@
 // line colour writes. Order: run, step; run, editor lines.
 #include "UCanvas.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -135,6 +136,10 @@ public:
     // Offers the recovery copies that instances which ended without closing
     // left behind; the application calls it once its window is shown.
     void OfferRecovery();
+    // Offers to load the program's file again when another program changed
+    // it and this window has no unsaved changes; each time the window is
+    // activated.
+    void CheckFileOnDisk();
 
     // --- other commands ------------------------------------------------------
     void KopierenExecute();
@@ -160,6 +165,7 @@ public:
     std::function<int()> HelpPanelDraw;
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -247,6 +253,13 @@ private:
     QString FOpenDir;  // where the open dialog was last
     QString FSaveDir;  // directory of the last loaded file
     bool FShownOnce = false;
+    bool FDiskCheckDue = false;
+    bool FAskingReload = false;
+    // The file's size and time when reloading it was declined.
+    struct {
+        qint64 Size = -1;
+        QDateTime Time;
+    } FDeclinedReload;
     bool FOwnsLocks = false;  // created the shared locks, so deletes them
 
     // --- components

@@ -12,8 +12,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStatusBar>
+#include <QTimer>
 
 namespace {
 
@@ -21,6 +24,11 @@ const QString Filter = QStringLiteral("ZAK-Programme (*.zak)");
 const QString DefaultSuffix = QStringLiteral("zak");
 
 QString DiscardQuestion() { return QStringLiteral("Soll das aktuelle Programm verworfen werden?"); }
+
+QString ChangedOnDisk(const QString& path) {
+    return QStringLiteral("Die Datei %1 wurde inzwischen von einem anderen Programm ge\u00E4ndert.")
+        .arg(QDir::toNativeSeparators(path));
+}
 
 } // namespace
 
@@ -73,15 +81,65 @@ bool TFMain::LoadProgram(const QString& path, bool& otherVersion) {
 }
 
 bool TFMain::SaveProgram(const QString& path) {
+    auto refuse = [&](const QString& reason) {
+        Dialogs().Message(this,
+                          QStringLiteral("Die Datei %1 kann nicht gespeichert werden:\n%2")
+                              .arg(QDir::toNativeSeparators(path), reason),
+                          QStringLiteral("Fehler"), TMessageIcon::Warning);
+        return false;
+    };
+    // What would not open again is not written; the text stays in the
+    // editor and in the journal.
+    if (const qint64 size = FEditor->FileSize(FileHeader); size > MaxProgramFileSize) {
+        FRecovery->Refresh();
+        return refuse(QStringLiteral("Das Programm ist mit %1 Bytes zu gro\u00DF f\u00FCr ein ZAK-Programm "
+                                     "(h\u00F6chstens %2 Bytes).")
+                          .arg(size)
+                          .arg(MaxProgramFileSize));
+    }
+    if (FEditor->FileChangedOnDisk(path) &&
+        Dialogs().Confirm(this, ChangedOnDisk(path) + QStringLiteral(" Trotzdem speichern?"),
+                          QStringLiteral("Warnung")) != TAnswer::Ok)
+        return false;
     QString error;
     const bool saved = FEditor->Save(path, FileHeader, &error);
     // Saved, the copy goes; not saved, it follows the new name at once.
+    // Either way a journal marked for a save in place loses its mark.
     FRecovery->Refresh();
     if (saved) return true;
-    Dialogs().Message(this, QStringLiteral("Die Datei %1 kann nicht gespeichert werden:\n%2")
-                                .arg(QDir::toNativeSeparators(path), error),
-                      QStringLiteral("Fehler"), TMessageIcon::Warning);
-    return false;
+    return refuse(error);
+}
+
+bool TFMain::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && !FDiskCheckDue) {
+        FDiskCheckDue = true;
+        // After the activation is through: the question is a window itself.
+        QTimer::singleShot(0, this, [this] {
+            FDiskCheckDue = false;
+            CheckFileOnDisk();
+        });
+    }
+    return QMainWindow::event(event);
+}
+
+void TFMain::CheckFileOnDisk() {
+    if (FAskingReload || FFileName.isEmpty() || RunMode() || FEditor->Modified()) return;
+    TFileStamp now;
+    if (!FEditor->FileChangedOnDisk(FFileName, &now)) return;
+    // Declined once, the same change is not offered again; saving over it
+    // still asks.
+    if (now.Size == FDeclinedReload.Size && now.Time == FDeclinedReload.Time) return;
+    FAskingReload = true;
+    const TAnswer answer =
+        Dialogs().Confirm(this, ChangedOnDisk(FFileName) + QStringLiteral(" Neu laden?"), QStringLiteral("Warnung"));
+    FAskingReload = false;
+    if (answer != TAnswer::Ok) {
+        FDeclinedReload.Size = now.Size;
+        FDeclinedReload.Time = now.Time;
+        return;
+    }
+    std::string header;
+    LoadProgram(FFileName, header);
 }
 
 QString ExamplesDirectory() {
@@ -172,6 +230,19 @@ void TFMain::CreateRecovery() {
     FRecovery->Caret = [this] { return TRecovery::TCaret{FEditor->CaretLine(), FEditor->CaretColumn()}; };
     FRecovery->Busy = [this] { return FRunning; };
     FEditor->OnTextChanged = [this] { FRecovery->Changed(); };
+    FEditor->BeforeWriteInPlace = [this](const QString& path, const QByteArray& bytes) {
+        return FRecovery->KeepForSave(QFileInfo(path).absoluteFilePath(), bytes);
+    };
+    // Said once in the status line, which is there only while it says it.
+    FRecovery->Trouble = [this](const QString& message) {
+        if (!message.isEmpty()) {
+            statusBar()->show();
+            statusBar()->showMessage(message);
+        } else if (auto* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+            bar->clearMessage();
+            bar->hide();
+        }
+    };
     // The session ends or the application is told to quit: the copy is
     // written now, as the process may be gone before its timer fires.
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -191,7 +262,9 @@ void TFMain::OfferRecovery() {
         TRecoveryCopy& copy = copies[next];
         const QString when = copy.Time.toString(QStringLiteral("dd.MM.yyyy 'um' HH:mm 'Uhr'"));
         QString reason;
-        if (!TRecovery::Read(copy, FileHeader, MaxProgramFileSize, reason)) {
+        // A journal may hold more than a file may: a text that grew in the
+        // editor comes back there, to be shortened before it can be saved.
+        if (!TRecovery::Read(copy, FileHeader, TRecovery::kMaxProgramSize, reason)) {
             const QString kept = FRecovery->SetAside(copy);
             Dialogs().Message(this,
                               QStringLiteral("Die Sicherungskopie eines nicht gespeicherten Programms vom %1 kann nicht "
@@ -201,12 +274,18 @@ void TFMain::OfferRecovery() {
             continue;
         }
         const QString name = copy.FileName.isEmpty() ? QStringLiteral("unbenannt") : QFileInfo(copy.FileName).fileName();
+        const QString interrupted = copy.SaveInterrupted
+                                        ? QStringLiteral(
+                                              "Das Speichern wurde unterbrochen; die Datei ist vielleicht "
+                                              "unvollst\u00E4ndig.\n\n")
+                                        : QString();
         const QString question =
-            QStringLiteral("Ungespeicherte \u00C4nderungen wiederherstellen?\n\n"
-                           "Programm \u201E%1\u201C, Stand vom %2\n\n"
-                           "\u201ENein\u201C l\u00F6scht sie, \u201EAbbrechen\u201C fragt beim n\u00E4chsten Start "
-                           "wieder.")
-                .arg(name, when);
+            QStringLiteral(
+                "Ungespeicherte \u00C4nderungen wiederherstellen?\n\n"
+                "Programm \u201E%1\u201C, Stand vom %2\n\n%3"
+                "\u201ENein\u201C l\u00F6scht sie, \u201EAbbrechen\u201C fragt beim n\u00E4chsten Start "
+                "wieder.")
+                .arg(name, when, interrupted);
         const TAnswer answer = Dialogs().Ask(this, question, QStringLiteral("Wiederherstellung"));
         if (answer == TAnswer::No) {
             FRecovery->Discard(copy);

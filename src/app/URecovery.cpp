@@ -22,7 +22,9 @@
 #include <thread>
 #include <utility>
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -37,11 +39,42 @@ const QByteArray Magic = QByteArrayLiteral("ZAK-Journal 1");
 // Room for the first two lines beyond the program's own limit.
 const qint64 MaxMetaSize = qint64{64} * 1024;
 
-bool WriteAtomically(const QString& path, const QByteArray& bytes) {
+// Empty when written; otherwise why not.
+QString WriteAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     // Unbuffered: a full disk shows as a short write (see the editor's Save).
-    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size() &&
-           file.commit();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return FileErrorReason(file);
+    const qint64 written = file.write(bytes);
+    if (written >= 0 && written < bytes.size())
+        return QStringLiteral(
+            "Die Sicherung konnte nicht vollst\u00E4ndig geschrieben werden; vielleicht ist der "
+            "Datentr\u00E4ger voll.");
+    if (written < 0 || !file.commit()) return FileErrorReason(file);
+    return {};
+}
+
+// The renaming of a journal reaches the disk with its folder's entry.
+void SyncDirectory(const QString& directory) {
+    const int handle = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0) return;
+    ::fsync(handle);
+    ::close(handle);
+}
+
+// Why no file can be made in `directory`: the reason of the nearest folder
+// on its path that exists.
+QString DirectoryTrouble(const QString& directory) {
+    QString path = directory;
+    for (;;) {
+        if (::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0) break;
+        const int why = errno;
+        const QString parent = QFileInfo(path).absolutePath();
+        if (why != ENOENT || parent == path)
+            return QStringLiteral("%1 (%2)").arg(SystemErrorReason(why), QDir::toNativeSeparators(directory));
+        path = parent;
+    }
+    return QStringLiteral("Im Verzeichnis %1 kann keine Datei angelegt werden.")
+        .arg(QDir::toNativeSeparators(directory));
 }
 
 // The locks this process holds for its own journals; the writer thread
@@ -97,9 +130,11 @@ public:
         TRecovery::TCaret Caret;
         QByteArray Program;
         quint64 Generation = 0;
+        bool SaveInProgress = false;
     };
-    // Called on the writer's thread after each job.
-    using TDone = std::function<void(quint64 generation, bool ok)>;
+    // Called on the writer's thread after each job; `trouble` is empty when
+    // the journal was written.
+    using TDone = std::function<void(quint64 generation, const QString& trouble)>;
 
     explicit TJournalWriter(TDone done) : FDone(std::move(done)), FThread([this] { Run(); }) {}
 
@@ -123,10 +158,10 @@ public:
     }
 
     // Waits until every job is done; tells how the last one went.
-    std::pair<quint64, bool> Wait() {
+    std::pair<quint64, QString> Wait() {
         std::unique_lock lock(FMutex);
         FIdle.wait(lock, [this] { return !FWriting && !FPending; });
-        return {FLastGeneration, FLastOk};
+        return {FLastGeneration, FLastTrouble};
     }
 
     // Drops the job waiting, lets the one being written finish, then
@@ -150,25 +185,31 @@ private:
             FPending.reset();
             FWriting = true;
             lock.unlock();
-            const bool ok = Write(job);
-            FDone(job.Generation, ok);
+            const QString trouble = Write(job);
+            FDone(job.Generation, trouble);
             lock.lock();
             FWriting = false;
             FLastGeneration = job.Generation;
-            FLastOk = ok;
+            FLastTrouble = trouble;
             FIdle.notify_all();
         }
     }
 
     // The lock comes first: a journal without it could be taken for one
     // left behind by a second start.
-    bool Write(const TJob& job) {
+    QString Write(const TJob& job) {
+        const QString directory = QFileInfo(job.Path).absolutePath();
         if (!FLock) {
-            if (!QDir().mkpath(QFileInfo(job.Path).absolutePath())) return false;
+            if (!QDir().mkpath(directory)) return DirectoryTrouble(directory);
             FLock = TakeLock(job.LockPath);
-            if (!FLock) return false;
+            if (!FLock) return DirectoryTrouble(directory);
         }
-        return WriteAtomically(job.Path, TRecovery::Compose(job.FileName, job.Caret, job.Program));
+        QString trouble =
+            WriteAtomically(job.Path, TRecovery::Compose(job.FileName, job.Caret, job.Program, job.SaveInProgress));
+        // A save in place waits for this journal: it must survive a power
+        // cut as well.
+        if (trouble.isEmpty() && job.SaveInProgress) SyncDirectory(directory);
+        return trouble;
     }
 
     TDone FDone;
@@ -179,7 +220,7 @@ private:
     bool FWriting = false;
     bool FStop = false;
     quint64 FLastGeneration = 0;
-    bool FLastOk = true;
+    QString FLastTrouble;
     // Only the writer's thread touches it while it writes; Remove waits.
     TRecovery::THeldLock FLock;
     std::thread FThread;  // last: it starts once everything else is there
@@ -192,13 +233,14 @@ TRecovery::TRecovery(QObject* parent) : QObject(parent) {
               .arg(QCoreApplication::applicationPid())
               .arg(QDateTime::currentMSecsSinceEpoch())
               .arg(++created);
-    for (QTimer* timer : {&FIdleTimer, &FMaxTimer}) {
+    for (QTimer* timer : {&FIdleTimer, &FMaxTimer, &FRetryTimer}) {
         timer->setSingleShot(true);
         connect(timer, &QTimer::timeout, this, [this] { TimerFired(); });
     }
     SetDelays(kIdleDelayMs, kMaxDelayMs);
-    FWriter = std::make_unique<TJournalWriter>([this](quint64 generation, bool ok) {
-        QMetaObject::invokeMethod(this, [this, generation, ok] { Written(generation, ok); }, Qt::QueuedConnection);
+    FWriter = std::make_unique<TJournalWriter>([this](quint64 generation, const QString& trouble) {
+        QMetaObject::invokeMethod(
+            this, [this, generation, trouble] { Written(generation, trouble); }, Qt::QueuedConnection);
     });
 }
 
@@ -220,9 +262,10 @@ QString TRecovery::PathOf(const QString& id, const char* suffix) const {
 
 QString TRecovery::CopyPath() const { return PathOf(FId, JournalSuffix); }
 
-void TRecovery::SetDelays(int idleMs, int maxMs) {
+void TRecovery::SetDelays(int idleMs, int maxMs, int retryMs) {
     FIdleTimer.setInterval(idleMs);
     FMaxTimer.setInterval(maxMs);
+    FRetryTimer.setInterval(retryMs);
 }
 
 void TRecovery::Changed() {
@@ -245,6 +288,7 @@ void TRecovery::TimerFired() {
 void TRecovery::Flush() {
     FIdleTimer.stop();
     FMaxTimer.stop();
+    FRetryTimer.stop();
     if (FFinished) return;
     if (!Wanted || !Wanted()) {
         RemoveOwn();
@@ -253,34 +297,65 @@ void TRecovery::Flush() {
     }
     if (!FDue && FHasCopy) return;
     if (FPostedGeneration == FGeneration) return;  // on its way already
+    Post(FileName ? FileName() : QString(), Bytes ? Bytes() : QByteArray(), false);
+}
+
+void TRecovery::Post(const QString& fileName, QByteArray program, bool saveInProgress) {
+    if (program.size() > kMaxProgramSize) {
+        // Never one that could not be read back.
+        Written(FGeneration, QStringLiteral("Das Programm ist mit %1 Bytes zu gro\u00DF.").arg(program.size()));
+        return;
+    }
     TJournalWriter::TJob job;
     job.Path = CopyPath();
     job.LockPath = PathOf(FId, LockSuffix);
-    job.FileName = FileName ? FileName() : QString();
+    job.FileName = fileName;
     if (Caret) job.Caret = Caret();
-    job.Program = Bytes ? Bytes() : QByteArray();
+    job.Program = std::move(program);
     job.Generation = FGeneration;
+    job.SaveInProgress = saveInProgress;
     FWriter->Post(std::move(job));
     FPostedGeneration = FGeneration;
     FHasCopy = true;
 }
 
-void TRecovery::Written(quint64 generation, bool ok) {
-    if (ok) {
+void TRecovery::Written(quint64 generation, const QString& trouble) {
+    if (trouble.isEmpty()) {
         if (generation == FGeneration) FDue = false;
+        if (FTroubleTold) {
+            FTroubleTold = false;
+            if (Trouble) Trouble({});
+        }
         return;
     }
     // A journal that cannot be written (a full disk) is tried again at the
-    // next change; the pupil can still save.
+    // next change or after a while; the pupil can still save, and is told
+    // once that the text is not safe until then.
     if (generation == FPostedGeneration) {
         FPostedGeneration = 0;
         FHasCopy = false;
     }
+    if (!FFinished) FRetryTimer.start();
+    if (FTroubleTold) return;
+    FTroubleTold = true;
+    if (Trouble)
+        Trouble(QStringLiteral("Ungespeicherte \u00C4nderungen k\u00F6nnen nicht gesichert werden: %1").arg(trouble));
 }
 
 void TRecovery::Settle() {
-    const auto [generation, ok] = FWriter->Wait();
-    if (generation != 0) Written(generation, ok);
+    const auto [generation, trouble] = FWriter->Wait();
+    if (generation != 0) Written(generation, trouble);
+}
+
+bool TRecovery::KeepForSave(const QString& fileName, const QByteArray& program) {
+    if (FFinished) return false;
+    FDue = true;
+    ++FGeneration;
+    Post(fileName, program, true);
+    if (FPostedGeneration != FGeneration) return false;
+    const auto [generation, trouble] = FWriter->Wait();
+    Written(generation, trouble);
+    return generation == FGeneration && trouble.isEmpty();
 }
 
 void TRecovery::Refresh() {
@@ -293,6 +368,7 @@ void TRecovery::Refresh() {
 void TRecovery::Finish() {
     FIdleTimer.stop();
     FMaxTimer.stop();
+    FRetryTimer.stop();
     RemoveOwn();
     FDue = false;
     FFinished = true;
@@ -324,7 +400,7 @@ void TRecovery::AdoptOldCopies() {
         copy.close();
         const QString fileName = name.open(QIODevice::ReadOnly) ? QString::fromUtf8(name.read(64 * 1024)) : QString();
         name.close();
-        if (!WriteAtomically(PathOf(id, JournalSuffix), Compose(fileName, {}, program))) continue;
+        if (!WriteAtomically(PathOf(id, JournalSuffix), Compose(fileName, {}, program)).isEmpty()) continue;
         // The question shows when the text was written, not when it moved.
         QFile journal(PathOf(id, JournalSuffix));
         if (journal.open(QIODevice::ReadWrite)) journal.setFileTime(time, QFileDevice::FileModificationTime);
@@ -367,10 +443,12 @@ std::vector<TRecoveryCopy> TRecovery::Orphans() {
     return copies;
 }
 
-QByteArray TRecovery::Compose(const QString& fileName, TCaret caret, const QByteArray& program) {
-    const QJsonObject meta{{QStringLiteral("datei"), fileName},
-                           {QStringLiteral("zeile"), caret.Line},
-                           {QStringLiteral("spalte"), caret.Column}};
+QByteArray TRecovery::Compose(const QString& fileName, TCaret caret, const QByteArray& program, bool saveInProgress) {
+    QJsonObject meta{{QStringLiteral("datei"), fileName},
+                     {QStringLiteral("zeile"), caret.Line},
+                     {QStringLiteral("spalte"), caret.Column}};
+    // Only when set, so that earlier versions read the journal as ever.
+    if (saveInProgress) meta.insert(QStringLiteral("speichern"), true);
     const QByteArray metaLine = QJsonDocument(meta).toJson(QJsonDocument::Compact);
     QByteArray bytes;
     bytes.reserve(Magic.size() + metaLine.size() + program.size() + 2);
@@ -419,6 +497,7 @@ bool TRecovery::Read(TRecoveryCopy& copy, const std::string& header, qint64 maxS
     // toInt keeps numbers beyond int's range out; the editor clamps the rest.
     copy.CaretLine = line.toInt();
     copy.CaretColumn = column.toInt();
+    copy.SaveInterrupted = object.value(QStringLiteral("speichern")).toBool();
     copy.Bytes = std::move(program);
     return true;
 }

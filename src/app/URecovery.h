@@ -14,6 +14,10 @@
 // The GUI thread only takes a snapshot of the text; a worker thread writes
 // it (QSaveFile, which syncs to disk). A journal is written at most every
 // two seconds while typing goes on, never inside a step of a run.
+//
+// Before a file is written in place (its folder allows no new files), which
+// a crash half-way would leave torn, the journal takes the whole new text,
+// marked as a save in progress, and the save waits until it is on disk.
 #include <QByteArray>
 #include <QDateTime>
 #include <QObject>
@@ -38,6 +42,9 @@ struct TRecoveryCopy {
     int CaretLine = 0;
     int CaretColumn = 0;
     QByteArray Bytes;  // the program, as saving writes it
+    // The journal was written for a save that wrote the file in place and
+    // did not end: the file may be torn.
+    bool SaveInterrupted = false;
 };
 
 class TRecovery : public QObject {
@@ -60,6 +67,13 @@ public:
     // that tell a pause from typing on.
     static constexpr int kIdleDelayMs = 2000;
     static constexpr int kMaxDelayMs = 2000;
+    // A journal that could not be written is tried again after this long,
+    // even when nobody types.
+    static constexpr int kRetryDelayMs = 10000;
+    // A journal holds whatever the editor holds, which may be more than a
+    // file may have (indentation widens every line of a deeply nested
+    // text); it is read back up to this size. No editor text comes near it.
+    static constexpr qint64 kMaxProgramSize = qint64{1} << 30;
 
     explicit TRecovery(QObject* parent = nullptr);
     ~TRecovery() override;
@@ -70,12 +84,15 @@ public:
     std::function<QString()> FileName;  // the file the text belongs to, or empty
     std::function<TCaret()> Caret;      // where the caret stands
     std::function<bool()> Busy;         // a program runs: the journal waits
+    // A journal could not be written (the message says why, once until one
+    // is written again), or one was written after that (empty message).
+    std::function<void(const QString& message)> Trouble;
 
     // Where the journals live: $XDG_STATE_HOME/zak (by default
     // ~/.local/state/zak), whatever the application's name is set to.
     static QString Directory();
 
-    void SetDelays(int idleMs, int maxMs);
+    void SetDelays(int idleMs, int maxMs, int retryMs = kRetryDelayMs);
     // The text changed: a journal becomes due.
     void Changed();
     // Hands a due journal to the writer now; removes the journal when none
@@ -88,6 +105,10 @@ public:
     void Finish();
     // Waits until what was handed to the writer is on disk.
     void Settle();
+    // Before `fileName` is written in place: writes `program` as the
+    // journal, marked as a save in progress, and waits until it is on disk.
+    // False when it could not be written. Refresh takes the mark away.
+    bool KeepForSave(const QString& fileName, const QByteArray& program);
 
     // The latest change is not yet on disk.
     bool Due() const { return FDue; }
@@ -100,7 +121,8 @@ public:
     // German reason. `header` is the first line every program starts with.
     static bool Read(TRecoveryCopy& copy, const std::string& header, qint64 maxSize, QString& reason);
     // The journal's bytes: what Read takes apart.
-    static QByteArray Compose(const QString& fileName, TCaret caret, const QByteArray& program);
+    static QByteArray Compose(const QString& fileName, TCaret caret, const QByteArray& program,
+                              bool saveInProgress = false);
     // Deletes a journal.
     void Discard(const TRecoveryCopy& copy);
     // Renames an unreadable journal so that it is not offered again but
@@ -111,7 +133,9 @@ public:
 
 private:
     void TimerFired();
-    void Written(quint64 generation, bool ok);
+    void Post(const QString& fileName, QByteArray program, bool saveInProgress);
+    // `trouble` is empty when the journal was written.
+    void Written(quint64 generation, const QString& trouble);
     void RemoveOwn();
     void AdoptOldCopies();
     QString PathOf(const QString& id, const char* suffix) const;
@@ -122,8 +146,10 @@ private:
     bool FHasCopy = false;         // a journal exists or is on its way
     bool FDue = false;
     bool FFinished = false;
+    bool FTroubleTold = false;
     QTimer FIdleTimer;
     QTimer FMaxTimer;
+    QTimer FRetryTimer;
     std::map<QString, THeldLock> FReserved;
     std::unique_ptr<TJournalWriter> FWriter;
 };

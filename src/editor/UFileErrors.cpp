@@ -1,11 +1,14 @@
 #include "UFileErrors.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileDevice>
 
 #include <cerrno>
 #include <cstring>
 #include <initializer_list>
+
+#include <unistd.h>
 
 namespace {
 
@@ -116,8 +119,12 @@ QString FileErrorReason(const QFileDevice& file) {
                            QString::fromLatin1(saveDirectory), Translated("QSaveFile", saveDirectory)}))
             return SystemErrorReason(EISDIR);
         if (Matches(text, {QString::fromLatin1(notWritable).arg(file.fileName()),
-                           Translated("QSaveFile", notWritable).arg(file.fileName())}))
-            return SystemErrorReason(EACCES);
+                           Translated("QSaveFile", notWritable).arg(file.fileName())})) {
+            // Qt found the file not writable without saying why; the system
+            // tells a read-only medium from a forbidden file.
+            const int why = ::access(QFile::encodeName(file.fileName()).constData(), W_OK) == 0 ? EACCES : errno;
+            return SystemErrorReason(why);
+        }
     }
     return ReasonOfKind(file.error());
 }

@@ -8,6 +8,7 @@
 #include "USyntaxcheck.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace {
@@ -54,24 +56,35 @@ std::vector<std::string> SplitLines(const QByteArray& bytes) {
 // renamed over it. A folder that forbids new files but allows writing the
 // existing one (some school shares) is written in place; should that fail
 // half-way, the old bytes go back, which needs no more room than they had.
-bool WriteFileKeepingOld(const QString& path, const QByteArray& bytes, QString* error) {
+// A crash in the middle cannot be undone that way: `beforeInPlace` first
+// puts the new bytes where the next start offers them.
+bool WriteFileKeepingOld(const QString& path, const QByteArray& bytes, bool inPlaceOnly,
+                         const std::function<bool(const QString&, const QByteArray&)>& beforeInPlace, QString* error) {
     // A write cut short by a full disk reports no reason of its own.
     const QString cutShort = QStringLiteral("Die Datei konnte nicht vollst\u00E4ndig geschrieben werden; "
                                             "vielleicht ist der Datentr\u00E4ger voll.");
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    // Unbuffered, so that a disk that fills up half-way shows as a short
-    // write: Qt's buffer flush would take the part written for success.
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const qint64 written = file.write(bytes);
-        if (written == bytes.size() && file.commit()) return true;
-        if (error) *error = written >= 0 && written < bytes.size() ? cutShort : FileErrorReason(file);
+    QString reason;
+    if (!inPlaceOnly) {
+        QSaveFile file(path);
+        file.setDirectWriteFallback(false);
+        // Unbuffered, so that a disk that fills up half-way shows as a short
+        // write: Qt's buffer flush would take the part written for success.
+        if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            const qint64 written = file.write(bytes);
+            if (written == bytes.size() && file.commit()) return true;
+            if (error) *error = written >= 0 && written < bytes.size() ? cutShort : FileErrorReason(file);
+            return false;
+        }
+        reason = FileErrorReason(file);
+    }
+    const QFileInfo info(path);
+    QFile existing(path);
+    if (!info.isFile()) {
+        if (error) *error = reason.isEmpty() ? SystemErrorReason(info.isDir() ? EISDIR : ENOENT) : reason;
         return false;
     }
-    const QString reason = FileErrorReason(file);
-    QFile existing(path);
-    if (!QFileInfo(path).isFile() || !existing.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
-        if (error) *error = reason;
+    if (!existing.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        if (error) *error = reason.isEmpty() ? FileErrorReason(existing) : reason;
         return false;
     }
     const QByteArray old = existing.readAll();
@@ -79,6 +92,7 @@ bool WriteFileKeepingOld(const QString& path, const QByteArray& bytes, QString* 
         if (error) *error = FileErrorReason(existing);
         return false;
     }
+    if (beforeInPlace) beforeInPlace(path, bytes);
     auto writeAll = [&existing](const QByteArray& content) {
         return existing.seek(0) && existing.write(content) == content.size() && existing.resize(content.size()) &&
                ::fsync(existing.handle()) == 0;
@@ -88,6 +102,16 @@ bool WriteFileKeepingOld(const QString& path, const QByteArray& bytes, QString* 
     existing.unsetError();
     writeAll(old);
     return false;
+}
+
+// Not a safeguard against anyone, only a cheap way to tell two versions of
+// a file apart when size and time do not.
+QByteArray HashOf(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Md5); }
+
+// The file as it is now, with the hash of `bytes` (what was read or written).
+TFileStamp StampOf(const QString& path, const QByteArray& bytes) {
+    const QFileInfo info(path);
+    return {info.absoluteFilePath(), bytes.size(), info.lastModified(), HashOf(bytes)};
 }
 
 } // namespace
@@ -458,6 +482,7 @@ bool TSHControl::Load(const QString& path, const TFileDecoder& decode, QString* 
         return false;
     }
     LoadLines(decode(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
+    FDiskStamp = StampOf(path, bytes);
     return true;
 }
 
@@ -481,12 +506,17 @@ void TSHControl::LoadLines(std::vector<std::string> lines) {
     NotifyTextChanged();
 }
 
+qint64 TSHControl::FileSize(const std::string& header) const {
+    TLockGuard guard(CriticalSections::EditorLinesLock());
+    qint64 size = static_cast<qint64>(header.size()) + 2;
+    for (int i = 0; i < FLines.Count(); ++i) size += static_cast<qint64>(FLines.Text(i).size()) + 2;
+    return size;
+}
+
 QByteArray TSHControl::FileBytes(const std::string& header) const {
     TLockGuard guard(CriticalSections::EditorLinesLock());
-    qsizetype size = static_cast<qsizetype>(header.size()) + 2;
-    for (int i = 0; i < FLines.Count(); ++i) size += static_cast<qsizetype>(FLines.Text(i).size()) + 2;
     QByteArray bytes;
-    bytes.reserve(size);
+    bytes.reserve(static_cast<qsizetype>(FileSize(header)));
     bytes.append(header.data(), static_cast<qsizetype>(header.size()));
     bytes.append("\r\n");
     for (int i = 0; i < FLines.Count(); ++i) {
@@ -499,9 +529,27 @@ QByteArray TSHControl::FileBytes(const std::string& header) const {
 
 bool TSHControl::Save(const QString& path, const std::string& header, QString* error) {
     if (error) error->clear();
-    if (!WriteFileKeepingOld(path, FileBytes(header), error)) return false;
+    const QByteArray bytes = FileBytes(header);
+    if (!WriteFileKeepingOld(path, bytes, AlwaysWriteInPlace, BeforeWriteInPlace, error)) return false;
     FModified = false;
+    FDiskStamp = StampOf(path, bytes);
     return true;
+}
+
+bool TSHControl::FileChangedOnDisk(const QString& path, TFileStamp* now) {
+    const QFileInfo info(path);
+    if (FDiskStamp.Path.isEmpty() || info.absoluteFilePath() != FDiskStamp.Path || !info.isFile()) return false;
+    const TFileStamp current{FDiskStamp.Path, info.size(), info.lastModified(), {}};
+    if (now) *now = current;
+    if (current.Size != FDiskStamp.Size) return true;
+    if (current.Time == FDiskStamp.Time) return false;
+    // Touched, or written with the same bytes: no change worth a question.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return true;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || HashOf(bytes) != FDiskStamp.Hash) return true;
+    FDiskStamp.Time = current.Time;
+    return false;
 }
 
 bool TSHControl::TextIsEmpty() const {
@@ -518,6 +566,7 @@ void TSHControl::Clear() {
         TLockGuard guard(CriticalSections::EditorLinesLock());
         FLines.Clear();
     }
+    FDiskStamp = {};
     FTopLine = FLeftColumn = 0;
     FCaretLine = FCaretColumn = 0;
     // Positions and steps of the old text mean nothing on the cleared one.

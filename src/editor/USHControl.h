@@ -11,6 +11,8 @@
 #include "ULineSource.h"
 #include "UUndo.h"
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QFont>
 #include <QTimer>
 #include <QWidget>
@@ -36,6 +38,15 @@ struct TTextPos {
 // Anchor line of a selection that has no anchor yet (after loading and
 // clearing): dragging the mouse does not select until a click sets one.
 constexpr int kNoAnchorLine = 17000;
+
+// A file as this editor last read it or wrote it, so that a change by
+// another program (a second ZAK window on the same file) shows.
+struct TFileStamp {
+    QString Path;  // absolute; empty when the text comes from no file
+    qint64 Size = -1;
+    QDateTime Time;
+    QByteArray Hash;  // of the bytes
+};
 
 // An error to mark in the gutter: 0-based line, 1-based column.
 struct TErrorMark {
@@ -71,6 +82,15 @@ public:
     // Asked before loading over a modified text; true discards it. When unset
     // a message box asks.
     std::function<bool()> ConfirmDiscard;
+    // Called before Save writes over the file in place (its folder allows
+    // no new file beside it), which a crash half-way would leave torn: it
+    // keeps `bytes` where the next start finds them and says whether they
+    // are on disk. The file is written either way.
+    std::function<bool(const QString& path, const QByteArray& bytes)> BeforeWriteInPlace;
+    // Writes in place even where a new file could be made beside the old
+    // one. Only for tests: root, as which tests may run, can always create
+    // files, so the in-place write is otherwise out of their reach.
+    bool AlwaysWriteInPlace = false;
     void SetCompletionPopup(TCompletionPopup* popup) { FCompletion = popup; }
     // The background syntax check of this editor's text, restarted by every
     // NotifyTextChanged. The owner gives it the error list and reads its
@@ -98,8 +118,14 @@ public:
     // Writes the header and the lines, CR LF after each. False with a reason
     // when writing failed; the file on disk is then unchanged.
     bool Save(const QString& path, const std::string& header, QString* error = nullptr);
-    // The bytes Save writes, without writing them.
+    // The bytes Save writes, without writing them, and how many they are.
     QByteArray FileBytes(const std::string& header) const;
+    qint64 FileSize(const std::string& header) const;
+    // The file at `path` is no longer as this editor last loaded or saved
+    // it: another program wrote it since. False when the text does not come
+    // from that file or the file is gone. `now` receives the file's size
+    // and time.
+    bool FileChangedOnDisk(const QString& path, TFileStamp* now = nullptr);
     // True when no line holds a character.
     bool TextIsEmpty() const;
     void Clear();
@@ -243,6 +269,7 @@ private:
     bool FCaretEnabled = true;
     QColor FBackground = Qt::white;
     bool FModified = false;
+    TFileStamp FDiskStamp;
     bool FTypingRun = false;
     int FTypingLine = -1;  // the line the typing run's step saved
     bool FIgnoreNextClick = false;

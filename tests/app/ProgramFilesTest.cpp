@@ -4,6 +4,7 @@
 
 #include "UCodepage.h"
 #include "UProgrammText.h"
+#include "URecovery.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -486,4 +487,93 @@ TEST_F(ProgramFilesTest, TheOpenDialogOffersTheInstalledExamples) {
     EXPECT_EQ(Dialogs.Of("Open")[0].Text, "Beispiele=" + examples);
     EXPECT_EQ(Main->FileName(), examples + "/02_haus.zak");
     EXPECT_EQ(EditorLines().at(1), "wand, tuer: Rechteck");
+}
+
+// Two windows on one file: each notices what the other saved. Saving over
+// a changed file asks first; a window without unsaved changes offers the
+// changed file when it is activated, once per change; a file only touched
+// (same bytes, new time) asks nothing.
+TEST_F(ProgramFilesTest, TwoWindowsOnOneFileNoticeEachOthersSaves) {
+    const QString path = QFileInfo(Dir.Path("geteilt.zak")).absoluteFilePath();
+    WriteBytes(path, Header + "a: integer\r\n");
+    Dialogs.FileNames = {path};
+    Main->OeffnenExecute();
+    TFMain other({QStringLiteral("/usr/bin/zak"), path});
+    other.RunTimer().stop();
+    auto pressEnter = [](TFMain& window) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(window.Editor(), &press);
+    };
+    auto activate = [](TFMain& window) {
+        QEvent activation(QEvent::WindowActivate);
+        QApplication::sendEvent(&window, &activation);
+        QApplication::processEvents();
+    };
+    const QString changed = "Die Datei " + QDir::toNativeSeparators(path) +
+                            QString::fromUtf8(" wurde inzwischen von einem anderen Programm geändert.");
+
+    // This window saves first; the other, unaware, would save over it.
+    // (Saves within a few milliseconds may get the same time: the sizes
+    // differ.)
+    pressEnter(*Main);
+    pressEnter(*Main);
+    Main->SpeichernExecute();
+    const std::string first = ReadBytes(path);
+    EXPECT_EQ(first, Header + "\r\n\r\na: integer\r\n");
+    other.Editor()->SetCaret(0, 10);
+    pressEnter(other);
+    Dialogs.Answers = {TAnswer::Cancel};
+    other.SpeichernExecute();
+    ASSERT_EQ(Dialogs.Of("Confirm").size(), 1u);
+    EXPECT_EQ(Dialogs.Of("Confirm")[0].Text, changed + " Trotzdem speichern?");
+    EXPECT_EQ(ReadBytes(path), first);
+    EXPECT_TRUE(other.Editor()->Modified());
+    Dialogs.Answers = {TAnswer::Ok};
+    other.SpeichernExecute();
+    const std::string second = ReadBytes(path);
+    EXPECT_EQ(second, Header + "a: integer\r\n\r\n");
+    EXPECT_FALSE(other.Editor()->Modified());
+    // Its own file again: no question.
+    pressEnter(other);
+    other.SpeichernExecute();
+    EXPECT_EQ(Dialogs.Of("Confirm").size(), 2u);
+    const std::string third = ReadBytes(path);
+
+    // This window is activated: declined, the text stays, and the same
+    // change is not offered again; saving over it still asks.
+    activate(*Main);
+    ASSERT_EQ(Dialogs.Of("Confirm").size(), 3u);
+    EXPECT_EQ(Dialogs.Of("Confirm")[2].Text, changed + " Neu laden?");
+    EXPECT_EQ(EditorLines(), (std::vector<std::string>{"", "", "a: integer"}));
+    activate(*Main);
+    EXPECT_EQ(Dialogs.Of("Confirm").size(), 3u);
+    // Taken: the other window's text, unmodified, under the same name.
+    pressEnter(other);
+    other.SpeichernExecute();
+    Dialogs.Answers = {TAnswer::Ok};
+    activate(*Main);
+    ASSERT_EQ(Dialogs.Of("Confirm").size(), 4u);
+    EXPECT_EQ(Main->Editor()->FileBytes(TFMain::FileHeader).toStdString(), ReadBytes(path));
+    EXPECT_NE(ReadBytes(path), third);
+    EXPECT_FALSE(Editor().Modified());
+    EXPECT_EQ(Main->FileName(), path);
+
+    // Touched only: nothing to ask, neither on activation nor on saving.
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    }
+    activate(*Main);
+    pressEnter(*Main);
+    Main->SpeichernExecute();
+    // A window with unsaved changes is not offered the file either.
+    pressEnter(other);
+    WriteBytes(path, Header +
+                         "von au\xDF"
+                         "en: integer\r\n");
+    activate(other);
+    EXPECT_EQ(Dialogs.Of("Confirm").size(), 4u);
+    EXPECT_TRUE(Dialogs.Of("Message").empty());
+    other.Recovery().Finish();
 }

@@ -11,9 +11,17 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStatusBar>
 #include <QThread>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <sstream>
+#include <thread>
 
 namespace {
 
@@ -39,6 +47,27 @@ bool WaitFor(F done) {
     while (!done() && clock.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 5);
     return done();
 }
+
+// A program of a few megabytes, as a pupil's largest: `lines` comment lines
+// of 100 bytes that say which version they belong to.
+std::vector<std::string> LargeProgram(const char* version, int lines) {
+    std::vector<std::string> program;
+    for (int i = 0; i < lines; ++i) {
+        std::string line = "// " + std::string(version) + " " + std::to_string(i) + " ";
+        line.resize(98, version[0]);
+        program.push_back(std::move(line));
+    }
+    return program;
+}
+
+std::string FileOf(const std::vector<std::string>& lines) {
+    std::string bytes = Header;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    return bytes;
+}
+
+const int OldLines = 74000;
+const int NewLines = 75000;
 
 } // namespace
 
@@ -322,4 +351,231 @@ TEST_F(RecoveryTest, CopyOfAnEarlierVersionIsOffered) {
     EXPECT_EQ(EditorLines(), std::vector<std::string>{"alt: Kreis"});
     EXPECT_EQ(Main->FileName(), "/tmp/alt.zak");
     EXPECT_TRUE(QDir(old).entryList(QDir::Files).isEmpty()) << QDir(old).entryList(QDir::Files).join(' ').toStdString();
+}
+
+// A save that writes the file in place (its folder allows no new files)
+// and is killed at any moment leaves the old file, the new one, or a torn
+// file beside a journal with the whole new text, which the next start
+// offers. The saving ZAK is a child process of this test; it writes in
+// place on purpose, as root may create files in any folder.
+TEST_F(RecoveryTest, InPlaceSaveKilledAnywhereLeavesOldOrNewFileOrTheJournal) {
+    if (!qEnvironmentVariableIsEmpty("ZAK_INPLACE_STATE")) GTEST_SKIP() << "the child itself";
+    const QString path = QFileInfo(Dir.Path("gross.zak")).absoluteFilePath();
+    const std::string oldBytes = FileOf(LargeProgram("alt", OldLines));
+    const std::vector<std::string> newLines = LargeProgram("neu", NewLines);
+    const std::string newBytes = FileOf(newLines);
+    std::mt19937 random(20261208);
+
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("ZAK_INPLACE_STATE", Data.path());
+    environment.insert("ZAK_INPLACE_FILE", path);
+    child.setProcessEnvironment(environment);
+    // The child's line that starts with `word`; what follows it.
+    auto await = [&child](const char* word) -> std::string {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 60000) {
+            while (child.canReadLine()) {
+                const std::string line = child.readLine().trimmed().toStdString();
+                if (line.rfind(word, 0) == 0) return line.substr(std::strlen(word));
+            }
+            if (child.state() != QProcess::Running && !child.canReadLine()) break;
+            child.waitForReadyRead(100);
+        }
+        ADD_FAILURE() << "no \"" << word << "\" from the child: " << child.readAllStandardError().toStdString();
+        return "-";
+    };
+    auto start = [&] {
+        WriteBytes(path, oldBytes);
+        for (const QString& file : Files()) QFile::remove(TRecovery::Directory() + "/" + file);
+        child.start(QStringLiteral("/proc/self/exe"), {"--gtest_filter=RecoveryTest.InPlaceSaveChild"});
+        return child.waitForStarted(10000);
+    };
+    // The journals left with the new text, marked as a save in progress.
+    auto journaled = [&] {
+        int found = 0;
+        for (const QString& name : Journals()) {
+            TRecoveryCopy copy;
+            copy.CopyPath = TRecovery::Directory() + "/" + name;
+            QString reason;
+            if (TRecovery::Read(copy, TFMain::FileHeader, 1 << 24, reason) && copy.SaveInterrupted &&
+                copy.Bytes.toStdString() == newBytes && copy.FileName == path)
+                ++found;
+        }
+        return found;
+    };
+
+    // Undisturbed: the new file, and the journal gone; the child tells how
+    // long the save took, and its write in place.
+    ASSERT_TRUE(start());
+    std::istringstream timing(await("saved "));
+    long long wholeUs = 0;
+    long long writeUs = 0;
+    timing >> wholeUs >> writeUs;
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+    ASSERT_EQ(ReadBytes(path), newBytes);
+    EXPECT_TRUE(Journals().isEmpty());
+    ASSERT_GT(wholeUs, 0);
+
+    int torn = 0;
+    int old = 0;
+    const int rounds = 20;
+    for (int round = 1; round <= rounds; ++round) {
+        ASSERT_TRUE(start());
+        await("ready");
+        // Every third kill anywhere in the save, the others in the first
+        // milliseconds of the write in place, where the bytes go; the last
+        // one at once.
+        long long delayUs = 0;
+        if (round % 3 == 0) {
+            delayUs = std::uniform_int_distribution<long long>(0, wholeUs)(random);
+        } else {
+            await("writing");
+            delayUs =
+                round == rounds ? 0 : std::uniform_int_distribution<long long>(0, std::min(writeUs, 4000LL))(random);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
+        ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+        ASSERT_TRUE(child.waitForFinished(10000));
+        const std::string onDisk = ReadBytes(path);
+        if (onDisk == newBytes) continue;
+        if (onDisk == oldBytes)
+            ++old;
+        else
+            ++torn;
+        EXPECT_TRUE(onDisk == oldBytes || journaled() == 1)
+            << "round " << round << ": a file of " << onDisk.size() << " bytes and no journal, killed after " << delayUs
+            << " us";
+    }
+    std::printf("[          ] save %lld us, in place %lld us; %d of %d kills left the old file, %d a torn one\n",
+                wholeUs, writeUs, old, rounds, torn);
+
+    // The last kill: the next start offers the journal with the whole new
+    // text under the file's name, and saving writes it.
+    if (ReadBytes(path) == newBytes) return;
+    ASSERT_EQ(journaled(), 1);
+    Main = NewWindow();
+    Dialogs.Answers = {TAnswer::Yes};
+    Main->OfferRecovery();
+    ASSERT_EQ(Dialogs.Of("Ask").size(), 1u);
+    const QString question = Dialogs.Of("Ask")[0].Text;
+    EXPECT_TRUE(question.startsWith(QString::fromUtf8("Ungespeicherte Änderungen wiederherstellen?")))
+        << question.toStdString();
+    EXPECT_TRUE(question.contains(QString::fromUtf8("Das Speichern wurde unterbrochen"))) << question.toStdString();
+    EXPECT_EQ(EditorLines(), newLines);
+    EXPECT_EQ(Main->FileName(), path);
+    Main->SpeichernExecute();
+    EXPECT_EQ(ReadBytes(path), newBytes);
+    EXPECT_TRUE(Journals().isEmpty()) << Files().join(' ').toStdString();
+}
+
+// The saving ZAK of the test above, in a process of its own.
+TEST_F(RecoveryTest, InPlaceSaveChild) {
+    const QString state = qEnvironmentVariable("ZAK_INPLACE_STATE");
+    if (state.isEmpty()) GTEST_SKIP() << "runs in the child of InPlaceSaveKilledAnywhere...";
+    qputenv("XDG_STATE_HOME", state.toLocal8Bit());
+    // Plain lines: the child is started twenty times.
+    Editor().LineRoutine = [](std::string& line, bool, int, TFormatResult& result) {
+        result.Classes.assign(line.size(), '2');
+        result.CommentOpen = false;
+        return 0;
+    };
+    Editor().AlwaysWriteInPlace = true;
+    Dialogs.FileNames = {qEnvironmentVariable("ZAK_INPLACE_FILE")};
+    Main->OeffnenExecute();
+    Editor().LoadLines(LargeProgram("neu", NewLines));
+    QElapsedTimer clock;
+    qint64 writing = 0;
+    const auto keep = Editor().BeforeWriteInPlace;
+    Editor().BeforeWriteInPlace = [&](const QString& file, const QByteArray& bytes) {
+        const bool kept = keep(file, bytes);
+        writing = clock.nsecsElapsed();
+        std::printf("writing\n");
+        std::fflush(stdout);
+        return kept;
+    };
+    std::printf("ready\n");
+    std::fflush(stdout);
+    clock.start();
+    Main->SpeichernExecute();
+    const qint64 whole = clock.nsecsElapsed();
+    std::printf("saved %lld %lld\n", static_cast<long long>(whole / 1000),
+                static_cast<long long>((whole - writing) / 1000));
+    std::fflush(stdout);
+    EXPECT_TRUE(Dialogs.Of("Message").empty());
+}
+
+// A text grown past what a file may hold (here by lines of 1000 bytes) is
+// not saved, with a message, and stays in the editor; its journal is
+// offered at the next start rather than set aside.
+TEST_F(RecoveryTest, TextTooLargeForAFileIsNotSavedButItsJournalComesBack) {
+    std::vector<std::string> lines(9000, "// " + std::string(997, 'x'));
+    SetProgram(lines);
+    PressEnter();
+    lines.insert(lines.begin(), "");
+    ASSERT_GT(Editor().FileSize(TFMain::FileHeader), TFMain::MaxProgramFileSize);
+    const QString path = QFileInfo(Dir.Path("riesig.zak")).absoluteFilePath();
+    Dialogs.FileNames = {path};
+    Main->SpeichernUnterExecute();
+    ASSERT_EQ(Dialogs.Of("Message").size(), 1u);
+    EXPECT_TRUE(Dialogs.Of("Message")[0].Text.contains(QString::fromUtf8("zu groß für ein ZAK-Programm")))
+        << Dialogs.Of("Message")[0].Text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(Editor().Modified());
+    EXPECT_EQ(EditorLines(), lines);
+    Main->Recovery().Settle();
+    ASSERT_EQ(Journals().size(), 1);
+
+    Main.reset();
+    Main = NewWindow();
+    Dialogs.Answers = {TAnswer::Yes};
+    Main->OfferRecovery();
+    EXPECT_EQ(Dialogs.Of("Message").size(), 1u);
+    ASSERT_EQ(Dialogs.Of("Ask").size(), 1u);
+    EXPECT_EQ(EditorLines(), lines);
+    EXPECT_EQ(Main->FileName(), path);
+    EXPECT_EQ(Files().filter(".defekt").size(), 0) << Files().join(' ').toStdString();
+}
+
+// A journal that cannot be written (its folder cannot be made) is said
+// once in the status line, tried again without further typing, and the
+// line goes once a journal is written.
+TEST_F(RecoveryTest, UnwritableJournalIsToldOnceAndTriedAgain) {
+    const QString blocked = Dir.Path("zustand");
+    WriteBytes(blocked, "kein Verzeichnis");
+    qputenv("XDG_STATE_HOME", blocked.toLocal8Bit());
+    TRecovery& recovery = Main->Recovery();
+    recovery.SetDelays(10, 10, 50);
+    QStringList told;
+    const auto show = recovery.Trouble;
+    recovery.Trouble = [&](const QString& message) {
+        told << message;
+        show(message);
+    };
+    TypeInto(Editor(), "k: Kreis");
+    ASSERT_TRUE(WaitFor([&] { return !told.isEmpty(); }));
+    const QString expected = QString::fromUtf8(
+                                 "Ungespeicherte Änderungen können nicht gesichert werden: Ein Teil des "
+                                 "Pfades ist kein Verzeichnis. (%1/zak)")
+                                 .arg(blocked);
+    EXPECT_EQ(told[0], expected);
+    auto* bar = Main->findChild<QStatusBar*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisibleTo(Main.get()));
+    EXPECT_EQ(bar->currentMessage(), expected);
+    // More typing and the retries fail again, without a second word.
+    TypeInto(Editor(), "\nk.zeigen");
+    QThread::msleep(300);
+    QApplication::processEvents();
+    EXPECT_EQ(told.size(), 1);
+
+    // Room again: the retry writes the journal and the line goes.
+    QFile::remove(blocked);
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(recovery.CopyPath()) && told.size() == 2; }));
+    EXPECT_TRUE(told[1].isEmpty());
+    EXPECT_FALSE(bar->isVisibleTo(Main.get()));
+    EXPECT_EQ(ReadJournal(recovery.CopyPath()).Bytes, Editor().FileBytes(TFMain::FileHeader));
 }

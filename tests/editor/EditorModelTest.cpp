@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -168,6 +169,48 @@ TEST(EditorModel, FailedSaveLeavesModifiedAndTheFileAlone) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(editor->Modified());
     EXPECT_EQ(AllLines(*editor), (Lines{"ba"}));
+}
+
+// A read-only medium is named as such, not as a forbidden file: over an
+// existing file, in place and for a new one. The medium is a tmpfs mounted
+// read-only in a mount namespace of a child process, where the system
+// allows one; elsewhere the test is skipped.
+TEST(EditorModel, ReadOnlyMediumIsNamed) {
+    if (!qEnvironmentVariableIsEmpty("ZAK_READONLY_DIR")) GTEST_SKIP() << "the child itself";
+    TestApp();
+    QTemporaryDir dir;
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("ZAK_READONLY_DIR", dir.path());
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("unshare"),
+                {"--user", "--map-root-user", "--mount", "sh", "-c",
+                 "mount -t tmpfs zak \"$1\" && echo alt > \"$1/alt.zak\" && mount -o remount,ro \"$1\" && "
+                 "exec \"$2\" --gtest_filter=EditorModel.ReadOnlyMediumChild",
+                 "sh", dir.path(), QCoreApplication::applicationFilePath()});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const std::string output = child.readAll().toStdString();
+    if (output.find("[ RUN      ] EditorModel.ReadOnlyMediumChild") == std::string::npos)
+        GTEST_SKIP() << "no read-only mount here: " << output;
+    EXPECT_EQ(child.exitCode(), 0) << output;
+    EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
+}
+
+TEST(EditorModel, ReadOnlyMediumChild) {
+    const QString dir = qEnvironmentVariable("ZAK_READONLY_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "runs in the child of ReadOnlyMediumIsNamed";
+    auto editor = MakeEditor();
+    editor->LoadLines({"a"});
+    const QString readOnly = QString::fromUtf8("Der Datenträger ist schreibgeschützt.");
+    const std::pair<const char*, bool> cases[] = {{"alt.zak", false}, {"alt.zak", true}, {"neu.zak", false}};
+    for (const auto& [name, inPlace] : cases) {
+        editor->AlwaysWriteInPlace = inPlace;
+        QString error;
+        EXPECT_FALSE(editor->Save(dir + "/" + name, "h", &error));
+        EXPECT_EQ(error.toStdString(), readOnly.toStdString()) << name << (inPlace ? " in place" : "");
+    }
 }
 
 TEST(EditorModel, ClearEmptiesSelectionAndHistory) {
