@@ -41,12 +41,10 @@ int TVorschlaege::Lookup(const std::string& line, int caretColumn) {
     TLockGuard guard(CriticalSections::CompletionLock());
     int result = -1;
     if (caretColumn <= 1) return result;
-    int a = std::min(caretColumn, static_cast<int>(line.size()));
-    std::string prefix;
-    while (a > 0 && line[a - 1] != '.' && line[a - 1] != ':') {
-        prefix.insert(prefix.begin(), line[a - 1]);
-        --a;
-    }
+    const int caret = std::min(caretColumn, static_cast<int>(line.size()));
+    int a = caret;
+    while (a > 0 && line[a - 1] != '.' && line[a - 1] != ':') --a;
+    const std::string prefix = line.substr(static_cast<std::size_t>(a), static_cast<std::size_t>(caret - a));
     if (a > 1 && line[a - 1] == '.') {
         if (LookupMembers(std::string_view(line).substr(0, static_cast<std::size_t>(a)))) result = a + 1;
     } else if (a > 1 && line[a - 1] == ':') {

@@ -1,4 +1,5 @@
 // New, open, save, save as, the header line and the questions around them.
+#include "FifoTestSupport.h"
 #include "MainTestSupport.h"
 
 #include <QFile>
@@ -276,6 +277,34 @@ TEST_F(ProgramFilesTest, UnreadableAndOversizedFilesAreRefusedWithAMessage) {
     Main->OeffnenExecute();
     EXPECT_EQ(Dialogs.Of("Message").size(), 3u);
     EXPECT_EQ(EditorLines(), std::vector<std::string>{"a: integer"});
+}
+
+// A FIFO would block the opening until some writer comes, /dev/zero never
+// ends: opened from the dialog or the command line, either is refused at
+// once with a message, and the text stays.
+TEST_F(ProgramFilesTest, FifosAndDevicesAreRefusedWithoutWaiting) {
+    const QString fifoPath = Dir.Path("fifo.zak");
+    const TFeedingFifo fifo(fifoPath, Header + "aus_der_fifo: integer\r\n");
+    ASSERT_TRUE(fifo.Made());
+    const QString zero = Dir.Path("null.zak");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    SetProgram({"a: integer"});
+    Dialogs.FileNames = {fifoPath, zero, "/dev/null"};
+    for (int i = 0; i < 3; ++i) Main->OeffnenExecute();
+    ASSERT_EQ(Dialogs.Of("Message").size(), 3u);
+    for (const auto& message : Dialogs.Of("Message"))
+        EXPECT_TRUE(message.Text.endsWith(QString::fromUtf8("\nSie ist keine gewöhnliche Datei.")))
+            << message.Text.toStdString();
+    EXPECT_EQ(EditorLines(), std::vector<std::string>{"a: integer"});
+    EXPECT_TRUE(Main->FileName().isEmpty());
+
+    {
+        TFMain window({"zak", fifoPath});
+        EXPECT_EQ(window.Editor()->LineCount(), 0);
+        EXPECT_FALSE(window.windowTitle().contains("fifo")) << window.windowTitle().toStdString();
+    }
+    EXPECT_EQ(Dialogs.Of("Message").size(), 4u);
+    EXPECT_FALSE(fifo.Fed());
 }
 
 TEST_F(ProgramFilesTest, CommandLineLoadsArgumentsEndingInZak) {
