@@ -164,8 +164,8 @@ QString DesktopExecValue(const QString& applicationPath) {
     // and the whole entry is refused. The shell, which is found, then starts
     // the program, handed to it as an argument like the document.
     if (applicationPath.contains('%'))
-        command = ExecArgument(QStringLiteral("/bin/sh")) + " -c " + ExecArgument(QStringLiteral("exec \"$0\" \"$@\"")) +
-                  ' ' + ExecArgument(applicationPath);
+        command = ExecArgument(QStringLiteral("/bin/sh")) + " -c " +
+                  ExecArgument(QStringLiteral("exec \"$0\" \"$@\"")) + ' ' + ExecArgument(applicationPath);
     else
         command = ExecArgument(applicationPath);
     command += " %f";
@@ -190,7 +190,11 @@ std::optional<QStringList> DesktopExecArguments(const QString& value, const QStr
             continue;
         }
         const QChar next = value[++i];
-        command += next == 'n' ? QChar('\n') : next == 't' ? QChar('\t') : next == 'r' ? QChar('\r') : next == 's' ? QChar(' ') : next;
+        command += next == 'n'   ? QChar('\n')
+                   : next == 't' ? QChar('\t')
+                   : next == 'r' ? QChar('\r')
+                   : next == 's' ? QChar(' ')
+                                 : next;
     }
     QStringList arguments;
     QString argument;
@@ -204,17 +208,22 @@ std::optional<QStringList> DesktopExecArguments(const QString& value, const QStr
         } else if (c == '"') {
             inArgument = true;
             for (++i; i < command.size() && command[i] != '"'; ++i) {
-                if (command[i] == '\\' && i + 1 < command.size()) ++i;
-                else if (expand && command[i] == '%' && i + 1 < command.size() && command[i + 1] == '%') ++i;
+                if (command[i] == '\\' && i + 1 < command.size())
+                    ++i;
+                else if (expand && command[i] == '%' && i + 1 < command.size() && command[i + 1] == '%')
+                    ++i;
                 argument += command[i];
             }
             if (i == command.size()) return std::nullopt;  // no closing quote
         } else if (c == '%' && expand) {
             if (i + 1 == command.size()) return std::nullopt;
             const QChar code = command[++i];
-            if (code == '%') argument += '%';
-            else if (code == 'f') argument += document;
-            else return std::nullopt;
+            if (code == '%')
+                argument += '%';
+            else if (code == 'f')
+                argument += document;
+            else
+                return std::nullopt;
             inArgument = true;
         } else {
             inArgument = true;

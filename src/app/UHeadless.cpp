@@ -116,8 +116,8 @@ std::string WritePictures(const TInterpreter& interpreter, const std::string& di
     std::error_code made;
     std::filesystem::create_directories(dir, made);
     if (made) {
-        report("Das Verzeichnis " + dir + " kann nicht angelegt werden: " +
-               SystemErrorReason(made.value()).toStdString());
+        report("Das Verzeichnis " + dir +
+               " kann nicht angelegt werden: " + SystemErrorReason(made.value()).toStdString());
         return first;
     }
     int number = 0;
@@ -126,8 +126,10 @@ std::string WritePictures(const TInterpreter& interpreter, const std::string& di
         if (!canvas) continue;
         std::string path = dir + "/fenster-" + std::to_string(++number) + ".png";
         const QString reason = WritePicture(SurfaceImage(canvas->Surface()), path);
-        if (!reason.isEmpty()) report("Das Bild " + path + " kann nicht geschrieben werden: " + reason.toStdString());
-        else written.push_back(path);
+        if (!reason.isEmpty())
+            report("Das Bild " + path + " kann nicht geschrieben werden: " + reason.toStdString());
+        else
+            written.push_back(path);
     }
     return first;
 }

@@ -18,7 +18,7 @@ QString KindProblem(mode_t mode) {
     return NotRegularFileReason();
 }
 
-} // namespace
+}  // namespace
 
 QString NotRegularFileReason() { return QStringLiteral("Sie ist keine gew\u00F6hnliche Datei."); }
 
@@ -38,8 +38,10 @@ bool OpenRegularFile(const QByteArray& nativePath, QFile& file, QString* error) 
     if (fd < 0) return refuse(SystemErrorReason(errno));
     struct stat opened {};
     QString problem;
-    if (::fstat(fd, &opened) != 0) problem = SystemErrorReason(errno);
-    else problem = KindProblem(opened.st_mode);
+    if (::fstat(fd, &opened) != 0)
+        problem = SystemErrorReason(errno);
+    else
+        problem = KindProblem(opened.st_mode);
     // A regular file reads the same either way; blocking is the usual mode.
     if (problem.isEmpty()) {
         const int flags = ::fcntl(fd, F_GETFL);

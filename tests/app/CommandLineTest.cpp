@@ -42,7 +42,7 @@ TResult Start(const QString& program, const QStringList& arguments, const QStrin
 }
 
 TResult Zak(const QStringList& arguments, const QString& directory = {},
-           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     return Start(QStringLiteral(ZAK_BINARY), arguments, directory, environment);
 }
 
@@ -154,7 +154,8 @@ TEST_F(CommandLineTest, NoRegularFilesAndUnwritablePicturesFail) {
             const QJsonObject json = Json(r);
             EXPECT_EQ(json["status"].toInt(), 2);
             EXPECT_EQ(json["error"]["kind"].toString(), "Datei");
-            const QString expected = QString::fromUtf8("Die Datei %1 kann nicht gelesen werden: Sie ist keine gewöhnliche Datei.").arg(file);
+            const QString expected =
+                QString::fromUtf8("Die Datei %1 kann nicht gelesen werden: Sie ist keine gewöhnliche Datei.").arg(file);
             EXPECT_EQ(json["error"]["message"].toString(), expected);
             EXPECT_EQ(r.Err, expected + '\n');
         }
@@ -185,7 +186,8 @@ TEST_F(CommandLineTest, NoRegularFilesAndUnwritablePicturesFail) {
         if (json) arguments << "--json";
         const TResult r = Start("/bin/sh", arguments);
         EXPECT_EQ(r.Status, 2) << r.Err.toStdString();
-        const QString problem = QString::fromUtf8("Das Bild %1 kann nicht geschrieben werden: Die Datei wird zu groß.").arg(picture);
+        const QString problem =
+            QString::fromUtf8("Das Bild %1 kann nicht geschrieben werden: Die Datei wird zu groß.").arg(picture);
         EXPECT_TRUE(r.Err.contains(problem + '\n')) << r.Err.toStdString();
         if (json) {
             const QJsonObject result = Json(r);
@@ -198,7 +200,8 @@ TEST_F(CommandLineTest, NoRegularFilesAndUnwritablePicturesFail) {
     }
     // A runtime error keeps its own status.
     const QString failing = Write("fehler.zak", "r: Rechteck\r\nn: integer\r\nn := n / 0\r\n");
-    EXPECT_EQ(Start("/bin/sh", {"-c", full, QStringLiteral(ZAK_BINARY), "--run", failing, "--png", pictures}).Status, 1);
+    EXPECT_EQ(Start("/bin/sh", {"-c", full, QStringLiteral(ZAK_BINARY), "--run", failing, "--png", pictures}).Status,
+              1);
 }
 
 TEST_F(CommandLineTest, HelpNamesEveryOptionAndErrorsNameTheOption) {

@@ -115,8 +115,9 @@ TEST_F(RegisterFileTypeTest, AnyProgramPathComesBackFromTheExecValue) {
         SCOPED_TRACE(path.toStdString());
         const QString value = DesktopExecValue(path);
         EXPECT_FALSE(value.contains('\n') || value.contains('\r') || value.contains('\t'));
-        const QStringList expected = path.contains('%') ? QStringList{"/bin/sh", "-c", "exec \"$0\" \"$@\"", path, document}
-                                                        : QStringList{path, document};
+        const QStringList expected = path.contains('%')
+                                         ? QStringList{"/bin/sh", "-c", "exec \"$0\" \"$@\"", path, document}
+                                         : QStringList{path, document};
         const std::optional<QStringList> launched = DesktopExecArguments(value, document, true);
         ASSERT_TRUE(launched.has_value()) << value.toStdString();
         EXPECT_EQ(*launched, expected) << value.toStdString();

@@ -198,8 +198,9 @@ TEST_F(SettingsFileTest, UnwritableOrUnreadableFileIsSkipped) {
 // A FIFO or device in the settings file's place would freeze the window
 // at start: it is passed over like a file that cannot be read.
 TEST_F(SettingsFileTest, AFifoOrDeviceInThePlaceOfTheFileIsPassedOver) {
-    const TFeedingFifo fifo(kSettingsFileName, "[pass][" + kKeins + "][KeineZuweisungZuAttributen] true "
-                                               "[Arbeitsverzeichnis][x][Schriftgroesse] 20 ");
+    const TFeedingFifo fifo(kSettingsFileName, "[pass][" + kKeins +
+                                                   "][KeineZuweisungZuAttributen] true "
+                                                   "[Arbeitsverzeichnis][x][Schriftgroesse] 20 ");
     ASSERT_TRUE(fifo.Made());
     ASSERT_TRUE(QDir().mkpath(QFileInfo(UserSettingsFile()).absolutePath()));
     ASSERT_TRUE(QFile::link("/dev/zero", UserSettingsFile()));

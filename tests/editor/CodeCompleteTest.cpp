@@ -391,5 +391,5 @@ TEST(CodeCompletePopup, TypingAtTheEndOfAMillionCharacterLine) {
     }
     // The ones that propose something do so on the long line too.
     EXPECT_EQ(typeAtTheEnd("x" + std::string(999999, ' '), "r.dr").Count, 2);  // drehen, drehenUm
-    EXPECT_EQ(typeAtTheEnd(std::string(1000000, ',') + "b:", "qu").Count, 1);   // QUADRAT
+    EXPECT_EQ(typeAtTheEnd(std::string(1000000, ',') + "b:", "qu").Count, 1);  // QUADRAT
 }
