@@ -1,6 +1,7 @@
 #include "LadenSpeichern.h"
 
 #include "UFileErrors.h"
+#include "URegularFile.h"
 
 #include <limits>
 
@@ -11,7 +12,7 @@ bool TLoadSave::OpenRead(const QString& path) {
     FPendingKey.clear();
     if (path.isEmpty()) return false;
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) return false;
+    if (!OpenRegularFile(*file)) return false;
     FIn = std::move(file);
     return true;
 }

@@ -24,7 +24,7 @@ public:
     TLoadSave& operator=(const TLoadSave&) = delete;
 
     // Opens `path` for reading and clears the pending key. False when the
-    // path is empty or the file cannot be opened.
+    // path is empty or the file cannot be opened or is no regular file.
     bool OpenRead(const QString& path);
     // Prepares `path` for writing. The file is replaced as a whole by Close,
     // so a write that fails half-way leaves the old file as it was. False

@@ -2,6 +2,7 @@
 
 #include "UEmblem.h"
 #include "UFileErrors.h"
+#include "URegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -60,6 +62,28 @@ QByteArray MimePackage(const QString& ext) {
     return text.toUtf8();
 }
 
+// One argument of the Exec value: quoted where it holds a character the
+// Desktop Entry rules reserve (then " ` $ \ take a backslash), every "%"
+// doubled.
+QString ExecArgument(const QString& argument) {
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool quote = argument.isEmpty();
+    for (QChar c : argument)
+        if (reserved.contains(c)) quote = true;
+    QString written;
+    if (quote) {
+        written = "\"";
+        for (QChar c : argument) {
+            if (c == '"' || c == '`' || c == '$' || c == '\\') written += '\\';
+            written += c;
+        }
+        written += '"';
+    } else {
+        written = argument;
+    }
+    return written.replace("%", "%%");
+}
+
 QByteArray DesktopEntry(const QString& ext, const QString& applicationPath) {
     return QStringLiteral(
                "[Desktop Entry]\n"
@@ -93,6 +117,26 @@ bool WriteFile(const QString& path, const QByteArray& contents, QString* error) 
     return true;
 }
 
+// Whether the entry written at `path` starts `applicationPath` with a
+// document as a launcher reads it, and names as its program (for the
+// loader, which takes the first argument as written) the one launched.
+bool EntryStartsProgram(const QString& path, const QString& applicationPath) {
+    QFile file(path);
+    if (!OpenRegularFile(file)) return false;
+    const QString document = QStringLiteral("/Ein \"Dokument\" mit $ und %.zak");
+    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+        if (!line.startsWith(QLatin1String("Exec="))) continue;
+        const QString value = line.mid(5);
+        const std::optional<QStringList> launched = DesktopExecArguments(value, document, true);
+        const std::optional<QStringList> loaded = DesktopExecArguments(value, {}, false);
+        if (!launched || !loaded || loaded->isEmpty() || launched->isEmpty() || loaded->first() != launched->first())
+            return false;
+        return *launched == QStringList{applicationPath, document} ||
+               *launched == QStringList{"/bin/sh", "-c", "exec \"$0\" \"$@\"", applicationPath, document};
+    }
+    return false;
+}
+
 void RefreshCaches(const QString& dataDirectory, const QString& ext, bool registered) {
     Runner()("update-mime-database", {dataDirectory + "/mime"});
     Runner()("update-desktop-database", {dataDirectory + "/applications"});
@@ -114,32 +158,80 @@ QStringList RegistrationFiles(const QString& ext) {
 }
 
 QString DesktopExecValue(const QString& applicationPath) {
-    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    bool quote = applicationPath.isEmpty();
-    for (QChar c : applicationPath)
-        if (reserved.contains(c)) quote = true;
-    QString argument;
-    if (quote) {
-        argument = "\"";
-        for (QChar c : applicationPath) {
-            if (c == '"' || c == '`' || c == '$' || c == '\\') argument += '\\';
-            argument += c;
-        }
-        argument += '"';
-    } else {
-        argument = applicationPath;
-    }
-    argument.replace("%", "%%");
+    QString command;
+    // GLib's loader looks for the program of the first argument as written,
+    // "%%" not yet made "%": a program whose path holds a "%" is not found
+    // and the whole entry is refused. The shell, which is found, then starts
+    // the program, handed to it as an argument like the document.
+    if (applicationPath.contains('%'))
+        command = ExecArgument(QStringLiteral("/bin/sh")) + " -c " +
+                  ExecArgument(QStringLiteral("exec \"$0\" \"$@\"")) + ' ' + ExecArgument(applicationPath);
+    else
+        command = ExecArgument(applicationPath);
+    command += " %f";
     // The value is a string of the key file, whose own escapes come on top.
     QString value;
-    for (QChar c : argument) {
+    for (QChar c : command) {
         if (c == '\\') value += "\\\\";
         else if (c == '\n') value += "\\n";
         else if (c == '\t') value += "\\t";
         else if (c == '\r') value += "\\r";
         else value += c;
     }
-    return value + " %f";
+    return value;
+}
+
+std::optional<QStringList> DesktopExecArguments(const QString& value, const QString& document, bool expand) {
+    // The key file's escapes first.
+    QString command;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            command += value[i];
+            continue;
+        }
+        const QChar next = value[++i];
+        command += next == 'n'   ? QChar('\n')
+                   : next == 't' ? QChar('\t')
+                   : next == 'r' ? QChar('\r')
+                   : next == 's' ? QChar(' ')
+                                 : next;
+    }
+    QStringList arguments;
+    QString argument;
+    bool inArgument = false;
+    for (qsizetype i = 0; i < command.size(); ++i) {
+        const QChar c = command[i];
+        if (c == ' ') {
+            if (inArgument) arguments << argument;
+            argument.clear();
+            inArgument = false;
+        } else if (c == '"') {
+            inArgument = true;
+            for (++i; i < command.size() && command[i] != '"'; ++i) {
+                if (command[i] == '\\' && i + 1 < command.size())
+                    ++i;
+                else if (expand && command[i] == '%' && i + 1 < command.size() && command[i + 1] == '%')
+                    ++i;
+                argument += command[i];
+            }
+            if (i == command.size()) return std::nullopt;  // no closing quote
+        } else if (c == '%' && expand) {
+            if (i + 1 == command.size()) return std::nullopt;
+            const QChar code = command[++i];
+            if (code == '%')
+                argument += '%';
+            else if (code == 'f')
+                argument += document;
+            else
+                return std::nullopt;
+            inArgument = true;
+        } else {
+            inArgument = true;
+            argument += c;
+        }
+    }
+    if (inArgument) arguments << argument;
+    return arguments;
 }
 
 bool RegisterFileType(const QString& ext, const QString& applicationPath, QString* error) {
@@ -159,6 +251,11 @@ bool RegisterFileType(const QString& ext, const QString& applicationPath, QStrin
             if (ok && error) *error = reason;
             ok = false;
         }
+    }
+    const QString entry = data + '/' + files[1];
+    if (ok && !EntryStartsProgram(entry, applicationPath)) {
+        if (error) *error = entry + ": Der Desktop kann den geschriebenen Eintrag nicht laden.";
+        ok = false;
     }
     RefreshCaches(data, ext, true);
     return ok;

@@ -11,9 +11,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // Writes the three files and refreshes the caches. False when a file could
-// not be written; `error` then names the path and the reason. Registering
+// not be written or the desktop entry read back does not start the program;
+// `error` then names the path and the reason. Registering
 // again rewrites the same files.
 bool RegisterFileType(const QString& extension, const QString& applicationPath,
                       QString* error = nullptr);
@@ -28,7 +30,16 @@ QString UserDataDirectory();
 QStringList RegistrationFiles(const QString& extension);
 // The Exec value of the desktop entry: the program, quoted where the
 // Desktop Entry rules require, and the field code %f for the document.
+// A program whose path holds a "%" is started through /bin/sh, since GLib
+// would look for it under its path as written, "%%" and all.
 QString DesktopExecValue(const QString& applicationPath);
+// The arguments an Exec value stands for, as a launcher reads them: the key
+// file's escapes resolved, split at blanks outside double quotes, a
+// backslash in quotes taking the next character literally; with `expand`,
+// "%%" becomes "%" and "%f" the `document`, without it both stay as they
+// are (as GLib's loader reads the program). Nothing for a quote left open or
+// another field code.
+std::optional<QStringList> DesktopExecArguments(const QString& value, const QString& document, bool expand);
 
 // Runs a desktop tool by name with its arguments. The default looks the
 // program up in PATH, skips it when absent and waits for it to end.

@@ -187,7 +187,8 @@ std::string HelpText() {
         "\n"
         "Exit-Status: 0 am Programmende (mit --check: ohne Hinweis), 1 nach einem\n"
         "Laufzeitfehler (mit --check: mit Hinweis), 2 bei einer Datei, die nicht gelesen\n"
-        "werden kann, oder falschen Argumenten, 3 wenn die Schrittgrenze erreicht wurde.\n"
+        "werden kann, einem Bild, das nicht geschrieben werden kann, oder falschen\n"
+        "Argumenten, 3 wenn die Schrittgrenze erreicht wurde.\n"
         "Mehr in der Handbuchseite: man zak";
     return text.toStdString();
 }

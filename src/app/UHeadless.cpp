@@ -11,6 +11,7 @@
 #include "UInterpreter.h"
 #include "UProgrammText.h"
 #include "UQtDrawingWindowHost.h"
+#include "URegularFile.h"
 #include "UScanner.h"
 #include "UStandardfenster.h"
 #include "UVariablenText.h"
@@ -23,14 +24,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,24 +52,21 @@ std::optional<std::string> ReadFile(const std::string& name, std::string& proble
         problem = "Die Datei " + name + " kann nicht gelesen werden: " + reason.toStdString();
         return std::nullopt;
     };
-    // A directory opens as a stream of unknown size on some systems.
-    std::error_code ec;
-    if (std::filesystem::is_directory(name, ec)) return refuse(SystemErrorReason(EISDIR));
-    errno = 0;
-    std::ifstream in(name, std::ios::binary);
-    if (!in) return refuse(errno != 0 ? SystemErrorReason(errno) : QStringLiteral("Unbekannter Fehler."));
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size < 0 || !in) return refuse(QStringLiteral("Ihre Gr\u00F6\u00DFe ist nicht zu ermitteln."));
+    // The name's bytes as given: one that is not valid UTF-8 would not
+    // survive a way through QString.
+    QFile in;
+    QString reason;
+    if (!OpenRegularFile(QByteArray::fromStdString(name), in, &reason)) return refuse(reason);
+    const qint64 size = in.size();
+    if (size < 0) return refuse(QStringLiteral("Ihre Gr\u00F6\u00DFe ist nicht zu ermitteln."));
     if (static_cast<std::uintmax_t>(size) > MaxFileSize) {
         problem = "Die Datei " + name + " ist zu gro\xC3\x9F f\xC3\xBCr ein ZAK-Programm.";
         return std::nullopt;
     }
     std::string text(static_cast<std::size_t>(size), '\0');
-    errno = 0;
-    if (size > 0 && !in.read(text.data(), size))
-        return refuse(errno != 0 ? SystemErrorReason(errno) : QStringLiteral("Sie endet fr\u00FCher als erwartet."));
+    if (size > 0 && in.read(text.data(), size) != size)
+        return refuse(in.error() != QFileDevice::NoError ? FileErrorReason(in)
+                                                         : QStringLiteral("Sie endet fr\u00FCher als erwartet."));
     return text;
 }
 
@@ -80,33 +81,57 @@ QImage SurfaceImage(TSurface& surface) {
     return image;
 }
 
+// Writes `image` as a PNG to `path`, replacing the file as a whole: it is
+// written beside it under a temporary name and renamed to `path` only when
+// complete, so a full disk leaves no half picture and a link planted in the
+// file's place is replaced itself rather than followed. (QSaveFile would
+// follow the link and replace its target.) Returns the reason of a failure,
+// empty on success.
+QString WritePicture(const QImage& image, const std::string& path) {
+    QTemporaryFile file(QFile::decodeName(path.c_str()) + QStringLiteral(".XXXXXX"));
+    if (!file.open()) return FileErrorReason(file);
+    if (!image.save(&file, "PNG") || !file.flush()) return FileErrorReason(file);
+    // The picture gets the rights a newly created file gets, not the
+    // temporary file's private ones.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(file.handle(), 0666 & ~mask) != 0) return SystemErrorReason(errno);
+    file.close();
+    if (file.error() != QFileDevice::NoError) return FileErrorReason(file);
+    if (::rename(QFile::encodeName(file.fileName()).constData(), path.c_str()) != 0) return SystemErrorReason(errno);
+    file.setAutoRemove(false);
+    return {};
+}
+
 // The final picture of every drawing window, the default window first; the
-// paths of those written go to `written`.
-bool WritePictures(const TInterpreter& interpreter, const std::string& dir, std::vector<std::string>& written) {
+// paths of those written go to `written`. Returns the first problem (also
+// printed, with every other one, on standard error); empty when all were
+// written.
+std::string WritePictures(const TInterpreter& interpreter, const std::string& dir, std::vector<std::string>& written) {
+    std::string first;
+    auto report = [&first](const std::string& problem) {
+        std::cerr << problem << '\n';
+        if (first.empty()) first = problem;
+    };
     std::error_code made;
     std::filesystem::create_directories(dir, made);
     if (made) {
-        std::cerr << "Das Verzeichnis " << dir << " kann nicht angelegt werden: "
-                  << SystemErrorReason(made.value()).toStdString() << '\n';
-        return false;
+        report("Das Verzeichnis " + dir +
+               " kann nicht angelegt werden: " + SystemErrorReason(made.value()).toStdString());
+        return first;
     }
     int number = 0;
-    bool ok = true;
     for (TFenster* window : interpreter.Windows()) {
         TDrawCanvas* canvas = window->Canvas();
         if (!canvas) continue;
         std::string path = dir + "/fenster-" + std::to_string(++number) + ".png";
-        QFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::WriteOnly) || !SurfaceImage(canvas->Surface()).save(&file, "PNG") ||
-            !file.flush()) {
-            std::cerr << "Das Bild " << path << " kann nicht geschrieben werden: "
-                      << FileErrorReason(file).toStdString() << '\n';
-            ok = false;
-        } else {
+        const QString reason = WritePicture(SurfaceImage(canvas->Surface()), path);
+        if (!reason.isEmpty())
+            report("Das Bild " + path + " kann nicht geschrieben werden: " + reason.toStdString());
+        else
             written.push_back(path);
-        }
     }
-    return ok;
+    return first;
 }
 
 // The offscreen platform as it comes, but without the window frames it
@@ -199,7 +224,11 @@ int RunHeadless(const TCommandLine& options, char* argv0) {
                 for (const std::string& cell : cells) PrintLine(std::cout, cell);
             std::cout.flush();
         }
-        if (!options.PngDir.empty()) WritePictures(interpreter, options.PngDir, pictures);
+        std::string pictureProblem;
+        if (!options.PngDir.empty()) pictureProblem = WritePictures(interpreter, options.PngDir, pictures);
+        // A run that ended well but left a picture unwritten is no success
+        // for whoever waits for the pictures; other statuses say more.
+        if (!pictureProblem.empty() && status == 0) status = 2;
         const std::string stopped = "Abgebrochen nach " + std::to_string(calls) + " Schritten.";
         if (status == 3) std::cerr << stopped << '\n';
         if (options.Json) {
@@ -209,6 +238,9 @@ int RunHeadless(const TCommandLine& options, char* argv0) {
             if (status == 3) {
                 result.ProblemKind = "Schrittgrenze";
                 result.Problem = stopped;
+            } else if (status == 2) {
+                result.ProblemKind = "Datei";
+                result.Problem = pictureProblem;
             }
             for (const std::string& cell : cells) result.Variables.push_back(SplitVariableCell(cell));
             result.Pictures = std::move(pictures);

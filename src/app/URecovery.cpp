@@ -1,6 +1,7 @@
 #include "URecovery.h"
 
 #include "UFileErrors.h"
+#include "URegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -394,18 +395,19 @@ void TRecovery::AdoptOldCopies() {
         if (!lock || QFileInfo::exists(PathOf(id, JournalSuffix)) || !QDir().mkpath(Directory())) continue;
         QFile copy(old.filePath(file));
         QFile name(old.filePath(id + QStringLiteral(".name")));
-        if (!copy.open(QIODevice::ReadOnly)) continue;
+        if (!OpenRegularFile(copy)) continue;
         const QByteArray program = copy.readAll();
         const QDateTime time = copy.fileTime(QFileDevice::FileModificationTime);
         copy.close();
-        const QString fileName = name.open(QIODevice::ReadOnly) ? QString::fromUtf8(name.read(64 * 1024)) : QString();
+        const QString fileName = OpenRegularFile(name) ? QString::fromUtf8(name.read(64 * 1024)) : QString();
         name.close();
         if (!WriteAtomically(PathOf(id, JournalSuffix), Compose(fileName, {}, program)).isEmpty()) continue;
         // The question shows when the text was written, not when it moved.
         QFile journal(PathOf(id, JournalSuffix));
         if (journal.open(QIODevice::ReadWrite)) journal.setFileTime(time, QFileDevice::FileModificationTime);
-        copy.remove();
-        name.remove();
+        // Opened on a checked descriptor, the files no longer know their names.
+        QFile::remove(old.filePath(file));
+        QFile::remove(old.filePath(id + QStringLiteral(".name")));
     }
 }
 
@@ -462,8 +464,8 @@ bool TRecovery::Read(TRecoveryCopy& copy, const std::string& header, qint64 maxS
         reason = QStringLiteral("Sie ist mit %1 Bytes zu gro\u00DF f\u00FCr ein ZAK-Programm.").arg(file.size());
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = QStringLiteral("Sie kann nicht gelesen werden: %1").arg(FileErrorReason(file));
+    if (QString why; !OpenRegularFile(file, &why)) {
+        reason = QStringLiteral("Sie kann nicht gelesen werden: %1").arg(why);
         return false;
     }
     const QByteArray bytes = file.readAll();

@@ -5,6 +5,7 @@
 #include "UCompletionPort.h"
 #include "UCriticalSections.h"
 #include "UFileErrors.h"
+#include "URegularFile.h"
 #include "USyntaxcheck.h"
 
 #include <QCoreApplication>
@@ -472,10 +473,7 @@ bool TSHControl::Load(const QString& path, const TFileDecoder& decode, QString* 
     }
     // Read first: a file that cannot be read leaves the current text alone.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = FileErrorReason(file);
-        return false;
-    }
+    if (!OpenRegularFile(file, error)) return false;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         if (error) *error = FileErrorReason(file);

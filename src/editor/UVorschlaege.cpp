@@ -41,12 +41,15 @@ int TVorschlaege::Lookup(const std::string& line, int caretColumn) {
     TLockGuard guard(CriticalSections::CompletionLock());
     int result = -1;
     if (caretColumn <= 1) return result;
-    int a = std::min(caretColumn, static_cast<int>(line.size()));
-    std::string prefix;
+    const int caret = std::min(caretColumn, static_cast<int>(line.size()));
+    int a = caret;
     while (a > 0 && line[a - 1] != '.' && line[a - 1] != ':') {
-        prefix.insert(prefix.begin(), line[a - 1]);
+        // No proposal starts with a word this long: looking further back
+        // on a long line would only cost every keystroke its length.
+        if (caret - a >= kMaxPrefixLength) return result;
         --a;
     }
+    const std::string prefix = line.substr(static_cast<std::size_t>(a), static_cast<std::size_t>(caret - a));
     if (a > 1 && line[a - 1] == '.') {
         if (LookupMembers(std::string_view(line).substr(0, static_cast<std::size_t>(a)))) result = a + 1;
     } else if (a > 1 && line[a - 1] == ':') {
@@ -79,25 +82,36 @@ bool TVorschlaege::IsDeclared(std::string_view name) const {
 bool TVorschlaege::LookupMembers(std::string_view text) {
     TLockGuard guard(CriticalSections::CompletionLock());
     try {
-        std::vector<std::string> path;
         if (text.size() < 2) throw ECodeComplete();
+        // Where the chain of names before the last dot starts. Only found
+        // here, the names are then taken from the first on: a line of
+        // thousands of "a." costs one pass, and the first name that leads
+        // nowhere ends the search.
         std::size_t end = text.size();
+        std::size_t chain = end;
         while (end > 0 && text[end - 1] == '.') {
             std::size_t start = end - 1;
             while (start > 0 && IsLetterOrDigit(text[start - 1])) --start;
-            const std::string_view name = text.substr(start, end - 1 - start);
-            if (name.empty() || IsDigit(name.front())) throw ECodeComplete();
-            path.insert(path.begin(), std::string(name));
+            if (start == end - 1 || IsDigit(text[start])) throw ECodeComplete();
+            chain = start;
             end = start;
         }
-        if (path.empty()) throw ECodeComplete();
+        if (chain == text.size()) throw ECodeComplete();
+        std::vector<std::string> path;
+        auto takeName = [&text, &chain, &path] {
+            const std::size_t dot = text.find('.', chain);
+            path.emplace_back(text.substr(chain, dot - chain));
+            chain = dot + 1;
+        };
 
+        takeName();
         const TVarSpace* space = FCheck ? FCheck->PublishedSpace() : nullptr;
         const TVariant* first = space ? space->Lookup(path.front()) : nullptr;
         if (!first || first->Kind() != vkObjekt || !first->AsObject()) throw ECodeComplete();
         const TObjekt* object = FFactory->FindByNumber(first->AsObject()->ClassNumber);
-        for (std::size_t i = 1; object && i < path.size(); ++i) {
-            const TAttribut* attribute = object->FindAttribute(path[i]);
+        while (object && chain < text.size()) {
+            takeName();
+            const TAttribut* attribute = object->FindAttribute(path.back());
             if (!attribute || attribute->Value.Kind() != vkObjekt) throw ECodeComplete();
             object = attribute->Value.AsObject();
         }

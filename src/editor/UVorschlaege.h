@@ -56,8 +56,14 @@ public:
     // Decides what to propose for `line` left of the 0-based caret column
     // and fills the shown list. Returns the 1-based column where the
     // completed word starts (just behind the `.` or `:`), or -1 when nothing
-    // is proposed.
+    // is proposed. Looks no further back than kMaxPrefixLength characters
+    // for the `.` or `:`, and follows a dotted path only from its first name
+    // on as far as it leads, so that a keystroke on a very long line costs
+    // little more than on a short one.
     int Lookup(const std::string& line, int caretColumn);
+    // Longer than any class, type, attribute or method name: a word typed
+    // after a `.` or `:` that is longer matches no proposal.
+    static constexpr int kMaxPrefixLength = 256;
     // Member proposals of the object named by the dotted path `text`, which
     // ends with its last `.`; false (nothing changed) when the path is
     // malformed or names no declared object.

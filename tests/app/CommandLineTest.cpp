@@ -6,12 +6,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -21,15 +25,26 @@ struct TResult {
     QString Err;
 };
 
-TResult Zak(const QStringList& arguments, const QString& directory = {},
-           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+// Runs `program` and kills it after `timeoutMs`; then the status is -1.
+TResult Start(const QString& program, const QStringList& arguments, const QString& directory = {},
+              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+              int timeoutMs = 60000) {
     QProcess zak;
     zak.setProcessEnvironment(environment);
     if (!directory.isEmpty()) zak.setWorkingDirectory(directory);
-    zak.start(QStringLiteral(ZAK_BINARY), arguments);
-    zak.waitForFinished(60000);
-    return {zak.exitStatus() == QProcess::NormalExit ? zak.exitCode() : -1,
+    zak.start(program, arguments);
+    const bool finished = zak.waitForFinished(timeoutMs);
+    if (!finished) {
+        zak.kill();
+        zak.waitForFinished();
+    }
+    return {finished && zak.exitStatus() == QProcess::NormalExit ? zak.exitCode() : -1,
             QString::fromUtf8(zak.readAllStandardOutput()), QString::fromUtf8(zak.readAllStandardError())};
+}
+
+TResult Zak(const QStringList& arguments, const QString& directory = {},
+            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    return Start(QStringLiteral(ZAK_BINARY), arguments, directory, environment);
 }
 
 QJsonObject Json(const TResult& result) {
@@ -42,6 +57,15 @@ QJsonObject Json(const TResult& result) {
 
 class CommandLineTest : public ::testing::Test {
 protected:
+    static void WriteBytes(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    static QByteArray ReadFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<fehlt>");
+    }
     QString Write(const QString& name, const QByteArray& body) {
         QFile file(Dir.filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
@@ -138,6 +162,74 @@ TEST_F(CommandLineTest, FilesFromOtherEditorsKeepTheirLineNumbers) {
     EXPECT_EQ(check.Status, 1);
     EXPECT_EQ(Json(check)["error"].toObject()["line"].toInt(), 2) << check.Out.toStdString();
     EXPECT_TRUE(check.Err.isEmpty()) << check.Err.toStdString();
+}
+
+// What a marking script meets besides programs: a FIFO or a device named
+// like a program is refused at once (a FIFO would block the run, /dev/zero
+// never end), and pictures that cannot be written make the run fail, while
+// a link planted in a picture's place is replaced, not followed.
+TEST_F(CommandLineTest, NoRegularFilesAndUnwritablePicturesFail) {
+    const QString fifo = Dir.filePath("fifo.zak");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = Dir.filePath("null.zak");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    for (const QString& file : {fifo, zero}) {
+        for (const char* mode : {"--run", "--check"}) {
+            SCOPED_TRACE(file.toStdString() + " " + mode);
+            const TResult r = Start(QStringLiteral(ZAK_BINARY), {mode, file, "--json"}, {},
+                                    QProcessEnvironment::systemEnvironment(), 20000);
+            ASSERT_EQ(r.Status, 2) << r.Err.toStdString();
+            const QJsonObject json = Json(r);
+            EXPECT_EQ(json["status"].toInt(), 2);
+            EXPECT_EQ(json["error"]["kind"].toString(), "Datei");
+            const QString expected =
+                QString::fromUtf8("Die Datei %1 kann nicht gelesen werden: Sie ist keine gewöhnliche Datei.").arg(file);
+            EXPECT_EQ(json["error"]["message"].toString(), expected);
+            EXPECT_EQ(r.Err, expected + '\n');
+        }
+    }
+
+    const QString program = Write("bild.zak", "r: Rechteck\r\nr.eckenSetzen(-50, 50, 50, -50)\r\n");
+    const QString pictures = Dir.filePath("bilder");
+    const QString picture = pictures + "/fenster-1.png";
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    const QString victim = Dir.filePath("fremd.txt");
+    WriteBytes(victim, "bleibt");
+    ASSERT_TRUE(QFile::link(victim, picture));
+    const QJsonObject linked = Json(Zak({"--run", program, "--json", "--png", pictures}));
+    EXPECT_EQ(linked["status"].toInt(), 0);
+    EXPECT_EQ(linked["pictures"].toArray().size(), 1);
+    EXPECT_EQ(ReadFile(victim), "bleibt");
+    EXPECT_FALSE(QFileInfo(picture).isSymLink());
+    EXPECT_EQ(QImage(picture).size(), QSize(447, 384));
+    EXPECT_EQ(QDir(pictures).entryList(QDir::Files | QDir::System | QDir::Hidden), QStringList{"fenster-1.png"});
+
+    // No file may grow beyond 0 bytes, as on a full disk: nothing is left
+    // behind, and the status says so.
+    QFile::remove(picture);
+    const QString full = QStringLiteral("trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"");
+    for (const bool json : {false, true}) {
+        SCOPED_TRACE(json);
+        QStringList arguments{"-c", full, QStringLiteral(ZAK_BINARY), "--run", program, "--png", pictures};
+        if (json) arguments << "--json";
+        const TResult r = Start("/bin/sh", arguments);
+        EXPECT_EQ(r.Status, 2) << r.Err.toStdString();
+        const QString problem =
+            QString::fromUtf8("Das Bild %1 kann nicht geschrieben werden: Die Datei wird zu groß.").arg(picture);
+        EXPECT_TRUE(r.Err.contains(problem + '\n')) << r.Err.toStdString();
+        if (json) {
+            const QJsonObject result = Json(r);
+            EXPECT_EQ(result["status"].toInt(), 2);
+            EXPECT_EQ(result["error"]["kind"].toString(), "Datei");
+            EXPECT_EQ(result["error"]["message"].toString(), problem);
+            EXPECT_TRUE(result["pictures"].toArray().isEmpty());
+        }
+        EXPECT_TRUE(QDir(pictures).entryList(QDir::Files | QDir::System | QDir::Hidden).isEmpty());
+    }
+    // A runtime error keeps its own status.
+    const QString failing = Write("fehler.zak", "r: Rechteck\r\nn: integer\r\nn := n / 0\r\n");
+    EXPECT_EQ(Start("/bin/sh", {"-c", full, QStringLiteral(ZAK_BINARY), "--run", failing, "--png", pictures}).Status,
+              1);
 }
 
 TEST_F(CommandLineTest, HelpNamesEveryOptionAndErrorsNameTheOption) {

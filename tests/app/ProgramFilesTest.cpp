@@ -1,5 +1,6 @@
 // New, open, save, save as, the header line and the questions around them.
 #include "UVersion.h"
+#include "FifoTestSupport.h"
 #include "MainTestSupport.h"
 
 #include "UCodepage.h"
@@ -400,6 +401,35 @@ TEST_F(ProgramFilesTest, UnreadableAndOversizedFilesAreRefusedWithAMessage) {
     Main->OeffnenExecute();
     EXPECT_EQ(Dialogs.Of("Message").size(), 3u);
     EXPECT_EQ(EditorLines(), std::vector<std::string>{"a: integer"});
+}
+
+// A FIFO would block the opening until some writer comes, a device such as
+// /dev/zero never ends (the run's test has that one; here it would fill the
+// memory before the fix): opened from the dialog or the command line, they
+// are refused at once with a message, and the text stays.
+TEST_F(ProgramFilesTest, FifosAndDevicesAreRefusedWithoutWaiting) {
+    const QString fifoPath = Dir.Path("fifo.zak");
+    const TFeedingFifo fifo(fifoPath, Header + "aus_der_fifo: integer\r\n");
+    ASSERT_TRUE(fifo.Made());
+    const QString null = Dir.Path("null.zak");
+    ASSERT_TRUE(QFile::link("/dev/null", null));
+    SetProgram({"a: integer"});
+    Dialogs.FileNames = {fifoPath, null};
+    for (int i = 0; i < 2; ++i) Main->OeffnenExecute();
+    ASSERT_EQ(Dialogs.Of("Message").size(), 2u);
+    for (const auto& message : Dialogs.Of("Message"))
+        EXPECT_TRUE(message.Text.endsWith(QString::fromUtf8("\nSie ist keine gewöhnliche Datei.")))
+            << message.Text.toStdString();
+    EXPECT_EQ(EditorLines(), std::vector<std::string>{"a: integer"});
+    EXPECT_TRUE(Main->FileName().isEmpty());
+
+    {
+        TFMain window({"zak", fifoPath});
+        EXPECT_EQ(window.Editor()->LineCount(), 0);
+        EXPECT_FALSE(window.windowTitle().contains("fifo")) << window.windowTitle().toStdString();
+    }
+    EXPECT_EQ(Dialogs.Of("Message").size(), 3u);
+    EXPECT_FALSE(fifo.Fed());
 }
 
 // Arguments ending in "zak" and any other existing file are loaded, the

@@ -1,9 +1,11 @@
 #include "AppTestSupport.h"
+#include "FifoTestSupport.h"
 #include "LadenSpeichern.h"
 #include "UEinstellungen.h"
 #include "Uencrypt.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSpinBox>
 
@@ -191,6 +193,22 @@ TEST_F(SettingsFileTest, UnwritableOrUnreadableFileIsSkipped) {
     EXPECT_TRUE(QFileInfo(kSettingsFileName).isDir());
     dialog.EinstellungenLaden();
     EXPECT_EQ(dialog.Password(), "");
+}
+
+// A FIFO or device in the settings file's place would freeze the window
+// at start: it is passed over like a file that cannot be read.
+TEST_F(SettingsFileTest, AFifoOrDeviceInThePlaceOfTheFileIsPassedOver) {
+    const TFeedingFifo fifo(kSettingsFileName, "[pass][" + kKeins +
+                                                   "][KeineZuweisungZuAttributen] true "
+                                                   "[Arbeitsverzeichnis][x][Schriftgroesse] 20 ");
+    ASSERT_TRUE(fifo.Made());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(UserSettingsFile()).absolutePath()));
+    ASSERT_TRUE(QFile::link("/dev/zero", UserSettingsFile()));
+    dialog.EinstellungenLaden();
+    EXPECT_FALSE(fifo.Fed());
+    EXPECT_TRUE(dialog.FileName().isEmpty()) << dialog.FileName().toStdString();
+    EXPECT_EQ(dialog.FontSize(), TFEinstellungen::kMinFontSize);
+    EXPECT_FALSE(dialog.NoAttributeAssignment());
 }
 
 // A computer lab: the current folder first, then the user's config folder,

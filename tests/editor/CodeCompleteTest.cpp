@@ -354,3 +354,42 @@ TEST(CodeCompletePopup, ListScrollsSidewaysOnlyForWideItems) {
 }
 
 } // namespace
+
+// Typing at the end of a line of a million characters proposes what a short
+// line with the same end proposes, and takes about as long: each keystroke
+// used to copy the word before the caret once per character and a dotted
+// path once per name (seconds, and minutes on a line of dotted names).
+TEST(CodeCompletePopup, TypingAtTheEndOfAMillionCharacterLine) {
+    struct TCase {
+        std::string Unit;   // repeated to make the line
+        std::string Typed;  // at its end
+    };
+    struct TSeen {
+        bool Open = false;
+        int Count = 0;
+        std::string Tail;
+        bool operator==(const TSeen&) const = default;
+    };
+    auto typeAtTheEnd = [](const std::string& line, const std::string& typed) {
+        TEditorWithPopup e;
+        e.Editor->LoadLines({"r: Rechteck", line});
+        e.Settle();
+        e.Editor->SetCaret(1, static_cast<int>(line.size()));
+        Type(*e.Editor, typed);
+        const std::string text = e.Editor->LineText(1);
+        EXPECT_EQ(text.size(), line.size() + typed.size());
+        return TSeen{e.Editor->CompletionOpen(), e.Popup.ListBox()->count(), text.substr(text.size() - typed.size())};
+    };
+    for (const TCase& c : {TCase{"a.", "r."}, TCase{"x ", "r.dr"}, TCase{"a", ".b"}, TCase{"a,", "b:qu"},
+                           TCase{"r.", "r.li"}, TCase{"x", "y"}}) {
+        SCOPED_TRACE(c.Unit + " ... " + c.Typed);
+        std::string line;
+        while (line.size() < 1000000) line += c.Unit;
+        const TSeen seen = typeAtTheEnd(line, c.Typed);
+        EXPECT_EQ(seen.Tail, c.Typed);
+        EXPECT_TRUE(seen == typeAtTheEnd(c.Unit + c.Unit, c.Typed)) << seen.Open << ' ' << seen.Count;
+    }
+    // The ones that propose something do so on the long line too.
+    EXPECT_EQ(typeAtTheEnd("x" + std::string(999999, ' '), "r.dr").Count, 2);  // drehen, drehenUm
+    EXPECT_EQ(typeAtTheEnd(std::string(1000000, ',') + "b:", "qu").Count, 1);  // QUADRAT
+}
