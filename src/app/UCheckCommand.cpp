@@ -19,6 +19,7 @@ int RunCheck(const TCommandLine& options) {
         return RefuseFile(options, problem);
     }
     TProgrammDatei program = SplitProgram(*text);
+    text.reset();  // the lines hold the program from here on
     if (!HeaderFitsVersion(program.Header))
         std::cerr << Codepage::Win1252ToUtf8("Dieses Programm wurde nicht f\xFCr ZAK 1.5 geschrieben.") << '\n';
     FormatLines(program.Lines);
