@@ -4,7 +4,7 @@
 //
 //   zak [DATEI.zak ...]                 the IDE
 //   zak --run DATEI [--vars] [--json] [--png VERZEICHNIS] [--max-steps N]
-//                   [--forbid-attribute-assignment]
+//                   [--max-memory MIB] [--forbid-attribute-assignment]
 //   zak --check DATEI [--json] [--forbid-attribute-assignment]
 //   zak --version | -v,  zak --help | -h
 //

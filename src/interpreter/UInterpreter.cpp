@@ -14,6 +14,7 @@ TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerV
       FErrorList(errorList) {
     FTextsBefore = ProgramMemory::Texts();
     FObjectsBefore = TObjekt::LiveCount();
+    FTextsAlarm = FTextsBefore + FMaxMemory;
     // Most of a long program is read once; only loops and methods are
     // read again and worth keeping.
     FScanner.SetKeepOnlyRepeated(true);
@@ -83,7 +84,11 @@ std::int64_t TInterpreter::MemoryInUse() const {
 }
 
 bool TInterpreter::MemoryLeft(std::int64_t more) {
-    if (MemoryInUse() + more <= FMaxMemory) return true;
+    const std::int64_t texts = ProgramMemory::Texts();
+    const std::int64_t inUse = MemoryInUse();
+    // Until the next call, declaration or object, only texts can grow.
+    FTextsAlarm = texts + (FMaxMemory - inUse);
+    if (inUse + more <= FMaxMemory) return true;
     Fail(Meldung::ArbeitsspeicherReichtNicht);
     return false;
 }
@@ -111,7 +116,7 @@ TInterpreter::TStepResult TInterpreter::Step(bool ignoreBreakpoints) {
                 int position = FScanner.GetPosition();
                 token = FScanner.NextToken();
                 ExecuteStatement(token, position, result);
-                if (!FErrorFlag) MemoryLeft();
+                if (!FErrorFlag && TextsPastAlarm()) MemoryLeft();
                 FScanner.SkipBlanks();
             } while (token == OStop && ignoreBreakpoints && !FErrorFlag);
             if (ignoreBreakpoints) result.BreakpointReached = false;

@@ -14,6 +14,7 @@
 #include "UDaten.h"
 #include "UDeferredPaint.h"
 #include "UFehler.h"
+#include "UProgramMemory.h"
 #include "UScanner.h"
 #include "UVariablen.h"
 
@@ -95,7 +96,7 @@ public:
     static constexpr std::int64_t CallBytes = 160;
     static constexpr std::int64_t VariableBytes = 160;
     static constexpr std::int64_t StackValueBytes = 64;
-    static constexpr std::int64_t ObjectBytes = 4096;
+    static constexpr std::int64_t ObjectBytes = 1024;
 
     struct TStepResult {
         bool Counted = false;            // the statement began with a name
@@ -152,7 +153,10 @@ public:
     // The memory budget of the run in bytes (DefaultMaxMemory unless set).
     // A statement that leaves the run holding more, or an expression or
     // call that would, ends it with Meldung::ArbeitsspeicherReichtNicht.
-    void SetMaxMemory(std::int64_t bytes) { FMaxMemory = bytes; }
+    void SetMaxMemory(std::int64_t bytes) {
+        FMaxMemory = bytes;
+        FTextsAlarm = ProgramMemory::Texts() + (FMaxMemory - MemoryInUse());
+    }
     std::int64_t MaxMemory() const { return FMaxMemory; }
     // What the budget counts now.
     std::int64_t MemoryInUse() const;
@@ -214,6 +218,11 @@ private:
     // False, with the error recorded, when `more` bytes on top of what the
     // run holds would pass the budget.
     bool MemoryLeft(std::int64_t more = 0);
+    // Cheap enough for every statement: whether the texts have grown past
+    // what the budget had left for them when it was last reckoned (by
+    // MemoryLeft, at every call, declaration and object). Everything else
+    // the budget counts changes only there.
+    bool TextsPastAlarm() const { return ProgramMemory::Texts() > FTextsAlarm; }
     void LeaveNesting() { --FNesting; }
 
     // --- kept shapes (UInterpreterFormen.cpp)
@@ -289,6 +298,7 @@ private:
     // Texts and objects the process held before the run began.
     std::int64_t FTextsBefore = 0;
     std::int64_t FObjectsBefore = 0;
+    std::int64_t FTextsAlarm = 0;
 
     // The names a designator quotes in its messages, one entry per designator
     // nesting level; entries keep their capacity so that a warm interpreter

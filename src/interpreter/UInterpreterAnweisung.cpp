@@ -117,7 +117,11 @@ void TInterpreter::Declaration() {
 
     const int token = FScanner.NextToken();
     const TKind kind = SimpleTypeKind(token);
-    if (kind != vkNone) return DeclareSimple(*FVars, FDeclaredNames, kind);
+    if (kind != vkNone) {
+        // A method's locals are declared at every call of a recursion.
+        if (!MemoryLeft(static_cast<std::int64_t>(FDeclaredNames.size()) * VariableBytes)) return;
+        return DeclareSimple(*FVars, FDeclaredNames, kind);
+    }
     if (token != OIdentifier) return Fail(Meldung::VariablentypErwartet);
 
     const std::string& className = FScanner.TokenText();

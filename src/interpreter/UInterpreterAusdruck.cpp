@@ -37,7 +37,7 @@ bool TInterpreter::EnterNesting() {
         Fail(Meldung::ZuTiefGeschachtelt);
         return false;
     }
-    if (!MemoryLeft()) {
+    if (TextsPastAlarm() && !MemoryLeft()) {
         --FNesting;
         return false;
     }

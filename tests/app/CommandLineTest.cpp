@@ -50,16 +50,16 @@ QJsonObject Json(const TResult& result) {
     return document.object();
 }
 
-// A run of zak whose address space is capped, so that a run its memory
-// budget failed to end cannot take the machine's memory; its standard
-// output goes to `outFile`. Ends it after two minutes.
+// A run of zak whose address space is capped (3 GiB unless given), so that
+// a run its memory budget failed to end cannot take the machine's memory;
+// its standard output goes to `outFile`. Ends it after two minutes.
 struct TBoundedRun {
     int Status = -1;  // the exit code; -1 after a signal
     long MaxRssMiB = 0;
 };
 
-TBoundedRun ZakBounded(const QStringList& arguments, const QString& outFile) {
-    constexpr rlim_t AddressSpace = rlim_t{3} << 30;
+TBoundedRun ZakBounded(const QStringList& arguments, const QString& outFile, rlim_t addressSpaceMiB = 3072) {
+    const rlim_t AddressSpace = addressSpaceMiB << 20;
     std::vector<std::string> words{ZAK_BINARY};
     for (const QString& argument : arguments) words.push_back(argument.toStdString());
     std::vector<char*> argv;
@@ -258,6 +258,17 @@ TEST_F(CommandLineTest, MemoryBudgetEndsProgramsThatWouldTakeAllMemory) {
     QFile text(Dir.filePath("out.txt"));
     ASSERT_TRUE(text.open(QIODevice::ReadOnly));
     EXPECT_TRUE(QString::fromUtf8(text.readAll()).endsWith(expected + '\n'));
+
+    // A budget larger than the memory there is: the failed allocation ends
+    // the run with the same message, not with an abort.
+    const TBoundedRun starved =
+        ZakBounded({"--run", "--json", "--max-memory", "100000", Dir.filePath(cases[0].Name)}, Dir.filePath("out.json"), 1536);
+    EXPECT_EQ(starved.Status, 1);
+    QFile file(Dir.filePath("out.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject error = Json({starved.Status, QString::fromUtf8(file.readAll()), {}})["error"].toObject();
+    EXPECT_EQ(error["kind"].toString(), "Laufzeitfehler");
+    EXPECT_EQ(error["message"].toString(), expected);
 }
 
 } // namespace
