@@ -19,6 +19,7 @@ int RunCheck(const TCommandLine& options) {
         return RefuseFile(options, problem);
     }
     TProgrammDatei program = ReadProgram(*text);
+    text.reset();  // the lines hold the program from here on
     if (const std::string note = ConversionNote(program); !note.empty())
         std::cerr << Codepage::Win1252ToUtf8(note) << '\n';
     if (program.OtherVersion)

@@ -29,6 +29,9 @@ const TOptionInfo Options[] = {
     {{"png"}, "VERZEICHNIS",
      "mit --run: speichert jedes Zeichenfenster als Bild, VERZEICHNIS/fenster-1.png, ..."},
     {{"max-steps"}, "N", "mit --run: beendet den Lauf nach N Schritten (Vorgabe 100000000)"},
+    {{"max-memory"}, "MIB",
+     "mit --run: beendet den Lauf mit einem Laufzeitfehler, wenn das Programm mehr als MIB MiB "
+     "Arbeitsspeicher br\u00E4uchte (Vorgabe 1024)"},
     {{"json"}, nullptr,
      "mit --run oder --check: gibt das Ergebnis als ein JSON-Objekt aus (Status, Fehler, Variablen, Bilder)"},
     {{"forbid-attribute-assignment"}, nullptr,
@@ -39,7 +42,7 @@ const TOptionInfo Options[] = {
 
 const char* const RunUsage =
     "Aufruf: zak --run DATEI [--vars] [--json] [--png VERZEICHNIS] [--max-steps N] "
-    "[--forbid-attribute-assignment]";
+    "[--max-memory MIB] [--forbid-attribute-assignment]";
 const char* const CheckUsage = "Aufruf: zak --check DATEI [--json] [--forbid-attribute-assignment]";
 
 QString Spelled(const QStringList& names) {
@@ -119,7 +122,7 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
     if (parser.optionNames().count(run ? "run" : "check") > 1)
         return refuse(std::string(mode) + " steht mehr als einmal da.", usage);
     if (check)
-        for (const char* only : {"vars", "png", "max-steps"})
+        for (const char* only : {"vars", "png", "max-steps", "max-memory"})
             if (parser.isSet(only))
                 return refuse(AsWritten(arguments, only) + " gilt nur mit --run.", usage);
 
@@ -149,6 +152,19 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
         if (text.empty() || *end != '\0' || errno != 0 || n < 1)
             return refuse("Die Zahl nach --max-steps muss eine positive ganze Zahl sein: " + text, usage);
         line.MaxSteps = n;
+    }
+    if (parser.isSet("max-memory")) {
+        // Up to a tebibyte: beyond that the bytes would not fit the count.
+        constexpr long long MaxMiB = 1024LL * 1024;
+        const std::string text = parser.value("max-memory").toStdString();
+        char* end = nullptr;
+        errno = 0;
+        const long long n = std::strtoll(text.c_str(), &end, 10);
+        if (text.empty() || *end != '\0' || errno != 0 || n < 1 || n > MaxMiB)
+            return refuse("Die Zahl nach --max-memory muss eine ganze Zahl von 1 bis " + std::to_string(MaxMiB) +
+                              " sein: " + text,
+                          usage);
+        line.MaxMemoryMiB = n;
     }
     if (parser.isSet("png") && line.PngDir.empty())
         return refuse("Das Verzeichnis nach --png fehlt.", usage);

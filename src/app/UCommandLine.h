@@ -4,7 +4,7 @@
 //
 //   zak [DATEI.zak ...]                 the IDE
 //   zak --run DATEI [--vars] [--json] [--png VERZEICHNIS] [--max-steps N]
-//                   [--forbid-attribute-assignment]
+//                   [--max-memory MIB] [--forbid-attribute-assignment]
 //   zak --check DATEI [--json] [--forbid-attribute-assignment]
 //   zak --version | -v,  zak --help | -h
 //
@@ -25,6 +25,8 @@ struct TCommandLine {
     bool Json = false;
     std::string PngDir;
     long long MaxSteps = 100000000;
+    // The run's memory budget in MiB (TInterpreter::DefaultMaxMemory).
+    long long MaxMemoryMiB = 1024;
     bool ForbidAttributeAssignment = false;
 
     // For Error: what is wrong, in German, and the usage line of the mode.

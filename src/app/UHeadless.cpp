@@ -9,6 +9,7 @@
 #include "UFileErrors.h"
 #include "UGerman.h"
 #include "UInterpreter.h"
+#include "UInterpreterMeldungen.h"
 #include "UProgrammText.h"
 #include "UQtDrawingWindowHost.h"
 #include "URegularFile.h"
@@ -29,9 +30,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -160,6 +164,94 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
         std::cerr << "Schwerer Fehler in Qt: " << message.toStdString() << '\n';
 }
 
+// The run itself, once Qt and the locks are there; returns the exit status.
+int RunProgram(const TCommandLine& options, std::vector<std::string> programLines) {
+    int status = 0;
+    TStringLines lines(std::move(programLines));
+    TScanner scanner;
+    scanner.Load(lines);
+    TFehlerVerwaltung errorList;
+    TInterpreter interpreter(scanner, NeedsDefaultWindow(lines), &errorList);
+    interpreter.SetNoAttributeAssignment(options.ForbidAttributeAssignment);
+    interpreter.SetMaxMemory(options.MaxMemoryMiB * 1024 * 1024);
+    scanner.SkipBlanks();
+
+    long long calls = 0;
+    bool outOfMemory = false;
+    try {
+        while (!scanner.AtEnd() && !interpreter.ErrorFlag() && calls < options.MaxSteps) {
+            interpreter.Step(false);
+            ++calls;
+        }
+        interpreter.SettleOwedPaints();
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    } catch (const std::length_error&) {
+        outOfMemory = true;
+    }
+    // What a step had built when the allocation failed is gone again, so
+    // that the error can be recorded and the run ends as after any other.
+    if (outOfMemory) interpreter.FailOutOfMemory();
+    if (interpreter.ErrorFlag()) status = 1;
+    else if (!scanner.AtEnd()) status = 3;
+
+    // Exactly what the variables view would show: its first cells.
+    std::vector<std::string> cells;
+    if (options.Vars || options.Json) {
+        cells = VariablenText::VariableCells(interpreter.VarSpace());
+        cells.resize(std::min(cells.size(), std::size_t{VariablenText::MaxCells}));
+        for (std::string& cell : cells) cell = VariablenText::StripMarks(cell);
+    }
+    std::vector<std::string> pictures;
+    if (!options.Json) {
+        if (const TFehler* error = interpreter.Error()) PrintLine(std::cout, error->ItemText());
+        if (options.Vars)
+            for (const std::string& cell : cells) PrintLine(std::cout, cell);
+        std::cout.flush();
+    }
+    std::string pictureProblem;
+    if (!options.PngDir.empty()) pictureProblem = WritePictures(interpreter, options.PngDir, pictures);
+    // A run that ended well but left a picture unwritten is no success
+    // for whoever waits for the pictures; other statuses say more.
+    if (!pictureProblem.empty() && status == 0) status = 2;
+    const std::string stopped = "Abgebrochen nach " + std::to_string(calls) + " Schritten.";
+    if (status == 3) std::cerr << stopped << '\n';
+    if (options.Json) {
+        TJsonResult result;
+        result.Status = status;
+        result.Error = interpreter.Error();
+        if (status == 3) {
+            result.ProblemKind = "Schrittgrenze";
+            result.Problem = stopped;
+        } else if (status == 2) {
+            result.ProblemKind = "Datei";
+            result.Problem = pictureProblem;
+        }
+        for (const std::string& cell : cells) result.Variables.push_back(SplitVariableCell(cell));
+        result.Pictures = std::move(pictures);
+        std::cout << JsonText(result) << '\n';
+        std::cout.flush();
+    }
+    return status;
+}
+
+// An allocation failed outside the steps (the program's text is too large
+// for the memory there is): the message of a spent budget, without a place.
+int RefuseMemory(const TCommandLine& options) {
+    const std::string message = Codepage::Win1252ToUtf8(Meldung::ArbeitsspeicherReichtNicht);
+    if (options.Json) {
+        TJsonResult result;
+        result.Status = 1;
+        result.ProblemKind = "Laufzeitfehler";
+        result.Problem = message;
+        std::cout << JsonText(result) << '\n';
+    } else {
+        std::cout << "Laufzeitfehler: " << message << '\n';
+    }
+    std::cout.flush();
+    return 1;
+}
+
 } // namespace
 
 std::optional<std::string> ReadProgramFile(const std::string& name, std::string& problem) {
@@ -174,6 +266,7 @@ int RunHeadless(const TCommandLine& options, char* argv0) {
     }
 
     TProgrammDatei file = ReadProgram(*text);
+    text.reset();  // the lines hold the program from here on
     if (const std::string note = ConversionNote(file); !note.empty()) PrintLine(std::cerr, note);
     if (file.OtherVersion) PrintLine(std::cerr, "Dieses Programm wurde nicht f\xFCr ZAK 1.5 geschrieben.");
     FormatLines(file.Lines);
@@ -192,61 +285,12 @@ int RunHeadless(const TCommandLine& options, char* argv0) {
     TQtDrawingWindowHost host;
 
     int status = 0;
-    {
-        TStringLines lines(std::move(file.Lines));
-        TScanner scanner;
-        scanner.Load(lines);
-        TFehlerVerwaltung errorList;
-        TInterpreter interpreter(scanner, NeedsDefaultWindow(lines), &errorList);
-        interpreter.SetNoAttributeAssignment(options.ForbidAttributeAssignment);
-        scanner.SkipBlanks();
-
-        long long calls = 0;
-        while (!scanner.AtEnd() && !interpreter.ErrorFlag() && calls < options.MaxSteps) {
-            interpreter.Step(false);
-            ++calls;
-        }
-        interpreter.SettleOwedPaints();
-        if (interpreter.ErrorFlag()) status = 1;
-        else if (!scanner.AtEnd()) status = 3;
-
-        // Exactly what the variables view would show: its first cells.
-        std::vector<std::string> cells;
-        if (options.Vars || options.Json) {
-            cells = VariablenText::VariableCells(interpreter.VarSpace());
-            cells.resize(std::min(cells.size(), std::size_t{VariablenText::MaxCells}));
-            for (std::string& cell : cells) cell = VariablenText::StripMarks(cell);
-        }
-        std::vector<std::string> pictures;
-        if (!options.Json) {
-            if (const TFehler* error = interpreter.Error()) PrintLine(std::cout, error->ItemText());
-            if (options.Vars)
-                for (const std::string& cell : cells) PrintLine(std::cout, cell);
-            std::cout.flush();
-        }
-        std::string pictureProblem;
-        if (!options.PngDir.empty()) pictureProblem = WritePictures(interpreter, options.PngDir, pictures);
-        // A run that ended well but left a picture unwritten is no success
-        // for whoever waits for the pictures; other statuses say more.
-        if (!pictureProblem.empty() && status == 0) status = 2;
-        const std::string stopped = "Abgebrochen nach " + std::to_string(calls) + " Schritten.";
-        if (status == 3) std::cerr << stopped << '\n';
-        if (options.Json) {
-            TJsonResult result;
-            result.Status = status;
-            result.Error = interpreter.Error();
-            if (status == 3) {
-                result.ProblemKind = "Schrittgrenze";
-                result.Problem = stopped;
-            } else if (status == 2) {
-                result.ProblemKind = "Datei";
-                result.Problem = pictureProblem;
-            }
-            for (const std::string& cell : cells) result.Variables.push_back(SplitVariableCell(cell));
-            result.Pictures = std::move(pictures);
-            std::cout << JsonText(result) << '\n';
-            std::cout.flush();
-        }
+    try {
+        status = RunProgram(options, std::move(file.Lines));
+    } catch (const std::bad_alloc&) {
+        status = RefuseMemory(options);
+    } catch (const std::length_error&) {
+        status = RefuseMemory(options);
     }
     CriticalSections::Delete();
     return status;

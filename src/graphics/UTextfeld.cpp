@@ -1,6 +1,7 @@
 #include "UTextfeld.h"
 
 #include "UDrawCanvas.h"
+#include "UProgramMemory.h"
 #include "UFarbe.h"
 #include "UStack.h"
 #include "UTextMass.h"
@@ -100,6 +101,17 @@ void TTextfeld::FitToText() {
     SetInt(AHoehe, SaturateInt32(std::int64_t{GetInt(AOben)} - GetInt(AUnten)));
 }
 
+TTextfeld::~TTextfeld() { CountLines(-FLineBytes); }
+
+std::int64_t TTextfeld::LineBytes(const std::string& line) {
+    return static_cast<std::int64_t>(sizeof(std::string)) + ProgramMemory::HeapOf(line);
+}
+
+void TTextfeld::CountLines(std::int64_t bytes) {
+    FLineBytes += bytes;
+    ProgramMemory::Add(bytes);
+}
+
 void TTextfeld::AttributeChanged(TAttribut* a) {
     if (AutoSize()) TextSize();
     TRechteck::AttributeChanged(a);
@@ -109,12 +121,14 @@ void TTextfeld::CallMethod(std::int32_t n, TStack& stack) {
     TRechteck::CallMethod(n, stack);
     if (n == mnZeileHinzufuegen) {
         Zeilen.push_back(stack.PopString());
+        CountLines(LineBytes(Zeilen.back()));
         // Only the edges follow the text; "breite" and "hoehe" show the new
         // size from the next change on, as after any edge assignment.
         if (AutoSize()) TextSize();
     } else if (n == mnZeilenLoeschen) {
         // The frame keeps its size until the next fit.
         Zeilen.clear();
+        CountLines(-FLineBytes);
         WidestCanvas = nullptr;
     }
 }
@@ -193,6 +207,7 @@ void TTextfeld::Assign(const TObjekt& source) {
     // "groesseAutomatischAnpassen" stays the target's own: an assigned
     // field sizes itself as it was told to.
     Zeilen = src->Zeilen;
+    CountLines(src->FLineBytes - FLineBytes);
     WidestCounted = 0;
     WidestWidth = 0;
     WidestCanvas = nullptr;

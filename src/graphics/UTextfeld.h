@@ -21,6 +21,9 @@ public:
     };
 
     TTextfeld(std::string name, TObjekt* owner, bool noSetters = false);
+    ~TTextfeld() override;
+    TTextfeld(const TTextfeld&) = delete;
+    TTextfeld& operator=(const TTextfeld&) = delete;
 
     void AttributeChanged(TAttribut* attribute) override;
     void CallMethod(std::int32_t methodNumber, TStack& stack) override;
@@ -65,6 +68,11 @@ private:
     std::int64_t WidestLine(TCanvas& c);
 
     std::vector<std::string> Zeilen;
+    // What the lines hold, as told to ProgramMemory: the run's memory
+    // budget counts the lines a program gives its text fields.
+    std::int64_t FLineBytes = 0;
+    static std::int64_t LineBytes(const std::string& line);
+    void CountLines(std::int64_t bytes);
 
     std::int64_t WidestWidth = 0;
     std::size_t WidestCounted = 0;  // lines already in WidestWidth

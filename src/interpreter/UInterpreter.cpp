@@ -3,13 +3,21 @@
 
 #include "UCriticalSections.h"
 #include "UFenster.h"
+#include "UInterpreterMeldungen.h"
 #include "UKlassen.h"
+#include "UProgramMemory.h"
 
 TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerVerwaltung* errorList)
     : FVars(std::make_unique<TVarSpace>()),
       FFactory(std::make_unique<TKlassenFabrik>()),
       FScanner(scanner),
       FErrorList(errorList) {
+    FTextsBefore = ProgramMemory::Texts();
+    FObjectsBefore = TObjekt::LiveCount();
+    FTextsAlarm = FTextsBefore + FMaxMemory;
+    // Most of a long program is read once; only loops and methods are
+    // read again and worth keeping.
+    FScanner.SetKeepOnlyRepeated(true);
     FDeferPaints = DeferredPaint::Enabled();
     if (FDeferPaints) DeferredPaint::Register(this);
     if (createDefaultWindow) {
@@ -69,6 +77,27 @@ void TInterpreter::Fail(std::string_view a, std::string_view b, std::string_view
 
 // The error list owns the record from now on; the interpreter keeps
 // pointing at it for the main window and never hands it over twice.
+std::int64_t TInterpreter::MemoryInUse() const {
+    return ProgramMemory::Texts() - FTextsBefore + (TObjekt::LiveCount() - FObjectsBefore) * ObjectBytes +
+           std::int64_t{FCallDepth} * CallBytes + std::int64_t{FVars->Count()} * VariableBytes +
+           std::int64_t{FStack.Count()} * StackValueBytes;
+}
+
+bool TInterpreter::MemoryLeft(std::int64_t more) {
+    const std::int64_t texts = ProgramMemory::Texts();
+    const std::int64_t inUse = MemoryInUse();
+    // Until the next call, declaration or object, only texts can grow.
+    FTextsAlarm = texts + (FMaxMemory - inUse);
+    if (inUse + more <= FMaxMemory) return true;
+    Fail(Meldung::ArbeitsspeicherReichtNicht);
+    return false;
+}
+
+void TInterpreter::FailOutOfMemory() {
+    Fail(Meldung::ArbeitsspeicherReichtNicht);
+    if (!FErrorReported) ReportError();
+}
+
 void TInterpreter::ReportError() {
     FErrorReported = true;
     if (!FErrorList || !FOwnedError) return;
@@ -87,6 +116,7 @@ TInterpreter::TStepResult TInterpreter::Step(bool ignoreBreakpoints) {
                 int position = FScanner.GetPosition();
                 token = FScanner.NextToken();
                 ExecuteStatement(token, position, result);
+                if (!FErrorFlag && TextsPastAlarm()) MemoryLeft();
                 FScanner.SkipBlanks();
             } while (token == OStop && ignoreBreakpoints && !FErrorFlag);
             if (ignoreBreakpoints) result.BreakpointReached = false;

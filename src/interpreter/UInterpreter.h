@@ -14,6 +14,7 @@
 #include "UDaten.h"
 #include "UDeferredPaint.h"
 #include "UFehler.h"
+#include "UProgramMemory.h"
 #include "UScanner.h"
 #include "UVariablen.h"
 
@@ -81,6 +82,21 @@ public:
     // Longest String a concatenation may build. A loop that doubles a text
     // would otherwise exhaust the memory after some thirty rounds.
     static constexpr std::size_t MaxStringLength = std::size_t{16} * 1024 * 1024;
+    // What a run may hold of what the program makes: texts, calls,
+    // variables, stack values and objects together. Each of the other
+    // limits alone still lets a few lines of program take all the memory
+    // there is (a recursion that passes a growing text down, a text field
+    // given thousands of long lines), and the system would end ZAK with the
+    // pupil's unsaved text.
+    static constexpr std::int64_t DefaultMaxMemory = std::int64_t{1} << 30;
+    // What each of these costs besides its texts, measured on this build's
+    // run: a program method call (its scope, its three stack values and the
+    // records of the call), a variable or parameter (its record, value and
+    // index entry), a value on the stack, and an object with its attributes.
+    static constexpr std::int64_t CallBytes = 160;
+    static constexpr std::int64_t VariableBytes = 160;
+    static constexpr std::int64_t StackValueBytes = 64;
+    static constexpr std::int64_t ObjectBytes = 1024;
 
     struct TStepResult {
         bool Counted = false;            // the statement began with a name
@@ -134,6 +150,20 @@ public:
     // reaches the refusal of a call too deep.
     void SetMaxCallDepth(int depth) { FMaxCallDepth = depth; }
 
+    // The memory budget of the run in bytes (DefaultMaxMemory unless set).
+    // A statement that leaves the run holding more, or an expression or
+    // call that would, ends it with Meldung::ArbeitsspeicherReichtNicht.
+    void SetMaxMemory(std::int64_t bytes) {
+        FMaxMemory = bytes;
+        FTextsAlarm = ProgramMemory::Texts() + (FMaxMemory - MemoryInUse());
+    }
+    std::int64_t MaxMemory() const { return FMaxMemory; }
+    // What the budget counts now.
+    std::int64_t MemoryInUse() const;
+    // Ends the run with the message of a spent budget, at the current
+    // position: for a runner whose allocation failed all the same.
+    void FailOutOfMemory();
+
     // Kept shapes: an expression met again at the same token of the token
     // table is evaluated from the form kept at its first evaluation, and an
     // assignment statement finds its target without reading the name chain
@@ -167,7 +197,8 @@ private:
     void Factor();
     // The factor whose first token `token` was just read.
     void Factor(int token);
-    bool Concatenate();
+    // The message when the result would be too long or too large.
+    const char* Concatenate();
     // Value mode pushes the value; assignable mode returns the target, or
     // none for a call without result (then FCallWithoutResult is set).
     // With `identifierRead` the chain's first name was just read.
@@ -184,6 +215,14 @@ private:
     // state are those it was found under.
     TVariant* LookupName(std::string_view name, std::int32_t tokenNumber);
     bool EnterNesting();
+    // False, with the error recorded, when `more` bytes on top of what the
+    // run holds would pass the budget.
+    bool MemoryLeft(std::int64_t more = 0);
+    // Cheap enough for every statement: whether the texts have grown past
+    // what the budget had left for them when it was last reckoned (by
+    // MemoryLeft, at every call, declaration and object). Everything else
+    // the budget counts changes only there.
+    bool TextsPastAlarm() const { return ProgramMemory::Texts() > FTextsAlarm; }
     void LeaveNesting() { --FNesting; }
 
     // --- kept shapes (UInterpreterFormen.cpp)
@@ -255,6 +294,11 @@ private:
     int FCallDepth = 0;
     int FMaxCallDepth = MaxCallDepth;
     int FNesting = 0;  // expression nesting, see MaxExpressionDepth
+    std::int64_t FMaxMemory = DefaultMaxMemory;
+    // Texts and objects the process held before the run began.
+    std::int64_t FTextsBefore = 0;
+    std::int64_t FObjectsBefore = 0;
+    std::int64_t FTextsAlarm = 0;
 
     // The names a designator quotes in its messages, one entry per designator
     // nesting level; entries keep their capacity so that a warm interpreter
@@ -320,6 +364,7 @@ private:
     struct TPendingCall {
         bool Active = false;
         std::int32_t BodyPosition = 0;
+        std::int32_t BodyEnd = 0;
         std::int32_t ReturnPosition = 0;
     } FPendingCall;
 };

@@ -117,7 +117,11 @@ void TInterpreter::Declaration() {
 
     const int token = FScanner.NextToken();
     const TKind kind = SimpleTypeKind(token);
-    if (kind != vkNone) return DeclareSimple(*FVars, FDeclaredNames, kind);
+    if (kind != vkNone) {
+        // A method's locals are declared at every call of a recursion.
+        if (!MemoryLeft(static_cast<std::int64_t>(FDeclaredNames.size()) * VariableBytes)) return;
+        return DeclareSimple(*FVars, FDeclaredNames, kind);
+    }
     if (token != OIdentifier) return Fail(Meldung::VariablentypErwartet);
 
     const std::string& className = FScanner.TokenText();
@@ -140,6 +144,7 @@ bool TInterpreter::DeclareObjects(const std::string& className) {
             Fail(Meldung::ZuVieleObjekte);
             break;
         }
+        if (!MemoryLeft(ObjectBytes)) break;
         std::unique_ptr<TObjekt> object = FFactory->CreateObject(className, name, nullptr);
         if (!object) continue;
         TObjekt* raw = object.get();
@@ -209,6 +214,7 @@ void TInterpreter::EndSolange() {
     if (FStack.PopMarker() != asSolange) return Fail(Meldung::EndSolangeOhneSolange);
     std::int32_t head = FStack.PopInteger();
     std::int32_t behind = FScanner.GetPosition();
+    FScanner.MarkRepeated(head, behind);
     FScanner.SetPosition(head);
     if (!Condition()) {
         if (FErrorFlag) return;
@@ -272,6 +278,7 @@ void TInterpreter::EndWiederhole() {
     switch (FStack.PopMarker()) {
     case asImmer: {
         std::int32_t head = FStack.PopInteger();
+        FScanner.MarkRepeated(head, FScanner.GetPosition());
         FScanner.SetPosition(head);
         FStack.PushInteger(head);
         FStack.PushMarker(asImmer);
@@ -288,13 +295,16 @@ void TInterpreter::EndWiederhole() {
             return;
         }
         count->SetInteger(count->AsInteger() - 1);
-        FScanner.SetPosition(FStack.PeekBelow(1)->AsInteger());
+        const std::int32_t head = FStack.PeekBelow(1)->AsInteger();
+        FScanner.MarkRepeated(head, FScanner.GetPosition());
+        FScanner.SetPosition(head);
         FStack.PushMarker(asMal);
         return;
     }
     case asKopfSolange: {
         std::int32_t behind = FScanner.GetPosition();
         std::int32_t head = FStack.PopInteger();
+        FScanner.MarkRepeated(head, behind);
         FScanner.SetPosition(head);
         if (!Condition()) {
             if (FErrorFlag) return;
@@ -315,6 +325,7 @@ void TInterpreter::EndWiederhole() {
         if (condition == (token == KSolange)) {
             FStack.PushInteger(start);
             FStack.PushMarker(asFussBedingung);
+            FScanner.MarkRepeated(start, FScanner.GetPosition());
             FScanner.SetPosition(start);
         } else {
             --FBlockDepth;

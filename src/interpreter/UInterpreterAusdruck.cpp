@@ -29,10 +29,16 @@ struct TLevel {
 
 } // namespace
 
+// Each level may hold a value of its own while the next one is read: a long
+// text at every level passes the budget before the statement ends.
 bool TInterpreter::EnterNesting() {
     if (++FNesting > MaxExpressionDepth) {
         --FNesting;
         Fail(Meldung::ZuTiefGeschachtelt);
+        return false;
+    }
+    if (TextsPastAlarm() && !MemoryLeft()) {
+        --FNesting;
         return false;
     }
     return true;
@@ -135,7 +141,7 @@ void TInterpreter::Sum() {
         bool text = leftKind == vkString || rightKind == vkString;
         if (text && op == OMinus) return Fail(Meldung::StringMinus);
         if (text) {
-            if (!Concatenate()) return Fail(Meldung::ZeichenketteZuLang);
+            if (const char* message = Concatenate()) return Fail(message);
             continue;
         }
         TVariant& right = *FStack.Peek();
@@ -157,9 +163,9 @@ void TInterpreter::Sum() {
 }
 
 // Left then right, the number converted to text; the result replaces the
-// left operand. False, building nothing, when the result would be longer
-// than MaxStringLength.
-bool TInterpreter::Concatenate() {
+// left operand. Builds nothing when the result would be longer than
+// MaxStringLength or pass the memory budget.
+const char* TInterpreter::Concatenate() {
     TVariant& right = *FStack.Peek();
     FStack.Drop();
     TVariant& left = *FStack.Peek();
@@ -167,12 +173,15 @@ bool TInterpreter::Concatenate() {
     constexpr std::size_t NumberText = 32;
     const std::size_t leftLength = left.Kind() == vkString ? left.AsString().size() : NumberText;
     const std::size_t rightLength = right.Kind() == vkString ? right.AsString().size() : NumberText;
-    if (leftLength + rightLength > MaxStringLength) return false;
+    if (leftLength + rightLength > MaxStringLength) return Meldung::ZeichenketteZuLang;
+    // The scratch and the result each hold the whole text for a moment.
+    if (MemoryInUse() + 2 * static_cast<std::int64_t>(leftLength + rightLength) > FMaxMemory)
+        return Meldung::ArbeitsspeicherReichtNicht;
     FConcat.clear();
     left.AppendAsString(FConcat);
     right.AppendAsString(FConcat);
     left.SetString(FConcat);
-    return true;
+    return nullptr;
 }
 
 // product: unary { (* | /) unary }. Integer / Integer truncates toward zero.

@@ -173,8 +173,11 @@ void TInterpreter::CompileExpression(TExpressionShape& shape) {
     if (reader.Ok && FScanner.TokenNumber() && !shape.Code.empty()) {
         FScanner.Save(shape.After);
         // Behind the expression the scanner owes the look-ahead's texts to
-        // the table, so that putting it there copies no text.
+        // the table, so that putting it there copies no text. A look-ahead
+        // scanned just now is in the table from now on: the form is read
+        // again when the expression is met next.
         shape.Usable = !shape.After.Texts;
+        if (shape.After.Texts) shape.Generation = 0;
         shape.ReadsNumber = reader.ReadsNumber;
         shape.Depth = reader.Depth;
         shape.Height = reader.Height;
@@ -348,9 +351,11 @@ TVariant* TInterpreter::KeptAssignmentTarget(std::int32_t first) {
         // name := ... : the plain reading's designator ends at the `:=`.
         shape.Generation = FScanner.TableGeneration();
         FScanner.Save(FShapeScratch, &FShapeScratchTexts);
-        shape.Usable = FScanner.NextToken() == ODoppelpunktgleich && FScanner.TokenNumber();
+        const bool assignment = FScanner.NextToken() == ODoppelpunktgleich && FScanner.TokenNumber();
         FScanner.Save(shape.After);
-        shape.Usable = shape.Usable && !shape.After.Texts;
+        shape.Usable = assignment && !shape.After.Texts;
+        // A `:=` scanned just now is in the table from now on.
+        if (assignment && shape.After.Texts) shape.Generation = 0;
         FScanner.Restore(FShapeScratch, true, &FShapeScratchTexts);
     }
     if (!shape.Usable) return nullptr;

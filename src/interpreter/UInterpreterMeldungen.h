@@ -32,6 +32,9 @@ inline constexpr const char* KeinSinn = " macht hier keinen Sinn.";
 inline constexpr const char* ZuTiefGeschachtelt = "Der Ausdruck ist zu tief geschachtelt.";
 // A concatenation whose result would pass TInterpreter::MaxStringLength.
 inline constexpr const char* ZeichenketteZuLang = "Die Zeichenkette ist zu lang.";
+// The run would hold more than its memory budget (TInterpreter::SetMaxMemory).
+inline constexpr const char* ArbeitsspeicherReichtNicht =
+    "Der Arbeitsspeicher reicht f\xFCr dieses Programm nicht aus.";
 
 // Designators and calls.
 inline constexpr const char* BezeichnerErwartet = "Bezeichner erwartet.";

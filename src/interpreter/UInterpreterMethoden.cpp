@@ -29,6 +29,7 @@ TInterpreter::TCallOutcome TInterpreter::CallProgramMethod(TMethode& method) {
         Fail(Meldung::ZuVieleAufrufe);
         return TCallOutcome::Failed;
     }
+    if (!MemoryLeft(CallBytes)) return TCallOutcome::Failed;
     FVars->OpenScope();
     if (FScanner.NextToken() != OKlammerAuf) {
         Fail(Meldung::KlammerAufErwartet);
@@ -85,6 +86,7 @@ TInterpreter::TCallOutcome TInterpreter::CallProgramMethod(TMethode& method) {
     }
     FPendingCall.Active = true;
     FPendingCall.BodyPosition = method.BodyPosition;
+    FPendingCall.BodyEnd = method.BodyEnd;
     FPendingCall.ReturnPosition = FScanner.GetPosition();
     return TCallOutcome::NoResult;
 }
@@ -94,11 +96,15 @@ TInterpreter::TCallOutcome TInterpreter::CallProgramMethod(TMethode& method) {
 // was called from inside a loop.
 void TInterpreter::EnterPendingCall() {
     FPendingCall.Active = false;
+    // The arguments are bound: a call whose texts pass the budget ends the
+    // run here, at the call rather than at the body's first line.
+    if (!MemoryLeft()) return;
     FStack.PushInteger(FBlockDepth);
     FStack.PushInteger(FPendingCall.ReturnPosition);
     FStack.PushMarker(asMethode);
     FBlockDepth = 0;
     ++FCallDepth;
+    FScanner.MarkRepeated(FPendingCall.BodyPosition, FPendingCall.BodyEnd);
     FScanner.SetPosition(FPendingCall.BodyPosition);
 }
 

@@ -82,7 +82,10 @@ public:
 
             for (;;) {
                 token = FScanner.NextToken();
-                if (token == KEnde) break;
+                if (token == KEnde) {
+                    method.BodyEnd = FScanner.GetPosition();
+                    break;
+                }
                 if (token == OEOF) {
                     FFail(Meldung::MethodeMussEnden1, name, Meldung::MethodeMussEnden2);
                     break;

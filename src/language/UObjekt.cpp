@@ -228,7 +228,7 @@ bool SameMethod(const TMethode& a, const TMethode& b) {
     if (a.Kind != b.Kind || a.Hidden != b.Hidden || a.ChangesNothing != b.ChangesNothing || a.Name != b.Name ||
         a.Owner != b.Owner ||
         a.MethodNumber != b.MethodNumber || a.Function != b.Function || a.Context != b.Context ||
-        a.BodyPosition != b.BodyPosition || a.Attribute != b.Attribute || a.AttributeIndex != b.AttributeIndex ||
+        a.BodyPosition != b.BodyPosition || a.BodyEnd != b.BodyEnd || a.Attribute != b.Attribute || a.AttributeIndex != b.AttributeIndex ||
         a.Parameters.size() != b.Parameters.size() || a.Result.has_value() != b.Result.has_value())
         return false;
     if (a.Result && !SameParameter(*a.Result, *b.Result)) return false;

@@ -185,6 +185,7 @@ public:
     TFunction Function = nullptr;    // kind 1
     TVarSpace* Context = nullptr;    // kind 1
     std::int32_t BodyPosition = 0;   // kind 2
+    std::int32_t BodyEnd = 0;        // kind 2: behind its `ende`
     TAttribut* Attribute = nullptr;  // kind 3
     std::int32_t AttributeIndex = -1;  // kind 3: the attribute's place in its object
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 namespace {
 
@@ -50,6 +51,7 @@ void TScanner::Load(const TLineSource& lines) {
     FRawToken.clear();
     FIntValue = 0;
     FRealValue = 0.0;
+    FRepeated.clear();
     DropTable();
 }
 
@@ -75,11 +77,13 @@ void TScanner::DropTable() {
     FTableEnd = 0;
     FPending = 0;
     FTokenNumber = 0;
-    FTokenAt.clear();
-    FSkipAt.clear();
+    FTokenAt.reset();
+    FSkipAt.reset();
     FTable.clear();
     FPool.clear();
 }
+
+void TScanner::TFree::operator()(std::int32_t* block) const noexcept { std::free(block); }
 
 void TScanner::SetTokenTable(bool on) {
     if (on == FTableOn) return;
@@ -88,18 +92,37 @@ void TScanner::SetTokenTable(bool on) {
     DropTable();
 }
 
-// The index grows with the positions kept, so that a snapshot nobody scans
-// costs nothing and text read only while keeping is paused costs no index.
+// The index is made for the whole text when the first scan is kept, from
+// zeroed pages the system hands out as they are first written: a snapshot
+// nobody scans, and text no kept scan starts in, cost nothing.
 bool TScanner::TableCovers(int position) {
-    if (FKeepPaused || !FTableOn || FText.size() < 3 || FText.size() > MaxTableText || FEnd) return false;
+    if (FKeepPaused || !FTableOn || FText.size() < 3 || FEnd) return false;
+    if (FKeepOnlyRepeated ? FText.size() > MaxTableText || !Repeated(position) : FText.size() > MaxKeepAllText)
+        return false;
     const int last = static_cast<int>(FText.size()) - 1;
-    if (position >= FTableEnd && position < last) {
-        const int end = std::min(last, std::max({position + 1, 2 * FTableEnd, 4096}));
-        FTokenAt.resize(end, 0);
-        FSkipAt.resize(end, 0);
-        FTableEnd = end;
+    if (FTableEnd == 0) {
+        FTokenAt.reset(static_cast<std::int32_t*>(std::calloc(static_cast<std::size_t>(last), sizeof(std::int32_t))));
+        FSkipAt.reset(static_cast<std::int32_t*>(std::calloc(static_cast<std::size_t>(last), sizeof(std::int32_t))));
+        if (!FTokenAt || !FSkipAt) {
+            FTokenAt.reset();
+            FSkipAt.reset();
+            return false;
+        }
+        FTableEnd = last;
     }
     return position >= 1 && position < FTableEnd;
+}
+
+void TScanner::MarkRange(int from, int to) {
+    const int length = static_cast<int>(FText.size());
+    from = std::max(from, 1);
+    to = std::min(to, length);
+    if (from >= to || (Repeated(from) && Repeated(to - 1))) return;
+    if (FRepeated.empty()) FRepeated.assign(static_cast<std::size_t>(length) / 64 + 1, 0);
+    for (int p = from; p < to; ++p) {
+        const auto at = static_cast<std::size_t>(p);
+        FRepeated[at / 64] |= std::uint64_t{1} << (at % 64);
+    }
 }
 
 std::int32_t TScanner::KeepEntry(TTableEntry entry, bool withTexts) {

@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -142,8 +143,31 @@ public:
     bool KeepingPaused() const { return FKeepPaused; }
     bool TokenTable() const { return FTableOn; }
     // Texts longer than this (in characters) are always scanned plainly:
-    // the table costs eight bytes per character.
+    // the index may take eight bytes per character.
     static constexpr std::size_t MaxTableText = std::size_t{1} << 24;
+    // Keeping every scan, each token read costs its entry, and the
+    // interpreter's records per token number come on top: some 200 bytes
+    // per character of a long straight program. Past this length only text
+    // marked as repeating is kept.
+    static constexpr std::size_t MaxKeepAllText = std::size_t{1} << 20;
+
+    // With this set, scans are kept only inside text marked as repeating:
+    // what is read once (most of a long straight program) then costs no
+    // entry and no index. The interpreter sets it and marks a loop body when
+    // it jumps back to the head and a method body when it is called. Off
+    // (the default), every scan is kept, up to MaxKeepAllText. The setting
+    // stays across loads; the marks do not.
+    void SetKeepOnlyRepeated(bool on) { FKeepOnlyRepeated = on; }
+    bool KeepOnlyRepeated() const { return FKeepOnlyRepeated; }
+    // Positions from..to-1 will be read again. Cheap when both ends are
+    // marked already, as they are from a loop's second round on.
+    void MarkRepeated(int from, int to) {
+        if (FKeepOnlyRepeated && !(Repeated(from) && Repeated(to - 1))) MarkRange(from, to);
+    }
+    bool Repeated(int position) const {
+        const auto at = static_cast<std::size_t>(position);
+        return position >= 0 && at / 64 < FRepeated.size() && (FRepeated[at / 64] >> (at % 64) & 1) != 0;
+    }
     const std::vector<std::int32_t>& LineStarts() const { return FLineStarts; }
 
     // Changes whenever token numbers may stop meaning what they meant: a new
@@ -233,7 +257,10 @@ private:
     int ScanToken();
     void SkipBlanksPlain();
     void SkipBlanksAndKeep();
+    // Whether a scan starting at `position` is kept; makes the index on
+    // first need.
     bool TableCovers(int position);
+    void MarkRange(int from, int to);
     std::int32_t KeepEntry(TTableEntry entry, bool withTexts);
     // Copies the replayed token's texts into FTokenText and FRawToken.
     void Materialize() const;
@@ -276,8 +303,15 @@ private:
     // off. The blank behind the last line never is: only there can a scan
     // begin with the end flag already set.
     int FTableEnd = 0;
-    std::vector<std::int32_t> FTokenAt;  // entry number + 1 of the token scanned there, or 0
-    std::vector<std::int32_t> FSkipAt;   // the same for SkipBlanks
+    // Zeroed memory from the system: the pages of positions nobody keeps
+    // are never touched and take no room.
+    struct TFree {
+        void operator()(std::int32_t* block) const noexcept;
+    };
+    std::unique_ptr<std::int32_t[], TFree> FTokenAt;  // entry number + 1 of the token scanned there, or 0
+    std::unique_ptr<std::int32_t[], TFree> FSkipAt;   // the same for SkipBlanks
+    bool FKeepOnlyRepeated = false;
+    std::vector<std::uint64_t> FRepeated;  // a bit per position marked repeating
     std::vector<TTableEntry> FTable;
     std::string FPool;  // the entries' token texts
     // Entry number + 1 of the token whose texts FTokenText and FRawToken

@@ -2,6 +2,7 @@
 
 #include "UDecimalSeparator.h"
 #include "UMeldungen.h"
+#include "UProgramMemory.h"
 
 #include <bit>
 #include <charconv>
@@ -87,11 +88,29 @@ TVariant::TVariant(TMethode* method) {
     Data.Raw = RawOf(method);
 }
 
+TVariant::~TVariant() {
+    if (Data.Str) ProgramMemory::Add(-ProgramMemory::HeapOf(*Data.Str));
+}
+
 // Invariant: the string is empty whenever the kind is not String, so CopyFrom
-// and the conversions never see stale text.
+// and the conversions never see stale text. A large text's room is given
+// back: a stack slot or a parameter kept for reuse would otherwise hold it
+// for as long as the run lasts.
 void TVariant::Leave() {
-    if (Data.Kind == vkString) Data.Str->clear();
+    if (Data.Kind == vkString) {
+        if (Data.Str->capacity() > KeptCapacity) {
+            ProgramMemory::Add(-ProgramMemory::HeapOf(*Data.Str));
+            Data.Str.reset();
+        } else {
+            Data.Str->clear();
+        }
+    }
     Data.Raw = 0;
+}
+
+void TVariant::Recount(std::int64_t before) {
+    const std::int64_t after = ProgramMemory::HeapOf(*Data.Str);
+    if (after != before) ProgramMemory::Add(after - before);
 }
 
 std::string& TVariant::Text() {
@@ -128,13 +147,14 @@ void TVariant::SetDouble(double value) {
 }
 
 void TVariant::SetString(std::string_view value) {
-    if (Data.Kind == vkString) {
-        Data.Str->assign(value.data(), value.size());  // may alias Str itself
-    } else {
+    if (Data.Kind != vkString) {
         Leave();
-        Text().assign(value.data(), value.size());
+        Text();
         Data.Kind = vkString;
     }
+    const std::int64_t before = ProgramMemory::HeapOf(*Data.Str);
+    Data.Str->assign(value.data(), value.size());  // may alias Str itself
+    Recount(before);
     ChangedFlag = 1;
 }
 
@@ -249,7 +269,10 @@ void TVariant::AppendAsString(std::string& out) const {
 void TVariant::ConvertToString() {
     if (Data.Kind == vkString) return;
     // Str is empty here but may keep capacity from an earlier string.
-    AppendAsString(Text());
+    std::string& text = Text();
+    const std::int64_t before = ProgramMemory::HeapOf(text);
+    AppendAsString(text);
+    Recount(before);
     Data.Kind = vkString;
     Data.Raw = 0;
     ChangedFlag = 1;
@@ -261,14 +284,22 @@ void TVariant::ConvertToReal() {
 
 void TVariant::Concat(const TVariant& right) {
     ConvertToString();
+    const std::int64_t before = ProgramMemory::HeapOf(*Data.Str);
     right.AppendAsString(*Data.Str);  // also right for "a + a" on one value
+    Recount(before);
     ChangedFlag = 1;
 }
 
 void TVariant::CopyFrom(const TVariant& other) {
     if (&other == this) return;
-    if (other.Data.Kind == vkString) Text().assign(*other.Data.Str);
-    else if (Data.Kind == vkString) Data.Str->clear();
+    if (other.Data.Kind == vkString) {
+        std::string& text = Text();
+        const std::int64_t before = ProgramMemory::HeapOf(text);
+        text.assign(*other.Data.Str);
+        Recount(before);
+    } else if (Data.Kind == vkString) {
+        Leave();
+    }
     Data.Kind = other.Data.Kind;
     Data.Raw = other.Data.Raw;
 }

@@ -43,6 +43,12 @@ public:
     // by accident would also copy its owning attribute. Use CopyFrom.
     TVariant(const TVariant&) = delete;
     TVariant& operator=(const TVariant&) = delete;
+    ~TVariant();
+
+    // A String's room up to this size stays with the value when it takes
+    // another kind, so that a warm stack slot needs no allocation; a larger
+    // room is given back.
+    static constexpr std::size_t KeptCapacity = std::size_t{64} * 1024;
 
     // Writers set payload and kind; leaving String clears the string but keeps
     // its capacity. All but SetMarker set the changed flag.
@@ -102,6 +108,8 @@ public:
 
 private:
     void Leave();  // drops a string payload before another kind is written
+    // Tells ProgramMemory how the text's room changed from `before` bytes.
+    void Recount(std::int64_t before);
 
     // Every attribute of every figure is one of these, so the text lives
     // apart: made when the value first becomes a String and kept (empty) for

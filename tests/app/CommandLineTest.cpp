@@ -15,7 +15,17 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <csignal>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +63,51 @@ QJsonObject Json(const TResult& result) {
     EXPECT_EQ(error.error, QJsonParseError::NoError) << result.Out.toStdString();
     EXPECT_TRUE(result.Out.endsWith('\n') && result.Out.count('\n') == 1) << "one line";
     return document.object();
+}
+
+// A run of zak whose address space is capped (3 GiB unless given), so that
+// a run its memory budget failed to end cannot take the machine's memory;
+// its standard output goes to `outFile`. Ends it after two minutes.
+struct TBoundedRun {
+    int Status = -1;  // the exit code; -1 after a signal
+    long MaxRssMiB = 0;
+};
+
+TBoundedRun ZakBounded(const QStringList& arguments, const QString& outFile, rlim_t addressSpaceMiB = 3072) {
+    const rlim_t AddressSpace = addressSpaceMiB << 20;
+    std::vector<std::string> words{ZAK_BINARY};
+    for (const QString& argument : arguments) words.push_back(argument.toStdString());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const std::string out = outFile.toStdString();
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int null = open("/dev/null", O_WRONLY);
+        if (fd < 0 || null < 0 || dup2(fd, 1) < 0 || dup2(null, 2) < 0) _exit(126);
+        const rlimit limit{AddressSpace, AddressSpace};
+        setrlimit(RLIMIT_AS, &limit);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    TBoundedRun run;
+    if (pid < 0) return run;
+    int status = 0;
+    rusage usage{};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (wait4(pid, &status, WNOHANG, &usage) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            wait4(pid, &status, 0, &usage);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.MaxRssMiB = usage.ru_maxrss / 1024;
+    return run;
 }
 
 class CommandLineTest : public ::testing::Test {
@@ -237,7 +292,7 @@ TEST_F(CommandLineTest, HelpNamesEveryOptionAndErrorsNameTheOption) {
     EXPECT_EQ(help.Status, 0);
     EXPECT_EQ(Zak({"--help"}).Out, help.Out);
     for (const char* option : {"--run", "--check", "--vars", "--json", "--png VERZEICHNIS", "--max-steps N",
-                               "--forbid-attribute-assignment", "-v, --version", "-h, --help"})
+                               "--max-memory MIB", "--forbid-attribute-assignment", "-v, --version", "-h, --help"})
         EXPECT_TRUE(help.Out.contains(QRegularExpression(QStringLiteral("\n  %1 +\\S").arg(QRegularExpression::escape(option)))))
             << option;
     for (const QString& line : help.Out.split('\n')) EXPECT_LE(line.size(), 80) << line.toStdString();
@@ -262,6 +317,9 @@ TEST_F(CommandLineTest, HelpNamesEveryOptionAndErrorsNameTheOption) {
                                 TWrong{{"--run", program, "--vars=ja"}, "--vars nimmt keinen Wert an"},
                                 TWrong{{"--run", program, "--max-steps"}, "Der Wert nach --max-steps fehlt"},
                                 TWrong{{"--check", program, "--png", "d"}, "--png gilt nur mit --run"},
+                                TWrong{{"--check", program, "--max-memory", "9"}, "--max-memory gilt nur mit --run"},
+                                TWrong{{"--run", program, "--max-memory", "0"}, "--max-memory muss eine ganze Zahl"},
+                                TWrong{{"--run", program, "--max-memory=1G"}, "--max-memory muss eine ganze Zahl"},
                                 TWrong{{"--run", program, "--check"}, "schlie\u00DFen einander aus"},
                                 TWrong{{"--run", program, program}, "Nur eine Datei"},
                                 TWrong{{"--vars", "--run"}, "Der Dateiname nach --run fehlt"}}) {
@@ -271,6 +329,65 @@ TEST_F(CommandLineTest, HelpNamesEveryOptionAndErrorsNameTheOption) {
         EXPECT_TRUE(r.Err.contains(wrong.Named)) << r.Err.toStdString();
         EXPECT_TRUE(r.Err.contains("Aufruf: zak --")) << r.Err.toStdString();
     }
+}
+
+// A few lines of program that would take all the memory there is end
+// with the German message of the spent budget, as a runtime error, while
+// the process stays near its budget: a recursion passing down a text that
+// grows at every call, one passing down a text of 8 MiB, and a text field
+// given thousands of lines of 8 MiB.
+TEST_F(CommandLineTest, MemoryBudgetEndsProgramsThatWouldTakeAllMemory) {
+    const QByteArray doubled = "s: String\r\ns := 'a'\r\nwiederhole 23 mal\r\n   s := s + s\r\n*wiederhole\r\n";
+    struct TCase {
+        const char* Name;
+        QByteArray Body;
+        int Line;  // where the run stops, counted from 0 as in the error list
+    };
+    const TCase cases[] = {
+        {"wachsend.zak", "methode m(s: String)\r\n   m(s + '" + QByteArray(32, 'a') + "')\r\nende\r\nm('x')\r\n", 1},
+        {"tief.zak", doubled + "methode m(t: String)\r\n   m(t)\r\nende\r\nm(s)\r\n", 6},
+        {"zeilen.zak", "t: Textfeld\r\n" + doubled + "wiederhole 1000 mal\r\n   t.zeileHinzufuegen(s)\r\n*wiederhole\r\n", 7},
+    };
+    const QString expected = QString::fromUtf8("Der Arbeitsspeicher reicht f\u00FCr dieses Programm nicht aus.");
+    // The budget, and what the process needs besides: Qt, the offscreen
+    // platform, the program, and the last text built on top of the budget.
+    constexpr long Budget = 256;
+    constexpr long Besides = 320;
+    for (const TCase& c : cases) {
+        const QString program = Write(c.Name, c.Body);
+        const QString out = Dir.filePath(QStringLiteral("out.json"));
+        const TBoundedRun run = ZakBounded({"--run", "--json", "--max-memory", QString::number(Budget), program}, out);
+        EXPECT_EQ(run.Status, 1) << c.Name;
+        EXPECT_LT(run.MaxRssMiB, Budget + Besides) << c.Name;
+        QFile file(out);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QJsonObject json = Json({run.Status, QString::fromUtf8(file.readAll()), {}});
+        EXPECT_EQ(json["status"].toInt(), 1) << c.Name;
+        const QJsonObject error = json["error"].toObject();
+        EXPECT_EQ(error["kind"].toString(), "Laufzeitfehler") << c.Name;
+        EXPECT_EQ(error["message"].toString(), expected) << c.Name;
+        EXPECT_EQ(error["line"].toInt(), c.Line) << c.Name;
+    }
+
+    // Without --max-memory the budget is a GiB; the text output says the same.
+    const TBoundedRun run = ZakBounded({"--run", Dir.filePath(cases[0].Name)}, Dir.filePath("out.txt"));
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_GT(run.MaxRssMiB, 700);
+    EXPECT_LT(run.MaxRssMiB, 1024 + Besides);
+    QFile text(Dir.filePath("out.txt"));
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(text.readAll()).endsWith(expected + '\n'));
+
+    // A budget larger than the memory there is: the failed allocation ends
+    // the run with the same message, not with an abort.
+    const TBoundedRun starved =
+        ZakBounded({"--run", "--json", "--max-memory", "100000", Dir.filePath(cases[0].Name)}, Dir.filePath("out.json"), 1536);
+    EXPECT_EQ(starved.Status, 1);
+    QFile file(Dir.filePath("out.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject error = Json({starved.Status, QString::fromUtf8(file.readAll()), {}})["error"].toObject();
+    EXPECT_EQ(error["kind"].toString(), "Laufzeitfehler");
+    EXPECT_EQ(error["message"].toString(), expected);
 }
 
 } // namespace

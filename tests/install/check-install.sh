@@ -136,7 +136,7 @@ done
 if have man; then
   msg=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$man_page" 2>&1 >"$tmp/man.txt")
   [ -z "$msg" ] || fail "man --warnings meldet zur Handbuchseite: $msg"
-  for option in --run --check --json --vars --png --max-steps --forbid-attribute-assignment --version --help \
+  for option in --run --check --json --vars --png --max-steps --max-memory --forbid-attribute-assignment --version --help \
                 XDG_CONFIG_DIRS share/zak/examples; do
     grep -q -- "$option" "$tmp/man.txt" || fail "die Handbuchseite nennt $option nicht"
   done

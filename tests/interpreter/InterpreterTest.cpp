@@ -6,6 +6,7 @@
 #include "UFehler.h"
 #include "UInterpreter.h"
 #include "UInterpreterMeldungen.h"
+#include "UProgramMemory.h"
 #include "UScanner.h"
 #include "UStandardfenster.h"
 #include "UVariablenText.h"
@@ -162,6 +163,31 @@ TEST(InterpreterLimits, HundredThousandNestedCallsThenAMessage) {
     EXPECT_EQ(run.Message(), Meldung::ZuVieleAufrufe);
     EXPECT_EQ(run.Interpreter->CallDepth(), TInterpreter::MaxCallDepth);
     EXPECT_EQ(run.Value("tiefe")->AsInteger(), TInterpreter::MaxCallDepth);
+}
+
+// The memory budget ends a run as any runtime error does, at the statement
+// that would pass it, whichever way the texts pile up: kept in text field
+// lines (also copied to another field) or passed down a recursion. What the
+// run counted is given back with the run.
+TEST(InterpreterLimits, MemoryBudgetEndsTheRunAndItsCountBalances) {
+    const std::int64_t before = ProgramMemory::Texts();
+    {
+        TRun run({"t: Textfeld", "u: Textfeld", "s: String", "s := 'abcdefghijklmnopqrstuvwxyz'",
+                  "wiederhole 12 mal", "s := s + s", "*wiederhole", "t.zeileHinzufuegen(s)", "u := t",
+                  "t.zeilenLoeschen()", "t.zeileHinzufuegen(s + s)", "methode m(x: String)", "m(x + s)", "ende",
+                  "m(s)"});
+        constexpr std::int64_t Budget = std::int64_t{8} << 20;
+        run.Interpreter->SetMaxMemory(Budget);
+        run.ToEnd();
+        EXPECT_EQ(run.Message(), Meldung::ArbeitsspeicherReichtNicht);
+        ASSERT_TRUE(run.Interpreter->Error());
+        EXPECT_EQ(run.Interpreter->Error()->Line, 12);  // m(x + s)
+        // The three lines, s, and some ten calls each holding a longer text.
+        EXPECT_LE(run.Interpreter->MemoryInUse(), Budget);
+        EXPECT_GT(run.Interpreter->MemoryInUse(), Budget / 2);
+        EXPECT_GT(run.Interpreter->CallDepth(), 5);
+    }
+    EXPECT_EQ(ProgramMemory::Texts(), before);
 }
 
 TEST(InterpreterMethods, ReturnLeavesStackScopesAndDepthAsBefore) {

@@ -23,6 +23,7 @@
 #include "UKlassen.h"
 #include "UMeldungen.h"
 #include "UObjekt.h"
+#include "UProgramMemory.h"
 #include "UScanner.h"
 #include "USyntaxcheckMeldungen.h"
 #include "USyntaxcheckThread.h"
@@ -1235,10 +1236,14 @@ TEST(RandomPrograms, TokenTableRunsLikeThePlainScanner) {
         std::mt19937 r(programSeed);
         TGenerator generator(programSeed);
         TProgram program = generator.Generate();
+        // What the runs' texts held is given back with them: a count that
+        // drifted would end a later run in the same IDE too early.
+        const std::int64_t textsBefore = ProgramMemory::Texts();
         {
             SCOPED_TRACE("ZAK_FUZZ_SEED=" + std::to_string(programSeed) + "\n" + Listing(program.Text));
             RunSideBySide(program.Text, program.ForbidAttributeAssignment, r, 2000);
         }
+        EXPECT_EQ(ProgramMemory::Texts(), textsBefore);
         if (HasFailure()) return;
         const Lines mutated = Mutate(program.Text, r);
         {
@@ -1248,5 +1253,8 @@ TEST(RandomPrograms, TokenTableRunsLikeThePlainScanner) {
         if (HasFailure()) return;
     }
     // The comparison means something only if the kept forms were taken.
-    EXPECT_GT(KeptShapeUses, 100 * rounds);
+    // Only loop and method bodies are kept, from their second round on, so
+    // the short loops of these programs take fewer than they would if all
+    // were kept.
+    EXPECT_GT(KeptShapeUses, 50 * rounds);
 }

@@ -178,27 +178,39 @@ void ExpectSameState(const TScanner& table, const TScanner& plain) {
 // The token table against the plain scanner: random texts, the same random
 // walk of tokens, rewinds, steps back, jumps (to stored token starts and
 // anywhere) and skips, and breakpoints toggled on the way; both must agree
-// after every operation.
+// after every operation. So must a third scanner that keeps only text marked
+// as repeating, with random ranges marked on the way.
 TEST(ScannerRobustness, TokenTableScansLikeThePlainScanner) {
     std::mt19937 rng(4711);
-    for (int round = 0, rounds = Rounds() / 3; round < rounds; ++round) {
+    long keptAll = 0, keptMarked = 0;
+    const int rounds = Rounds() / 3;
+    for (int round = 0; round < rounds; ++round) {
         const std::vector<std::string> text = round % 2 ? RandomSoup(rng) : RandomBytes(rng);
         SCOPED_TRACE(round);
-        TStringLines tableLines(text), plainLines(text);
+        TStringLines tableLines(text), plainLines(text), markedLines(text);
         tableLines.Breakpoints.assign(text.size(), false);
         plainLines.Breakpoints.assign(text.size(), false);
-        TScanner table, plain;
+        markedLines.Breakpoints.assign(text.size(), false);
+        TScanner table, plain, marked;
         plain.SetTokenTable(false);
+        marked.SetKeepOnlyRepeated(true);
         table.Load(tableLines);
         plain.Load(plainLines);
+        marked.Load(markedLines);
         ASSERT_TRUE(table.TokenTable());
         const int length = static_cast<int>(table.JoinedText().size());
         std::vector<int> starts{1};
         std::uniform_int_distribution<int> op(0, 19);
         for (int k = 0; k < 400; ++k) {
+            if (rng() % 16 == 0) {
+                const int from = static_cast<int>(rng() % (length + 2));
+                marked.MarkRepeated(from, from + static_cast<int>(rng() % 64));
+            }
             const int what = op(rng);
             if (what < 10) {
-                ASSERT_EQ(table.NextToken(), plain.NextToken());
+                const int code = plain.NextToken();
+                ASSERT_EQ(table.NextToken(), code);
+                ASSERT_EQ(marked.NextToken(), code);
                 starts.push_back(table.TokenStart());
                 // Now and then a token text is read only after the next
                 // operations, as a message does.
@@ -206,32 +218,47 @@ TEST(ScannerRobustness, TokenTableScansLikeThePlainScanner) {
             } else if (what < 12) {
                 table.Rewind();
                 plain.Rewind();
+                marked.Rewind();
             } else if (what == 12) {
                 table.StepBack();
                 plain.StepBack();
+                marked.StepBack();
             } else if (what == 13) {
                 const int p = starts[rng() % starts.size()];
                 table.SetPosition(p);
                 plain.SetPosition(p);
+                marked.SetPosition(p);
             } else if (what == 14) {
                 const int p = static_cast<int>(rng() % (length + 4)) - 1;
                 table.SetPosition(p);
                 plain.SetPosition(p);
+                marked.SetPosition(p);
             } else if (what < 17) {
                 table.SkipBlanks();
                 plain.SkipBlanks();
+                marked.SkipBlanks();
             } else if (what == 17) {
-                ASSERT_EQ(table.NextChar(), plain.NextChar());
+                const char c = plain.NextChar();
+                ASSERT_EQ(table.NextChar(), c);
+                ASSERT_EQ(marked.NextChar(), c);
             } else if (!text.empty()) {
                 const std::size_t line = rng() % text.size();
                 const bool mark = !tableLines.Breakpoints[line];
                 tableLines.Breakpoints[line] = mark;
                 plainLines.Breakpoints[line] = mark;
+                markedLines.Breakpoints[line] = mark;
                 table.RefreshLineMarks();
                 plain.RefreshLineMarks();
+                marked.RefreshLineMarks();
             }
             ExpectSameState(table, plain);
+            ExpectSameState(marked, plain);
             if (HasFatalFailure()) return;
         }
+        keptAll += table.TokenTableSize();
+        keptMarked += marked.TokenTableSize();
     }
+    // The marked scanner kept something, and less than the one keeping all.
+    EXPECT_GT(keptMarked, rounds);
+    EXPECT_LT(keptMarked, keptAll);
 }
