@@ -125,6 +125,9 @@ TSHControl::TSHControl(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setCursor(Qt::IBeamCursor);
 
+    // A named child, so that a test can find the blink and drive it.
+    FBlinkTimer.setParent(this);
+    FBlinkTimer.setObjectName(QStringLiteral("CaretBlink"));
     FBlinkTimer.setInterval(kBlinkInterval);
     connect(&FBlinkTimer, &QTimer::timeout, this, [this] { BlinkCaret(); });
 

@@ -14,6 +14,7 @@
 #include "UDaten.h"
 #include "UDeferredPaint.h"
 #include "UFehler.h"
+#include "UOperatoren.h"
 #include "UProgramMemory.h"
 #include "UScanner.h"
 #include "UVariablen.h"
@@ -44,33 +45,9 @@ enum TAblaufsteuerung : std::uint8_t {
 // postfix order.
 struct TKeptStep {
     std::uint8_t Op = 0;
-    std::int32_t Arg = 0;  // token number of a name, an Integer, or the relation
+    std::int32_t Arg = 0;  // token number of a name, an Integer, or the operator's token
     double Real = 0.0;
 };
-
-// A value a kept expression form computes with. Left uninitialized on
-// purpose: the form's operand array is made for every evaluation.
-struct TKeptValue {
-    TKind Kind;
-    bool Boolean;
-    std::int32_t Integer;
-    double Real;
-    double AsDouble() const { return Kind == vkInteger ? static_cast<double>(Integer) : Real; }
-};
-
-// Whether `a relation b` holds for one of the comparison tokens; any other
-// token is taken as "<>".
-template <typename T>
-bool HoldsRelation(int relation, T a, T b) {
-    switch (relation) {
-    case OGleich: return a == b;
-    case OGroesser: return a > b;
-    case OKleiner: return a < b;
-    case OGroessergleich: return a >= b;
-    case OKleinergleich: return a <= b;
-    default: return a != b;
-    }
-}
 
 class TInterpreter : private TPaintDebtor {
 public:
@@ -350,7 +327,7 @@ private:
     // one that may be used here.
     const TExpressionShape* KeptExpression();
     // Computes a kept form; false on anything the plain reading must do.
-    bool ComputeKept(const TExpressionShape& shape, TKeptValue& result);
+    bool ComputeKept(const TExpressionShape& shape, TOperand& result);
     void CompileExpression(TExpressionShape& shape);
     bool FShapesOn = true;
     long long FShapeUses = 0;

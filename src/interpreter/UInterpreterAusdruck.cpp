@@ -2,10 +2,12 @@
 // stream, each grammar level leaving its result on the evaluation stack.
 // Every level reads one token beyond its end and gives it back. Operators
 // work in place on the stack slots, so a warm stack evaluates numeric
-// expressions without allocating.
+// expressions without allocating. What each operator takes and computes
+// is UOperatoren.h's, shared with the kept forms and the syntax check.
 #include "UInterpreter.h"
 #include "UInterpreterMeldungen.h"
 #include "UMeldungen.h"
+#include "UOperatoren.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,11 +15,18 @@
 
 namespace {
 
-bool IsNumber(TKind kind) { return kind == vkInteger || kind == vkReal; }
-bool IsAddable(TKind kind) { return kind == vkInteger || kind == vkReal || kind == vkString; }
-bool IsRelation(int token) {
-    return token == OGleich || token == OGroesser || token == OKleiner || token == OGroessergleich ||
-           token == OKleinergleich || token == OUngleich;
+// `op` on the two values on top of the stack, which it takes; the result
+// replaces the left one. Returns the runtime message of a failure.
+const char* ApplyOnTop(TStack& stack, int op) {
+    TOperand right{};
+    TOperand left{};
+    ReadOperand(*stack.Peek(), right);
+    stack.Drop();
+    TVariant& target = *stack.Peek();
+    ReadOperand(target, left);
+    if (const char* message = ApplyBinary(op, left, right)) return message;
+    WriteOperand(target, left);
+    return nullptr;
 }
 
 // Holds one level of the designator-name scratch for the duration of a designator.
@@ -85,17 +94,15 @@ void TInterpreter::Expression() {
     Comparison();
     while (!FErrorFlag) {
         int op = FScanner.NextToken();
-        if (op != KUnd && op != KOder) {
+        if (OperatorLevel(op) != olLogic) {
             FScanner.Rewind();
             return;
         }
-        if (FStack.TopKind() != vkBoolean) return Fail(Meldung::VorAndOr);
+        if (!Takes(op, FStack.TopKind())) return Fail(Meldung::VorAndOr);
         Comparison();
         if (FErrorFlag) return;
-        if (FStack.TopKind() != vkBoolean) return Fail(Meldung::NachAndOr);
-        bool right = FStack.PopBoolean();
-        TVariant& left = *FStack.Peek();
-        left.SetBoolean(op == KUnd ? (left.AsBoolean() && right) : (left.AsBoolean() || right));
+        if (!Takes(op, FStack.TopKind())) return Fail(Meldung::NachAndOr);
+        ApplyOnTop(FStack, op);
     }
 }
 
@@ -109,17 +116,11 @@ void TInterpreter::Comparison() {
         FScanner.Rewind();
         return;
     }
-    if (!IsNumber(FStack.TopKind())) return Fail(Meldung::VorVergleich);
+    if (!Takes(op, FStack.TopKind())) return Fail(Meldung::VorVergleich);
     Sum();
     if (FErrorFlag) return;
-    if (!IsNumber(FStack.TopKind())) return Fail(Meldung::NachVergleich);
-    TVariant& right = *FStack.Peek();
-    FStack.Drop();
-    TVariant& left = *FStack.Peek();
-    bool result = (left.Kind() == vkInteger && right.Kind() == vkInteger)
-                      ? HoldsRelation(op, left.AsInteger(), right.AsInteger())
-                      : HoldsRelation(op, left.AsDouble(), right.AsDouble());
-    left.SetBoolean(result);
+    if (!Takes(op, FStack.TopKind())) return Fail(Meldung::NachVergleich);
+    ApplyOnTop(FStack, op);
 }
 
 // sum: product { (+ | -) product }. A String on either side of `+`
@@ -128,37 +129,24 @@ void TInterpreter::Sum() {
     Product();
     while (!FErrorFlag) {
         int op = FScanner.NextToken();
-        if (op != OPlus && op != OMinus) {
+        if (OperatorLevel(op) != olSum) {
             FScanner.Rewind();
             return;
         }
-        TKind leftKind = FStack.TopKind();
-        if (!IsAddable(leftKind)) return Fail(Meldung::VorPlusMinus);
+        // Either side may be a String, so that `-` with one gets its own
+        // message once both sides are read.
+        const TKind leftKind = FStack.TopKind();
+        if (!Takes(OPlus, leftKind)) return Fail(Meldung::VorPlusMinus);
         Product();
         if (FErrorFlag) return;
-        TKind rightKind = FStack.TopKind();
-        if (!IsAddable(rightKind)) return Fail(Meldung::NachPlusMinus);
-        bool text = leftKind == vkString || rightKind == vkString;
-        if (text && op == OMinus) return Fail(Meldung::StringMinus);
-        if (text) {
+        const TKind rightKind = FStack.TopKind();
+        if (!Takes(OPlus, rightKind)) return Fail(Meldung::NachPlusMinus);
+        if (!Takes(op, leftKind) || !Takes(op, rightKind)) return Fail(Meldung::StringMinus);
+        if (ResultKind(op, leftKind, rightKind) == vkString) {
             if (const char* message = Concatenate()) return Fail(message);
             continue;
         }
-        TVariant& right = *FStack.Peek();
-        FStack.Drop();
-        TVariant& left = *FStack.Peek();
-        if (leftKind == vkInteger && rightKind == vkInteger) {
-            std::int32_t result = 0;
-            const char* message = op == OPlus ? CheckedAdd(left.AsInteger(), right.AsInteger(), result)
-                                              : CheckedSub(left.AsInteger(), right.AsInteger(), result);
-            if (message) return Fail(message);
-            left.SetInteger(result);
-        } else {
-            double result = op == OPlus ? left.AsDouble() + right.AsDouble()
-                                        : left.AsDouble() - right.AsDouble();
-            if (const char* message = CheckedReal(result)) return Fail(message);
-            left.SetDouble(result);
-        }
+        if (const char* message = ApplyOnTop(FStack, op)) return Fail(message);
     }
 }
 
@@ -189,37 +177,15 @@ void TInterpreter::Product() {
     Unary();
     while (!FErrorFlag) {
         int op = FScanner.NextToken();
-        if (op != OMal && op != OGeteilt) {
+        if (OperatorLevel(op) != olProduct) {
             FScanner.Rewind();
             return;
         }
-        TKind leftKind = FStack.TopKind();
-        if (!IsNumber(leftKind)) return Fail(Meldung::VorMalGeteilt);
+        if (!Takes(op, FStack.TopKind())) return Fail(Meldung::VorMalGeteilt);
         Unary();
         if (FErrorFlag) return;
-        TKind rightKind = FStack.TopKind();
-        if (!IsNumber(rightKind)) return Fail(Meldung::NachMalGeteilt);
-        TVariant& right = *FStack.Peek();
-        FStack.Drop();
-        TVariant& left = *FStack.Peek();
-        if (leftKind == vkInteger && rightKind == vkInteger) {
-            std::int32_t result = 0;
-            const char* message = op == OMal ? CheckedMul(left.AsInteger(), right.AsInteger(), result)
-                                             : CheckedDiv(left.AsInteger(), right.AsInteger(), result);
-            if (message) return Fail(message);
-            left.SetInteger(result);
-        } else {
-            double result = 0.0;
-            const char* message = nullptr;
-            if (op == OMal) {
-                result = left.AsDouble() * right.AsDouble();
-                message = CheckedReal(result);
-            } else {
-                message = CheckedDivReal(left.AsDouble(), right.AsDouble(), result);
-            }
-            if (message) return Fail(message);
-            left.SetDouble(result);
-        }
+        if (!Takes(op, FStack.TopKind())) return Fail(Meldung::NachMalGeteilt);
+        if (const char* message = ApplyOnTop(FStack, op)) return Fail(message);
     }
 }
 
@@ -227,7 +193,7 @@ void TInterpreter::Product() {
 // alone: -a * b is (-a) * b, nicht a und b is (nicht a) und b.
 void TInterpreter::Unary() {
     int op = FScanner.NextToken();
-    if (op != OMinus && op != KNicht) {
+    if (!IsUnaryOperator(op)) {
         // Reading the same token again after giving it back would leave the
         // scanner exactly as it is now.
         if (FErrorFlag) return FScanner.Rewind();
@@ -238,18 +204,11 @@ void TInterpreter::Unary() {
     LeaveNesting();
     if (FErrorFlag) return;
     TVariant& value = *FStack.Peek();
-    if (op == KNicht) {
-        if (value.Kind() != vkBoolean) return Fail(Meldung::NachNicht);
-        value.SetBoolean(!value.AsBoolean());
-    } else if (value.Kind() == vkInteger) {
-        std::int32_t result = 0;
-        if (const char* message = CheckedNeg(value.AsInteger(), result)) return Fail(message);
-        value.SetInteger(result);
-    } else if (value.Kind() == vkReal) {
-        value.SetDouble(-value.AsDouble());
-    } else {
-        Fail(Meldung::NachMinus);
-    }
+    if (!Takes(op, value.Kind())) return Fail(op == KNicht ? Meldung::NachNicht : Meldung::NachMinus);
+    TOperand operand{};
+    ReadOperand(value, operand);
+    if (const char* message = ApplyUnary(op, operand)) return Fail(message);
+    WriteOperand(value, operand);
 }
 
 // factor: ( expression ) | wahr | falsch | designator | literal.

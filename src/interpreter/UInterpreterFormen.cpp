@@ -8,6 +8,7 @@
 // or a nesting limit sends the whole expression back to the plain reading,
 // which then gives exactly the message, line and column it always gave.
 #include "UInterpreter.h"
+#include "UOperatoren.h"
 
 #include <algorithm>
 
@@ -18,25 +19,13 @@ enum TShapeOp : std::uint8_t {
     soReal,
     soBoolean,
     soName,
-    soNegate,
-    soNot,
-    soAdd,
-    soSubtract,
-    soMultiply,
-    soDivide,
-    soCompare,
-    soAnd,
-    soOr,
+    soUnary,   // Arg: the operator's token
+    soBinary,  // Arg: the operator's token; the right operand is on top
 };
 
 // Expressions deeper or wider than this are read plainly.
 constexpr int MaxShapeDepth = 64;
 constexpr int MaxShapeHeight = 16;
-
-bool IsRelationToken(int token) {
-    return token == OGleich || token == OGroesser || token == OKleiner || token == OGroessergleich ||
-           token == OKleinergleich || token == OUngleich;
-}
 
 // Reads an expression with exactly the token calls (NextToken and Rewind)
 // of the plain reading, into postfix steps. Gives up on anything the form
@@ -54,12 +43,12 @@ public:
         Comparison();
         while (Ok) {
             const int op = Next();
-            if (op != KUnd && op != KOder) {
+            if (OperatorLevel(op) != olLogic) {
                 S.Rewind();
                 return;
             }
             Comparison();
-            Emit(op == KUnd ? soAnd : soOr, 0, 0.0, -1);
+            Emit(soBinary, op, 0.0, -1);
         }
     }
 
@@ -85,45 +74,45 @@ private:
         Sum();
         if (!Ok) return;
         const int op = Next();
-        if (!IsRelationToken(op)) {
+        if (!IsRelation(op)) {
             S.Rewind();
             return;
         }
         Sum();
-        Emit(soCompare, op, 0.0, -1);
+        Emit(soBinary, op, 0.0, -1);
     }
     void Sum() {
         Product();
         while (Ok) {
             const int op = Next();
-            if (op != OPlus && op != OMinus) {
+            if (OperatorLevel(op) != olSum) {
                 S.Rewind();
                 return;
             }
             Product();
-            Emit(op == OPlus ? soAdd : soSubtract, 0, 0.0, -1);
+            Emit(soBinary, op, 0.0, -1);
         }
     }
     void Product() {
         Unary();
         while (Ok) {
             const int op = Next();
-            if (op != OMal && op != OGeteilt) {
+            if (OperatorLevel(op) != olProduct) {
                 S.Rewind();
                 return;
             }
             Unary();
-            Emit(op == OMal ? soMultiply : soDivide, 0, 0.0, -1);
+            Emit(soBinary, op, 0.0, -1);
         }
     }
     void Unary() {
         const int op = Next();
         if (!Ok) return;
-        if (op != OMinus && op != KNicht) return Factor(op);
+        if (!IsUnaryOperator(op)) return Factor(op);
         if (!Enter()) return;
         Factor(Next());
         --Nesting;
-        Emit(op == KNicht ? soNot : soNegate, 0, 0.0, 0);
+        Emit(soUnary, op, 0.0, 0);
     }
     void Factor(int token) {
         if (!Ok) return;
@@ -205,7 +194,7 @@ const TInterpreter::TExpressionShape* TInterpreter::KeptExpression() {
 bool TInterpreter::EvaluateKept(TKind kind) {
     if (kind == vkChar || kind == vkObjekt) return false;
     const TExpressionShape* shape = KeptExpression();
-    TKeptValue result{};
+    TOperand result{};
     if (!shape || !ComputeKept(*shape, result)) return false;
     // Evaluate's conversions; a kind it would refuse goes the plain way.
     if (kind == vkInteger && result.Kind != vkInteger) return false;
@@ -224,7 +213,7 @@ bool TInterpreter::AssignKept(TVariant& target) {
     const TKind kind = target.Kind();
     if ((kind != vkInteger && kind != vkReal && kind != vkBoolean) || target.Attribute()) return false;
     const TExpressionShape* shape = KeptExpression();
-    TKeptValue result{};
+    TOperand result{};
     if (!shape || !ComputeKept(*shape, result)) return false;
     switch (kind) {
     case vkInteger:
@@ -245,8 +234,10 @@ bool TInterpreter::AssignKept(TVariant& target) {
     return true;
 }
 
-bool TInterpreter::ComputeKept(const TExpressionShape& shape, TKeptValue& result) {
-    TKeptValue values[MaxShapeHeight];
+// Any operand of a kind its operator does not take, or any runtime message,
+// gives up: the plain reading then fails with its own message.
+bool TInterpreter::ComputeKept(const TExpressionShape& shape, TOperand& result) {
+    TOperand values[MaxShapeHeight];
     int top = -1;
     for (const TKeptStep& step : shape.Code) {
         switch (step.Op) {
@@ -255,89 +246,21 @@ bool TInterpreter::ComputeKept(const TExpressionShape& shape, TKeptValue& result
         case soBoolean: values[++top] = {vkBoolean, step.Arg != 0, 0, 0.0}; continue;
         case soName: {
             const TVariant* value = LookupName(FScanner.TokenTextOf(step.Arg), step.Arg);
-            if (!value) return false;
-            switch (value->Kind()) {
-            case vkInteger: values[++top] = {vkInteger, false, value->AsInteger(), 0.0}; continue;
-            case vkReal: values[++top] = {vkReal, false, 0, value->AsDouble()}; continue;
-            case vkBoolean: values[++top] = {vkBoolean, value->AsBoolean(), 0, 0.0}; continue;
-            default: return false;
-            }
-        }
-        case soNegate: {
-            TKeptValue& v = values[top];
-            if (v.Kind == vkInteger) {
-                if (CheckedNeg(v.Integer, v.Integer)) return false;
-            } else if (v.Kind == vkReal) {
-                v.Real = -v.Real;
-            } else {
-                return false;
-            }
+            if (!value || !ReadOperand(*value, values[++top])) return false;
             continue;
         }
-        case soNot:
-            if (values[top].Kind != vkBoolean) return false;
-            values[top].Boolean = !values[top].Boolean;
+        case soUnary:
+            if (!Takes(step.Arg, values[top].Kind) || ApplyUnary(step.Arg, values[top])) return false;
             continue;
-        default:
-            break;
-        }
-        // The binary operators: the right operand is on top.
-        TKeptValue& right = values[top--];
-        TKeptValue& left = values[top];
-        switch (step.Op) {
-        case soAnd:
-        case soOr:
-            if (left.Kind != vkBoolean || right.Kind != vkBoolean) return false;
-            left.Boolean = step.Op == soAnd ? (left.Boolean && right.Boolean) : (left.Boolean || right.Boolean);
-            continue;
-        case soCompare: {
-            if ((left.Kind != vkInteger && left.Kind != vkReal) || (right.Kind != vkInteger && right.Kind != vkReal))
-                return false;
-            const bool outcome = left.Kind == vkInteger && right.Kind == vkInteger
-                                    ? HoldsRelation(step.Arg, left.Integer, right.Integer)
-                                    : HoldsRelation(step.Arg, left.AsDouble(), right.AsDouble());
-            left = {vkBoolean, outcome, 0, 0.0};
+        default: {
+            const TOperand& right = values[top--];
+            TOperand& left = values[top];
+            if (!Takes(step.Arg, left.Kind) || !Takes(step.Arg, right.Kind)) return false;
+            if (ApplyBinary(step.Arg, left, right)) return false;
             continue;
         }
-        default:
-            break;
         }
-        if ((left.Kind != vkInteger && left.Kind != vkReal) || (right.Kind != vkInteger && right.Kind != vkReal))
-            return false;
-        if (left.Kind == vkInteger && right.Kind == vkInteger) {
-            std::int32_t outcome = 0;
-            const char* message = nullptr;
-            switch (step.Op) {
-            case soAdd: message = CheckedAdd(left.Integer, right.Integer, outcome); break;
-            case soSubtract: message = CheckedSub(left.Integer, right.Integer, outcome); break;
-            case soMultiply: message = CheckedMul(left.Integer, right.Integer, outcome); break;
-            default: message = CheckedDiv(left.Integer, right.Integer, outcome); break;
-            }
-            if (message) return false;
-            left.Integer = outcome;
-            continue;
-        }
-        double outcome = 0.0;
-        const char* message = nullptr;
-        switch (step.Op) {
-        case soAdd:
-            outcome = left.AsDouble() + right.AsDouble();
-            message = CheckedReal(outcome);
-            break;
-        case soSubtract:
-            outcome = left.AsDouble() - right.AsDouble();
-            message = CheckedReal(outcome);
-            break;
-        case soMultiply:
-            outcome = left.AsDouble() * right.AsDouble();
-            message = CheckedReal(outcome);
-            break;
-        default: message = CheckedDivReal(left.AsDouble(), right.AsDouble(), outcome); break;
-        }
-        if (message) return false;
-        left = {vkReal, false, 0, outcome};
     }
-
     result = values[0];
     return true;
 }

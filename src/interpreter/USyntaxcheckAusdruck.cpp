@@ -1,10 +1,12 @@
 // Expression typing of the syntax check: the interpreter's grammar, level by
 // level, each level yielding a type descriptor instead of a value. Every
-// level reads one token beyond its end and gives it back.
+// level reads one token beyond its end and gives it back. Which kinds an
+// operator takes and yields is UOperatoren.h's, as for the interpreter.
 #include "USyntaxcheckThread.h"
 
 #include "UInterpreterMeldungen.h"
 #include "UKlassen.h"
+#include "UOperatoren.h"
 #include "USyntaxcheckMeldungen.h"
 
 #include <string>
@@ -13,16 +15,7 @@ namespace {
 
 using TTyp = TSyntaxcheckThread::TTyp;
 
-bool IsNumber(TKind kind) { return kind == vkInteger || kind == vkReal; }
-bool IsRelation(int token) {
-    return token == OGleich || token == OGroesser || token == OKleiner || token == OGroessergleich ||
-           token == OKleinergleich || token == OUngleich;
-}
 TTyp Simple(TKind kind) { return TTyp{kind, 0, nullptr}; }
-// Real if either side is Real, else Integer.
-TTyp Arithmetic(const TTyp& left, const TTyp& right) {
-    return Simple(left.Kind == vkReal || right.Kind == vkReal ? vkReal : vkInteger);
-}
 
 } // namespace
 
@@ -75,17 +68,17 @@ TTyp TSyntaxcheckThread::Expression() {
     TTyp left = Comparison();
     while (!FErrorFlag) {
         const int op = FScanner.NextToken();
-        if (op != KUnd && op != KOder) {
+        if (OperatorLevel(op) != olLogic) {
             FScanner.Rewind();
             break;
         }
-        if (left.Kind != vkBoolean) {
+        if (!Takes(op, left.Kind)) {
             Fail(Meldung::VorAndOr);
             break;
         }
         const TTyp right = Comparison();
         if (FErrorFlag) break;
-        if (right.Kind != vkBoolean) Fail(Meldung::NachAndOr);
+        if (!Takes(op, right.Kind)) Fail(Meldung::NachAndOr);
     }
     return left;
 }
@@ -94,17 +87,18 @@ TTyp TSyntaxcheckThread::Expression() {
 TTyp TSyntaxcheckThread::Comparison() {
     const TTyp left = Sum();
     if (FErrorFlag) return left;
-    if (!IsRelation(FScanner.NextToken())) {
+    const int op = FScanner.NextToken();
+    if (!IsRelation(op)) {
         FScanner.Rewind();
         return left;
     }
-    if (!IsNumber(left.Kind)) {
+    if (!Takes(op, left.Kind)) {
         Fail(Meldung::VorVergleich);
         return left;
     }
     const TTyp right = Sum();
-    if (!FErrorFlag && !IsNumber(right.Kind)) Fail(Meldung::NachVergleich);
-    return Simple(vkBoolean);
+    if (!FErrorFlag && !Takes(op, right.Kind)) Fail(Meldung::NachVergleich);
+    return Simple(ResultKind(op, left.Kind, right.Kind));
 }
 
 // sum: product { (+ | -) product }. `+` also joins Strings.
@@ -112,22 +106,22 @@ TTyp TSyntaxcheckThread::Sum() {
     TTyp left = Product();
     while (!FErrorFlag) {
         const int op = FScanner.NextToken();
-        if (op != OPlus && op != OMinus) {
+        if (OperatorLevel(op) != olSum) {
             FScanner.Rewind();
             break;
         }
         const bool plus = op == OPlus;
-        if (plus ? !(IsNumber(left.Kind) || left.Kind == vkString) : !IsNumber(left.Kind)) {
+        if (!Takes(op, left.Kind)) {
             Fail(plus ? Meldung::Check::VorSumme : Meldung::Check::VorDifferenz);
             break;
         }
         const TTyp right = Product();
         if (FErrorFlag) break;
-        if (plus ? !(IsNumber(right.Kind) || right.Kind == vkString) : !IsNumber(right.Kind)) {
+        if (!Takes(op, right.Kind)) {
             Fail(plus ? Meldung::Check::NachSumme : Meldung::Check::NachDifferenz);
             break;
         }
-        left = (left.Kind == vkString || right.Kind == vkString) ? Simple(vkString) : Arithmetic(left, right);
+        left = Simple(ResultKind(op, left.Kind, right.Kind));
     }
     return left;
 }
@@ -137,21 +131,21 @@ TTyp TSyntaxcheckThread::Product() {
     TTyp left = Unary();
     while (!FErrorFlag) {
         const int op = FScanner.NextToken();
-        if (op != OMal && op != OGeteilt) {
+        if (OperatorLevel(op) != olProduct) {
             FScanner.Rewind();
             break;
         }
-        if (!IsNumber(left.Kind)) {
+        if (!Takes(op, left.Kind)) {
             Fail(Meldung::Check::VorMalGeteilt);
             break;
         }
         const TTyp right = Unary();
         if (FErrorFlag) break;
-        if (!IsNumber(right.Kind)) {
+        if (!Takes(op, right.Kind)) {
             Fail(Meldung::Check::NachMalGeteilt);
             break;
         }
-        left = Arithmetic(left, right);
+        left = Simple(ResultKind(op, left.Kind, right.Kind));
     }
     return left;
 }
@@ -159,7 +153,7 @@ TTyp TSyntaxcheckThread::Product() {
 // unary: - factor | nicht factor | factor
 TTyp TSyntaxcheckThread::Unary() {
     const int op = FScanner.NextToken();
-    if (op != OMinus && op != KNicht) {
+    if (!IsUnaryOperator(op)) {
         FScanner.Rewind();
         return Factor();
     }
@@ -167,11 +161,7 @@ TTyp TSyntaxcheckThread::Unary() {
     const TTyp operand = Factor();
     LeaveNesting();
     if (FErrorFlag) return operand;
-    if (op == KNicht) {
-        if (operand.Kind != vkBoolean) Fail(Meldung::NachNicht);
-    } else if (!IsNumber(operand.Kind)) {
-        Fail(Meldung::NachMinus);
-    }
+    if (!Takes(op, operand.Kind)) Fail(op == KNicht ? Meldung::NachNicht : Meldung::NachMinus);
     return operand;
 }
 

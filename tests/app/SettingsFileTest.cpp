@@ -11,8 +11,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <functional>
 #include <random>
+#include <thread>
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -30,6 +38,61 @@ protected:
     TTempCurrentDir cwd;
     TFEinstellungen dialog;
 };
+
+// Runs `save` while `folder` is read-only for whoever saves; true when it
+// says it saved. Root is not bound by the permissions: then `save` runs in a
+// forked child that has become `nobody`, who meanwhile owns `folder` and
+// `file`.
+bool SaveWithReadOnlyFolder(const QString& folder, const QString& file, const std::function<bool()>& save) {
+    const auto writable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+    if (geteuid() != 0) {
+        QFile::setPermissions(folder, readOnly);
+        const bool saved = save();
+        QFile::setPermissions(folder, writable);
+        return saved;
+    }
+    const passwd* nobody = getpwnam("nobody");
+    if (!nobody) {
+        ADD_FAILURE() << "there is no user nobody to save as";
+        return false;
+    }
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    const std::string folderPath = folder.toStdString();
+    const std::string filePath = file.toStdString();
+    if (chown(folderPath.c_str(), uid, gid) != 0 || chown(filePath.c_str(), uid, gid) != 0) {
+        ADD_FAILURE() << "cannot lend the folder to nobody";
+        return false;
+    }
+    QFile::setPermissions(folder, readOnly);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const bool dropped = setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0;
+        _exit(!dropped ? 2 : save() ? 0 : 1);
+    }
+    int status = -1;
+    // A child stuck on a lock some other thread held at the fork must not
+    // hang the suite.
+    for (int waited = 0; child > 0 && waitpid(child, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 3000) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    QFile::setPermissions(folder, writable);
+    EXPECT_EQ(chown(folderPath.c_str(), geteuid(), getegid()), 0);
+    EXPECT_EQ(chown(filePath.c_str(), geteuid(), getegid()), 0);
+    if (!WIFEXITED(status)) {
+        ADD_FAILURE() << "the child as nobody did not end by itself";
+        return false;
+    }
+    EXPECT_NE(WEXITSTATUS(status), 2) << "the child could not become nobody";
+    return WEXITSTATUS(status) == 0;
+}
 
 } // namespace
 
@@ -322,17 +385,20 @@ TEST(LoadSave, AnEndlessStringIsCut) {
 
 // A folder that takes no new files still lets its existing settings file be
 // rewritten in place.
+// A lab's settings file: writable, in a folder that takes no new files, so
+// that it cannot be replaced and must be rewritten in place. Folder
+// permissions do not bind root, so as root the save runs in a child process
+// that has become `nobody`, to whom the folder and the file are lent.
 TEST_F(SettingsFileTest, AFileInAReadOnlyFolderIsRewrittenInPlace) {
-    if (geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind root";
     Put("[pass][" + kKeins + "]");
     dialog.EinstellungenLaden();
     const QString folder = QDir::currentPath();
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString file = QDir(folder).absoluteFilePath(kSettingsFileName);
     dialog.findChild<QSpinBox*>("UDCharacterSize")->setValue(13);
     dialog.ScreenToVar();
-    const bool saved = dialog.EinstellungenSpeichern();
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const bool saved = SaveWithReadOnlyFolder(folder, file, [&] {
+        return dialog.EinstellungenSpeichern() && dialog.FileName() == file;
+    });
     EXPECT_TRUE(saved);
-    EXPECT_EQ(dialog.FileName(), QDir(folder).absoluteFilePath(kSettingsFileName));
-    EXPECT_NE(File().find("[Schriftgroesse] 13 "), std::string::npos);
+    EXPECT_NE(ReadBytes(file).find("[Schriftgroesse] 13 "), std::string::npos);
 }

@@ -215,28 +215,59 @@ TEST(InterpreterMethods, LocalObjectsLeaveNoReferencesBehind) {
 }
 
 // Random token soup and random bytes: every run ends (at its end, with an
-// error, or at the step limit) and leaves nothing behind.
+// error, or at the step limit) and leaves nothing behind. After every step
+// without an error the stack holds the open blocks' markers and nothing
+// else: two or three values per open loop, three per call, one per `wenn`
+// still open (the top level never has more than its text has), and each
+// call has exactly its own scope.
 TEST(InterpreterRobustness, ArbitraryTextNeverCrashes) {
     const std::vector<std::string> words = {
         "wiederhole", "*wiederhole", "solange", "*solange", "wenn", "*wenn", "dann", "sonst",
         "tue", "mal", "immer", "bis", "fuer", "*f\xFCr", "methode", "ende", "n", "f", "r", ":",
         ":=", ",", ";", "(", ")", ".", "+", "-", "*", "/", "<", "=", "1", "0", "2.5", "'s'",
-        "integer", "Figur", "nicht", "und", "wahr", "links", "verschieben", "{", "}", "//"};
+        "integer", "Figur", "nicht", "und", "wahr", "links", "verschieben", "{", "}", "//", "m"};
     std::mt19937 random(20241207);
+    int clean = 0;
+    int steps = 0;
     for (int program = 0; program < 300; ++program) {
-        std::vector<std::string> lines = {"n: integer", "f: Figur", "methode m(*x: integer)",
-                                          "x := x + 1", "ende"};
+        // A clean start, so that every run has steps to check: a loop with
+        // a condition and a call.
+        std::vector<std::string> lines = {"n: integer", "f: Figur", "methode m(*x: integer)", "x := x + 1",
+                                          "ende", "wiederhole 3 mal", "wenn n < 5 dann", "m(n)", "*wenn",
+                                          "*wiederhole"};
+        int wenns = 1;  // the one of the start
         for (int l = 0; l < 12; ++l) {
             std::string line;
             int count = random() % 8;
-            for (int w = 0; w < count; ++w) line += words[random() % words.size()] + " ";
+            for (int w = 0; w < count; ++w) {
+                const std::string& word = words[random() % words.size()];
+                wenns += word == "wenn";
+                line += word + " ";
+            }
             if (program % 3 == 0)
                 for (int b = 0; b < 5; ++b) line += static_cast<char>(random() % 256);
             lines.push_back(line);
         }
         TRun run(lines);
-        run.ToEnd(20000);
+        TInterpreter& interpreter = *run.Interpreter;
+        for (int step = 0; step < 20000 && !run.Scanner.AtEnd() && !interpreter.ErrorFlag(); ++step) {
+            interpreter.Step(false);
+            ++steps;
+            if (interpreter.ErrorFlag()) break;
+            SCOPED_TRACE("program " + std::to_string(program) + " step " + std::to_string(step));
+            const int blocks = interpreter.BlockDepth();
+            const int calls = interpreter.CallDepth();
+            ASSERT_EQ(interpreter.VarSpace().ScopeCount(), calls);
+            ASSERT_GE(interpreter.StackCount(), 2 * blocks + 3 * calls);
+            if (calls == 0) {
+                ASSERT_LE(interpreter.StackCount(), 3 * blocks + wenns);
+            }
+        }
+        clean += !interpreter.ErrorFlag();
     }
+    // Not every run fails at once: the invariants were checked on real runs.
+    EXPECT_GT(clean, 0);
+    EXPECT_GT(steps, 300 * 12);
 }
 
 TEST(DefaultWindowFlag, FigureWithoutWindow) {

@@ -217,8 +217,12 @@ TEST(SyntaxcheckThread, DestroyingWhileTheHandOverWaitsDoesNotDeadlock) {
     EXPECT_EQ(box.Refreshes, 0);
 }
 
+// The text ends in an error, so that a pass run to its end would leave a
+// hint: none arrives, and the destruction does not wait for the pass.
 TEST(SyntaxcheckThread, DestroyingDuringAPassAbandonsIt) {
-    TStringLines editor(BigProgram(200000));
+    std::vector<std::string> lines = BigProgram(200000);
+    lines.push_back("y := 1");
+    TStringLines editor(lines);
     TFehlerVerwaltung errors;
     const auto start = std::chrono::steady_clock::now();
     {
@@ -226,9 +230,18 @@ TEST(SyntaxcheckThread, DestroyingDuringAPassAbandonsIt) {
         check.SetErrorList(&errors);
         check.Trigger();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_EQ(check.PassCount(), 0) << "the pass ended before the test could abandon it";
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(errors.Count(), 0);
+
+    // The same text checked to its end does leave the hint.
+    TSyntaxcheck check(editor);
+    check.SetErrorList(&errors);
+    check.Trigger();
+    check.WaitUntilIdle();
+    ASSERT_EQ(errors.Count(), 1);
+    EXPECT_EQ(errors.Records()[0].Line, static_cast<int>(lines.size()) - 1);
 }
 
 // The deepest text the check parses, on the check thread's own stack.

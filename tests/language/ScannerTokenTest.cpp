@@ -1,5 +1,6 @@
 // Token streams: keywords, symbols, numbers, strings and comments.
 #include "ScannerTestUtil.h"
+#include "SeparatorScope.h"
 #include "UDecimalSeparator.h"
 
 #include <gtest/gtest.h>
@@ -147,7 +148,7 @@ TEST(ScannerNumbers, IntegerBeforeTwoPointsStaysAnInteger) {
 }
 
 TEST(ScannerNumbers, RealLiteralSetsThePointAsDecimalSeparator) {
-    SetDecimalSeparator(',');
+    const SeparatorScope comma(',');
     Codes({"12 7"});
     EXPECT_EQ(DecimalSeparator(), ',');
     Codes({"x := 1.5"});

@@ -1,3 +1,4 @@
+#include "SeparatorScope.h"
 #include "UDecimalSeparator.h"
 #include "UMeldungen.h"
 #include "UObjekt.h"
@@ -7,22 +8,6 @@
 
 #include <cmath>
 #include <limits>
-
-namespace {
-
-// Switches the process-wide separator for one test and restores it.
-class SeparatorScope {
-public:
-    explicit SeparatorScope(char separator) : Saved(DecimalSeparator()) {
-        SetDecimalSeparator(separator);
-    }
-    ~SeparatorScope() { SetDecimalSeparator(Saved); }
-
-private:
-    char Saved;
-};
-
-} // namespace
 
 TEST(Variant, NewValueIsChangedBooleanFalse) {
     TVariant v;
