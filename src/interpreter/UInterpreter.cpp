@@ -7,11 +7,12 @@
 
 TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerVerwaltung* errorList)
     : FVars(std::make_unique<TVarSpace>()),
-      FFactory(std::make_unique<TKlassenFabrik>()),
       FScanner(scanner),
+      FPaintShortcuts(DeferredPaint::Shortcuts()),
       FErrorList(errorList) {
-    FDeferPaints = DeferredPaint::Enabled();
-    if (FDeferPaints) DeferredPaint::Register(this);
+    // A run that paints at once never owes a paint: its turtles settle nothing.
+    TPaintDebtor* run = FPaintShortcuts.Defer ? static_cast<TPaintDebtor*>(this) : nullptr;
+    FFactory = std::make_unique<TKlassenFabrik>(run);
     if (createDefaultWindow) {
         // Nameless, so that no program text can reach it; built-in, so that
         // the variables view leaves it out.
@@ -19,7 +20,7 @@ TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerV
         FDefaultWindow = window.get();
         FVars->Declare("", std::make_unique<TVariant>(window.release()), false, true);
         FWindows.push_back(FDefaultWindow);
-        FDefaultWindow->SetDeferPaints(FDeferPaints);
+        FDefaultWindow->JoinRun(*this, FPaintShortcuts);
     }
     DeclarationPass();
     if (FErrorFlag) {
@@ -32,7 +33,6 @@ TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerV
 }
 
 TInterpreter::~TInterpreter() {
-    DeferredPaint::Unregister(this);
     FFactory.reset();
     {
         TLockGuard lock(CriticalSections::ObjectLock());
