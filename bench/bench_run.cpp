@@ -52,7 +52,7 @@ QApplication& App() {
     static QApplication* app = [] {
         if (!std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
         // The reference for comparing ticks: every paint draws the whole picture.
-        if (std::getenv("ZAK_FULL_PAINTS")) TDrawCanvas::PaintDamagedOnly = false;
+        if (std::getenv("ZAK_FULL_PAINTS")) DeferredPaint::Shortcuts().DamagedOnly = false;
         return new QApplication(argc, argv);
     }();
     return *app;
@@ -185,13 +185,14 @@ struct TAppFirst {
 
 struct THundredsRun : TAppFirst {
     THundredsRun(bool deferred, bool probe, int speed) {
-        DeferredPaint::SetEnabled(deferred);
+        const TPaintShortcuts before = DeferredPaint::Shortcuts();
+        DeferredPaint::Shortcuts().Defer = deferred;
         Window.RunTimer().stop();
         Window.show();
         Window.Editor()->LoadLines(HundredsOfFigures(probe));
         Window.Syntaxcheck()->WaitUntilIdle();
         Window.BStartenClick();
-        DeferredPaint::SetEnabled(true);
+        DeferredPaint::Shortcuts() = before;
         Window.findChild<QSlider*>("TBSpeed")->setValue(30);
         Window.StartExecute();
         while (Variable(Window, "phase") == 0 && Window.Interpreter() && !Window.Interpreter()->ErrorFlag())
@@ -219,13 +220,13 @@ BENCHMARK(BM_TickHundredsOfFigures)
 // The probing case again with every probe settling its whole paint, to
 // compare in one run.
 void BM_TickHundredsOfFiguresProbesPaint(benchmark::State& state) {
-    TDrawCanvas::ProbesWithoutPainting = false;
+    DeferredPaint::Shortcuts().ProbesWithoutPainting = false;
     THundredsRun run(true, true, 30);
     const int before = Variable(run.Window, "runden");
     for (auto _ : state) run.Window.TimerTimer();
     const double statements = double(Variable(run.Window, "runden") - before) * LoopStatements;
     state.counters["statements/s"] = benchmark::Counter(statements, benchmark::Counter::kIsRate);
-    TDrawCanvas::ProbesWithoutPainting = true;
+    DeferredPaint::Shortcuts().ProbesWithoutPainting = true;
 }
 BENCHMARK(BM_TickHundredsOfFiguresProbesPaint)->Unit(benchmark::kMicrosecond);
 
@@ -387,8 +388,8 @@ BENCHMARK(BM_TableSpiral)->Iterations(900)->Unit(benchmark::kMicrosecond);
 // Each iteration executes one statement that moves the rectangle and settles
 // the paint it owes.
 void BM_FramePaintAfterMovingOne(benchmark::State& state) {
-    const bool before = TDrawCanvas::PaintDamagedOnly;
-    TDrawCanvas::PaintDamagedOnly = state.range(0) != 0;
+    const bool before = DeferredPaint::Shortcuts().DamagedOnly;
+    DeferredPaint::Shortcuts().DamagedOnly = state.range(0) != 0;
     std::vector<std::string> p = StandingRectangles(500);
     p.insert(p.end(), {"phase := 1", "wiederhole immer", "r250.verschieben(3, 0)", "r250.verschieben(-3, 0)", "*wiederhole"});
     {
@@ -406,7 +407,7 @@ void BM_FramePaintAfterMovingOne(benchmark::State& state) {
         state.counters["damaged"] = double(damaged);
         if (interpreter.ErrorFlag()) state.SkipWithError("runtime error");
     }
-    TDrawCanvas::PaintDamagedOnly = before;
+    DeferredPaint::Shortcuts().DamagedOnly = before;
 }
 BENCHMARK(BM_FramePaintAfterMovingOne)->Arg(0)->Arg(1)->ArgName("damaged")->Unit(benchmark::kMicrosecond);
 

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     // The reference for measurements and comparisons: every window paints
     // after every statement at once, also when nothing changed.
     if (const char* plain = std::getenv("ZAK_PLAIN_PAINT"); plain && std::strcmp(plain, "1") == 0)
-        DeferredPaint::SetEnabled(false);
+        DeferredPaint::Shortcuts() = TPaintShortcuts::Plain();
     if (line.Mode == TCommandLine::TMode::Check) return RunCheck(line);
     if (line.Mode == TCommandLine::TMode::Run) return RunHeadless(line, argv[0]);
     return RunIde(argc, argv);

@@ -1,5 +1,6 @@
 #pragma once
-// Paints a running program owes its drawing windows.
+// Paints a running program owes its drawing windows, and the shortcuts
+// painting may take.
 //
 // After every statement that begins with a name every window of the run is
 // repainted. At the fastest speeds that is thousands of full redraws a
@@ -13,9 +14,9 @@
 // the paint right after the statement would have left, because nothing else
 // changes what a paint draws between two statements that begin with a name.
 //
-// Painting at once stays as the reference: with deferring switched off every
-// window paints when asked, even when nothing changed since its last paint,
-// and a differential test runs both.
+// Each run settles only its own windows: it hands itself as the paint debtor
+// to every window it repaints and to every turtle its class factory makes,
+// and they call it when they need the paints settled.
 //
 // Everything here runs on the GUI thread.
 
@@ -34,18 +35,31 @@ protected:
     ~TPaintDebtor() = default;
 };
 
+// The shortcuts of painting, in one place. Each one keeps its plain path as
+// the reference, and a differential test runs both: with a switch off the
+// windows paint as if the shortcut did not exist. A run reads them once, when
+// it starts, and hands them to its windows.
+struct TPaintShortcuts {
+    // The run's windows note the paints they owe instead of painting after
+    // every statement, and their canvases leave out a paint (or a paint put
+    // off) that would draw the same picture as the last one. Off, every
+    // window paints when asked, even when nothing changed.
+    bool Defer = true;
+    // With Defer, a paint works out what changed since the last one and,
+    // when that is little, redraws only the boxes around it. Off, every
+    // paint draws everything.
+    bool DamagedOnly = true;
+    // With Defer, a turtle probing while its window owes a paint has only
+    // the probed pixels drawn. Off, every such probe settles the paint.
+    bool ProbesWithoutPainting = true;
+
+    // Every switch off: the reference for measurements and comparisons.
+    static constexpr TPaintShortcuts Plain() { return {false, false, false}; }
+};
+
 namespace DeferredPaint {
 
-// Read once by each new run. On by default.
-bool Enabled();
-void SetEnabled(bool enabled);
-
-void Register(TPaintDebtor* debtor);
-void Unregister(TPaintDebtor* debtor);
-
-// Settles every registered debtor. False when one refused (forScreen only).
-bool SettleAll(bool forScreen = false);
-// Settles the probes of every registered debtor.
-void SettleProbes();
+// What each new run takes; every shortcut on unless switched off here.
+TPaintShortcuts& Shortcuts();
 
 } // namespace DeferredPaint

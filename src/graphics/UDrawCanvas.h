@@ -1,16 +1,29 @@
 #pragma once
 // TDrawCanvas: what figures draw on. It maps world coordinates (origin in the
 // middle of the drawing area, y up, one unit per pixel) to the pixels of an
-// off-screen surface, keeps the figures registered with one drawing window and
-// redraws everything from scratch on every paint: background, grid, axes,
-// figures in registration order, then the turtles on top. Only the finished
-// surface is shown, so the screen never sees a half-drawn picture. A paint
-// that would draw the same picture again may be left out (see
-// SkipUnchangedPaints).
+// off-screen surface and keeps the figures registered with one drawing
+// window. A paint leaves the surface as drawing everything from scratch
+// would: background, grid, axes, figures in registration order, then the
+// turtles on top, after each turtle probed the picture beneath it. Only the
+// finished surface is shown, so the screen never sees a half-drawn picture.
+//
+// With the shortcuts of the window's run (see UDeferredPaint.h) a paint may
+// get there another way, and each way keeps the plain one as its reference:
+// - a paint that would draw the same picture again is left out;
+// - the background, grid and axes are copied from the last ones drawn while
+//   they are drawn from the same values;
+// - a paint redraws only boxes around what changed (the damage tracker,
+//   UDamageTracker.h, measures them; UDrawCanvasDamaged.cpp draws them);
+// - a turtle probing while a paint is owed has only the pixels it reads
+//   drawn (UDrawCanvasProbe.cpp).
+// Whichever way, the pixels, the canvas state left behind, the probe colours
+// and the figures' own state are those of the full paint.
 //
 // The canvas does not own the figures; it forgets a figure that is destroyed
 // while registered.
 #include "UCanvas.h"
+#include "UDamageTracker.h"
+#include "UDeferredPaint.h"
 #include "UFigur.h"
 
 #include <cstdint>
@@ -44,7 +57,7 @@ public:
     // object already registered is not added again.
     void AddFigure(TObjekt* figure);
 
-    // The full redraw; shows the surface when painting onto it.
+    // The paint; shows the surface when painting onto it.
     void Paint();
     // A paint put off (see UDeferredPaint.h): the figures change what Paint
     // would change in them, and the paint box is asked for the screen; the
@@ -52,21 +65,41 @@ public:
     void PaintLater();
     // For a paint put off: sets the turtles' probes as Paint would, drawing
     // only the pixels they read onto a surface nobody is shown, and leaves
-    // the paint owed. False when that cannot be done here (the background
-    // is not kept, the probed pixels lie far apart, no surface): then Paint.
+    // the paint owed. False when that cannot be done here (the shortcut is
+    // off, the background is not kept, the probed pixels lie far apart, no
+    // surface): then Paint.
     bool SenseOnly();
-    // Off, SenseOnly always answers false and every probe paints: the reference.
-    static inline bool ProbesWithoutPainting = true;
     // Paints once more onto a vector picture and puts it on the clipboard. The
     // surface, its pixel colours and the turtles' probe results stay those of
     // the last paint.
     void CopyToClipboard();
 
-    // Where figures draw during Paint.
-    TCanvas& Target() { return Measuring ? *Measuring : Picture ? *Picture : SurfaceBitmap->Canvas(); }
+    // Where figures draw during a paint: the surface, unless the paint
+    // points it elsewhere (see TDrawOnto).
+    TCanvas& Target() { return Drawing ? *Drawing : SurfaceBitmap->Canvas(); }
+    // The surface whose canvas Target() is, the same size as Surface(); none
+    // when Target() has no pixels (a recording canvas, the vector picture).
+    TSurface* TargetSurface() { return Drawing ? DrawingSurface : SurfaceBitmap.get(); }
+    // The surface the screen is shown.
     TSurface& Surface() { return *SurfaceBitmap; }
     const TSurface& Surface() const { return *SurfaceBitmap; }
     TPaintBox& PaintBox() { return Box; }
+
+    // For the paint's helpers: Target() is `onto` (the canvas of `surface`,
+    // which has the surface's size, or a canvas without pixels when surface
+    // is none) until this ends.
+    class TDrawOnto {
+    public:
+        TDrawOnto(TDrawCanvas& canvas, TCanvas& onto, TSurface* surface);
+        ~TDrawOnto();
+        TDrawOnto(const TDrawOnto&) = delete;
+        TDrawOnto& operator=(const TDrawOnto&) = delete;
+
+    private:
+        TDrawCanvas& Canvas;
+        TCanvas* Before;
+        TSurface* BeforeSurface;
+    };
 
     int OriginX() const { return Origin.x; }
     int OriginY() const { return Origin.y; }
@@ -84,34 +117,25 @@ public:
     // A spacing of 0 or below draws the axes without grid lines.
     std::int32_t GridSpacing = 0;
     bool PaintEnabled = true;
-    // A paint (or a paint put off) that would draw the same picture as the
-    // last one is left out: no figure or turtle shown here (nor a member of
-    // a group shown here, nor what they own) changed since
-    // (TObjekt::LastChange), none joined or left, no change named no object,
-    // the background is drawn from the same values, and no other canvas
-    // painted one of these figures in between (a figure shown in two windows
-    // keeps what the last of their paints left in it). Changes to figures of
-    // other windows do not count. Off, every paint draws: the reference.
-    bool SkipUnchangedPaints = false;
+    // The shortcuts this canvas's paints take; none unless the window's run
+    // defers its paints. With Defer, a paint (or a paint put off) that would
+    // draw the same picture as the last one is left out: no figure or turtle
+    // shown here (nor a member of a group shown here, nor what they own)
+    // changed since (TObjekt::LastChange), none joined or left, no change
+    // named no object, the background is drawn from the same values, and no
+    // other canvas painted one of these figures in between (a figure shown
+    // in two windows keeps what the last of their paints left in it).
+    // Changes to figures of other windows do not count. DamagedOnly and
+    // ProbesWithoutPainting act only with Defer.
+    TPaintShortcuts Shortcuts = TPaintShortcuts::Plain();
     // How many paints and arrangings were left out so.
     std::uint64_t PaintsLeftOut = 0;
     // How many times SenseOnly set the probes.
     std::uint64_t ProbesWithoutPaint = 0;
-    // With SkipUnchangedPaints, a paint first works out what every figure
-    // and turtle would draw (without drawing) and compares it with what the
-    // last paint drew; when the differences are small it redraws only the
-    // box around them, from the kept background, and leaves the same pixels,
-    // probe results and canvas state as a full paint. Off, every paint is
-    // full: the reference.
-    static inline bool PaintDamagedOnly = true;
-    // How many paints redrew only a damaged box.
+    // How many paints redrew only damaged boxes.
     std::uint64_t DamagedPaints = 0;
 
 private:
-    void FigureDestroyed(TFigur* figure) override;
-    void DrawGrid(TCanvas& c);
-    void DrawBackground(TCanvas& c);
-
     // What background, grid and axes are drawn from.
     struct TBackgroundKey {
         int Width = -1, Height = -1, BoxWidth = -1, BoxHeight = -1;
@@ -121,91 +145,83 @@ private:
         TPoint Origin;
         bool operator==(const TBackgroundKey&) const = default;
     };
+    // What a paint, or an arranging, was done from. A serial of 0 means none
+    // since the surface was last resized or a figure joined or left.
+    struct TPaintStamp {
+        std::uint64_t Serial = 0, Changes = 0;
+        TBackgroundKey Key;
+    };
+    // The last background drawn, with what the surface and its canvas held
+    // right after it; valid while Surface is and the key matches.
+    struct TKeptBackground {
+        std::unique_ptr<TSurface> Surface;
+        TBackgroundKey Key;
+        TColor BackgroundPixel = 0, GridPixel = 0;
+        TPoint PenPos;
+    };
+
+    void FigureDestroyed(TFigur* figure) override;
+
+    // --- background (UDrawCanvas.cpp)
+    void DrawGrid(TCanvas& c);
+    void DrawBackground(TCanvas& c);
     TBackgroundKey CurrentBackgroundKey() const;
+    bool KeptBackgroundFits() const;
     bool StartFromKeptBackground(TCanvas& c);
     // The pen, brush and probe colours a paint from the kept background starts with.
     void TakeKeptState(TCanvas& c);
     void KeepBackground();
 
+    // --- what was painted (UDrawCanvas.cpp)
     // True when the surface and the figures are as a paint now would leave them.
-    bool Unchanged(std::uint64_t serial, std::uint64_t changes, const TBackgroundKey& key) const;
+    bool Unchanged(const TPaintStamp& stamp) const;
+    TPaintStamp Stamp(std::uint64_t changes, const TBackgroundKey& key);
     // Calls `visit` for every figure and turtle shown and every member of
     // their groups at any depth, until it returns false.
     template <class Visit>
     bool EveryShown(Visit&& visit) const;
     // Marks the figures drawn or arranged as last handled by paint `serial`.
     void MarkShown(std::uint64_t serial);
-
-    // What a canvas holds besides its pixels.
-    struct TCanvasState {
-        TPen Pen;
-        TBrush Brush;
-        TFont Font;
-        TPoint PenPos;
-    };
-    static TCanvasState StateOf(const TCanvas& c);
-    static void SetState(TCanvas& c, const TCanvasState& s);
-    static bool SameState(const TCanvasState& a, const TCanvasState& b);
-    // A fingerprint of everything a drawing call's pixels depend on, and the
-    // pixels it can touch at most (both included).
-    struct TMark {
-        std::uint64_t Print = 0;
-        std::int32_t Left = 0, Top = 0, Right = -1, Bottom = -1;
-    };
-    // What one paint draws, figure by figure and turtle by turtle in paint
-    // order: the calls of each (Starts[i] up to Starts[i + 1]) and the state
-    // each began with (States[Incoming[i]]; figures mostly share one).
-    struct TRecord {
-        std::vector<std::uint32_t> Starts;
-        std::vector<TMark> Marks;
-        std::vector<std::uint32_t> Incoming;
-        std::vector<TCanvasState> States;
-        TCanvasState Start, Final;
-        bool Usable = false;
-        std::size_t Count() const { return Starts.empty() ? 0 : Starts.size() - 1; }
-    };
-    class TMeasure;
-    // Runs every Draw of a paint against a canvas that only records, from
-    // the state the figures start with.
-    void Measure(const TCanvasState& start, TRecord& into);
+    // Background, figures, probes and turtles, all of them.
+    void PaintWhole(bool measure);
     bool MeasuringWanted() const;
-    bool SpareSurface();
+
+    // --- damaged paints (UDrawCanvasDamaged.cpp)
     // Redraws only what changed since the last paint; false, having changed
     // no pixel of the surface, when a full paint is needed.
     bool PaintDamaged();
+    // Draws onto `onto` (the spare surface) the figures whose recorded calls
+    // meet `b`, clipped to it, each from the state the full paint gives it;
+    // with `turtlesDrawn` (one flag per turtle) then the turtles. False when
+    // the pen did not end where it was measured.
+    bool DrawBox(TSurface& onto, const TPixelBox& b, std::vector<char>* turtlesDrawn);
+    // The spare surface at the surface's size; false when there is none.
+    bool SpareSurface();
+
+    // --- probes (UDrawCanvasProbe.cpp)
     // The turtles, and the box around the pixels they probe on the surface
-    // (right < left when none). False when the list holds another figure.
-    bool ProbingTurtles(std::vector<TTurtle*>& turtles, int& left, int& top, int& right, int& bottom) const;
-    // Background, figures, probes and turtles, all of them.
-    void PaintWhole(bool measure);
+    // (empty when none). False when the list holds another figure.
+    bool ProbingTurtles(std::vector<TTurtle*>& turtles, TPixelBox& probed) const;
+    // For a damaged paint: the turtles probe what a full paint would show
+    // them, with only the probed box drawn on the spare surface.
+    bool SenseInBox(const std::vector<TTurtle*>& turtles, const TPixelBox& probed);
+
+    // Counts the paints and arrangings of all canvases, which all run on the
+    // GUI thread: a figure carries the serial of the last one that handled
+    // it, whichever canvas that was.
+    static inline std::uint64_t PaintSerial = 0;
 
     std::unique_ptr<TSurface> SurfaceBitmap;
-    // What the last full paint and the last arranging were done from; a
-    // serial of 0 means none since the surface was last resized or a figure
-    // joined or left.
-    std::uint64_t PaintedSerial = 0, PaintedChanges = 0;
-    TBackgroundKey PaintedKey;
-    std::uint64_t ArrangedSerial = 0, ArrangedChanges = 0;
-    TBackgroundKey ArrangedKey;
+    TCanvas* Drawing = nullptr;  // where Target() points instead of the surface
+    TSurface* DrawingSurface = nullptr;  // whose canvas Drawing is, if any
     TCanvas* Picture = nullptr;  // the vector picture while copying
-    TCanvas* Measuring = nullptr;  // the recording canvas while measuring
-    // What the surface shows (valid while its serial is PaintedSerial) and
-    // what the paint under way measured.
-    TRecord Shown, Fresh;
-    // Changes come in runs: after a paint found its boxes too large, this
-    // many paints (doubling up to 16 while that goes on) are drawn whole
-    // without measuring first.
-    unsigned UnmeasuredPaints = 0, MeasureBackoff = 0;
-    // The box the last damaged paint redrew; none when right < left.
-    int DamageLeft = 0, DamageTop = 0, DamageRight = -1, DamageBottom = -1;
-    std::uint64_t ShownSerial = 0;
+    TPaintStamp Painted;  // what the surface shows
+    TPaintStamp Arranged;  // what the figures were last drawn or arranged for
+    TDamageTracker Damage;
+    // The boxes the last damaged paint redrew, all in one; empty when none.
+    TPixelBox DamagedBox{0, 0, -1, -1};
     std::unique_ptr<TSurface> ProbeSurface;  // where SenseOnly and damaged paints draw
-    std::unique_ptr<TSurface> MetricsSurface;  // measures text while measuring
-    std::unique_ptr<TSurface> KeptBackground;  // the last background drawn, where the surface can copy
-    TBackgroundKey KeptKey;
-    TColor KeptBackgroundPixel = 0;
-    TColor KeptGridPixel = 0;
-    TPoint KeptPenPos;
+    TKeptBackground Kept;
     TColor BackgroundPixel = 0;
     TColor GridPixel = 0;
     TPoint Origin;

@@ -1,5 +1,6 @@
 #include "UDrawingWindow.h"
 
+#include "UDeferredPaint.h"
 #include "UDrawCanvas.h"
 
 namespace {
@@ -10,3 +11,5 @@ void SetDrawingWindowHost(TDrawingWindowHost* host) { InstalledHost = host; }
 TDrawingWindowHost* DrawingWindowHost() { return InstalledHost; }
 
 void TDrawingWindow::RepaintLater() { Canvas().PaintLater(); }
+
+bool TDrawingWindow::SettleOwedPaints(bool forScreen) { return !Run || Run->SettlePaints(forScreen); }

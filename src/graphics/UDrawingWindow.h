@@ -9,6 +9,7 @@
 
 class TDrawCanvas;
 class TObjekt;
+class TPaintDebtor;
 
 struct TScreenSize {
     int Width = 0;
@@ -50,6 +51,16 @@ public:
     virtual void RepaintLater();
     // Hides the window and hands its last picture to the last drawing window.
     virtual void Close() = 0;
+
+    // The run that may owe this window a paint (see UDeferredPaint.h); none
+    // while no run defers its paints here.
+    void SetPaintDebtor(TPaintDebtor* run) { Run = run; }
+    // Settles the run's owed paints before the window shows, resizes, copies
+    // or hands on its picture. False when the run refused (forScreen only).
+    bool SettleOwedPaints(bool forScreen = false);
+
+private:
+    TPaintDebtor* Run = nullptr;
 };
 
 class TDrawingWindowHost {

@@ -1,5 +1,6 @@
 #include "UFenster.h"
 
+#include "UDeferredPaint.h"
 #include "UDrawCanvas.h"
 #include "UFarbe.h"
 #include "UFigur.h"
@@ -205,11 +206,13 @@ void TFenster::SettleProbes() {
     if (!Window->Canvas().SenseOnly()) PaintNow();
 }
 
-void TFenster::SetDeferPaints(bool defer) {
-    if (!defer) SettlePaint();
-    DeferPaints = defer;
-    // The same switch keeps every paint as the reference.
-    if (Window) Window->Canvas().SkipUnchangedPaints = defer;
+void TFenster::JoinRun(TPaintDebtor& run, const TPaintShortcuts& shortcuts) {
+    if (!shortcuts.Defer) SettlePaint();
+    DeferPaints = shortcuts.Defer;
+    if (!Window) return;
+    Window->Canvas().Shortcuts = shortcuts;
+    // A run that paints at once never owes a paint.
+    Window->SetPaintDebtor(shortcuts.Defer ? &run : nullptr);
 }
 
 void TFenster::SettlePaint() {
@@ -219,7 +222,9 @@ void TFenster::SettlePaint() {
 
 void TFenster::RunEnded() {
     SettlePaint();
-    if (Window) Window->Canvas().PaintEnabled = false;
+    if (!Window) return;
+    Window->Canvas().PaintEnabled = false;
+    Window->SetPaintDebtor(nullptr);
 }
 
 void TFenster::CloseDrawingWindow() {

@@ -16,6 +16,8 @@
 
 class TDrawCanvas;
 class TFarbe;
+class TPaintDebtor;
+struct TPaintShortcuts;
 class TStack;
 
 class TFenster : public TObjekt {
@@ -55,15 +57,17 @@ public:
     void Repaint();
     // Set by the run for the windows it repaints after every statement:
     // only those may put a paint off, since only their next paint is sure
-    // to come before the state changes again.
-    void SetDeferPaints(bool defer);
+    // to come before the state changes again. The canvas takes the run's
+    // shortcuts; with Defer the drawing window settles `run`'s paints.
+    void JoinRun(TPaintDebtor& run, const TPaintShortcuts& shortcuts);
     // Does the owed paint, if any.
     void SettlePaint();
     // The turtles' probes as SettlePaint would leave them; the paint may stay owed.
     void SettleProbes();
     bool PaintOwed() const { return Owed; }
     // The run is over: its figures are about to be freed, so the canvas stops
-    // painting; the picture stays as last painted.
+    // painting and the window no longer settles the run's paints; the
+    // picture stays as last painted.
     void RunEnded();
     // Closes the drawing window (its picture becomes the last drawing) and
     // frees it. The object then behaves like one without a drawing window.

@@ -57,9 +57,10 @@ static_assert(std::size(ClassTable) == 13);
 
 } // namespace
 
-TKlassenFabrik::TKlassenFabrik() {
+TKlassenFabrik::TKlassenFabrik(TPaintDebtor* run) {
     for (const TClassRow& row : ClassTable)
         if (row.Make) PrototypeList.push_back(row.Make(row.ObjectName));
+    if (auto* turtle = dynamic_cast<TTurtle*>(FindByNumber(TTurtle::KlassenNummer))) turtle->SetPaintDebtor(run);
 }
 
 TKlassenFabrik::~TKlassenFabrik() = default;

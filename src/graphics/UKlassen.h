@@ -16,11 +16,14 @@
 #include <vector>
 
 class TObjekt;
+class TPaintDebtor;
 
 class TKlassenFabrik {
 public:
-    // Creates every prototype at once; none are added later.
-    TKlassenFabrik();
+    // Creates every prototype at once; none are added later. The turtles it
+    // makes settle `run`'s owed paints before they report a probe (none: a
+    // run that paints at once, or no run).
+    explicit TKlassenFabrik(TPaintDebtor* run = nullptr);
     ~TKlassenFabrik();
     TKlassenFabrik(const TKlassenFabrik&) = delete;
     TKlassenFabrik& operator=(const TKlassenFabrik&) = delete;

@@ -138,11 +138,11 @@ void TTurtle::CallMethod(std::int32_t n, TStack& stack) {
         break;
     // The probes tell what the last paint saw; one still owed is done first.
     case mnAufPunkt:
-        DeferredPaint::SettleProbes();
+        if (Run) Run->SettleProbes();
         stack.PushBoolean(OnPointFlag);
         break;
     case mnVorPunkt:
-        DeferredPaint::SettleProbes();
+        if (Run) Run->SettleProbes();
         stack.PushBoolean(PointAheadFlag);
         break;
     default: break;
@@ -297,6 +297,7 @@ void TTurtle::Draw(TDrawCanvas& canvas) {
 
 std::unique_ptr<TObjekt> TTurtle::Clone(const std::string& name, TObjekt* owner) {
     auto copy = std::make_unique<TTurtle>(name, owner);
+    copy->Run = Run;
     copy->Assign(*this);
     return copy;
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 class TFarbe;
+class TPaintDebtor;
 
 class TTurtle : public TFigur {
 public:
@@ -48,7 +49,11 @@ public:
     void AttributeChanged(TAttribut* attribute) override;
     void CallMethod(std::int32_t methodNumber, TStack& stack) override;
     void Draw(TDrawCanvas& canvas) override;
+    // The copy settles the same run's paints.
     std::unique_ptr<TObjekt> Clone(const std::string& name, TObjekt* owner) override;
+    // The run whose owed paints are settled before a probe is reported;
+    // none when nothing can owe this turtle a paint.
+    void SetPaintDebtor(TPaintDebtor* run) { Run = run; }
     // Everything but "linienstaerke", which keeps this turtle's value.
     void Assign(const TObjekt& source) override;
 
@@ -107,6 +112,7 @@ private:
     // Only turtles a window draws on top of everything keep a picture of
     // their trail; they are the ones it probes right before drawing them.
     bool SensedForPaint = false;
+    TPaintDebtor* Run = nullptr;
     std::uint64_t TrailGeneration = 0;
     std::unique_ptr<TSpurBild> TrailPicture;
 };

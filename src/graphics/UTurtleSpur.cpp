@@ -89,7 +89,7 @@ bool TSpurBild::Draw(TDrawCanvas& canvas, const std::vector<TSpurSegment>& trail
     TCanvas& target = canvas.Target();
     // Inverting pixels depends on what lies beneath, and a vector picture
     // has no pixels to copy.
-    if (&target != &canvas.Surface().Canvas() || target.Pen.Mode != TPenMode::Copy) return false;
+    if (!canvas.TargetSurface() || target.Pen.Mode != TPenMode::Copy) return false;
     if (Fits(canvas, target, trail, generation))
         Add(canvas, target, trail);
     else if (!Start(canvas, target, trail, generation))

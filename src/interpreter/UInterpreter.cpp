@@ -9,8 +9,8 @@
 
 TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerVerwaltung* errorList)
     : FVars(std::make_unique<TVarSpace>()),
-      FFactory(std::make_unique<TKlassenFabrik>()),
       FScanner(scanner),
+      FPaintShortcuts(DeferredPaint::Shortcuts()),
       FErrorList(errorList) {
     FTextsBefore = ProgramMemory::Texts();
     FObjectsBefore = TObjekt::LiveCount();
@@ -18,8 +18,9 @@ TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerV
     // Most of a long program is read once; only loops and methods are
     // read again and worth keeping.
     FScanner.SetKeepOnlyRepeated(true);
-    FDeferPaints = DeferredPaint::Enabled();
-    if (FDeferPaints) DeferredPaint::Register(this);
+    // A run that paints at once never owes a paint: its turtles settle nothing.
+    TPaintDebtor* run = FPaintShortcuts.Defer ? static_cast<TPaintDebtor*>(this) : nullptr;
+    FFactory = std::make_unique<TKlassenFabrik>(run);
     if (createDefaultWindow) {
         // Nameless, so that no program text can reach it; built-in, so that
         // the variables view leaves it out.
@@ -27,7 +28,7 @@ TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerV
         FDefaultWindow = window.get();
         FVars->Declare("", std::make_unique<TVariant>(window.release()), false, true);
         FWindows.push_back(FDefaultWindow);
-        FDefaultWindow->SetDeferPaints(FDeferPaints);
+        FDefaultWindow->JoinRun(*this, FPaintShortcuts);
     }
     DeclarationPass();
     if (FErrorFlag) {
@@ -40,7 +41,6 @@ TInterpreter::TInterpreter(TScanner& scanner, bool createDefaultWindow, TFehlerV
 }
 
 TInterpreter::~TInterpreter() {
-    DeferredPaint::Unregister(this);
     FFactory.reset();
     {
         TLockGuard lock(CriticalSections::ObjectLock());

@@ -254,6 +254,8 @@ private:
     std::unique_ptr<TVarSpace> FVars;
     std::unique_ptr<TKlassenFabrik> FFactory;
     TScanner& FScanner;
+    // Taken when the run starts (see UDeferredPaint.h).
+    TPaintShortcuts FPaintShortcuts;
     TStack FStack;
     std::vector<TFenster*> FWindows;
     bool FErrorFlag = false;
@@ -261,7 +263,6 @@ private:
     int FBlockDepth = 0;
     TObjekt* FFuerObject = nullptr;
     TFenster* FDefaultWindow = nullptr;
-    bool FDeferPaints = false;
     bool FInStep = false;
 
     TFehlerVerwaltung* FErrorList;

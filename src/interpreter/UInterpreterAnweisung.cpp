@@ -152,7 +152,7 @@ bool TInterpreter::DeclareObjects(const std::string& className) {
         if (isWindow)
             if (auto* window = dynamic_cast<TFenster*>(raw)) {
                 FWindows.push_back(window);
-                window->SetDeferPaints(FDeferPaints);
+                window->JoinRun(*this, FPaintShortcuts);
             }
         if (raw->ClassNumber % 2 == 0 && FDefaultWindow) {
             FDefaultWindow->AddFigure(raw);

@@ -123,7 +123,7 @@ void TInterpreter::Ende() {
 
 void TInterpreter::SettlePaintsBeforeFreeing() {
     const int scopes = FVars->ScopeCount();
-    if (!FDeferPaints || scopes == 0) return;
+    if (!FPaintShortcuts.Defer || scopes == 0) return;
     for (int i = FVars->ScopeStart(scopes - 1); i < FVars->Count(); ++i) {
         const TVariable* variable = FVars->At(i);
         if (!variable->Reference && variable->Value && variable->Value->Kind() == vkObjekt &&

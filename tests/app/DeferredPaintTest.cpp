@@ -335,10 +335,10 @@ private:
 
 struct TRun {
     TRun(const std::vector<std::string>& program, bool defaultWindow, bool defer) : Lines(program) {
-        DeferredPaint::SetEnabled(defer);
+        DeferredPaint::Shortcuts() = defer ? TPaintShortcuts() : TPaintShortcuts::Plain();
         Scanner.Load(Lines);
         Interpreter = std::make_unique<TInterpreter>(Scanner, defaultWindow, &Errors);
-        DeferredPaint::SetEnabled(true);
+        DeferredPaint::Shortcuts() = TPaintShortcuts();
         Scanner.SkipBlanks();
     }
 
@@ -469,6 +469,41 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
     EXPECT_GT(probedMarked, 100);
     // Most paints redrew only what changed.
     EXPECT_GT(damaged, 1000u);
+}
+
+} // namespace
+
+namespace {
+
+// Each run settles only its own windows: a probe in one run, and a window of
+// that run settling for the screen, leave what another run owes alone.
+TEST(DeferredPaint, TwoRunsSettleOnlyTheirOwnPaints) {
+    TestApp();
+    CriticalSections::Create();
+    TQtDrawingWindowHost host;
+    TRun other({"// ZAK 1.5 - Programm", "t: Turtle", "t.vor(50)"}, true, true);
+    TRun probing({"// ZAK 1.5 - Programm", "u: Turtle", "b: boolean", "u.vor(30)", "b := u.aufPunkt()", "u.vor(10)"},
+                 true, true);
+    while (!other.Done()) other.Interpreter->Step(false);
+    TFenster* owing = other.Interpreter->DefaultWindow();
+    ASSERT_TRUE(owing && owing->Canvas());
+    ASSERT_TRUE(owing->PaintOwed());
+    TFenster* own = probing.Interpreter->DefaultWindow();
+    ASSERT_TRUE(own && own->Canvas());
+    // The first paint keeps the background the probe draws from.
+    for (bool painted = false; !probing.Done();) {
+        probing.Interpreter->Step(false);
+        if (!painted && own->PaintOwed()) painted = own->DrawingWindow()->SettleOwedPaints();
+    }
+    ASSERT_FALSE(probing.Interpreter->ErrorFlag());
+    EXPECT_GT(own->Canvas()->ProbesWithoutPaint, 0u);
+    EXPECT_TRUE(owing->PaintOwed());
+    EXPECT_EQ(owing->Canvas()->ProbesWithoutPaint, 0u);
+
+    ASSERT_TRUE(own->PaintOwed());
+    ASSERT_TRUE(own->DrawingWindow()->SettleOwedPaints(true));
+    EXPECT_FALSE(own->PaintOwed());
+    EXPECT_TRUE(owing->PaintOwed());
 }
 
 } // namespace

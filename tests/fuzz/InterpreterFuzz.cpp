@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t breakpointLines = breakpoints ? input.ConsumeIntegral<std::uint32_t>() : 0;
     const int callDepth = (flags & 8) ? 1 + input.ConsumeIntegralInRange<int>(0, 60) : TInterpreter::MaxCallDepth;
     const long stepLimit = (flags & 16) ? 20000 : 2000;
-    DeferredPaint::SetEnabled(!(flags & 32));
+    DeferredPaint::Shortcuts() = flags & 32 ? TPaintShortcuts::Plain() : TPaintShortcuts();
     const std::string bytes = input.ConsumeRemainingBytesAsString();
     const std::vector<std::string> text = SplitLines(bytes);
 

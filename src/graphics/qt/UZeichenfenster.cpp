@@ -2,7 +2,6 @@
 
 #include "ULetztesZeichenfenster.h"
 #include "UCriticalSections.h"
-#include "UDeferredPaint.h"
 #include "UDrawCanvas.h"
 #include "UQtPaintBox.h"
 #include "UQtSurface.h"
@@ -49,13 +48,13 @@ TFZeichnen::TFZeichnen(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Windo
     // A paint still owed is done at the size it was owed for.
     pb->OnResize = [this] {
         KeepSize = true;
-        DeferredPaint::SettleAll();
+        SettleOwedPaints();
         KeepSize = false;
         DrawCanvas->Resize();
     };
     // A resized surface is drawn at the next screen paint.
     pb->OnPaintRequest = [this] { DrawCanvas->Paint(); };
-    pb->OnFrameDue = [] { return DeferredPaint::SettleAll(true); };
+    pb->OnFrameDue = [this] { return SettleOwedPaints(true); };
     pb->OnMouseMove = [this](int x, int y) { pbMouseMove(x, y); };
 
     // The program's statements run on while the pupil works in the main
@@ -136,7 +135,7 @@ void TFZeichnen::pbMouseMove(int x, int y) {
 void TFZeichnen::Koordinatenanzeige1Click() { RefreshCaption(); }  // the action toggles its own check
 
 void TFZeichnen::KopierenDrucken1Click() {
-    DeferredPaint::SettleAll();
+    SettleOwedPaints();
     DrawCanvas->CopyToClipboard();
 }
 
@@ -204,7 +203,7 @@ void TFZeichnen::FitSurface() {
 
 void TFZeichnen::HandOverPicture() {
     if (!FLetztesZeichenfenster || !DrawCanvas) return;
-    DeferredPaint::SettleAll();
+    SettleOwedPaints();
     auto* surface = dynamic_cast<TQtSurface*>(&DrawCanvas->Surface());
     if (!surface) return;
     FLetztesZeichenfenster->TakePicture(surface->Image(), DrawCanvas->OriginX(), DrawCanvas->OriginY());
