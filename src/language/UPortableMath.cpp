@@ -249,7 +249,7 @@ double CosKernel(double hi, double lo) {
 
 constexpr double Infinity = std::numeric_limits<double>::infinity();
 
-}  // namespace
+} // namespace
 
 namespace PortableMath {
 
@@ -289,7 +289,7 @@ double Atan(double x) {
     TPair num{}, den{};
     const double* base = nullptr;
     if (a <= 1.0) {
-        const int k = static_cast<int>(a * 16.0 + 0.5);
+        const int k = static_cast<int>(std::lround(a * 16.0));
         if (k == 0) {
             const double z = a * a;
             const double poly = AtanQ0 + z * (AtanQ1 + z * (AtanQ2 + z * (AtanQ3 + z * (AtanQ4 + z * AtanQ5))));
@@ -303,7 +303,7 @@ double Atan(double x) {
         den.Lo += p.Lo;
         base = AtanTable[k];
     } else if (a < 0x1p60) {
-        const int k = static_cast<int>(16.0 / a + 0.5);
+        const int k = static_cast<int>(std::lround(16.0 / a));
         const double c = k / 16.0;
         const TPair p = TwoProduct(c, a);
         num = TwoSum(p.Hi, -1.0);
@@ -351,4 +351,4 @@ double Hypot(double x, double y) {
     return h * scale;
 }
 
-}  // namespace PortableMath
+} // namespace PortableMath

@@ -18,4 +18,4 @@ double Cos(double x);
 double Atan(double x);
 double Hypot(double x, double y);
 
-}  // namespace PortableMath
+} // namespace PortableMath

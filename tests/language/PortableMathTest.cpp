@@ -96,7 +96,7 @@ std::vector<double> Arguments(std::mt19937_64& random) {
     return args;
 }
 
-}  // namespace
+} // namespace
 
 TEST(PortableMath, WithinOneUlpOfTheCLibraryAndMostlyEqual) {
     std::mt19937_64 random(20261208);
