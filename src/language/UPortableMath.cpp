@@ -147,7 +147,7 @@ TReduced ReduceMedium(double x) {
 // CodyWaiteLimit <= x < inf: x * 2/pi modulo 4 from a window of 192 bits of
 // 2/pi taken where they matter for this exponent, in integer arithmetic. The
 // bits left out of the window shift the result by less than 2^-136, far below
-// the closest any double comes to a multiple of pi/2 (about 2^-62 of it).
+// the closest any double comes to a multiple of pi/2 (2^-61 of pi/2).
 TReduced ReduceHuge(double x) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, &x, sizeof bits);
