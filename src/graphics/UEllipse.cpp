@@ -1,6 +1,7 @@
 #include "UEllipse.h"
 
 #include "UDrawCanvas.h"
+#include "UPortableMath.h"
 #include "UStack.h"
 
 #include <algorithm>
@@ -156,11 +157,11 @@ void TEllipse::BuildPolygon(int rx, int ry, int px, int py) {
     const int n = PointCount(rx, ry);
     // The turn uses this shorter constant, not the full pi / 180.
     const double b = Winkel * 0.017453292;
-    const double cosB = std::cos(b), sinB = std::sin(b);
+    const double cosB = PortableMath::Cos(b), sinB = PortableMath::Sin(b);
     Cache.Points.resize(static_cast<std::size_t>(n));
     for (int j = 0; j < n; ++j) {
         const double t = j * 2 * Pi / n;
-        const double ct = std::cos(t), st = std::sin(t);
+        const double ct = PortableMath::Cos(t), st = PortableMath::Sin(t);
         TPoint& p = Cache.Points[static_cast<std::size_t>(j)];
         p.x = RoundInt(px + rx * ct * cosB - ry * st * sinB);
         p.y = RoundInt(py - rx * ct * sinB - ry * st * cosB);

@@ -2,6 +2,7 @@
 
 #include "UDrawCanvas.h"
 #include "UFarbe.h"
+#include "UPortableMath.h"
 #include "UStack.h"
 
 #include <algorithm>
@@ -143,7 +144,7 @@ void TFigur::Normalize() {
 
 void TFigur::RotatePoint(double& x, double& y, double cx, double cy, double angle) {
     const double r = angle * 0.017453292519943295769;
-    const double c = std::cos(r), s = std::sin(r);
+    const double c = PortableMath::Cos(r), s = PortableMath::Sin(r);
     const double dx = x - cx, dy = y - cy;
     x = cx + dx * c - dy * s;
     y = cy + dx * s + dy * c;

@@ -1,6 +1,7 @@
 #include "URechteck.h"
 
 #include "UDrawCanvas.h"
+#include "UPortableMath.h"
 #include "UStack.h"
 
 #include <cmath>
@@ -161,7 +162,7 @@ void TQuadrat::CornersToSide() {
     const double my = (Ecken[0].Y + Ecken[2].Y) / 2;
     for (std::size_t i = 0; i < Ecken.size(); ++i) {
         double dx = Ecken[i].X - mx, dy = Ecken[i].Y - my;
-        double r = std::hypot(dx, dy);
+        double r = PortableMath::Hypot(dx, dy);
         if (!(r > 0)) {
             dx = Diagonal[i].X;
             dy = Diagonal[i].Y;
@@ -221,7 +222,7 @@ void TQuadrat::CallMethod(std::int32_t n, TStack& stack) {
 
 void TQuadrat::StretchAbout(double cx, double cy, double factor) {
     TRechteck::StretchAbout(cx, cy, factor);
-    const double side = Gedreht ? std::hypot(Ecken[0].X - Ecken[1].X, Ecken[0].Y - Ecken[1].Y) : Right - Left;
+    const double side = Gedreht ? PortableMath::Hypot(Ecken[0].X - Ecken[1].X, Ecken[0].Y - Ecken[1].Y) : Right - Left;
     if (!StorableCoordinate(side)) return;
     Seite = side;
     SetInt(ASeitenlaenge, RoundInt(side));

@@ -3,6 +3,7 @@
 #include "UDeferredPaint.h"
 #include "UDrawCanvas.h"
 #include "UFarbe.h"
+#include "UPortableMath.h"
 #include "UStack.h"
 
 #include <algorithm>
@@ -112,7 +113,7 @@ void TTurtle::CallMethod(std::int32_t n, TStack& stack) {
     case mnZurueck: {
         const double d = n == mnVor ? stack.PopDouble() : -stack.PopDouble();
         const double h = HeadingDeg * DegToRad;
-        recorded = GoTo(PosX + d * std::cos(h), PosY + d * std::sin(h));
+        recorded = GoTo(PosX + d * PortableMath::Cos(h), PosY + d * PortableMath::Sin(h));
         break;
     }
     case mnLinksdrehen:
@@ -248,7 +249,7 @@ void TTurtle::RotateAbout(double angle, double cx, double cy) {
 void TTurtle::ProbedPixels(const TDrawCanvas& canvas, TPoint& on, TPoint& ahead) const {
     const double h = HeadingDeg * DegToRad;
     on = {canvas.ToDeviceX(PosX), canvas.ToDeviceY(PosY)};
-    ahead = {canvas.ToDeviceX(PosX + std::cos(h)), canvas.ToDeviceY(PosY + std::sin(h))};
+    ahead = {canvas.ToDeviceX(PosX + PortableMath::Cos(h)), canvas.ToDeviceY(PosY + PortableMath::Sin(h))};
 }
 
 void TTurtle::Sense(TDrawCanvas& canvas) {
@@ -282,8 +283,8 @@ void TTurtle::Draw(TDrawCanvas& canvas) {
     c.Pen.Width = 2;
     const double h = HeadingDeg * DegToRad;
     auto corner = [&](double radius, double angle) {
-        return TPoint{canvas.ToDeviceX(PosX + radius * std::cos(angle)),
-                      canvas.ToDeviceY(PosY + radius * std::sin(angle))};
+        return TPoint{canvas.ToDeviceX(PosX + radius * PortableMath::Cos(angle)),
+                      canvas.ToDeviceY(PosY + radius * PortableMath::Sin(angle))};
     };
     const TPoint p0 = corner(20, h);
     const TPoint p1 = corner(10, h + 120 * DegToRad);

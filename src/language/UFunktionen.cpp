@@ -1,5 +1,6 @@
 // The built-in functions of the language and the generator behind zufall.
 #include "UMeldungen.h"
+#include "UPortableMath.h"
 #include "UVariablen.h"
 
 #include <chrono>
@@ -11,11 +12,12 @@ namespace {
 // The degree factor is the rounded decimal the language has always used, not
 // pi/180: arctan(1) is 45.0000013 and cos(90) about 4.68E-8.
 constexpr double Grad = 0.017453292;
-// Beyond this the processor's argument reduction gives up; such angles yield 0.
+// Angles from here on have always yielded 0 (an argument reduction in the
+// processor once gave up there); programs may rely on it.
 constexpr double ReductionLimit = 9223372036854775808.0;  // 2^63
 
-double Sine(double radians) { return std::fabs(radians) >= ReductionLimit ? 0.0 : std::sin(radians); }
-double Cosine(double radians) { return std::fabs(radians) >= ReductionLimit ? 0.0 : std::cos(radians); }
+double Sine(double radians) { return std::fabs(radians) >= ReductionLimit ? 0.0 : PortableMath::Sin(radians); }
+double Cosine(double radians) { return std::fabs(radians) >= ReductionLimit ? 0.0 : PortableMath::Cos(radians); }
 
 const char* PushReal(TStack& stack, double value) {
     if (const char* message = CheckedReal(value)) return message;
@@ -44,7 +46,7 @@ const char* Tan(TVarSpace*, TStack& stack) {
     return PushReal(stack, Sine(radians) / Cosine(radians));
 }
 
-const char* ArcTan(TVarSpace*, TStack& stack) { return PushReal(stack, std::atan(stack.PopDouble()) / Grad); }
+const char* ArcTan(TVarSpace*, TStack& stack) { return PushReal(stack, PortableMath::Atan(stack.PopDouble()) / Grad); }
 
 const char* Abs(TVarSpace*, TStack& stack) { return PushReal(stack, std::fabs(stack.PopDouble())); }
 
