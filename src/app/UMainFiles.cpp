@@ -138,8 +138,8 @@ void TFMain::CheckFileOnDisk() {
         FDeclinedReload.Time = now.Time;
         return;
     }
-    std::string header;
-    LoadProgram(FFileName, header);
+    bool otherVersion = false;
+    LoadProgram(FFileName, otherVersion);
 }
 
 QString ExamplesDirectory() {
