@@ -6,6 +6,7 @@
 #include "AppTestSupport.h"
 
 #include "UMain.h"
+#include "UVersion.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -170,6 +171,12 @@ TDrawn Drawn(const QImage& picture) {
 } // namespace
 
 TEST(WindowManager, FramesLieOnTheScreenAndF9RunsAtOnce) {
+#ifdef __SANITIZE_ADDRESS__
+    // The X platform's keyboard library reads past a buffer that is not
+    // ours as soon as zak connects to a real X server; the main tree runs
+    // this test.
+    GTEST_SKIP() << "libxkbcommon-x11 ist nicht frei von AddressSanitizer-Befunden";
+#endif
     for (const char* tool : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import"})
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             GTEST_SKIP() << tool << " fehlt";
@@ -188,7 +195,8 @@ TEST(WindowManager, FramesLieOnTheScreenAndF9RunsAtOnce) {
     ASSERT_TRUE(zak->waitForStarted(WaitMs));
 
     std::optional<QString> main;
-    ASSERT_TRUE(WaitFor([&] { return (main = x.Window("ZAK 1\\.5\\.9 - rechteck\\.zak")).has_value(); }))
+    const QString title = QStringLiteral("ZAK " ZAK_VERSION " - rechteck.zak").replace('.', QStringLiteral("\\."));
+    ASSERT_TRUE(WaitFor([&] { return (main = x.Window(title)).has_value(); }))
         << zak->readAllStandardError().toStdString();
     ASSERT_TRUE(WaitFor([&] { return x.Frame(*main).isValid(); })) << "openbox rahmt das Hauptfenster nicht";
     // The main window stands at the top left, title bar included.
