@@ -248,14 +248,16 @@ std::string JsonText(const TJsonResult& result) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }
 
+void PrintJsonProblem(int status, const std::string& kind, const std::string& problem) {
+    TJsonResult result;
+    result.Status = status;
+    result.ProblemKind = kind;
+    result.Problem = problem;
+    std::cout << JsonText(result) << '\n';
+}
+
 int RefuseFile(const TCommandLine& options, const std::string& problem) {
     std::cerr << problem << '\n';
-    if (options.Json) {
-        TJsonResult result;
-        result.Status = 2;
-        result.ProblemKind = "Datei";
-        result.Problem = problem;
-        std::cout << JsonText(result) << '\n';
-    }
+    if (options.Json) PrintJsonProblem(2, "Datei", problem);
     return 2;
 }

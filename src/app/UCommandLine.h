@@ -63,6 +63,9 @@ struct TJsonResult {
     std::vector<std::string> Pictures;
 };
 std::string JsonText(const TJsonResult& result);
+// The whole JSON of a run that ended with a problem of its own and no
+// variables or pictures: one line on standard output.
+void PrintJsonProblem(int status, const std::string& kind, const std::string& problem);
 
 // Splits a cell of the variables view ("name = text") for TJsonVariable.
 TJsonVariable SplitVariableCell(const std::string& cell);

@@ -239,15 +239,8 @@ int RunProgram(const TCommandLine& options, std::vector<std::string> programLine
 // for the memory there is): the message of a spent budget, without a place.
 int RefuseMemory(const TCommandLine& options) {
     const std::string message = Codepage::Win1252ToUtf8(Meldung::ArbeitsspeicherReichtNicht);
-    if (options.Json) {
-        TJsonResult result;
-        result.Status = 1;
-        result.ProblemKind = "Laufzeitfehler";
-        result.Problem = message;
-        std::cout << JsonText(result) << '\n';
-    } else {
-        std::cout << "Laufzeitfehler: " << message << '\n';
-    }
+    if (options.Json) PrintJsonProblem(1, "Laufzeitfehler", message);
+    else std::cout << "Laufzeitfehler: " << message << '\n';
     std::cout.flush();
     return 1;
 }
