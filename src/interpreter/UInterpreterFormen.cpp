@@ -165,8 +165,8 @@ void TInterpreter::CompileExpression(TExpressionShape& shape) {
         // the table, so that putting it there copies no text. A look-ahead
         // scanned just now is in the table from now on: the form is read
         // again when the expression is met next.
-        shape.Usable = !shape.After.Texts;
-        if (shape.After.Texts) shape.Generation = 0;
+        shape.Usable = !shape.After.HoldsTexts();
+        if (shape.After.HoldsTexts()) shape.Generation = 0;
         shape.ReadsNumber = reader.ReadsNumber;
         shape.Depth = reader.Depth;
         shape.Height = reader.Height;
@@ -276,9 +276,9 @@ TVariant* TInterpreter::KeptAssignmentTarget(std::int32_t first) {
         FScanner.Save(FShapeScratch, &FShapeScratchTexts);
         const bool assignment = FScanner.NextToken() == ODoppelpunktgleich && FScanner.TokenNumber();
         FScanner.Save(shape.After);
-        shape.Usable = assignment && !shape.After.Texts;
+        shape.Usable = assignment && !shape.After.HoldsTexts();
         // A `:=` scanned just now is in the table from now on.
-        if (assignment && shape.After.Texts) shape.Generation = 0;
+        if (assignment && shape.After.HoldsTexts()) shape.Generation = 0;
         FScanner.Restore(FShapeScratch, true, &FShapeScratchTexts);
     }
     if (!shape.Usable) return nullptr;

@@ -42,31 +42,16 @@ void TScanner::Load(const TLineSource& lines) {
     }
 
     FSource = &lines;
-    FPosition = 1;
-    FEnd = false;
-    FTokenStart = 0;
-    FRewindAllowed = false;
-    FLastChar = ' ';
+    FState = TState{};
     FTokenText.clear();
     FRawToken.clear();
-    FIntValue = 0;
-    FRealValue = 0.0;
     FRepeated.clear();
     DropTable();
 }
 
 void TScanner::Save(TState& state, TTexts* texts) const {
-    state.Position = FPosition;
-    state.TokenStart = FTokenStart;
-    state.LastChar = FLastChar;
-    state.RewindAllowed = FRewindAllowed;
-    state.End = FEnd;
-    state.IntValue = FIntValue;
-    state.RealValue = FRealValue;
-    state.Pending = FPending;
-    state.TokenNumber = FTokenNumber;
-    state.Texts = FPending == 0;
-    if (state.Texts && texts) {
+    state = FState;
+    if (state.HoldsTexts() && texts) {
         texts->TokenText = FTokenText;
         texts->RawToken = FRawToken;
     }
@@ -75,8 +60,8 @@ void TScanner::Save(TState& state, TTexts* texts) const {
 void TScanner::DropTable() {
     if (++FTableGeneration == 0) FTableGeneration = 1;
     FTableEnd = 0;
-    FPending = 0;
-    FTokenNumber = 0;
+    FState.Pending = 0;
+    FState.TokenNumber = 0;
     FTokenAt.reset();
     FSkipAt.reset();
     FTable.clear();
@@ -96,7 +81,7 @@ void TScanner::SetTokenTable(bool on) {
 // zeroed pages the system hands out as they are first written: a snapshot
 // nobody scans, and text no kept scan starts in, cost nothing.
 bool TScanner::TableCovers(int position) {
-    if (FKeepPaused || !FTableOn || FText.size() < 3 || FEnd) return false;
+    if (FKeepPaused || !FTableOn || FText.size() < 3 || FState.End) return false;
     if (FKeepOnlyRepeated ? FText.size() > MaxTableText || !Repeated(position) : FText.size() > MaxKeepAllText)
         return false;
     const int last = static_cast<int>(FText.size()) - 1;
@@ -143,17 +128,17 @@ std::int32_t TScanner::KeepEntry(TTableEntry entry, bool withTexts) {
 }
 
 void TScanner::Materialize() const {
-    if (!FPending) return;
-    const TTableEntry& entry = FTable[FPending - 1];
-    FPending = 0;
+    if (!FState.Pending) return;
+    const TTableEntry& entry = Entry(FState.Pending);
+    FState.Pending = 0;
     FTokenText.assign(FPool, entry.TextOffset, entry.TextLength);
     FRawToken.assign(FPool, entry.RawOffset, entry.RawLength);
 }
 
 int TScanner::ScanAndKeep() {
-    FPending = 0;
-    FTokenNumber = 0;
-    const int start = FPosition;
+    FState.Pending = 0;
+    FState.TokenNumber = 0;
+    const int start = FState.Position;
     const bool keep = TableCovers(start);
     FFurthest = start;
     const int code = ScanToken();
@@ -161,15 +146,10 @@ int TScanner::ScanAndKeep() {
         TTableEntry entry;
         entry.Start = start;
         entry.Code = code;
-        entry.End = FPosition;
         entry.Furthest = FFurthest;
-        if (code == OIntegerconst || code == ORealConst || code == OZahlenfehler) {
-            entry.IntValue = FIntValue;
-            entry.RealValue = FRealValue;
-        }
-        entry.LastChar = FLastChar;
-        entry.ReachedEnd = FEnd;
-        FTokenAt[start] = FTokenNumber = KeepEntry(entry, true);
+        entry.After = FState;
+        if (IsNumberToken(code)) entry.Number = FState.Number;
+        FTokenAt[start] = FState.TokenNumber = KeepEntry(entry, true);
     }
     return code;
 }
@@ -182,21 +162,21 @@ char TScanner::NextChar() {
 char TScanner::ReadChar() {
     char c;
     const long long length = static_cast<long long>(FText.size());
-    if (FPosition >= 1 && FPosition < length) {
-        c = FText[FPosition - 1];
+    if (FState.Position >= 1 && FState.Position < length) {
+        c = FText[FState.Position - 1];
         if (c != '\0' && c != '\r') FRawToken += c;
-    } else if (FPosition < 1) {
+    } else if (FState.Position < 1) {
         // Only reachable through SetPosition: in front of the text lies one
         // line break, whatever the distance.
         c = '\r';
-        FPosition = 0;
+        FState.Position = 0;
     } else {
-        FEnd = true;
+        FState.End = true;
         c = '\0';
     }
-    FLastChar = c;
-    if (FPosition > FFurthest) FFurthest = FPosition;
-    if (FPosition < INT_MAX) ++FPosition;
+    FState.LastChar = c;
+    if (FState.Position > FFurthest) FFurthest = FState.Position;
+    if (FState.Position < INT_MAX) ++FState.Position;
     return c;
 }
 
@@ -204,14 +184,14 @@ void TScanner::ReadRun(std::string& into) {
     // The run inside the text in one piece; the character that ends it is
     // read (and given back) as always.
     const long long length = static_cast<long long>(FText.size());
-    if (FPosition >= 1 && FPosition < length) {
-        long long end = FPosition;
+    if (FState.Position >= 1 && FState.Position < length) {
+        long long end = FState.Position;
         while (end < length && IsLetterOrDigit(FText[end - 1])) ++end;
-        if (end > FPosition) {
-            const std::string_view run(FText.data() + FPosition - 1, end - FPosition);
+        if (end > FState.Position) {
+            const std::string_view run(FText.data() + FState.Position - 1, end - FState.Position);
             into.append(run);
             FRawToken.append(run);
-            FPosition = static_cast<int>(end);
+            FState.Position = static_cast<int>(end);
         }
     }
     for (;;) {
@@ -231,11 +211,11 @@ bool TScanner::Accept(char expected) {
 }
 
 int TScanner::ScanToken() {
-    FTokenStart = FPosition;
-    FRewindAllowed = true;
+    FState.TokenStart = FState.Position;
+    FState.RewindAllowed = true;
     for (;;) {
         FRawToken.clear();
-        const int start = FPosition;
+        const int start = FState.Position;
         const char c = ReadChar();
         if (c == '\0') {
             FTokenText.clear();
@@ -313,7 +293,7 @@ int TScanner::ScanStar(int starPosition) {
         FTokenText = word;
         return code;
     }
-    FPosition = starPosition + 1;
+    FState.Position = starPosition + 1;
     ClearEndIfInside();
     FTokenText.assign(1, '*');
     return OMal;
@@ -364,18 +344,18 @@ int TScanner::ScanNumber(char first) {
     StepBack();
 
     FTokenText = number.Text();
-    FIntValue = 0;
-    FRealValue = 0.0;
+    FState.Number.Int = 0;
+    FState.Number.Real = 0.0;
     // The digit run before the point is an Integer first, also in a real
     // literal: 3000000000.5 is as malformed as 3000000000.
     std::int32_t whole = 0;
     const bool wholeFits = ConvertInteger(number.IntegerPart, whole);
     if (number.IsReal) {
         SetDecimalSeparator('.');
-        return wholeFits && ConvertReal(number, FRealValue) ? ORealConst : OZahlenfehler;
+        return wholeFits && ConvertReal(number, FState.Number.Real) ? ORealConst : OZahlenfehler;
     }
     if (!wholeFits) return OZahlenfehler;
-    FIntValue = whole;
+    FState.Number.Int = whole;
     return OIntegerconst;
 }
 
@@ -421,7 +401,7 @@ void TScanner::SkipBraceComment() {
 }
 
 void TScanner::SkipBlanksAndKeep() {
-    const int start = FPosition;
+    const int start = FState.Position;
     const bool keep = TableCovers(start);
     FFurthest = start;
     SkipBlanksPlain();
@@ -429,10 +409,8 @@ void TScanner::SkipBlanksAndKeep() {
     TTableEntry entry;
     entry.Start = start;
     entry.Blanks = true;
-    entry.End = FPosition;
     entry.Furthest = FFurthest;
-    entry.LastChar = FLastChar;
-    entry.ReachedEnd = FEnd;
+    entry.After = FState;
     FSkipAt[start] = KeepEntry(entry, false);
 }
 
@@ -459,15 +437,15 @@ void TScanner::SkipBlanksPlain() {
 TScanner::TLineColumn TScanner::GetLineColumn() const {
     TLineColumn result;
     if (FLineStarts.empty()) {
-        result.Column = FPosition - 1;
+        result.Column = FState.Position - 1;
         return result;
     }
     // The last entry not greater than the position; a position in front of
     // the first entry counts to line 0.
-    const auto after = std::upper_bound(FLineStarts.begin(), FLineStarts.end(), FPosition);
+    const auto after = std::upper_bound(FLineStarts.begin(), FLineStarts.end(), FState.Position);
     const std::size_t index = after == FLineStarts.begin() ? 0 : (after - FLineStarts.begin()) - 1;
     result.Line = static_cast<int>(index);
-    result.Column = static_cast<int>(static_cast<long long>(FPosition) - FLineStarts[index]);
+    result.Column = static_cast<int>(static_cast<long long>(FState.Position) - FLineStarts[index]);
     return result;
 }
 

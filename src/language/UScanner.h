@@ -42,32 +42,32 @@ public:
     // Position minus one. StepBack, Rewind and SetPosition clear the end flag
     // when the new position lies before the blank behind the last line.
     void StepBack() {
-        if (FPosition > INT_MIN) --FPosition;
+        if (FState.Position > INT_MIN) --FState.Position;
         ClearEndIfInside();
     }
     // The next token's code (TTokenCode); permits one Rewind. A token once
     // scanned at a position is kept in the token table (see below) and
     // delivered from there the next time the scan starts at that position.
     int NextToken() {
-        if (FPosition >= 1 && FPosition < FTableEnd && !FEnd) {
-            const std::int32_t entry = FTokenAt[FPosition];
+        if (FState.Position >= 1 && FState.Position < FTableEnd && !FState.End) {
+            const std::int32_t entry = FTokenAt[FState.Position];
             if (entry > 0) return Replay(entry);
         }
         return ScanAndKeep();
     }
     // Back to where the last NextToken began; only once per NextToken.
     void Rewind() {
-        if (FRewindAllowed) {
-            FPosition = FTokenStart;
-            FRewindAllowed = false;
+        if (FState.RewindAllowed) {
+            FState.Position = FState.TokenStart;
+            FState.RewindAllowed = false;
         }
         ClearEndIfInside();
     }
 
-    int GetPosition() const { return FPosition; }
+    int GetPosition() const { return FState.Position; }
     void SetPosition(int position) {
-        FPosition = position;
-        FLastChar = ' ';
+        FState.Position = position;
+        FState.LastChar = ' ';
         // A jump back (a loop head read after the last token of the text) is
         // no longer at the end.
         ClearEndIfInside();
@@ -75,13 +75,10 @@ public:
     // Moves over blanks, line breaks and comments so that the position rests
     // on the next statement's first character (tabs are not skipped).
     void SkipBlanks() {
-        const int start = FPosition;
-        if (start >= 1 && start < FTableEnd && !FEnd)
+        const int start = FState.Position;
+        if (start >= 1 && start < FTableEnd && !FState.End)
             if (const std::int32_t number = FSkipAt[start]) {
-                const TTableEntry& entry = FTable[number - 1];
-                FPosition = entry.End;
-                FLastChar = entry.LastChar;
-                FEnd = entry.ReachedEnd;
+                PutPlace(Entry(number).After);
                 return;
             }
         SkipBlanksAndKeep();
@@ -99,30 +96,30 @@ public:
     // Identifier as written, string literal contents, the number's
     // characters, or the raw characters of a symbol.
     const std::string& TokenText() const {
-        if (FPending) Materialize();
+        if (FState.Pending) Materialize();
         return FTokenText;
     }
-    std::int32_t IntValue() const { return FIntValue; }
-    double RealValue() const { return FRealValue; }
+    std::int32_t IntValue() const { return FState.Number.Int; }
+    double RealValue() const { return FState.Number.Real; }
     // Every character read for the current token, including a look-ahead
     // character that was given back, without CR and NUL: what messages quote.
     const std::string& RawToken() const {
-        if (FPending) Materialize();
+        if (FState.Pending) Materialize();
         return FRawToken;
     }
-    bool AtEnd() const { return FEnd; }
-    int TokenStart() const { return FTokenStart; }
-    // The token table's number (from 1) of the current token, or 0 when it
-    // was scanned without the table. Stays the same for the same token of a
-    // snapshot, so callers may keep what they learnt about it.
-    std::int32_t TokenNumber() const { return FTokenNumber; }
+    bool AtEnd() const { return FState.End; }
+    int TokenStart() const { return FState.TokenStart; }
+    // The entry number of the current token in the token table, or 0 when
+    // it was scanned without the table. Stays the same for the same token of
+    // a snapshot, so callers may keep what they learnt about it.
+    std::int32_t TokenNumber() const { return FState.TokenNumber; }
     std::int32_t TokenTableSize() const { return static_cast<std::int32_t>(FTable.size()); }
     // TokenText of the token with that number; valid until the next scan.
     std::string_view TokenTextOf(std::int32_t number) const {
-        const TTableEntry& entry = FTable[number - 1];
+        const TTableEntry& entry = Entry(number);
         return std::string_view(FPool).substr(entry.TextOffset, entry.TextLength);
     }
-    char LastChar() const { return FLastChar; }
+    char LastChar() const { return FState.LastChar; }
     int StoredLine() const { return FLine; }
     int StoredColumn() const { return FColumn; }
 
@@ -133,6 +130,8 @@ public:
     // read from the table, and so is the end of each blank run SkipBlanks
     // crosses. Only a breakpoint mark can change the text under a run; then
     // RefreshLineMarks drops the entries that read that line separator.
+    // Entries are numbered from 1 in the order they are kept, and a token's
+    // number is its entry's; 0 stands for no entry.
     // Off, every token is scanned from the text: the plain scanner that the
     // table must agree with. On by default; the setting stays across loads.
     void SetTokenTable(bool on);
@@ -174,83 +173,89 @@ public:
     // snapshot, the table switched, or a breakpoint mark changed under a
     // kept scan. Never 0.
     std::uint32_t TableGeneration() const { return FTableGeneration; }
-    // The number of the token the next NextToken would replay from the
-    // table, or 0 when it would scan.
+    // The entry number of the token the next NextToken would replay from
+    // the table, or 0 when it would scan.
     std::int32_t KeptTokenHere() const {
-        if (FPosition >= 1 && FPosition < FTableEnd && !FEnd) return FTokenAt[FPosition];
+        if (FState.Position >= 1 && FState.Position < FTableEnd && !FState.End) return FTokenAt[FState.Position];
         return 0;
     }
 
+    // Where the reading stands: all that skipping blanks changes.
+    struct TPlace {
+        int Position = 1;
+        char LastChar = ' ';
+        bool End = false;  // read past the last character
+    };
+    // The value of the last number literal scanned.
+    struct TNumberValue {
+        std::int32_t Int = 0;
+        double Real = 0.0;
+    };
     // Everything a caller can observe of the scanner between two tokens, so
     // that one who read ahead can put it back exactly, or jump to where a
-    // read it knows ends. The current token's texts are part of it only
-    // when the table does not owe them (Texts); then they go to a TTexts.
-    struct TState {
-        int Position = 1;
+    // read it knows ends. The scanner keeps its own in one of these, which
+    // Save and Restore copy whole; a table entry keeps the place and the
+    // number value a scan left, and replaying it copies them as units. So a
+    // field added to a part is saved, restored, kept and replayed with it.
+    struct TState : TPlace {
+        TNumberValue Number;
         int TokenStart = 0;
-        char LastChar = ' ';
         bool RewindAllowed = false;
-        bool End = false;
-        std::int32_t IntValue = 0;
-        double RealValue = 0.0;
+        // The entry number of the token whose texts the table still owes
+        // (TokenText and RawToken copy them on first need), or 0.
         std::int32_t Pending = 0;
         std::int32_t TokenNumber = 0;
-        bool Texts = false;
+        // Whether the current token's texts are the scanner's own rather
+        // than owed to the table; only then does Save copy them.
+        bool HoldsTexts() const { return Pending == 0; }
     };
     struct TTexts {
         std::string TokenText, RawToken;
     };
     void Save(TState& state, TTexts* texts = nullptr) const;
-    // With `numbers` false the number values stay as they are: for a read
-    // that met no number.
+    // With `numbers` false the number value stays as it is: for a read that
+    // met no number.
     void Restore(const TState& state, bool numbers, const TTexts* texts = nullptr) {
-        FPosition = state.Position;
-        FTokenStart = state.TokenStart;
-        FLastChar = state.LastChar;
-        FRewindAllowed = state.RewindAllowed;
-        FEnd = state.End;
-        if (numbers) {
-            FIntValue = state.IntValue;
-            FRealValue = state.RealValue;
-        }
-        FPending = state.Pending;
-        FTokenNumber = state.TokenNumber;
-        if (state.Texts && texts) {
+        Put(state, numbers);
+        if (state.HoldsTexts() && texts) {
             FTokenText = texts->TokenText;
             FRawToken = texts->RawToken;
         }
     }
 
 private:
-    // What one scan from a known position left behind. For a blank run End
-    // is SkipBlanks' result and the texts are unused.
+    // What one scan from a known position left behind: the rest of the
+    // state follows from where it began and from the entry's number. For a
+    // blank run only After counts.
     struct TTableEntry {
         std::int32_t Start = 0;     // 0 once dropped
         bool Blanks = false;        // a SkipBlanks run, not a token
         std::int32_t Code = 0;
-        std::int32_t End = 0;       // the position after the scan
         std::int32_t Furthest = 0;  // the furthest position it read
         std::int32_t TextOffset = 0, TextLength = 0;  // in FPool
         std::int32_t RawOffset = 0, RawLength = 0;
-        std::int32_t IntValue = 0;
-        double RealValue = 0.0;
-        char LastChar = ' ';
-        bool ReachedEnd = false;  // read past the last character
+        TPlace After;
+        TNumberValue Number;  // meant only for a number token
     };
+    const TTableEntry& Entry(std::int32_t number) const { return FTable[number - 1]; }
+    static bool IsNumberToken(int code) { return code == OIntegerconst || code == ORealConst || code == OZahlenfehler; }
 
+    void PutPlace(const TPlace& place) { static_cast<TPlace&>(FState) = place; }
+    void Put(const TState& state, bool numbers) {
+        const TNumberValue number = FState.Number;
+        FState = state;
+        if (!numbers) FState.Number = number;
+    }
+    // As the scan that made entry `number` left the scanner; the number
+    // value only where the scan set it.
     int Replay(std::int32_t number) {
-        const TTableEntry& entry = FTable[number - 1];
-        FTokenStart = FPosition;
-        FRewindAllowed = true;
-        FPosition = entry.End;
-        FLastChar = entry.LastChar;
-        if (entry.ReachedEnd) FEnd = true;
-        if (entry.Code == OIntegerconst || entry.Code == ORealConst || entry.Code == OZahlenfehler) {
-            FIntValue = entry.IntValue;
-            FRealValue = entry.RealValue;
-        }
-        FPending = number;
-        FTokenNumber = number;
+        const TTableEntry& entry = Entry(number);
+        FState.TokenStart = FState.Position;
+        FState.RewindAllowed = true;
+        PutPlace(entry.After);
+        if (IsNumberToken(entry.Code)) FState.Number = entry.Number;
+        FState.Pending = number;
+        FState.TokenNumber = number;
         return entry.Code;
     }
     int ScanAndKeep();
@@ -268,7 +273,7 @@ private:
 
     char ReadChar();
     void ClearEndIfInside() {
-        if (static_cast<long long>(FPosition) < static_cast<long long>(FText.size()) - 1) FEnd = false;
+        if (static_cast<long long>(FState.Position) < static_cast<long long>(FText.size()) - 1) FState.End = false;
     }
     // Reads the next character if it is `expected`, else gives it back.
     bool Accept(char expected);
@@ -279,17 +284,12 @@ private:
     void SkipBraceComment();
     void ReadRun(std::string& into);
 
-    char FLastChar = ' ';
-    bool FRewindAllowed = false;
-    int FTokenStart = 0;
-    int FPosition = 1;
+    // Mutable for Pending alone: reading an owed text settles the debt.
+    mutable TState FState;
     std::string FText = "\r";
     std::vector<std::int32_t> FLineStarts;
     const TLineSource* FSource = nullptr;
-    bool FEnd = false;
     mutable std::string FTokenText;
-    std::int32_t FIntValue = 0;
-    double FRealValue = 0.0;
     mutable std::string FRawToken;
     int FLine = 0;
     int FColumn = 0;
@@ -308,16 +308,12 @@ private:
     struct TFree {
         void operator()(std::int32_t* block) const noexcept;
     };
-    std::unique_ptr<std::int32_t[], TFree> FTokenAt;  // entry number + 1 of the token scanned there, or 0
+    std::unique_ptr<std::int32_t[], TFree> FTokenAt;  // the entry number of the token scanned there, or 0
     std::unique_ptr<std::int32_t[], TFree> FSkipAt;   // the same for SkipBlanks
     bool FKeepOnlyRepeated = false;
     std::vector<std::uint64_t> FRepeated;  // a bit per position marked repeating
     std::vector<TTableEntry> FTable;
     std::string FPool;  // the entries' token texts
-    // Entry number + 1 of the token whose texts FTokenText and FRawToken
-    // still owe, or 0.
-    mutable std::int32_t FPending = 0;
-    std::int32_t FTokenNumber = 0;
     std::uint32_t FTableGeneration = 1;
 };
 
