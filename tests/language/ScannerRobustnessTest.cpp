@@ -179,7 +179,9 @@ void ExpectSameState(const TScanner& table, const TScanner& plain) {
 // walk of tokens, rewinds, steps back, jumps (to stored token starts and
 // anywhere) and skips, and breakpoints toggled on the way; both must agree
 // after every operation. So must a third scanner that keeps only text marked
-// as repeating, with random ranges marked on the way.
+// as repeating, with random ranges marked on the way. The keeping scanners
+// now and then read ahead and are put back with Save and Restore, which must
+// leave no trace.
 TEST(ScannerRobustness, TokenTableScansLikeThePlainScanner) {
     std::mt19937 rng(4711);
     long keptAll = 0, keptMarked = 0;
@@ -200,7 +202,7 @@ TEST(ScannerRobustness, TokenTableScansLikeThePlainScanner) {
         ASSERT_TRUE(table.TokenTable());
         const int length = static_cast<int>(table.JoinedText().size());
         std::vector<int> starts{1};
-        std::uniform_int_distribution<int> op(0, 19);
+        std::uniform_int_distribution<int> op(0, 21);
         for (int k = 0; k < 400; ++k) {
             if (rng() % 16 == 0) {
                 const int from = static_cast<int>(rng() % (length + 2));
@@ -241,6 +243,19 @@ TEST(ScannerRobustness, TokenTableScansLikeThePlainScanner) {
                 const char c = plain.NextChar();
                 ASSERT_EQ(table.NextChar(), c);
                 ASSERT_EQ(marked.NextChar(), c);
+            } else if (what >= 20) {
+                for (TScanner* s : {&table, &marked}) {
+                    TScanner::TState state;
+                    TScanner::TTexts texts;
+                    s->Save(state, &texts);
+                    bool number = false;
+                    for (int n = 1 + static_cast<int>(rng() % 3); n > 0; --n) {
+                        if (rng() % 2) s->SkipBlanks();
+                        const int code = s->NextToken();
+                        number = number || code == OIntegerconst || code == ORealConst || code == OZahlenfehler;
+                    }
+                    s->Restore(state, number, &texts);
+                }
             } else if (!text.empty()) {
                 const std::size_t line = rng() % text.size();
                 const bool mark = !tableLines.Breakpoints[line];
