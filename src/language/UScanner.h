@@ -196,7 +196,8 @@ public:
     // read it knows ends. The scanner keeps its own in one of these, which
     // Save and Restore copy whole; a table entry keeps the place and the
     // number value a scan left, and replaying it copies them as units. So a
-    // field added to a part is saved, restored, kept and replayed with it.
+    // field added here is saved and restored with the rest, and one added
+    // to TPlace or TNumberValue is kept and replayed too.
     struct TState : TPlace {
         TNumberValue Number;
         int TokenStart = 0;
