@@ -194,47 +194,28 @@ private:
 // left. A cut at the far end, or none left, forgets the last pixel, so the
 // join to the next segment is not adjusted.
 bool TStroker::CutToDevice(TEnds& e) {
-    const auto gone = [this] {
-        Last.x = NoPixel;
+    // One axis: `u` is the coordinate cut to [low, high], `v` the other one.
+    // The far end's cut takes the slope from the start as already cut.
+    const auto cut = [this](double& u1, double& v1, double& u2, double& v2, double low, double high) {
+        if (u1 < low || u1 > high) {
+            const bool below = u1 < low;
+            if (below ? u2 <= low : u2 >= high) {
+                Last.x = NoPixel;
+                return false;
+            }
+            const double bound = below ? low : high;
+            v1 += (v2 - v1) / (u2 - u1) * (bound - u1);
+            u1 = bound;
+        }
+        if (u2 < low || u2 > high) {
+            Last.x = NoPixel;
+            const double bound = u2 < low ? low : high;
+            v2 += (v2 - v1) / (u2 - u1) * (bound - u2);
+            u2 = bound;
+        }
         return true;
     };
-    if (e.x1 < XMin) {
-        if (e.x2 <= XMin) return gone();
-        e.y1 += (e.y2 - e.y1) / (e.x2 - e.x1) * (XMin - e.x1);
-        e.x1 = XMin;
-    } else if (e.x1 > XMax) {
-        if (e.x2 >= XMax) return gone();
-        e.y1 += (e.y2 - e.y1) / (e.x2 - e.x1) * (XMax - e.x1);
-        e.x1 = XMax;
-    }
-    if (e.x2 < XMin) {
-        Last.x = NoPixel;
-        e.y2 += (e.y2 - e.y1) / (e.x2 - e.x1) * (XMin - e.x2);
-        e.x2 = XMin;
-    } else if (e.x2 > XMax) {
-        Last.x = NoPixel;
-        e.y2 += (e.y2 - e.y1) / (e.x2 - e.x1) * (XMax - e.x2);
-        e.x2 = XMax;
-    }
-    if (e.y1 < YMin) {
-        if (e.y2 <= YMin) return gone();
-        e.x1 += (e.x2 - e.x1) / (e.y2 - e.y1) * (YMin - e.y1);
-        e.y1 = YMin;
-    } else if (e.y1 > YMax) {
-        if (e.y2 >= YMax) return gone();
-        e.x1 += (e.x2 - e.x1) / (e.y2 - e.y1) * (YMax - e.y1);
-        e.y1 = YMax;
-    }
-    if (e.y2 < YMin) {
-        Last.x = NoPixel;
-        e.x2 += (e.x2 - e.x1) / (e.y2 - e.y1) * (YMin - e.y2);
-        e.y2 = YMin;
-    } else if (e.y2 > YMax) {
-        Last.x = NoPixel;
-        e.x2 += (e.x2 - e.x1) / (e.y2 - e.y1) * (YMax - e.y2);
-        e.y2 = YMax;
-    }
-    return false;
+    return !cut(e.x1, e.y1, e.x2, e.y2, XMin, XMax) || !cut(e.y1, e.x1, e.y2, e.x2, YMin, YMax);
 }
 
 // One segment's walk, seen along its major axis: `a` runs over the major

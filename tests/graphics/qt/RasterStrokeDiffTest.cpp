@@ -162,8 +162,9 @@ public:
     TCase Make(TKind kind) {
         TCase c;
         c.Kind = kind;
-        static const int Sizes[][2] = {{1, 1}, {2, 3}, {7, 5}, {16, 16}, {40, 30}, {64, 17}, {3, 50}, {53, 41}};
-        const auto& size = Sizes[Below(8)];
+        static const int Sizes[][2] = {{1, 1},   {2, 3},  {7, 5},   {16, 16},  {40, 30},
+                                       {64, 17}, {3, 50}, {53, 41}, {200, 150}};
+        const auto& size = Sizes[Below(9)];
         c.Width = size[0];
         c.Height = size[1];
         c.Style = Below(5);
