@@ -7,8 +7,8 @@
 //  - each segment is first cut to the device box widened by one pixel left
 //    and above and two right and below, in floating point; the cut moves the
 //    pixels of a segment that reaches outside (its slope is taken from the
-//    cut ends) and restarts nothing but the counting of its dash phase, which
-//    advances only over the pixels walked inside;
+//    cut ends), and the dash phase advances only over the pixels walked
+//    inside, not over the part cut away;
 //  - a segment walks its major axis pixel by pixel on 26.6 fixed-point ends
 //    and a 16.16 minor position; an open path has half-pixel square caps at
 //    its two ends; within a path each segment avoids repeating the last
@@ -16,9 +16,11 @@
 //  - a closed path starts as if the closing segment had just been drawn;
 //  - the dash phase runs on from segment to segment around an outline, and a
 //    segment walked backwards counts its phase from its far end.
-// Pixels may be plotted more than once; a pixel that is ever plotted `on`
-// belongs to the pen, even where it was plotted as a gap before or after.
-// Qt's own drawLine of two equal points plots that one pixel.
+// Pixels may be plotted more than once (an inverting pen must count each
+// once). A pixel ever plotted `on` belongs to the pen even where it lies in a
+// gap elsewhere: all gap pixels come before the first dash pixel, so a sink
+// that paints each plot in turn ends with Qt's picture. Qt's own drawLine of
+// two equal points plots that one pixel.
 //
 // Not here, because it is the canvas's rule rather than the pen's: the Qt
 // canvas also sets every corner point of a polygon drawn with a solid
