@@ -33,18 +33,22 @@ const TAlias Aliases[] = {
 struct TFaces {
     const char* Family;
     const char* Files[4];  // regular, bold, italic, bold italic
+    bool Ligates;
 };
 const TFaces Faces[] = {
     {LiberationSans,
      {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf", "LiberationSans-Italic.ttf",
-      "LiberationSans-BoldItalic.ttf"}},
+      "LiberationSans-BoldItalic.ttf"},
+     false},
     {LiberationSerif,
      {"LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf", "LiberationSerif-Italic.ttf",
-      "LiberationSerif-BoldItalic.ttf"}},
+      "LiberationSerif-BoldItalic.ttf"},
+     false},
     {LiberationMono,
      {"LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf", "LiberationMono-Italic.ttf",
-      "LiberationMono-BoldItalic.ttf"}},
-    {DejaVuSans, {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf", "DejaVuSans-BoldOblique.ttf"}},
+      "LiberationMono-BoldItalic.ttf"},
+     false},
+    {DejaVuSans, {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf", "DejaVuSans-BoldOblique.ttf"}, true},
 };
 
 bool Blank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0xA0; }
@@ -81,6 +85,13 @@ const char* FaceFile(const char* family, bool bold, bool italic) {
     for (const TFaces& faces : Faces)
         if (std::string(faces.Family) == family) return faces.Files[style];
     return Faces[0].Files[style];
+}
+
+bool Ligates(const std::string& file) {
+    for (const TFaces& faces : Faces)
+        if (std::find(std::begin(faces.Files), std::end(faces.Files), file) != std::end(faces.Files))
+            return faces.Ligates;
+    return false;
 }
 
 std::vector<std::string> AllFaceFiles() {

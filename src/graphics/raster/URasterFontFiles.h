@@ -16,6 +16,9 @@ namespace FontFiles {
 const char* Family(const std::string& name);
 // The file of the shipped family's face for the style; every family has all four.
 const char* FaceFile(const char* family, bool bold, bool italic);
+// Whether the face joins ff, fi, fl, ffi and ffl into one glyph wherever they
+// stand (its standard ligatures, which Qt's shaping applies).
+bool Ligates(const std::string& file);
 // Every shipped font file, for a font system that wants them registered.
 std::vector<std::string> AllFaceFiles();
 

@@ -53,6 +53,25 @@ struct TGlyph {
 
 constexpr std::int16_t KerningUnknown = INT16_MIN;
 
+// What a glyph stands for: a Windows-1252 byte, or past those one of the
+// ligatures U+FB00 to U+FB04 (ff, fi, fl, ffi, ffl).
+constexpr int Ligatures = 5;
+constexpr int Units = 256 + Ligatures;
+const char* const LigatureTexts[Ligatures] = {"ff", "fi", "fl", "ffi", "ffl"};
+
+// The ligature that starts at text[at], longest first, as the font's own
+// substitution picks it; -1 for none.
+int LigatureAt(const std::string& text, std::size_t at) {
+    if (text[at] != 'f') return -1;
+    int best = -1;
+    std::size_t bestLength = 0;
+    for (int k = 0; k < Ligatures; ++k) {
+        const std::size_t length = std::char_traits<char>::length(LigatureTexts[k]);
+        if (length > bestLength && text.compare(at, length, LigatureTexts[k]) == 0) best = k, bestLength = length;
+    }
+    return best;
+}
+
 } // namespace
 
 int FontPixelSize(int points) {
@@ -71,8 +90,9 @@ struct TRasterFonts::TImpl {
         TFixed AscentFixed = 0, DescentFixed = 0;
         TFixed LineThickness = 64, UnderlinePosition = 0;
         bool Outlines = false;  // larger than MaxHintedPixels
-        std::array<TGlyph, 256> Glyphs;
-        std::vector<std::int16_t> Kerning;  // by byte pair, filled on demand
+        bool Ligates = false;  // the face joins ff, fi, fl, ffi and ffl
+        std::array<TGlyph, Units> Glyphs;
+        std::vector<std::int16_t> Kerning;  // by unit pair, filled on demand
     };
 
     FT_Library Library = nullptr;
@@ -140,6 +160,7 @@ struct TRasterFonts::TImpl {
             }
             Measure(*sized, pixels);
             sized->Outlines = pixels > MaxHintedPixels;
+            sized->Ligates = FontFiles::Ligates(file);
             it = Sizes.emplace(key, std::move(sized)).first;
         }
         Last = it->second.get();
@@ -178,14 +199,15 @@ struct TRasterFonts::TImpl {
         const TFixed centre = -FT_MulFix(face->underline_position, scale);
         s.UnderlinePosition = centre - s.LineThickness / 2;
         if (s.LineThickness < 64) s.LineThickness = 64;
-        if (FT_HAS_KERNING(face)) s.Kerning.assign(256 * 256, KerningUnknown);
+        if (FT_HAS_KERNING(face)) s.Kerning.assign(std::size_t(Units) * Units, KerningUnknown);
     }
 
-    const TGlyph& Glyph(TSized& s, unsigned char c) {
-        TGlyph& g = s.Glyphs[c];
+    const TGlyph& Glyph(TSized& s, int unit) {
+        TGlyph& g = s.Glyphs[unit];
         if (g.Loaded) return g;
         g.Loaded = true;
-        g.Index = FT_Get_Char_Index(s.Face, Codepage::ToUnicode(c));
+        const char32_t code = unit < 256 ? Codepage::ToUnicode(static_cast<unsigned char>(unit)) : 0xFB00 + (unit - 256);
+        g.Index = FT_Get_Char_Index(s.Face, code);
         const FT_Int32 flags = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH |
                                (s.Outlines ? FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP : FT_LOAD_TARGET_MONO);
         if (FT_Load_Glyph(s.Face, g.Index, flags) != 0) return g;
@@ -210,9 +232,9 @@ struct TRasterFonts::TImpl {
 
     // The kerning between two glyphs in whole pixels: FreeType's unfitted
     // value rounded, as Qt rounds each advance after shaping.
-    int Kerning(TSized& s, unsigned char left, unsigned char right) {
+    int Kerning(TSized& s, int left, int right) {
         if (s.Kerning.empty()) return 0;
-        std::int16_t& k = s.Kerning[left * 256 + right];
+        std::int16_t& k = s.Kerning[std::size_t(left) * Units + std::size_t(right)];
         if (k == KerningUnknown) {
             FT_Vector delta{0, 0};
             if (FT_Get_Kerning(s.Face, Glyph(s, left).Index, Glyph(s, right).Index, FT_KERNING_UNFITTED, &delta) != 0)
@@ -227,16 +249,20 @@ struct TRasterFonts::TImpl {
     template <class Visit>
     std::int64_t Lay(TSized& s, const std::string& text, Visit&& visit) {
         std::int64_t pen = 0;
-        std::optional<unsigned char> previous;
-        for (char ch : text) {
-            const auto c = static_cast<unsigned char>(ch);
+        std::optional<int> previous;
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            int unit = static_cast<unsigned char>(text[at]);
             // A soft hyphen shows only where a line breaks, and one line never does.
-            if (c == SoftHyphen) continue;
-            const TGlyph& g = Glyph(s, c);
-            if (previous) pen += Kerning(s, *previous, c);
+            if (unit == SoftHyphen) continue;
+            if (const int ligature = s.Ligates ? LigatureAt(text, at) : -1; ligature >= 0) {
+                at += std::char_traits<char>::length(LigatureTexts[ligature]) - 1;
+                unit = 256 + ligature;
+            }
+            const TGlyph& g = Glyph(s, unit);
+            if (previous) pen += Kerning(s, *previous, unit);
             visit(pen, g);
             pen += g.Advance;
-            previous = c;
+            previous = unit;
         }
         return pen;
     }
@@ -306,20 +332,40 @@ struct TPainter {
             std::fill(Target.Pixels + y * Target.Width + x1, Target.Pixels + y * Target.Width + std::max(x1, x2), Color);
     }
 
-    // Qt's line with a flat cap from x1 to x2 centred on the height `centre`
-    // (pixels, 26.6 precision): a one-pixel line takes the row its centre
-    // falls in; a thicker one the rows whose centres it covers.
+    // Qt's line with a flat cap from x1 to x2 centred on the height `centre`,
+    // worked out in the same floating-point steps as Qt so that rows on the
+    // edge fall alike. A one-pixel line takes the row its centre falls in
+    // (26.6 precision); a thicker one is a box whose edges are rounded to
+    // the nearest rows, after clipping to the clip box.
     void Line(std::int64_t x1, std::int64_t x2, double centre, TFixed thickness) {
         if (x2 <= x1) return;
         if (thickness <= 64) {
-            const auto row = static_cast<std::int64_t>(std::floor(centre));
+            const auto row = static_cast<std::int64_t>(centre * 64.0) >> 6;
             Fill(x1, row, x2, row + 1);
             return;
         }
-        const double half = double(thickness) / 128.0;
-        const auto top = static_cast<std::int64_t>(std::ceil(centre - half - 0.5));
-        const auto bottom = static_cast<std::int64_t>(std::ceil(centre + half - 0.5));
-        Fill(x1, top, x2, bottom);
+        const double clipLeft = Left, clipRight = double(Right) + 1, clipTop = Top, clipBottom = double(Bottom) + 1;
+        const double length = double(x2 - x1);
+        double width = (double(thickness) / 64.0) / length;
+        double a = double(x1), b = double(x2);
+        if (b < clipLeft || a > clipRight) return;
+        const double half = width * 0.5 * length;
+        if (centre < clipTop - half || centre > clipBottom + half) return;
+        a = std::max(a, clipLeft), b = std::min(b, clipRight);
+        if (b - a == 0) return;
+        width *= std::sqrt((length * length) / ((b - a) * (b - a)));
+        const double middle = (a + b) * 0.5, reach = std::fabs(b - a) * 0.5;
+        const double dy = width * reach;
+        double top = centre - dy, bottom = centre + dy;
+        width = 1 / width;
+        const double halfWidth = 0.5 * width * (bottom - top);
+        const double left = std::clamp(middle - halfWidth, clipLeft, clipRight);
+        const double right = std::clamp(middle + halfWidth, clipLeft, clipRight);
+        top = std::clamp(top, clipTop, clipBottom), bottom = std::clamp(bottom, clipTop, clipBottom);
+        if (int(left * 64) == int(right * 64) || int(top * 64) == int(bottom * 64)) return;
+        const int rowFrom = int(top + 0.5), rowTo = bottom < 0.5 ? -1 : int(bottom - 0.5);
+        const int columnFrom = int(left + 0.5), columnTo = right < 0.5 ? -1 : int(right - 0.5);
+        Fill(columnFrom, rowFrom, std::int64_t(columnTo) + 1, std::int64_t(rowTo) + 1);
     }
 };
 

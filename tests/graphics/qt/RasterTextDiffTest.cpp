@@ -111,7 +111,7 @@ public:
 // Counts of identical cases by size group and style, printed as a table.
 struct TTally {
     std::map<std::string, std::pair<int, int>> Groups;  // identical, total
-    std::vector<std::string> Failures;
+    std::vector<std::string> Failures, Outlined;
 
     static std::string SizeGroup(int points) {
         return points < 9 ? "6-8pt" : points < 19 ? "9-18pt" : points < 37 ? "19-36pt" : "37-72pt";
@@ -121,8 +121,9 @@ struct TTally {
         ++total;
         if (failure.empty()) {
             ++same;
-        } else if (Failures.size() < 20) {
-            Failures.push_back(failure);
+        } else {
+            auto& list = FontPixelSize(font.Size) > 64 ? Outlined : Failures;
+            if (list.size() < 12) list.push_back(failure);
         }
     }
     void Report(const char* title) const {
@@ -130,6 +131,7 @@ struct TTally {
         for (const auto& [group, counts] : Groups)
             std::printf("  %-14s %6d / %6d\n", group.c_str(), counts.first, counts.second);
         for (const std::string& failure : Failures) ADD_FAILURE() << failure;
+        for (const std::string& failure : Outlined) ADD_FAILURE() << failure;
     }
 };
 
