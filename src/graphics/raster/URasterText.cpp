@@ -363,8 +363,10 @@ struct TPainter {
         const double right = std::clamp(middle + halfWidth, clipLeft, clipRight);
         top = std::clamp(top, clipTop, clipBottom), bottom = std::clamp(bottom, clipTop, clipBottom);
         if (int(left * 64) == int(right * 64) || int(top * 64) == int(bottom * 64)) return;
-        const int rowFrom = int(top + 0.5), rowTo = bottom < 0.5 ? -1 : int(bottom - 0.5);
-        const int columnFrom = int(left + 0.5), columnTo = right < 0.5 ? -1 : int(right - 0.5);
+        // Everything is clipped to the box, so no value is negative here.
+        const auto down = [](double v) { return static_cast<int>(std::floor(v)); };
+        const int rowFrom = down(top + 0.5), rowTo = bottom < 0.5 ? -1 : down(bottom - 0.5);
+        const int columnFrom = down(left + 0.5), columnTo = right < 0.5 ? -1 : down(right - 0.5);
         Fill(columnFrom, rowFrom, std::int64_t(columnTo) + 1, std::int64_t(rowTo) + 1);
     }
 };
