@@ -89,6 +89,7 @@ struct TRasterFonts::TImpl {
         FT_Size Size = nullptr;
         TFixed AscentFixed = 0, DescentFixed = 0;
         TFixed LineThickness = 64, UnderlinePosition = 0;
+        int Pixels = 0;
         bool Outlines = false;  // larger than MaxHintedPixels
         bool Ligates = false;  // the face joins ff, fi, fl, ffi and ffl
         std::array<TGlyph, Units> Glyphs;
@@ -159,6 +160,7 @@ struct TRasterFonts::TImpl {
                 return nullptr;
             }
             Measure(*sized, pixels);
+            sized->Pixels = pixels;
             sized->Outlines = pixels > MaxHintedPixels;
             sized->Ligates = FontFiles::Ligates(file);
             it = Sizes.emplace(key, std::move(sized)).first;
@@ -230,16 +232,19 @@ struct TRasterFonts::TImpl {
         return g;
     }
 
-    // The kerning between two glyphs in whole pixels: FreeType's unfitted
-    // value rounded, as Qt rounds each advance after shaping.
+    // The kerning between two glyphs in whole pixels. Qt's shaper scales the
+    // font's value to 26.6 with a 16.16 factor, rounding half up, adds it to
+    // the glyph's whole-pixel advance and rounds the sum half up again.
     int Kerning(TSized& s, int left, int right) {
         if (s.Kerning.empty()) return 0;
         std::int16_t& k = s.Kerning[std::size_t(left) * Units + std::size_t(right)];
         if (k == KerningUnknown) {
-            FT_Vector delta{0, 0};
-            if (FT_Get_Kerning(s.Face, Glyph(s, left).Index, Glyph(s, right).Index, FT_KERNING_UNFITTED, &delta) != 0)
-                delta.x = 0;
-            k = static_cast<std::int16_t>(std::clamp<TFixed>((delta.x + 32) >> 6, -30000, 30000));
+            FT_Vector design{0, 0};
+            if (FT_Get_Kerning(s.Face, Glyph(s, left).Index, Glyph(s, right).Index, FT_KERNING_UNSCALED, &design) != 0)
+                design.x = 0;
+            const std::int64_t factor = (std::int64_t(s.Pixels) * 64 << 16) / s.Face->units_per_EM;
+            const std::int64_t scaled = (std::int64_t(design.x) * factor + 32768) >> 16;
+            k = static_cast<std::int16_t>(std::clamp<std::int64_t>((scaled + 32) >> 6, -30000, 30000));
         }
         return k;
     }
