@@ -2,6 +2,7 @@
 
 #include "UCodepage.h"
 #include "URasterFontFiles.h"
+#include "URasterGlyphOutline.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -49,6 +50,7 @@ struct TGlyph {
     int Left = 0, Top = 0;    // bitmap origin from the pen position, Top upwards
     int Columns = 0, Rows = 0, Pitch = 0;
     std::vector<unsigned char> Bits;  // one bit a pixel, most significant first
+    TGlyphOutline Outline;            // instead, above MaxHintedPixels
 };
 
 constexpr std::int16_t KerningUnknown = INT16_MIN;
@@ -98,6 +100,7 @@ struct TRasterFonts::TImpl {
 
     FT_Library Library = nullptr;
     std::map<std::string, FT_Face> Faces;  // by file; nullptr where it failed
+    std::map<FT_Face, FT_Size> Unscaled;   // each face at one pixel per design unit
     std::map<std::pair<std::string, int>, std::unique_ptr<TSized>> Sizes;
     TSized* Last = nullptr;
     TFont LastFont;
@@ -131,6 +134,8 @@ struct TRasterFonts::TImpl {
 
     void Forget() {
         for (auto& [key, sized] : Sizes) FT_Done_Size(sized->Size);
+        for (auto& [face, size] : Unscaled) FT_Done_Size(size);
+        Unscaled.clear();
         Sizes.clear();
         Last = nullptr;
         GlyphBytes = 0;
@@ -215,6 +220,10 @@ struct TRasterFonts::TImpl {
         if (FT_Load_Glyph(s.Face, g.Index, flags) != 0) return g;
         FT_GlyphSlot slot = s.Face->glyph;
         g.Advance = RoundFixed(slot->advance.x);
+        if (s.Outlines) {
+            LoadOutline(s, g);
+            return g;
+        }
         if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0 || slot->bitmap.pixel_mode != FT_PIXEL_MODE_MONO) return g;
         const FT_Bitmap& bitmap = slot->bitmap;
         g.Left = slot->bitmap_left;
@@ -230,6 +239,31 @@ struct TRasterFonts::TImpl {
         }
         GlyphBytes += g.Bits.size();
         return g;
+    }
+
+    // The outline Qt fills for a large glyph: hinted at one pixel per design
+    // unit, then scaled to the size in 26.6 steps.
+    void LoadOutline(TSized& s, TGlyph& g) {
+        FT_Face face = s.Face;
+        FT_Size& unscaled = Unscaled[face];
+        if (!unscaled) {
+            if (FT_New_Size(face, &unscaled) != 0) return;
+            FT_Activate_Size(unscaled);
+            FT_Set_Char_Size(face, FT_F26Dot6(face->units_per_EM) << 6, FT_F26Dot6(face->units_per_EM) << 6, 0, 0);
+        }
+        FT_Activate_Size(unscaled);
+        if (FT_Load_Glyph(face, g.Index, FT_LOAD_NO_BITMAP) == 0 && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+            const FT_Outline& outline = face->glyph->outline;
+            const FT_Fixed scale = FT_MulDiv(FT_Long(s.Pixels) * 64, 1 << 10, face->units_per_EM);
+            for (int i = 0; i < outline.n_points; ++i) {
+                g.Outline.X.push_back(FT_MulFix(outline.points[i].x, scale));
+                g.Outline.Y.push_back(FT_MulFix(outline.points[i].y, scale));
+                g.Outline.Tags.push_back(static_cast<unsigned char>(outline.tags[i]));
+            }
+            g.Outline.Ends.assign(outline.contours, outline.contours + outline.n_contours);
+            GlyphBytes += g.Outline.X.size() * 24;
+        }
+        FT_Activate_Size(s.Size);
     }
 
     // The kerning between two glyphs in whole pixels. Qt's shaper scales the
@@ -386,9 +420,13 @@ void TRasterFonts::Draw(const TFont& font, int x, int y, const std::string& win1
     TPainter painter(target, ToRgb(color));
     if (painter.Empty()) return;
     const std::int64_t baseline = std::int64_t(y) + RoundFixed(s->AscentFixed);
+    TOutlineFill outlines(painter.Left, painter.Top, painter.Right, painter.Bottom);
     const std::int64_t width = Impl->Lay(*s, win1252, [&](std::int64_t pen, const TGlyph& g) {
         if (!g.Bits.empty()) painter.Bitmap(g, x + pen, baseline);
+        if (!g.Outline.Ends.empty()) outlines.Add(g.Outline, double(x + pen), double(baseline));
     });
+    if (s->Outlines)
+        outlines.Fill([&](int from, int length, int row) { painter.Fill(from, row, std::int64_t(from) + length, row + 1); });
     if (font.Style & fsUnderline) {
         const double offset = double(s->UnderlinePosition) / 64.0;
         const double descent = double(s->DescentFixed) / 64.0;
