@@ -25,6 +25,11 @@ constexpr std::size_t MaxSizes = 32;
 // Glyph bitmaps kept over all sizes; huge fonts start over sooner.
 constexpr std::size_t MaxGlyphBytes = std::size_t(64) << 20;
 constexpr unsigned char SoftHyphen = 0xAD;
+// Qt's tab stops lie this many pixels apart from the start of the text,
+// whatever the font.
+constexpr std::int64_t TabStop = 80;
+
+std::int64_t FloorDivide(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 // Above this many pixels Qt stops caching glyph bitmaps and fills the glyphs'
 // outlines instead, laid out with unhinted advances.
 constexpr int MaxHintedPixels = 64;
@@ -283,26 +288,45 @@ struct TRasterFonts::TImpl {
         return k;
     }
 
-    // Calls `glyph(pen, glyph)` for each glyph drawn, with the pen position
-    // relative to the start; returns the advance of the whole text.
-    template <class Visit>
-    std::int64_t Lay(TSized& s, const std::string& text, Visit&& visit) {
-        std::int64_t pen = 0;
+    // Calls glyph(pen, glyph) for each glyph drawn and run(from, to) for
+    // each stretch of text between tabs (Qt underlines each on its own),
+    // with pen positions relative to the start; returns the whole advance.
+    template <class Visit, class Run>
+    std::int64_t Lay(TSized& s, const std::string& text, Visit&& glyph, Run&& run) {
+        std::int64_t pen = 0, runStart = 0;
+        bool inRun = false;
         std::optional<int> previous;
         for (std::size_t at = 0; at < text.size(); ++at) {
             int unit = static_cast<unsigned char>(text[at]);
             // A soft hyphen shows only where a line breaks, and one line never does.
-            if (unit == SoftHyphen) continue;
+            if (unit == SoftHyphen) {
+                if (!inRun) runStart = pen, inRun = true;
+                continue;
+            }
+            if (unit == '\t') {
+                if (inRun) run(runStart, pen);
+                inRun = false;
+                pen = (FloorDivide(pen, TabStop) + 1) * TabStop;
+                previous.reset();
+                continue;
+            }
+            if (!inRun) runStart = pen, inRun = true;
+            // Line breaks take no room, and the letters on either side do not kern.
+            if (unit == '\n' || unit == '\r' || unit == '\f') {
+                previous.reset();
+                continue;
+            }
             if (const int ligature = s.Ligates ? LigatureAt(text, at) : -1; ligature >= 0) {
                 at += std::char_traits<char>::length(LigatureTexts[ligature]) - 1;
                 unit = 256 + ligature;
             }
             const TGlyph& g = Glyph(s, unit);
             if (previous) pen += Kerning(s, *previous, unit);
-            visit(pen, g);
+            glyph(pen, g);
             pen += g.Advance;
             previous = unit;
         }
+        if (inRun) run(runStart, pen);
         return pen;
     }
 };
@@ -314,7 +338,8 @@ TRasterFonts::~TRasterFonts() = default;
 int TRasterFonts::Width(const TFont& font, const std::string& win1252) {
     TImpl::TSized* s = Impl->Sized(font);
     if (!s || win1252.empty()) return 0;
-    const std::int64_t width = Impl->Lay(*s, win1252, [](std::int64_t, const TGlyph&) {});
+    const std::int64_t width =
+        Impl->Lay(*s, win1252, [](std::int64_t, const TGlyph&) {}, [](std::int64_t, std::int64_t) {});
     return static_cast<int>(std::clamp<std::int64_t>(width, INT32_MIN, INT32_MAX));
 }
 
@@ -377,7 +402,15 @@ struct TPainter {
     // (26.6 precision); a thicker one is a box whose edges are rounded to
     // the nearest rows, after clipping to the clip box.
     void Line(std::int64_t x1, std::int64_t x2, double centre, TFixed thickness) {
-        if (x2 <= x1) return;
+        if (x2 < x1) return;
+        if (x2 == x1) {
+            // Qt's one-pixel pen marks the point of a line without length.
+            if (thickness <= 64) {
+                const auto row = static_cast<std::int64_t>(std::round(centre));
+                Fill(x1, row, x1 + 1, row + 1);
+            }
+            return;
+        }
         if (thickness <= 64) {
             const auto row = static_cast<std::int64_t>(centre * 64.0) >> 6;
             Fill(x1, row, x2, row + 1);
@@ -420,11 +453,21 @@ void TRasterFonts::Draw(const TFont& font, int x, int y, const std::string& win1
     TPainter painter(target, ToRgb(color));
     if (painter.Empty()) return;
     const std::int64_t baseline = std::int64_t(y) + RoundFixed(s->AscentFixed);
+    // No glyph reaches further than this from its pen position; text wholly
+    // outside the clip is not looked at, which also keeps far positions from
+    // overflowing the outline filler's rows.
+    const std::int64_t reach = 4 * std::int64_t(s->Pixels) + 4;
+    if (baseline + reach < painter.Top || baseline - reach > painter.Bottom) return;
     TOutlineFill outlines(painter.Left, painter.Top, painter.Right, painter.Bottom);
-    const std::int64_t width = Impl->Lay(*s, win1252, [&](std::int64_t pen, const TGlyph& g) {
-        if (!g.Bits.empty()) painter.Bitmap(g, x + pen, baseline);
-        if (!g.Outline.Ends.empty()) outlines.Add(g.Outline, double(x + pen), double(baseline));
-    });
+    std::vector<std::pair<std::int64_t, std::int64_t>> runs;
+    Impl->Lay(
+        *s, win1252,
+        [&](std::int64_t pen, const TGlyph& g) {
+            if (!g.Bits.empty()) painter.Bitmap(g, x + pen, baseline);
+            if (!g.Outline.Ends.empty() && x + pen + reach >= painter.Left && x + pen - reach <= painter.Right)
+                outlines.Add(g.Outline, double(x + pen), double(baseline));
+        },
+        [&](std::int64_t from, std::int64_t to) { runs.emplace_back(x + from, x + to); });
     if (s->Outlines)
         outlines.Fill([&](int from, int length, int row) { painter.Fill(from, row, std::int64_t(from) + length, row + 1); });
     if (font.Style & fsUnderline) {
@@ -433,8 +476,9 @@ void TRasterFonts::Draw(const TFont& font, int x, int y, const std::string& win1
         // Qt keeps the underline off the letters above it, but within the descent.
         double adjusted = std::ceil(offset) + 0.5;
         if (offset <= descent) adjusted = std::min(adjusted, descent - 0.5);
-        painter.Line(x, x + width, double(baseline) + adjusted, s->LineThickness);
+        for (const auto& [from, to] : runs) painter.Line(from, to, double(baseline) + adjusted, s->LineThickness);
     }
     if (font.Style & fsStrikeOut)
-        painter.Line(x, x + width, double(baseline) - double(s->AscentFixed) / 64.0 / 3.0, s->LineThickness);
+        for (const auto& [from, to] : runs)
+            painter.Line(from, to, double(baseline) - double(s->AscentFixed) / 64.0 / 3.0, s->LineThickness);
 }

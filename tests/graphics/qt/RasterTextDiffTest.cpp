@@ -167,7 +167,8 @@ TEST(RasterTextDiff, RandomTextsInEveryStyleNameAndPlace) {
     TTally tally;
     std::mt19937 random(20260423);
     const std::string all = PrintableWindows1252();
-    const char* const pairs[] = {"AV", "To", "Wa", "LT", "Ty", "ff", "fi", "r.", "Yo", "P,", "\xAD", " ", "\xC4V"};
+    const char* const pairs[] = {"AV", "To", "Wa", "LT", "Ty", "ff", "fi", "r.", "Yo", "P,", "\xAD", " ", "\xC4V",
+                                 "\t", "\n", "\r", "\x01", "\x7F", "\x81", "\x8D", "\x8F", "\x90", "\x9D", "\x1F"};
     auto pick = [&](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
     for (int round = 0; round < 3000; ++round) {
         TFont font{FontNames[pick(0, std::size(FontNames) - 1)], pick(6, 72), Ink, unsigned(pick(0, 15))};
