@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -68,7 +69,8 @@ public:
     TRasterFonts Fonts;
 
     // Empty when both agree; else what differs, ready to print.
-    std::string Compare(const TFont& font, const std::string& text, int x, int y, int width, int height) {
+    std::string Compare(const TFont& font, const std::string& text, int x, int y, int width, int height,
+                        std::optional<TClipBox> clip = std::nullopt) {
         std::ostringstream out;
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(Paper);
@@ -77,13 +79,18 @@ public:
             TQtCanvas canvas(image);
             canvas.Font = font;
             canvas.Brush.Style = 1;
+            if (clip) canvas.ClipTo(clip->Left, clip->Top, clip->Right, clip->Bottom);
             canvas.TextOut(x, y, text);
             qtWidth = canvas.TextWidth(text);
             qtHeight = canvas.TextHeight(text);
             qtAscent = QFontMetrics(QtStyles::MakeFont(font)).ascent();
         }
         std::vector<std::uint32_t> pixels(std::size_t(width) * std::size_t(height), Paper);
-        Fonts.Draw(font, x, y, text, font.Color, TTextTarget{pixels.data(), width, height, {0, 0, width - 1, height - 1}});
+        TClipBox box{0, 0, width - 1, height - 1};
+        if (clip)
+            box = {std::max(clip->Left, 0), std::max(clip->Top, 0), std::min(clip->Right, width - 1),
+                   std::min(clip->Bottom, height - 1)};
+        Fonts.Draw(font, x, y, text, font.Color, TTextTarget{pixels.data(), width, height, box});
         const int width2 = Fonts.Width(font, text), height2 = Fonts.Height(font), ascent2 = Fonts.Ascent(font);
         if (width2 != qtWidth) out << " width " << width2 << " (Qt " << qtWidth << ")";
         if (height2 != qtHeight) out << " height " << height2 << " (Qt " << qtHeight << ")";
@@ -104,7 +111,11 @@ public:
         if (out.str().empty()) return {};
         return "font \"" + font.Name + "\" " + std::to_string(font.Size) + " pt style " + StyleName(font.Style) +
                " text \"" + Shown(text) + "\" at " + std::to_string(x) + "," + std::to_string(y) + " on " +
-               std::to_string(width) + "x" + std::to_string(height) + ":" + out.str();
+               std::to_string(width) + "x" + std::to_string(height) +
+               (clip ? " clipped to " + std::to_string(clip->Left) + "," + std::to_string(clip->Top) + ".." +
+                           std::to_string(clip->Right) + "," + std::to_string(clip->Bottom)
+                     : std::string()) +
+               ":" + out.str();
     }
 };
 
@@ -180,7 +191,14 @@ TEST(RasterTextDiff, RandomTextsInEveryStyleNameAndPlace) {
         const int height = diff.Fonts.Height(font);
         const int width = diff.Fonts.Width(font, text) + height;
         const int w = std::max(1, pick(width / 3, width + 8)), h = std::max(1, pick(height / 2, height + 8));
-        tally.Add(font, diff.Compare(font, text, pick(-height, w / 2), pick(-height, h / 2), w, h));
+        // Every third text is drawn under a clip box, which also moves Qt's
+        // rounding of thick underlines at the box's edges.
+        std::optional<TClipBox> clip;
+        if (round % 3 == 0) {
+            const int left = pick(-4, w - 1), top = pick(-4, h - 1);
+            clip = TClipBox{left, top, pick(left, w + 4), pick(top, h + 4)};
+        }
+        tally.Add(font, diff.Compare(font, text, pick(-height, w / 2), pick(-height, h / 2), w, h, clip));
     }
     tally.Report("random texts");
 }
