@@ -23,11 +23,10 @@ struct TAlias {
 // The Windows names programs were written with, their metric-compatible
 // families, and the shipped families under their own names.
 const TAlias Aliases[] = {
-    {"Arial", LiberationSans},           {"Liberation Sans", LiberationSans},
-    {"Times New Roman", LiberationSerif}, {"Times", LiberationSerif},
-    {"Liberation Serif", LiberationSerif}, {"Courier New", LiberationMono},
-    {"Courier", LiberationMono},          {"Liberation Mono", LiberationMono},
-    {"MS Sans Serif", DejaVuSans},        {"DejaVu Sans", DejaVuSans},
+    {"Arial", LiberationSans},   {"Liberation Sans", LiberationSans},   {"Times New Roman", LiberationSerif},
+    {"Times", LiberationSerif},  {"Liberation Serif", LiberationSerif}, {"Courier New", LiberationMono},
+    {"Courier", LiberationMono}, {"Liberation Mono", LiberationMono},   {"MS Sans Serif", DejaVuSans},
+    {"DejaVu Sans", DejaVuSans},
 };
 
 struct TFaces {
@@ -48,7 +47,9 @@ const TFaces Faces[] = {
      {"LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf", "LiberationMono-Italic.ttf",
       "LiberationMono-BoldItalic.ttf"},
      false},
-    {DejaVuSans, {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf", "DejaVuSans-BoldOblique.ttf"}, true},
+    {DejaVuSans,
+     {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf", "DejaVuSans-BoldOblique.ttf"},
+     true},
 };
 
 bool Blank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0xA0; }

@@ -247,8 +247,7 @@ void TOutlineFill::Fill(const std::function<void(int, int, int)>& span) {
         for (const TLine& line : lines)
             if (line.Top <= y && y <= line.Bottom)
                 crossings.emplace_back((line.X + line.Delta * (y - line.Top)) >> 16, line.Winding);
-        std::sort(crossings.begin(), crossings.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::sort(crossings.begin(), crossings.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         std::int64_t x = 0;
         int winding = 0;
         for (const auto& [current, step] : crossings) {

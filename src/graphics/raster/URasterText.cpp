@@ -51,8 +51,8 @@ TFixed ScaleDesign(double units, int pixels, int unitsPerEm) {
 struct TGlyph {
     bool Loaded = false;
     FT_UInt Index = 0;
-    int Advance = 0;          // whole pixels
-    int Left = 0, Top = 0;    // bitmap origin from the pen position, Top upwards
+    int Advance = 0;        // whole pixels
+    int Left = 0, Top = 0;  // bitmap origin from the pen position, Top upwards
     int Columns = 0, Rows = 0, Pitch = 0;
     std::vector<unsigned char> Bits;  // one bit a pixel, most significant first
     TGlyphOutline Outline;            // instead, above MaxHintedPixels
@@ -98,7 +98,7 @@ struct TRasterFonts::TImpl {
         TFixed LineThickness = 64, UnderlinePosition = 0;
         int Pixels = 0;
         bool Outlines = false;  // larger than MaxHintedPixels
-        bool Ligates = false;  // the face joins ff, fi, fl, ffi and ffl
+        bool Ligates = false;   // the face joins ff, fi, fl, ffi and ffl
         std::array<TGlyph, Units> Glyphs;
         std::vector<std::int16_t> Kerning;  // by unit pair, filled on demand
     };
@@ -218,7 +218,8 @@ struct TRasterFonts::TImpl {
         TGlyph& g = s.Glyphs[unit];
         if (g.Loaded) return g;
         g.Loaded = true;
-        const char32_t code = unit < 256 ? Codepage::ToUnicode(static_cast<unsigned char>(unit)) : 0xFB00 + (unit - 256);
+        const char32_t code =
+            unit < 256 ? Codepage::ToUnicode(static_cast<unsigned char>(unit)) : 0xFB00 + (unit - 256);
         g.Index = FT_Get_Char_Index(s.Face, code);
         const FT_Int32 flags = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH |
                                (s.Outlines ? FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP : FT_LOAD_TARGET_MONO);
@@ -338,8 +339,8 @@ TRasterFonts::~TRasterFonts() = default;
 int TRasterFonts::Width(const TFont& font, const std::string& win1252) {
     TImpl::TSized* s = Impl->Sized(font);
     if (!s || win1252.empty()) return 0;
-    const std::int64_t width =
-        Impl->Lay(*s, win1252, [](std::int64_t, const TGlyph&) {}, [](std::int64_t, std::int64_t) {});
+    const std::int64_t width = Impl->Lay(
+        *s, win1252, [](std::int64_t, const TGlyph&) {}, [](std::int64_t, std::int64_t) {});
     return static_cast<int>(std::clamp<std::int64_t>(width, INT32_MIN, INT32_MAX));
 }
 
@@ -355,9 +356,7 @@ int TRasterFonts::Ascent(const TFont& font) {
 
 namespace {
 
-std::uint32_t ToRgb(TColor c) {
-    return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
+std::uint32_t ToRgb(TColor c) { return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu); }
 
 struct TPainter {
     const TTextTarget& Target;
@@ -393,7 +392,8 @@ struct TPainter {
         x1 = std::max<std::int64_t>(x1, Left), x2 = std::min<std::int64_t>(x2, std::int64_t(Right) + 1);
         y1 = std::max<std::int64_t>(y1, Top), y2 = std::min<std::int64_t>(y2, std::int64_t(Bottom) + 1);
         for (std::int64_t y = y1; y < y2; ++y)
-            std::fill(Target.Pixels + y * Target.Width + x1, Target.Pixels + y * Target.Width + std::max(x1, x2), Color);
+            std::fill(Target.Pixels + y * Target.Width + x1, Target.Pixels + y * Target.Width + std::max(x1, x2),
+                      Color);
     }
 
     // Qt's line with a flat cap from x1 to x2 centred on the height `centre`,
@@ -469,7 +469,8 @@ void TRasterFonts::Draw(const TFont& font, int x, int y, const std::string& win1
         },
         [&](std::int64_t from, std::int64_t to) { runs.emplace_back(x + from, x + to); });
     if (s->Outlines)
-        outlines.Fill([&](int from, int length, int row) { painter.Fill(from, row, std::int64_t(from) + length, row + 1); });
+        outlines.Fill(
+            [&](int from, int length, int row) { painter.Fill(from, row, std::int64_t(from) + length, row + 1); });
     if (font.Style & fsUnderline) {
         const double offset = double(s->UnderlinePosition) / 64.0;
         const double descent = double(s->DescentFixed) / 64.0;

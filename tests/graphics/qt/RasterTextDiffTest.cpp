@@ -24,10 +24,21 @@ constexpr std::uint32_t Paper = 0xFFFFFFFFu;
 
 // Every font name programs use, the shipped families under their own names,
 // odd spellings and names no machine resolves alike.
-const char* const FontNames[] = {"Arial",      "Times New Roman", "Courier New",     "Courier",
-                                 "MS Sans Serif", "Liberation Sans", "Liberation Serif", "Liberation Mono",
-                                 "DejaVu Sans", "Times",          " aRIAL ",         "Comic Sans MS",
-                                 "Helvetica",  "",                "Verdana"};
+const char* const FontNames[] = {"Arial",
+                                 "Times New Roman",
+                                 "Courier New",
+                                 "Courier",
+                                 "MS Sans Serif",
+                                 "Liberation Sans",
+                                 "Liberation Serif",
+                                 "Liberation Mono",
+                                 "DejaVu Sans",
+                                 "Times",
+                                 " aRIAL ",
+                                 "Comic Sans MS",
+                                 "Helvetica",
+                                 "",
+                                 "Verdana"};
 const char* const Families[] = {"Arial", "Times New Roman", "Courier New", "MS Sans Serif"};
 
 std::string PrintableWindows1252() {
@@ -178,8 +189,9 @@ TEST(RasterTextDiff, RandomTextsInEveryStyleNameAndPlace) {
     TTally tally;
     std::mt19937 random(20260423);
     const std::string all = PrintableWindows1252();
-    const char* const pairs[] = {"AV", "To", "Wa", "LT", "Ty", "ff", "fi", "r.", "Yo", "P,", "\xAD", " ", "\xC4V",
-                                 "\t", "\n", "\r", "\x01", "\x7F", "\x81", "\x8D", "\x8F", "\x90", "\x9D", "\x1F"};
+    const char* const pairs[] = {"AV",   "To",   "Wa",   "LT",   "Ty",    "ff",   "fi",   "r.",
+                                 "Yo",   "P,",   "\xAD", " ",    "\xC4V", "\t",   "\n",   "\r",
+                                 "\x01", "\x7F", "\x81", "\x8D", "\x8F",  "\x90", "\x9D", "\x1F"};
     auto pick = [&](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
     for (int round = 0; round < 3000; ++round) {
         TFont font{FontNames[pick(0, std::size(FontNames) - 1)], pick(6, 72), Ink, unsigned(pick(0, 15))};
@@ -187,7 +199,8 @@ TEST(RasterTextDiff, RandomTextsInEveryStyleNameAndPlace) {
         std::string text;
         const int length = pick(1, 14);
         while (int(text.size()) < length)
-            text += pick(0, 3) == 0 ? std::string(pairs[pick(0, std::size(pairs) - 1)]) : std::string(1, all[pick(0, int(all.size()) - 1)]);
+            text += pick(0, 3) == 0 ? std::string(pairs[pick(0, std::size(pairs) - 1)])
+                                    : std::string(1, all[pick(0, int(all.size()) - 1)]);
         const int height = diff.Fonts.Height(font);
         const int width = diff.Fonts.Width(font, text) + height;
         const int w = std::max(1, pick(width / 3, width + 8)), h = std::max(1, pick(height / 2, height + 8));
