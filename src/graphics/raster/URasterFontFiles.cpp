@@ -1,8 +1,6 @@
 #include "URasterFontFiles.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <mutex>
@@ -63,12 +61,6 @@ bool SameName(const std::string& name, std::size_t from, std::size_t to, const c
     return i == to && *alias == 0;
 }
 
-std::filesystem::path ExecutableFolder() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path() : self.parent_path();
-}
-
 } // namespace
 
 const char* Family(const std::string& name) {
@@ -99,25 +91,6 @@ std::vector<std::string> AllFaceFiles() {
     std::vector<std::string> files;
     for (const TFaces& faces : Faces) files.insert(files.end(), std::begin(faces.Files), std::end(faces.Files));
     return files;
-}
-
-std::vector<unsigned char> ReadFontFile(const std::string& file) {
-    std::vector<std::filesystem::path> folders;
-    const std::filesystem::path program = ExecutableFolder();
-    if (!program.empty()) folders.push_back(program / ".." / "share" / "zak" / "fonts");
-#ifdef ZAK_FONTS_SOURCE_DIR
-    folders.emplace_back(ZAK_FONTS_SOURCE_DIR);
-#endif
-#ifdef ZAK_FONTS_INSTALL_DIR
-    folders.emplace_back(ZAK_FONTS_INSTALL_DIR);
-#endif
-    for (const std::filesystem::path& folder : folders) {
-        std::ifstream in(folder / file, std::ios::binary);
-        if (!in) continue;
-        std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!bytes.empty()) return bytes;
-    }
-    return {};
 }
 
 const std::vector<unsigned char>& Data(const std::string& file) {
