@@ -21,5 +21,7 @@ check() {  # check LAYER FORBIDDEN-LAYER...
 }
 check language graphics graphics/qt interpreter editor app
 check graphics graphics/qt interpreter editor app
+# The raster canvas draws without Qt: only the language, the graphics core and itself.
+check graphics/raster graphics/qt interpreter editor app
 check interpreter graphics/qt editor app
 exit $status

@@ -27,11 +27,15 @@ expected=(usr/bin/zak "usr/share/applications/$app_id.desktop" usr/share/mime/pa
           "usr/share/metainfo/$app_id.metainfo.xml" usr/share/man/man1/zak.1.gz usr/share/doc/zak/copyright
           usr/share/doc/zak/changelog.gz
           "usr/share/icons/hicolor/scalable/apps/$app_id.svg" usr/share/icons/hicolor/scalable/mimetypes/text-x-zak.svg
-          usr/share/zak/screenshots/hauptfenster.png usr/share/zak/screenshots/zeichenfenster.png)
+          usr/share/zak/screenshots/hauptfenster.png usr/share/zak/screenshots/zeichenfenster.png
+          usr/share/zak/fonts/COPYING.fonts-liberation usr/share/zak/fonts/COPYING.fonts-dejavu)
 for s in $sizes; do
   expected+=("usr/share/icons/hicolor/${s}x${s}/apps/$app_id.png" "usr/share/icons/hicolor/${s}x${s}/mimetypes/text-x-zak.png")
 done
 for f in "${expected[@]}"; do [ -s "$root/$f" ] || fail "$f fehlt"; done
+for font in "$(dirname "$0")"/../../fonts/*.ttf; do
+  cmp -s "$font" "$share/zak/fonts/$(basename "$font")" || fail "Schrift $(basename "$font") fehlt"
+done
 for example in "$(dirname "$0")"/../../examples/*.zak; do
   cmp -s "$example" "$share/zak/examples/$(basename "$example")" || fail "Beispiel $(basename "$example") fehlt"
 done
