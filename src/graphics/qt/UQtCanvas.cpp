@@ -397,6 +397,9 @@ TColor TQtCanvas::Pixel(int x, int y) const {
 }
 
 void TQtCanvas::CopyUnlessKey(const TCanvas& picture, int left, int top, int right, int bottom, TColor key) {
+    // A reversed rectangle holds no pixel; QRect's intersection would turn
+    // it round.
+    if (right < left || bottom < top) return;
     const auto* from = dynamic_cast<const TQtCanvas*>(&picture);
     QRect rect(QPoint(left, top), QPoint(right, bottom));
     // Pixels outside the clip may be left alone; the picture may be as large

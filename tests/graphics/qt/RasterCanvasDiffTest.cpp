@@ -308,7 +308,9 @@ TEST(RasterCanvasDiff, CopiesMatchTheQtCanvas) {
         EXPECT_EQ(qtOther.CopyRectFrom(qtTarget, l, t, rr, b), other.CopyRectFrom(target, l, t, rr, b));
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                ASSERT_EQ(qtTarget.Canvas().Pixel(x, y), target.Canvas().Pixel(x, y)) << round << ": " << x << "," << y;
+                ASSERT_EQ(qtTarget.Canvas().Pixel(x, y), target.Canvas().Pixel(x, y))
+                    << round << ": " << x << "," << y << " in " << w << "x" << h << " copy " << left << "," << top << ".." << right
+                    << "," << bottom << (clip ? " clipped" : "") << " key " << key << " picture " << picture.Canvas().Pixel(x, y);
                 ASSERT_EQ(qtOther.Canvas().Pixel(x, y), other.Canvas().Pixel(x, y)) << round << ": " << x << "," << y;
             }
         EXPECT_TRUE(other.CopyFrom(picture));
