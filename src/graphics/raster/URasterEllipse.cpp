@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <numbers>
 
 namespace {
@@ -86,4 +87,207 @@ std::vector<std::pair<double, double>> EllipseCurve(double x, double y, double w
     }
     curve.push_back(curve.front());
     return curve;
+}
+
+namespace {
+
+struct TCubic {
+    double x[4], y[4];
+    void At(double t, double& px, double& py) const {
+        const double u = 1 - t, a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+        px = a * x[0] + b * x[1] + c * x[2] + d * x[3];
+        py = a * y[0] + b * y[1] + c * y[2] + d * y[3];
+    }
+    void Tangent(double t, double& dx, double& dy) const {
+        const double u = 1 - t;
+        dx = 3 * (u * u * (x[1] - x[0]) + 2 * u * t * (x[2] - x[1]) + t * t * (x[3] - x[2]));
+        dy = 3 * (u * u * (y[1] - y[0]) + 2 * u * t * (y[2] - y[1]) + t * t * (y[3] - y[2]));
+    }
+};
+
+// Limit of the rasterizer's coordinates, as in URasterScan.
+constexpr double BandLimit = (1 << 23) - 1;
+// Halvings of one quarter at most.
+constexpr int MaxBandDepth = 16;
+
+
+// Qt's fuzzy equality of two coordinates.
+bool Fuzzy(double a, double b) { return std::fabs(a - b) * 1e12 <= std::min(std::fabs(a), std::fabs(b)); }
+
+// The cubic moved sideways by `offset` as Qt's stroker moves a curve: each
+// control point along the mean of its neighbouring legs' normals. Its error
+// grows where the curve bends, which makes a stroked ellipse a little thinner
+// midway between its axes; false when the legs vanish.
+bool ShiftCubic(const TCubic& c, double offset, TCubic& out) {
+    double px[4], py[4];
+    int map[4], n = 0;
+    px[n] = c.x[0], py[n] = c.y[0], map[0] = 0, ++n;
+    for (int i = 1; i < 4; ++i) {
+        if (!(Fuzzy(c.x[i - 1], c.x[i]) && Fuzzy(c.y[i - 1], c.y[i]))) px[n] = c.x[i], py[n] = c.y[i], ++n;
+        map[i] = n - 1;
+    }
+    if (n == 1) return false;
+    auto normal = [&](int i, double& nx, double& ny) {
+        const double dx = px[i + 1] - px[i], dy = py[i + 1] - py[i];
+        const double length = std::hypot(dx, dy);
+        nx = length == 0 ? 0 : dy / length;
+        ny = length == 0 ? 0 : -dx / length;
+        return length != 0;
+    };
+    double sx[4], sy[4], prevX, prevY;
+    if (!normal(0, prevX, prevY)) return false;
+    sx[0] = px[0] + offset * prevX, sy[0] = py[0] + offset * prevY;
+    for (int i = 1; i < n - 1; ++i) {
+        double nextX, nextY;
+        normal(i, nextX, nextY);
+        const double r = 1.0 + prevX * nextX + prevY * nextY;
+        if (std::fabs(r) <= 0.000000000001) {
+            sx[i] = px[i] + offset * prevX, sy[i] = py[i] + offset * prevY;
+        } else {
+            const double k = offset / r;
+            sx[i] = px[i] + k * (prevX + nextX), sy[i] = py[i] + k * (prevY + nextY);
+        }
+        prevX = nextX, prevY = nextY;
+    }
+    sx[n - 1] = px[n - 1] + offset * prevX, sy[n - 1] = py[n - 1] + offset * prevY;
+    for (int i = 0; i < 4; ++i) out.x[i] = sx[map[i]], out.y[i] = sy[map[i]];
+    return true;
+}
+
+// Whether the moved cubic keeps close enough to `offset` from the original
+// (Qt's test, with its tolerance of a quarter of the offset).
+bool GoodShift(const TCubic& a, const TCubic& b, double offset) {
+    constexpr double Threshold = 0.25;
+    const double o2 = offset * offset;
+    for (int i = 1; i < 4; ++i) {
+        const double t = i * 0.25;
+        double ax, ay, bx, by, nx, ny;
+        a.At(t, ax, ay);
+        b.At(t, bx, by);
+        if (std::fabs((ax - bx) * (ax - bx) + (ay - by) * (ay - by) - o2) > Threshold * o2) return false;
+        a.Tangent(t, nx, ny);
+        std::swap(nx, ny);
+        ny = -ny;
+        const double l = std::fabs(nx) + std::fabs(ny);
+        if (l != 0 && std::fabs(nx * (ay - by) - ny * (ax - bx)) / l > Threshold * std::fabs(offset)) return false;
+    }
+    return true;
+}
+
+std::pair<TCubic, TCubic> Halves(const TCubic& c) {
+    TCubic a, b;
+    for (int k = 0; k < 2; ++k) {
+        const double* v = k == 0 ? c.x : c.y;
+        double* l = k == 0 ? a.x : a.y;
+        double* r = k == 0 ? b.x : b.y;
+        const double m01 = (v[0] + v[1]) / 2, m12 = (v[1] + v[2]) / 2, m23 = (v[2] + v[3]) / 2;
+        const double m012 = (m01 + m12) / 2, m123 = (m12 + m23) / 2, mid = (m012 + m123) / 2;
+        l[0] = v[0], l[1] = m01, l[2] = m012, l[3] = mid;
+        r[0] = mid, r[1] = m123, r[2] = m23, r[3] = v[3];
+    }
+    return {a, b};
+}
+
+std::int64_t Fixed26(double v) { return v >= 0 ? std::int64_t(v * 64 + 0.5) : -std::int64_t(-v * 64 + 0.5); }
+
+// Cuts a cubic in 26.6 into chords as Qt's rasterizer does: halving until
+// its control points lie within a quarter pixel of the chord, summed.
+void FlattenFixed(const TCubic& c, std::vector<std::pair<double, double>>& out) {
+    // The chords come out from the end backwards.
+    const std::size_t first = out.size();
+    std::int64_t b[4 + 3 * 32][2];
+    for (int i = 0; i < 4; ++i) b[i][0] = Fixed26(c.x[i]), b[i][1] = Fixed26(c.y[i]);
+    constexpr std::int64_t Flatness = 16;
+    std::int64_t(*p)[2] = b;
+    while (p >= b) {
+        const std::int64_t dx = p[3][0] - p[0][0], dy = p[3][1] - p[0][1];
+        const std::int64_t l = std::llabs(dx) + std::llabs(dy);
+        bool flat;
+        if (l > 64) {
+            const std::int64_t d2 = std::llabs((p[1][0] - p[0][0]) * dy - (p[1][1] - p[0][1]) * dx);
+            const std::int64_t d3 = std::llabs((p[2][0] - p[0][0]) * dy - (p[2][1] - p[0][1]) * dx);
+            flat = d2 + d3 <= Flatness * l;
+        } else {
+            flat = std::llabs(p[0][0] - p[1][0]) + std::llabs(p[0][1] - p[1][1]) + std::llabs(p[0][0] - p[2][0]) +
+                       std::llabs(p[0][1] - p[2][1]) <= Flatness;
+        }
+        if (flat || p == b + 3 * 32) {
+            out.emplace_back(double(p[0][0]) / 64, double(p[0][1]) / 64);
+            p -= 3;
+            continue;
+        }
+        // Halves in integers, the right half above the left one.
+        for (int k = 0; k < 2; ++k) {
+            p[6][k] = p[3][k];
+            const std::int64_t temp = (p[1][k] + p[2][k]) / 2;
+            p[1][k] = (p[0][k] + p[1][k]) / 2;
+            p[5][k] = (p[2][k] + p[3][k]) / 2;
+            p[2][k] = (p[1][k] + temp) / 2;
+            p[4][k] = (p[5][k] + temp) / 2;
+            p[3][k] = (p[2][k] + p[4][k]) / 2;
+        }
+        p += 3;
+    }
+    std::reverse(out.begin() + std::ptrdiff_t(first), out.end());
+}
+
+// One side of the band along a quarter: moved outwards (offset > 0) or
+// inwards, split where the move strays, and cut into chords.
+void FlattenSide(const TCubic& quarter, double cx, double cy, double offset, std::vector<std::pair<double, double>>& out) {
+    // Qt's normal points to the right of the direction of travel; outwards is
+    // away from the centre.
+    TCubic probe;
+    if (!ShiftCubic(quarter, 1, probe)) return;
+    const bool rightIsOut = std::hypot(probe.x[0] - cx, probe.y[0] - cy) >= std::hypot(quarter.x[0] - cx, quarter.y[0] - cy);
+    const double shift = rightIsOut ? offset : -offset;
+    std::vector<std::pair<TCubic, int>> stack{{quarter, 0}};
+    // Flattening runs left to right: the stack holds the later halves below.
+    while (!stack.empty()) {
+        const auto [c, depth] = stack.back();
+        stack.pop_back();
+        TCubic moved;
+        if (!ShiftCubic(c, shift, moved)) continue;
+        if (depth < 9 && !GoodShift(c, moved, shift)) {
+            const auto [a, b] = Halves(c);
+            stack.push_back({b, depth + 1});
+            stack.push_back({a, depth + 1});
+            continue;
+        }
+        FlattenFixed(moved, out);
+    }
+}
+
+} // namespace
+
+std::vector<TFixedPoint> EllipseBand(double x, double y, double w, double h, double radius, double chord) {
+    const double rx = w / 2, ry = h / 2, cx = x + rx, cy = y + ry;
+    if (std::fabs(cx) + std::fabs(rx) + radius > BandLimit || std::fabs(cy) + std::fabs(ry) + radius > BandLimit) return {};
+    TCubic quarters[4];
+    const double sx[4] = {1, -1, -1, 1}, sy[4] = {1, 1, -1, -1};
+    for (int q = 0; q < 4; ++q) {
+        TCubic& c = quarters[q];
+        if (q % 2 == 0) {
+            c = {{cx + sx[q] * rx, cx + sx[q] * rx, cx + sx[q] * Kappa * rx, cx},
+                 {cy, cy + sy[q] * Kappa * ry, cy + sy[q] * ry, cy + sy[q] * ry}};
+        } else {
+            c = {{cx, cx + sx[q] * Kappa * rx, cx + sx[q] * rx, cx + sx[q] * rx},
+                 {cy + sy[q] * ry, cy + sy[q] * ry, cy + sy[q] * Kappa * ry, cy}};
+        }
+    }
+    std::vector<std::pair<double, double>> outer, inner;
+    for (const TCubic& c : quarters) FlattenSide(c, cx, cy, radius, outer);
+    for (const TCubic& c : quarters) FlattenSide(c, cx, cy, -radius, inner);
+    (void)chord;
+    auto fixed = [](double v) { return v >= 0 ? std::int64_t(v * 64 + 0.5) : -std::int64_t(-v * 64 + 0.5); };
+    std::vector<TFixedPoint> band;
+    band.reserve(outer.size() + inner.size() + 3);
+    for (const auto& [px, py] : outer) band.push_back({fixed(px), fixed(py)});
+    band.push_back(band.front());
+    // The inner side the other way round, joined to the outer one by an edge
+    // there and back, which cancels out.
+    const std::size_t innerStart = band.size();
+    band.push_back({fixed(inner.front().first), fixed(inner.front().second)});
+    for (auto it = inner.rbegin(); it != inner.rend(); ++it) band.push_back({fixed(it->first), fixed(it->second)});
+    band.push_back(band[innerStart - 1]);
+    return band;
 }

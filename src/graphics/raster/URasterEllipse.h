@@ -2,6 +2,7 @@
 // Ellipses on plain pixels: the outline polygon every ellipse is drawn
 // from, and the curve a wide pen strokes.
 #include "UCanvas.h"
+#include "URasterScan.h"
 
 #include <utility>
 #include <vector>
@@ -19,3 +20,10 @@ std::vector<TPoint> EllipseOutline(int left, int top, int right, int bottom);
 // (last point = first): Qt's four cubic arcs, cut into chords that stray less
 // than `tolerance` pixels from them.
 std::vector<std::pair<double, double>> EllipseCurve(double x, double y, double w, double h, double tolerance);
+
+// The outline of the band a pen of half-width `radius` strokes along that
+// curve, as one contour in 26.6 fixed point for the winding rule: the outer
+// side round one way, the inner side round the other. Its sides are cut into
+// chords that bow up to `chord` pixels, as Qt's rasterizer cuts the curves of
+// its stroke. Empty when a coordinate leaves the rasterizer's range.
+std::vector<TFixedPoint> EllipseBand(double x, double y, double w, double h, double radius, double chord);
