@@ -24,13 +24,6 @@ constexpr int MaxPenWidth = 1 << 16;
 constexpr int MaxSide = 16384;
 // How far the chords of a wide-pen ellipse may stray from the curve.
 constexpr double CurveTolerance = 1.0 / 64;
-// How far the chords of a wide-pen ellipse's band bow: Qt's rasterizer cuts
-// the curves of a stroke into chords this flat.
-constexpr double BandChord = 0.06;
-// Up to this width the band as Qt's stroker builds it gives the fewest
-// differing pixels; beyond, capsules along the curve do (measured).
-constexpr int MaxBandWidth = 5;
-
 constexpr int PenClear = 5;
 constexpr int PenInsideFrame = 6;
 constexpr int BrushClear = 1;
@@ -385,14 +378,12 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
         if (width == 1) {
             StrokeThin(outline.data(), outline.size(), true, ThinStyle(Pen), paint.Area, paint);
         } else {
-            // A wide pen strokes the true ellipse: a smooth curve has no
-            // corners to round off.
+            // A wide pen strokes the ellipse's curve, as Qt's general stroker
+            // does (it keeps to the box, unlike its one-pixel pen): the band
+            // along it, filled by the winding rule, or else capsules along the
+            // curve, which differ from Qt's stroke by a pixel here and there.
             const double shift = width % 2 == 1 ? 0.5 : 0.0;
-            // Narrow pens follow Qt's band closely; for wider ones the true
-            // distance from the curve comes closer to what Qt gives.
-            const std::vector<TFixedPoint> band = width <= MaxBandWidth
-                                                      ? EllipseBand(left + shift, top + shift, w - 1, h - 1, width / 2.0, BandChord)
-                                                      : std::vector<TFixedPoint>();
+            const std::vector<TFixedPoint> band = EllipseBand(left + shift, top + shift, w - 1, h - 1, width / 2.0);
             if (!band.empty()) {
                 paint.Ink = TPaint::TInk::Pen;
                 ScanPolygon(band, true, Target->Width, Target->Height, paint.Area.Top, paint.Area.Bottom, paint);

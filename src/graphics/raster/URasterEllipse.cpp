@@ -114,11 +114,33 @@ constexpr int MaxBandDepth = 16;
 // Qt's fuzzy equality of two coordinates.
 bool Fuzzy(double a, double b) { return std::fabs(a - b) * 1e12 <= std::min(std::fabs(a), std::fabs(b)); }
 
+enum class TShift { Ok, Discard, Split, Circle };
+
+// Qt's test whether the moved cubic keeps close enough to `offset` from the
+// original, including its normal, which weighs the legs (1-t)^2, t(1-t), t^2.
+bool GoodShift(const TCubic& a, const TCubic& b, double offset, double threshold) {
+    const double o2 = offset * offset;
+    for (int i = 1; i < 4; ++i) {
+        const double t = i * 0.25;
+        double ax, ay, bx, by;
+        a.At(t, ax, ay);
+        b.At(t, bx, by);
+        if (std::fabs((ax - bx) * (ax - bx) + (ay - by) * (ay - by) - o2) > threshold * o2) return false;
+        const double m = 1 - t, wa = m * m, wb = t * m, wc = t * t;
+        const double nx = (a.y[1] - a.y[0]) * wa + (a.y[2] - a.y[1]) * wb + (a.y[3] - a.y[2]) * wc;
+        const double ny = -(a.x[1] - a.x[0]) * wa - (a.x[2] - a.x[1]) * wb - (a.x[3] - a.x[2]) * wc;
+        const double l = std::fabs(nx) + std::fabs(ny);
+        if (l != 0 && std::fabs(nx * (ay - by) - ny * (ax - bx)) / l > threshold * std::fabs(offset)) return false;
+    }
+    return true;
+}
+
 // The cubic moved sideways by `offset` as Qt's stroker moves a curve: each
 // control point along the mean of its neighbouring legs' normals. Its error
 // grows where the curve bends, which makes a stroked ellipse a little thinner
-// midway between its axes; false when the legs vanish.
-bool ShiftCubic(const TCubic& c, double offset, TCubic& out) {
+// midway between its axes; Split when it strays too far.
+TShift ShiftCubic(const TCubic& c, double offset, double threshold, TCubic& out) {
+    const double reach = std::fabs(offset);
     double px[4], py[4];
     int map[4], n = 0;
     px[n] = c.x[0], py[n] = c.y[0], map[0] = 0, ++n;
@@ -126,7 +148,18 @@ bool ShiftCubic(const TCubic& c, double offset, TCubic& out) {
         if (!(Fuzzy(c.x[i - 1], c.x[i]) && Fuzzy(c.y[i - 1], c.y[i]))) px[n] = c.x[i], py[n] = c.y[i], ++n;
         map[i] = n - 1;
     }
-    if (n == 1) return false;
+    if (n == 1) return TShift::Discard;
+    if (n == 4) {
+        const double left = std::min({c.x[0], c.x[1], c.x[2], c.x[3]}), right = std::max({c.x[0], c.x[1], c.x[2], c.x[3]});
+        const double top = std::min({c.y[0], c.y[1], c.y[2], c.y[3]}), bottom = std::max({c.y[0], c.y[1], c.y[2], c.y[3]});
+        if (right - left < .1 * reach && bottom - top < .1 * reach) {
+            const double l = (c.x[0] - c.x[1]) * (c.x[0] - c.x[1]) +
+                             (c.y[0] - c.y[1]) * (c.y[0] - c.y[1]) * (c.x[2] - c.x[3]) * (c.x[2] - c.x[3]) +
+                             (c.y[2] - c.y[3]) * (c.y[2] - c.y[3]);
+            const double dot = (c.x[0] - c.x[1]) * (c.x[2] - c.x[3]) + (c.y[0] - c.y[1]) * (c.y[2] - c.y[3]);
+            if (dot < 0 && dot * dot < 0.8 * l) return TShift::Circle;
+        }
+    }
     auto normal = [&](int i, double& nx, double& ny) {
         const double dx = px[i + 1] - px[i], dy = py[i + 1] - py[i];
         const double length = std::hypot(dx, dy);
@@ -135,7 +168,7 @@ bool ShiftCubic(const TCubic& c, double offset, TCubic& out) {
         return length != 0;
     };
     double sx[4], sy[4], prevX, prevY;
-    if (!normal(0, prevX, prevY)) return false;
+    if (!normal(0, prevX, prevY)) return TShift::Discard;
     sx[0] = px[0] + offset * prevX, sy[0] = py[0] + offset * prevY;
     for (int i = 1; i < n - 1; ++i) {
         double nextX, nextY;
@@ -151,27 +184,8 @@ bool ShiftCubic(const TCubic& c, double offset, TCubic& out) {
     }
     sx[n - 1] = px[n - 1] + offset * prevX, sy[n - 1] = py[n - 1] + offset * prevY;
     for (int i = 0; i < 4; ++i) out.x[i] = sx[map[i]], out.y[i] = sy[map[i]];
-    return true;
-}
-
-// Whether the moved cubic keeps close enough to `offset` from the original
-// (Qt's test, with its tolerance of a quarter of the offset).
-bool GoodShift(const TCubic& a, const TCubic& b, double offset) {
-    constexpr double Threshold = 0.25;
-    const double o2 = offset * offset;
-    for (int i = 1; i < 4; ++i) {
-        const double t = i * 0.25;
-        double ax, ay, bx, by, nx, ny;
-        a.At(t, ax, ay);
-        b.At(t, bx, by);
-        if (std::fabs((ax - bx) * (ax - bx) + (ay - by) * (ay - by) - o2) > Threshold * o2) return false;
-        a.Tangent(t, nx, ny);
-        std::swap(nx, ny);
-        ny = -ny;
-        const double l = std::fabs(nx) + std::fabs(ny);
-        if (l != 0 && std::fabs(nx * (ay - by) - ny * (ax - bx)) / l > Threshold * std::fabs(offset)) return false;
-    }
-    return true;
+    if (n > 2) return GoodShift(c, out, offset, threshold) ? TShift::Ok : TShift::Split;
+    return TShift::Ok;
 }
 
 std::pair<TCubic, TCubic> Halves(const TCubic& c) {
@@ -232,34 +246,75 @@ void FlattenFixed(const TCubic& c, std::vector<std::pair<double, double>>& out) 
 }
 
 // One side of the band along a quarter: moved outwards (offset > 0) or
-// inwards, split where the move strays, and cut into chords.
-void FlattenSide(const TCubic& quarter, double cx, double cy, double offset, std::vector<std::pair<double, double>>& out) {
+// inwards, split where the move strays (with the stroker's limits on pieces,
+// easing its tolerance where they run out), and cut into chords. False where
+// Qt would round the piece off as a half circle.
+bool FlattenSide(const TCubic& quarter, double cx, double cy, double offset, std::vector<std::pair<double, double>>& out) {
+    constexpr int MaxPieces = 16 - 1;
+    constexpr int MaxStack = 10;
+    bool same = true;
+    for (int i = 1; i < 4; ++i) same = same && Fuzzy(quarter.x[0], quarter.x[i]) && Fuzzy(quarter.y[0], quarter.y[i]);
+    if (same) return true;
     // Qt's normal points to the right of the direction of travel; outwards is
     // away from the centre.
     TCubic probe;
-    if (!ShiftCubic(quarter, 1, probe)) return;
+    if (ShiftCubic(quarter, 1, 1e9, probe) == TShift::Discard) return true;
     const bool rightIsOut = std::hypot(probe.x[0] - cx, probe.y[0] - cy) >= std::hypot(quarter.x[0] - cx, quarter.y[0] - cy);
     const double shift = rightIsOut ? offset : -offset;
-    std::vector<std::pair<TCubic, int>> stack{{quarter, 0}};
-    // Flattening runs left to right: the stack holds the later halves below.
-    while (!stack.empty()) {
-        const auto [c, depth] = stack.back();
-        stack.pop_back();
-        TCubic moved;
-        if (!ShiftCubic(c, shift, moved)) continue;
-        if (depth < 9 && !GoodShift(c, moved, shift)) {
-            const auto [a, b] = Halves(c);
-            stack.push_back({b, depth + 1});
-            stack.push_back({a, depth + 1});
-            continue;
+    std::vector<TCubic> pieces;
+    // Qt's stroker allows wider pens a smaller relative error.
+    auto threshold = float(std::clamp(1.0 / (2 * std::fabs(offset)), 0.00025, 0.25));
+    TCubic stack[MaxStack];
+    bool givenUp = false;
+    for (;;) {
+        pieces.clear();
+        stack[0] = quarter;
+        int top = 0;
+        bool redo = false;
+        while (top >= 0) {
+            const int depth = top + 1;
+            if (depth == MaxStack || int(pieces.size()) == MaxPieces - depth) {
+                threshold *= 1.5F;
+                if (threshold > 2.0F) {
+                    givenUp = true;
+                } else {
+                    redo = true;
+                }
+                break;
+            }
+            TCubic moved;
+            const TShift result = ShiftCubic(stack[top], shift, threshold, moved);
+            if (result == TShift::Discard) {
+                --top;
+            } else if (result == TShift::Ok) {
+                pieces.push_back(moved);
+                --top;
+            } else if (result == TShift::Circle) {
+                return false;
+            } else {
+                const auto [first, second] = Halves(stack[top]);
+                stack[top] = second;
+                stack[top + 1] = first;
+                ++top;
+            }
         }
-        FlattenFixed(moved, out);
+        if (givenUp) {
+            while (top >= 0) {
+                TCubic moved;
+                const TShift result = ShiftCubic(stack[top], shift, threshold, moved);
+                if (result == TShift::Ok || result == TShift::Split) pieces.push_back(moved);
+                --top;
+            }
+        }
+        if (!redo) break;
     }
+    for (const TCubic& piece : pieces) FlattenFixed(piece, out);
+    return true;
 }
 
 } // namespace
 
-std::vector<TFixedPoint> EllipseBand(double x, double y, double w, double h, double radius, double chord) {
+std::vector<TFixedPoint> EllipseBand(double x, double y, double w, double h, double radius) {
     const double rx = w / 2, ry = h / 2, cx = x + rx, cy = y + ry;
     if (std::fabs(cx) + std::fabs(rx) + radius > BandLimit || std::fabs(cy) + std::fabs(ry) + radius > BandLimit) return {};
     TCubic quarters[4];
@@ -275,9 +330,9 @@ std::vector<TFixedPoint> EllipseBand(double x, double y, double w, double h, dou
         }
     }
     std::vector<std::pair<double, double>> outer, inner;
-    for (const TCubic& c : quarters) FlattenSide(c, cx, cy, radius, outer);
-    for (const TCubic& c : quarters) FlattenSide(c, cx, cy, -radius, inner);
-    (void)chord;
+    for (const TCubic& c : quarters)
+        if (!FlattenSide(c, cx, cy, radius, outer) || !FlattenSide(c, cx, cy, -radius, inner)) return {};
+    if (outer.empty() || inner.empty()) return {};
     auto fixed = [](double v) { return v >= 0 ? std::int64_t(v * 64 + 0.5) : -std::int64_t(-v * 64 + 0.5); };
     std::vector<TFixedPoint> band;
     band.reserve(outer.size() + inner.size() + 3);

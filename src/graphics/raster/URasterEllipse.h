@@ -23,7 +23,10 @@ std::vector<std::pair<double, double>> EllipseCurve(double x, double y, double w
 
 // The outline of the band a pen of half-width `radius` strokes along that
 // curve, as one contour in 26.6 fixed point for the winding rule: the outer
-// side round one way, the inner side round the other. Its sides are cut into
-// chords that bow up to `chord` pixels, as Qt's rasterizer cuts the curves of
-// its stroke. Empty when a coordinate leaves the rasterizer's range.
-std::vector<TFixedPoint> EllipseBand(double x, double y, double w, double h, double radius, double chord);
+// side round one way, the inner side round the other. Each side is built as
+// Qt's stroker builds it (each arc moved sideways control point by control
+// point, split where that strays more than its tolerance) and cut into chords
+// as its rasterizer cuts curves, so that the band is Qt's to a few pixels.
+// Empty when a coordinate leaves the rasterizer's range or Qt would round a
+// tiny arc off as a half circle: the caller then strokes the curve itself.
+std::vector<TFixedPoint> EllipseBand(double x, double y, double w, double h, double radius);
