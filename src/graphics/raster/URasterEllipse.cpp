@@ -202,15 +202,13 @@ std::pair<TCubic, TCubic> Halves(const TCubic& c) {
     return {a, b};
 }
 
-std::int64_t Fixed26(double v) { return v >= 0 ? std::int64_t(v * 64 + 0.5) : -std::int64_t(-v * 64 + 0.5); }
-
 // Cuts a cubic in 26.6 into chords as Qt's rasterizer does: halving until
 // its control points lie within a quarter pixel of the chord, summed.
 void FlattenFixed(const TCubic& c, std::vector<std::pair<double, double>>& out) {
     // The chords come out from the end backwards.
     const std::size_t first = out.size();
     std::int64_t b[4 + 3 * 32][2];
-    for (int i = 0; i < 4; ++i) b[i][0] = Fixed26(c.x[i]), b[i][1] = Fixed26(c.y[i]);
+    for (int i = 0; i < 4; ++i) b[i][0] = To26Dot6(c.x[i]), b[i][1] = To26Dot6(c.y[i]);
     constexpr std::int64_t Flatness = 16;
     std::int64_t(*p)[2] = b;
     while (p >= b) {
@@ -333,7 +331,7 @@ std::vector<TFixedPoint> EllipseBand(double x, double y, double w, double h, dou
     for (const TCubic& c : quarters)
         if (!FlattenSide(c, cx, cy, radius, outer) || !FlattenSide(c, cx, cy, -radius, inner)) return {};
     if (outer.empty() || inner.empty()) return {};
-    auto fixed = [](double v) { return v >= 0 ? std::int64_t(v * 64 + 0.5) : -std::int64_t(-v * 64 + 0.5); };
+    const auto fixed = To26Dot6;
     std::vector<TFixedPoint> band;
     band.reserve(outer.size() + inner.size() + 3);
     for (const auto& [px, py] : outer) band.push_back({fixed(px), fixed(py)});

@@ -139,8 +139,6 @@ void TScanner::Emit(bool winding, int firstRow, int lastRow, TSpanSink& sink) {
     }
 }
 
-std::int64_t RoundTo26Dot6(double v) { return v >= 0.0 ? std::int64_t(v * 64 + 0.5) : -std::int64_t(-v * 64 + 0.5); }
-
 // Cuts the polygon to the box by the usual pass per border; inside the box the
 // winding of every point stays as it was.
 std::vector<std::pair<double, double>> CutToBox(const TPoint* points, std::size_t count, double width, double height) {
@@ -176,6 +174,12 @@ std::vector<std::pair<double, double>> CutToBox(const TPoint* points, std::size_
 
 } // namespace
 
+std::int64_t To26Dot6(double v) {
+    const double scaled = std::fabs(v) * 64;
+    const auto magnitude = std::int64_t(std::floor(scaled + 0.5));
+    return v >= 0 ? magnitude : -magnitude;
+}
+
 void ScanPolygon(const std::vector<TFixedPoint>& points, bool winding, int width, int height, int firstRow,
                  int lastRow, TSpanSink& sink) {
     if (points.empty() || width <= 0 || height <= 0) return;
@@ -209,7 +213,7 @@ void FillPolygon(const TPoint* points, std::size_t count, bool winding, int widt
     std::vector<TFixedPoint> fixed;
     if (left < -CoordLimit || right > CoordLimit || top < -CoordLimit || bottom > CoordLimit ||
         right - left > CoordLimit || bottom - top > CoordLimit) {
-        for (const auto& [x, y] : CutToBox(points, count, width, height)) fixed.push_back({RoundTo26Dot6(x), RoundTo26Dot6(y)});
+        for (const auto& [x, y] : CutToBox(points, count, width, height)) fixed.push_back({To26Dot6(x), To26Dot6(y)});
     } else {
         fixed.reserve(count);
         for (std::size_t i = 0; i < count; ++i) fixed.push_back({std::int64_t(points[i].x) * 64, std::int64_t(points[i].y) * 64});

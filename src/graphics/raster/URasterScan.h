@@ -23,6 +23,9 @@ struct TFixedPoint {
     bool operator==(const TFixedPoint&) const = default;
 };
 
+// A coordinate in 26.6 as Qt rounds one: halves away from zero.
+std::int64_t To26Dot6(double v);
+
 // The closed polygon `points` (26.6, each coordinate within +-(2^23 - 1)
 // pixels) filled by the odd-even or the winding rule on a width x height
 // surface; only rows firstRow..lastRow are handed on. Crossings left of 0 or
