@@ -158,6 +158,8 @@ public:
             std::fill(Image.Row(y) + left, Image.Row(y) + right, BrushRgb);
     }
 
+    bool PaintsGaps() const { return Gaps; }
+
     // Lays the inverted pixels, or puts the kept pixel back.
     void Finish() {
         if (!Invert) {
@@ -287,6 +289,15 @@ void TRasterCanvas::WideLine(TPaint& paint, TPoint from, TPoint to) const {
                 paint.Area.Bottom, paint.Area.Left, paint.Area.Right, paint);
 }
 
+// Qt cuts a one-pixel line to the whole surface, not to the clip, so the pen
+// walks the surface and the paint keeps to its area. Under a dashed pen with
+// gaps in the brush's colour Qt draws a line through a path, and a line of two
+// equal points then covers nothing.
+void TRasterCanvas::Thin(TPaint& paint, const TPoint* points, std::size_t count, bool closed, int style) const {
+    if (count == 2 && !closed && points[0] == points[1] && paint.PaintsGaps()) return;
+    StrokeThin(points, count, closed, style, TClipBox{0, 0, Target->Width - 1, Target->Height - 1}, paint);
+}
+
 // A wide round-joined outline is the union of its round-capped edges.
 void TRasterCanvas::WideOutline(TPaint& paint, const std::vector<TPoint>& points) const {
     for (std::size_t i = 0; i < points.size(); ++i) WideLine(paint, points[i], points[(i + 1) % points.size()]);
@@ -312,7 +323,7 @@ void TRasterCanvas::LineTo(int x, int y) {
         // round cap.
         paint.Keep(to);
         const TPoint points[2] = {from, to};
-        StrokeThin(points, 2, false, ThinStyle(Pen), *reach, paint);
+        Thin(paint, points, 2, false, ThinStyle(Pen));
     } else {
         WideLine(paint, from, to);
     }
@@ -345,7 +356,7 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
         const TPoint from{left, top}, to{left + w - 1, top + h - 1};
         if (width == 1) {
             const TPoint points[2] = {from, to};
-            StrokeThin(points, 2, false, ThinStyle(Pen), paint.Area, paint);
+            Thin(paint, points, 2, false, ThinStyle(Pen));
         } else {
             WideLine(paint, from, to);
         }
@@ -364,7 +375,7 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
         if (pen) {
             const std::vector<TPoint> frame{{left, top}, {left + w - 1, top}, {left + w - 1, top + h - 1}, {left, top + h - 1}};
             if (width == 1)
-                StrokeThin(frame.data(), frame.size(), true, ThinStyle(Pen), paint.Area, paint);
+                Thin(paint, frame.data(), frame.size(), true, ThinStyle(Pen));
             else
                 WideOutline(paint, frame);
         }
@@ -376,7 +387,7 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
         if (width == 1 && LayKept(paint, outline, left, top, w, h, ThinStyle(Pen), brush, false)) return;
         if (brush) FillShape(paint, outline);
         if (width == 1) {
-            StrokeThin(outline.data(), outline.size(), true, ThinStyle(Pen), paint.Area, paint);
+            Thin(paint, outline.data(), outline.size(), true, ThinStyle(Pen));
         } else {
             // A wide pen strokes the ellipse's curve, as Qt's general stroker
             // does (it keeps to the box, unlike its one-pixel pen): the band
@@ -415,7 +426,7 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
     FillShape(paint, outline);
     if (IsSolidBrush(Brush)) {
         paint.StrokeInk = TPaint::TInk::Rim;
-        StrokeThin(outline.data(), outline.size(), true, 0, paint.Area, paint);
+        Thin(paint, outline.data(), outline.size(), true, 0);
     }
     paint.Finish();
 }
@@ -462,7 +473,7 @@ void TRasterCanvas::Polygon(const std::vector<TPoint>& points) {
         if (PenWidth(Pen) > 1) {
             WideOutline(paint, points);
         } else {
-            StrokeThin(points.data(), points.size(), true, ThinStyle(Pen), paint.Area, paint);
+            Thin(paint, points.data(), points.size(), true, ThinStyle(Pen));
             // Qt's one-pixel outline leaves out a corner now and then; the
             // outline joins its edges, so every corner is a pixel of it.
             if (!IsDashedPen(Pen))

@@ -67,6 +67,7 @@ private:
     // The box that drawing may touch: the image and the clip.
     std::optional<TClipBox> Visible() const;
     void Box(const TBox& corners, bool ellipse);
+    void Thin(TPaint& paint, const TPoint* points, std::size_t count, bool closed, int style) const;
     void WideLine(TPaint& paint, TPoint from, TPoint to) const;
     void WideOutline(TPaint& paint, const std::vector<TPoint>& points) const;
     void FillShape(TPaint& paint, const std::vector<TPoint>& points) const;
