@@ -226,25 +226,26 @@ private:
     int Margin;
 };
 
-// `penStyle` -1 for no pen; `rim` strokes the outline solid in the brush's
-// colour.
-const std::vector<TEllipseOp>& EllipseOps(const std::vector<TPoint>& outline, int left, int top, int w, int h,
+// `quarter` says which outline (see URasterEllipse.h); `penStyle` -1 for no
+// pen; `rim` strokes the outline solid in the brush's colour.
+const std::vector<TEllipseOp>& EllipseOps(const std::vector<TPoint>& quarter, int left, int top, int w, int h,
                                           int penStyle, bool fill, bool rim) {
     // Per thread: a canvas may draw outside the GUI thread.
     static thread_local std::unordered_map<std::string, std::vector<TEllipseOp>> kept;
     const int head[5] = {w, h, penStyle, fill ? 1 : 0, rim ? 1 : 0};
     std::string key(reinterpret_cast<const char*>(head), sizeof head);
-    key.reserve(key.size() + outline.size() * sizeof(TPoint));
-    for (const TPoint& p : outline) {
-        const int relative[2] = {p.x - left, p.y - top};
-        key.append(reinterpret_cast<const char*>(relative), sizeof relative);
+    key.resize(sizeof head + quarter.size() * sizeof(TPoint));
+    auto* relative = reinterpret_cast<int*>(key.data() + sizeof head);
+    for (const TPoint& p : quarter) {
+        *relative++ = p.x - left;
+        *relative++ = p.y - top;
     }
     if (auto it = kept.find(key); it != kept.end()) return it->second;
     if (kept.size() >= MaxKeptEllipses) kept.clear();
     // Laid out on a surface with room around the box, so that nothing is cut.
     constexpr int Margin = 2;
-    std::vector<TPoint> moved(outline.size());
-    for (std::size_t i = 0; i < outline.size(); ++i) moved[i] = {outline[i].x - left + Margin, outline[i].y - top + Margin};
+    std::vector<TPoint> moved = MirrorQuarter(quarter, left, top, left + w - 1, top + h - 1);
+    for (TPoint& p : moved) p = {p.x - left + Margin, p.y - top + Margin};
     std::vector<TEllipseOp> ops;
     TEllipseRecorder recorder(ops, Margin);
     const int width = w + 2 * Margin, height = h + 2 * Margin;
@@ -383,8 +384,9 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
         return;
     }
     if (pen) {
-        const std::vector<TPoint> outline = EllipseOutline(left, top, left + w - 1, top + h - 1);
-        if (width == 1 && LayKept(paint, outline, left, top, w, h, ThinStyle(Pen), brush, false)) return;
+        const std::vector<TPoint> quarter = EllipseQuarter(left, top, left + w - 1, top + h - 1);
+        if (width == 1 && LayKept(paint, quarter, left, top, w, h, ThinStyle(Pen), brush, false)) return;
+        const std::vector<TPoint> outline = MirrorQuarter(quarter, left, top, left + w - 1, top + h - 1);
         if (brush) FillShape(paint, outline);
         if (width == 1) {
             Thin(paint, outline.data(), outline.size(), true, ThinStyle(Pen));
@@ -421,8 +423,9 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
     // Without a pen the ellipse is one pixel smaller each way. A polygon fill
     // alone would lose part of its rim, so a solid brush also draws the rim in
     // its own colour; a hatch has no rim to lose.
-    const std::vector<TPoint> outline = EllipseOutline(left, top, left + w - 2, top + h - 2);
-    if (LayKept(paint, outline, left, top, w - 1, h - 1, -1, true, IsSolidBrush(Brush))) return;
+    const std::vector<TPoint> quarter = EllipseQuarter(left, top, left + w - 2, top + h - 2);
+    if (LayKept(paint, quarter, left, top, w - 1, h - 1, -1, true, IsSolidBrush(Brush))) return;
+    const std::vector<TPoint> outline = MirrorQuarter(quarter, left, top, left + w - 2, top + h - 2);
     FillShape(paint, outline);
     if (IsSolidBrush(Brush)) {
         paint.StrokeInk = TPaint::TInk::Rim;
@@ -431,7 +434,7 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
     paint.Finish();
 }
 
-bool TRasterCanvas::LayKept(TPaint& paint, const std::vector<TPoint>& outline, int left, int top, int w, int h,
+bool TRasterCanvas::LayKept(TPaint& paint, const std::vector<TPoint>& quarter, int left, int top, int w, int h,
                             int penStyle, bool fill, bool rim) const {
     // Only shapes wholly on the surface: at its edges the fill's crossings are
     // pinned to the surface.
@@ -440,7 +443,7 @@ bool TRasterCanvas::LayKept(TPaint& paint, const std::vector<TPoint>& outline, i
         return false;
     paint.Ink = TPaint::TInk::Brush;
     paint.StrokeInk = rim ? TPaint::TInk::Rim : TPaint::TInk::Pen;
-    for (const TEllipseOp& op : EllipseOps(outline, left, top, w, h, penStyle, fill, rim)) {
+    for (const TEllipseOp& op : EllipseOps(quarter, left, top, w, h, penStyle, fill, rim)) {
         if (op.Kind == TEllipseOp::Brush)
             paint.Span(top + op.Row, left + op.Left, left + op.Right);
         else

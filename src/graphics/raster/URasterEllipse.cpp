@@ -18,15 +18,12 @@ constexpr double MaxCurveSteps = 1 << 16;
 
 } // namespace
 
-std::vector<TPoint> EllipseOutline(int left, int top, int right, int bottom) {
+std::vector<TPoint> EllipseQuarter(int left, int top, int right, int bottom) {
     const double cx = (double(left) + right) / 2.0;
     const double cy = (double(top) + bottom) / 2.0;
     const double rx = (double(right) - left) / 2.0;
     const double ry = (double(bottom) - top) / 2.0;
     const int steps = int(std::min<double>(MaxQuarterSteps, std::ceil(rx + ry) + 2));
-
-    // The lower right quarter from the right end to the bottom; the other
-    // quarters are its mirror images, so the outline is symmetric.
     std::vector<TPoint> quarter;
     quarter.reserve(std::size_t(steps) + 1);
     for (int i = 0; i <= steps; ++i) {
@@ -37,6 +34,10 @@ std::vector<TPoint> EllipseOutline(int left, int top, int right, int bottom) {
         if (i == steps) x = int(std::floor(cx + 0.5));
         quarter.push_back({x, std::min(y, bottom)});
     }
+    return quarter;
+}
+
+std::vector<TPoint> MirrorQuarter(const std::vector<TPoint>& quarter, int left, int top, int right, int bottom) {
     const std::int64_t mirrorX = std::int64_t(left) + right;
     const std::int64_t mirrorY = std::int64_t(top) + bottom;
     std::vector<TPoint> outline;
@@ -51,6 +52,10 @@ std::vector<TPoint> EllipseOutline(int left, int top, int right, int bottom) {
     for (auto it = quarter.rbegin(); it != quarter.rend(); ++it) add(it->x, mirrorY - it->y);
     if (outline.size() > 1 && outline.front() == outline.back()) outline.pop_back();
     return outline;
+}
+
+std::vector<TPoint> EllipseOutline(int left, int top, int right, int bottom) {
+    return MirrorQuarter(EllipseQuarter(left, top, right, bottom), left, top, right, bottom);
 }
 
 std::vector<std::pair<double, double>> EllipseCurve(double x, double y, double w, double h, double tolerance) {

@@ -15,6 +15,10 @@
 // Left, top, right and bottom are the outermost pixel rows and columns
 // (inclusive); left <= right and top <= bottom.
 std::vector<TPoint> EllipseOutline(int left, int top, int right, int bottom);
+// The outline is its lower right quarter, from the right end to the bottom,
+// mirrored into the other three: the quarter alone says which outline it is.
+std::vector<TPoint> EllipseQuarter(int left, int top, int right, int bottom);
+std::vector<TPoint> MirrorQuarter(const std::vector<TPoint>& quarter, int left, int top, int right, int bottom);
 
 // The ellipse inscribed in the box at (x, y) of w x h as a closed polyline
 // (last point = first): Qt's four cubic arcs, cut into chords that stray less
