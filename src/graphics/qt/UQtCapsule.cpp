@@ -19,7 +19,7 @@ private:
     QRgb Color;
 };
 
-} // namespace
+}  // namespace
 
 void FillCapsule(QImage& image, QPointF from, QPointF to, double radius, QRgb color) {
     if (image.isNull()) return;

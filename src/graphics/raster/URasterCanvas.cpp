@@ -49,8 +49,8 @@ std::uint8_t HatchRow(int style, int y) {
     const int row = y & 7;
     const auto horizontal = std::uint8_t(row == 3 ? 0xFF : 0);
     const auto vertical = std::uint8_t(1u << 4);
-    const auto forward = std::uint8_t(1u << row);          // x - y = 0 (mod 8)
-    const auto backward = std::uint8_t(1u << (7 - row));   // x + y = 7 (mod 8)
+    const auto forward = std::uint8_t(1u << row);         // x - y = 0 (mod 8)
+    const auto backward = std::uint8_t(1u << (7 - row));  // x + y = 7 (mod 8)
     switch (style) {
     case 2: return horizontal;
     case 3: return vertical;
@@ -67,11 +67,10 @@ bool Intersect(TClipBox& a, const TClipBox& b) {
     return a.Left <= a.Right && a.Top <= a.Bottom;
 }
 
-} // namespace
+}  // namespace
 
 TRasterImage::TRasterImage(int width, int height, std::uint32_t fill)
-    : Width(std::max(width, 0)), Height(std::max(height, 0)),
-      Pixels(std::size_t(Width) * std::size_t(Height), fill) {}
+    : Width(std::max(width, 0)), Height(std::max(height, 0)), Pixels(std::size_t(Width) * std::size_t(Height), fill) {}
 
 // One shape's pixels as they are laid: straight onto the image in pen mode
 // "copy", or marked on a mask first and inverted once each in mode "not".
@@ -82,7 +81,11 @@ public:
     enum class TInk { Pen, Brush, Rim };
 
     TPaint(TRasterImage& image, const TClipBox& area, const TPen& pen, const TBrush& brush, bool invert)
-        : Image(image), Area(area), Invert(invert), PenRgb(ToRgb(pen.Color)), BrushRgb(ToRgb(brush.Color)),
+        : Image(image),
+          Area(area),
+          Invert(invert),
+          PenRgb(ToRgb(pen.Color)),
+          BrushRgb(ToRgb(brush.Color)),
           BrushStyle(IsSolidBrush(brush) ? 0 : brush.Style),
           // A solid brush also fills the gaps of dashed lines, as the original's
           // opaque background mode did; hatches and the clear brush leave them.
@@ -133,7 +136,9 @@ public:
     void Plot(int x, int y, bool on) override {
         if (x < Area.Left || x > Area.Right || y < Area.Top || y > Area.Bottom) return;
         if (Invert) {
-            if (on) Mask[std::size_t(y - Area.Top) * std::size_t(Area.Right - Area.Left + 1) + std::size_t(x - Area.Left)] = 1;
+            if (on)
+                Mask[std::size_t(y - Area.Top) * std::size_t(Area.Right - Area.Left + 1) + std::size_t(x - Area.Left)] =
+                    1;
             return;
         }
         if (on)
@@ -149,7 +154,10 @@ public:
         right = std::min(right, Area.Right + 1);
         if (left >= right) return;
         if (Invert) {
-            if (on) std::fill_n(Mask.data() + std::size_t(y - Area.Top) * std::size_t(Area.Right - Area.Left + 1) + std::size_t(left - Area.Left), right - left, 1);
+            if (on)
+                std::fill_n(Mask.data() + std::size_t(y - Area.Top) * std::size_t(Area.Right - Area.Left + 1) +
+                                std::size_t(left - Area.Left),
+                            right - left, 1);
             return;
         }
         if (on)
@@ -166,7 +174,9 @@ public:
             if (Kept) Image.Row(Kept->y)[Kept->x] = KeptRgb;
             return;
         }
-        if (Kept) Mask[std::size_t(Kept->y - Area.Top) * std::size_t(Area.Right - Area.Left + 1) + std::size_t(Kept->x - Area.Left)] = 0;
+        if (Kept)
+            Mask[std::size_t(Kept->y - Area.Top) * std::size_t(Area.Right - Area.Left + 1) +
+                 std::size_t(Kept->x - Area.Left)] = 0;
         const int width = Area.Right - Area.Left + 1;
         for (int y = Area.Top; y <= Area.Bottom; ++y) {
             const std::uint8_t* covered = Mask.data() + std::size_t(y - Area.Top) * std::size_t(width);
@@ -251,11 +261,12 @@ const std::vector<TEllipseOp>& EllipseOps(const std::vector<TPoint>& quarter, in
     const int width = w + 2 * Margin, height = h + 2 * Margin;
     if (fill) FillPolygon(moved.data(), moved.size(), false, width, height, 0, height - 1, recorder);
     if (penStyle >= 0 || rim)
-        StrokeThin(moved.data(), moved.size(), true, rim ? 0 : penStyle, TClipBox{0, 0, width - 1, height - 1}, recorder);
+        StrokeThin(moved.data(), moved.size(), true, rim ? 0 : penStyle, TClipBox{0, 0, width - 1, height - 1},
+                   recorder);
     return kept.emplace(std::move(key), std::move(ops)).first->second;
 }
 
-} // namespace
+}  // namespace
 
 TRasterCanvas::TRasterCanvas(TRasterImage& image, std::shared_ptr<TRasterFonts> fonts)
     : Target(&image), Fonts(fonts ? std::move(fonts) : std::make_shared<TRasterFonts>()) {}
@@ -374,7 +385,8 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
             for (int y = from; y <= to; ++y) paint.Span(y, left, left + w - 1);
         }
         if (pen) {
-            const std::vector<TPoint> frame{{left, top}, {left + w - 1, top}, {left + w - 1, top + h - 1}, {left, top + h - 1}};
+            const std::vector<TPoint> frame{
+                {left, top}, {left + w - 1, top}, {left + w - 1, top + h - 1}, {left, top + h - 1}};
             if (width == 1)
                 Thin(paint, frame.data(), frame.size(), true, ThinStyle(Pen));
             else
@@ -438,8 +450,8 @@ bool TRasterCanvas::LayKept(TPaint& paint, const std::vector<TPoint>& quarter, i
                             int penStyle, bool fill, bool rim) const {
     // Only shapes wholly on the surface: at its edges the fill's crossings are
     // pinned to the surface.
-    if (left < 2 || top < 2 || std::int64_t(left) + w + 2 > Target->Width || std::int64_t(top) + h + 2 > Target->Height ||
-        std::int64_t(w) * h > MaxKeptPixels)
+    if (left < 2 || top < 2 || std::int64_t(left) + w + 2 > Target->Width ||
+        std::int64_t(top) + h + 2 > Target->Height || std::int64_t(w) * h > MaxKeptPixels)
         return false;
     paint.Ink = TPaint::TInk::Brush;
     paint.StrokeInk = rim ? TPaint::TInk::Rim : TPaint::TInk::Pen;
@@ -549,7 +561,8 @@ void TRasterCanvas::TextOut(int x, int y, const std::string& text) {
     if (!reach) return;
     const std::optional<TClipBox> area = Visible();
     if (IsSolidBrush(Brush)) {
-        TClipBox fill{x, y, int(std::min<std::int64_t>(x + width, INT_MAX) - 1), int(std::min<std::int64_t>(y + height, INT_MAX) - 1)};
+        TClipBox fill{x, y, int(std::min<std::int64_t>(x + width, INT_MAX) - 1),
+                      int(std::min<std::int64_t>(y + height, INT_MAX) - 1)};
         if (width > 0 && height > 0 && Intersect(fill, *area)) {
             const std::uint32_t rgb = ToRgb(Brush.Color);
             for (int row = fill.Top; row <= fill.Bottom; ++row)

@@ -16,7 +16,7 @@ constexpr double Kappa = 0.5522847498;
 // Chords per quarter of the stroked curve: enough for a 2^24-pixel box.
 constexpr double MaxCurveSteps = 1 << 16;
 
-} // namespace
+}  // namespace
 
 std::vector<TPoint> EllipseQuarter(int left, int top, int right, int bottom) {
     const double cx = (double(left) + right) / 2.0;
@@ -115,7 +115,6 @@ constexpr double BandLimit = (1 << 23) - 1;
 // Halvings of one quarter at most.
 constexpr int MaxBandDepth = 16;
 
-
 // Qt's fuzzy equality of two coordinates.
 bool Fuzzy(double a, double b) { return std::fabs(a - b) * 1e12 <= std::min(std::fabs(a), std::fabs(b)); }
 
@@ -155,8 +154,10 @@ TShift ShiftCubic(const TCubic& c, double offset, double threshold, TCubic& out)
     }
     if (n == 1) return TShift::Discard;
     if (n == 4) {
-        const double left = std::min({c.x[0], c.x[1], c.x[2], c.x[3]}), right = std::max({c.x[0], c.x[1], c.x[2], c.x[3]});
-        const double top = std::min({c.y[0], c.y[1], c.y[2], c.y[3]}), bottom = std::max({c.y[0], c.y[1], c.y[2], c.y[3]});
+        const double left = std::min({c.x[0], c.x[1], c.x[2], c.x[3]}),
+                     right = std::max({c.x[0], c.x[1], c.x[2], c.x[3]});
+        const double top = std::min({c.y[0], c.y[1], c.y[2], c.y[3]}),
+                     bottom = std::max({c.y[0], c.y[1], c.y[2], c.y[3]});
         if (right - left < .1 * reach && bottom - top < .1 * reach) {
             const double l = (c.x[0] - c.x[1]) * (c.x[0] - c.x[1]) +
                              (c.y[0] - c.y[1]) * (c.y[0] - c.y[1]) * (c.x[2] - c.x[3]) * (c.x[2] - c.x[3]) +
@@ -226,7 +227,8 @@ void FlattenFixed(const TCubic& c, std::vector<std::pair<double, double>>& out) 
             flat = d2 + d3 <= Flatness * l;
         } else {
             flat = std::llabs(p[0][0] - p[1][0]) + std::llabs(p[0][1] - p[1][1]) + std::llabs(p[0][0] - p[2][0]) +
-                       std::llabs(p[0][1] - p[2][1]) <= Flatness;
+                       std::llabs(p[0][1] - p[2][1]) <=
+                   Flatness;
         }
         if (flat || p == b + 3 * 32) {
             out.emplace_back(double(p[0][0]) / 64, double(p[0][1]) / 64);
@@ -252,7 +254,8 @@ void FlattenFixed(const TCubic& c, std::vector<std::pair<double, double>>& out) 
 // inwards, split where the move strays (with the stroker's limits on pieces,
 // easing its tolerance where they run out), and cut into chords. False where
 // Qt would round the piece off as a half circle.
-bool FlattenSide(const TCubic& quarter, double cx, double cy, double offset, std::vector<std::pair<double, double>>& out) {
+bool FlattenSide(const TCubic& quarter, double cx, double cy, double offset,
+                 std::vector<std::pair<double, double>>& out) {
     constexpr int MaxPieces = 16 - 1;
     constexpr int MaxStack = 10;
     bool same = true;
@@ -262,7 +265,8 @@ bool FlattenSide(const TCubic& quarter, double cx, double cy, double offset, std
     // away from the centre.
     TCubic probe;
     if (ShiftCubic(quarter, 1, 1e9, probe) == TShift::Discard) return true;
-    const bool rightIsOut = std::hypot(probe.x[0] - cx, probe.y[0] - cy) >= std::hypot(quarter.x[0] - cx, quarter.y[0] - cy);
+    const bool rightIsOut =
+        std::hypot(probe.x[0] - cx, probe.y[0] - cy) >= std::hypot(quarter.x[0] - cx, quarter.y[0] - cy);
     const double shift = rightIsOut ? offset : -offset;
     std::vector<TCubic> pieces;
     // Qt's stroker allows wider pens a smaller relative error.
@@ -315,11 +319,12 @@ bool FlattenSide(const TCubic& quarter, double cx, double cy, double offset, std
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<TFixedPoint> EllipseBand(double x, double y, double w, double h, double radius) {
     const double rx = w / 2, ry = h / 2, cx = x + rx, cy = y + ry;
-    if (std::fabs(cx) + std::fabs(rx) + radius > BandLimit || std::fabs(cy) + std::fabs(ry) + radius > BandLimit) return {};
+    if (std::fabs(cx) + std::fabs(rx) + radius > BandLimit || std::fabs(cy) + std::fabs(ry) + radius > BandLimit)
+        return {};
     TCubic quarters[4];
     const double sx[4] = {1, -1, -1, 1}, sy[4] = {1, 1, -1, -1};
     for (int q = 0; q < 4; ++q) {

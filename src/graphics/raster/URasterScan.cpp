@@ -17,8 +17,8 @@ constexpr std::int64_t CoordLimit = (std::int64_t(1) << 23) - 1;
 TFixed Multiply(TFixed a, TFixed b) { return TFixed(std::uint64_t(a) * std::uint64_t(b)) >> 16; }
 
 struct TEdge {
-    TFixed X;      // at row Top
-    TFixed Delta;  // per row
+    TFixed X;         // at row Top
+    TFixed Delta;     // per row
     int Top, Bottom;  // rows, inclusive
     int Winding;
 };
@@ -172,7 +172,7 @@ std::vector<std::pair<double, double>> CutToBox(const TPoint* points, std::size_
     return poly;
 }
 
-} // namespace
+}  // namespace
 
 std::int64_t To26Dot6(double v) {
     const double scaled = std::fabs(v) * 64;
@@ -180,8 +180,8 @@ std::int64_t To26Dot6(double v) {
     return v >= 0 ? magnitude : -magnitude;
 }
 
-void ScanPolygon(const std::vector<TFixedPoint>& points, bool winding, int width, int height, int firstRow,
-                 int lastRow, TSpanSink& sink) {
+void ScanPolygon(const std::vector<TFixedPoint>& points, bool winding, int width, int height, int firstRow, int lastRow,
+                 TSpanSink& sink) {
     if (points.empty() || width <= 0 || height <= 0) return;
     // Qt closes the outline with the first point unless it ends there.
     std::vector<TFixedPoint> outline = points;
@@ -216,7 +216,8 @@ void FillPolygon(const TPoint* points, std::size_t count, bool winding, int widt
         for (const auto& [x, y] : CutToBox(points, count, width, height)) fixed.push_back({To26Dot6(x), To26Dot6(y)});
     } else {
         fixed.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) fixed.push_back({std::int64_t(points[i].x) * 64, std::int64_t(points[i].y) * 64});
+        for (std::size_t i = 0; i < count; ++i)
+            fixed.push_back({std::int64_t(points[i].x) * 64, std::int64_t(points[i].y) * 64});
     }
     ScanPolygon(fixed, winding, width, height, firstRow, lastRow, sink);
 }
@@ -273,7 +274,7 @@ void AddBand(TRange& range, double ax, double ay, double bx, double by, double r
     range.Add(left, right);
 }
 
-} // namespace
+}  // namespace
 
 void FillCapsule(double fromX, double fromY, double toX, double toY, double radius, int firstRow, int lastRow,
                  int firstColumn, int lastColumn, TSpanSink& sink) {

@@ -30,8 +30,8 @@ std::int64_t To26Dot6(double v);
 // pixels) filled by the odd-even or the winding rule on a width x height
 // surface; only rows firstRow..lastRow are handed on. Crossings left of 0 or
 // right of `width` are pinned there as Qt's rasterizer pins them.
-void ScanPolygon(const std::vector<TFixedPoint>& points, bool winding, int width, int height, int firstRow,
-                 int lastRow, TSpanSink& sink);
+void ScanPolygon(const std::vector<TFixedPoint>& points, bool winding, int width, int height, int firstRow, int lastRow,
+                 TSpanSink& sink);
 
 // The same for a polygon on whole pixels of any size, as Qt fills one given
 // as integer points on a width x height surface: beyond the rasterizer's

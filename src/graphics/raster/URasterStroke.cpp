@@ -30,7 +30,7 @@ void Segment(TPoint a, TPoint b, const TClipBox& clip, TStrokeSink& sink) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void StrokeThin(const TPoint* points, std::size_t count, bool closed, int /*penStyle*/, const TClipBox& clip,
                 TStrokeSink& sink) {
