@@ -336,4 +336,19 @@ TEST(RasterCanvasDiff, CopiesMatchTheQtCanvas) {
         TRasterSurface smaller(w + 1, h);
         EXPECT_FALSE(smaller.CopyFrom(picture));
     }
+    // A surface without pixels draws nothing and reads white, as Qt's does.
+    for (const auto& [w, h] : {std::pair{0, 5}, {5, 0}, {-3, -3}}) {
+        TRasterSurface empty(w, h);
+        TCanvas& c = empty.Canvas();
+        c.Pen.Width = 5;
+        c.Pen.Mode = TPenMode::Not;
+        c.Rectangle(-2, -2, 9, 9);
+        c.Ellipse(-2, -2, 9, 9);
+        c.Polygon({{-2, -2}, {9, 0}, {0, 9}});
+        c.FillRect(-2, -2, 9, 9);
+        c.LineTo(9, 9);
+        c.SetPixel(0, 0, 0);
+        EXPECT_EQ(c.Pixel(0, 0), 0xFFFFFFFFu);
+        EXPECT_EQ(empty.Width() * empty.Height(), 0);
+    }
 }
