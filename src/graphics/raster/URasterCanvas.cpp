@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -141,6 +143,22 @@ public:
             Image.Row(y)[x] = BrushRgb;
     }
 
+    // Plot for the pixels left..right-1 of row y.
+    void StrokeRun(int y, int left, int right, bool on) {
+        if (y < Area.Top || y > Area.Bottom) return;
+        left = std::max(left, Area.Left);
+        right = std::min(right, Area.Right + 1);
+        if (left >= right) return;
+        if (Invert) {
+            if (on) std::fill_n(Mask.data() + std::size_t(y - Area.Top) * std::size_t(Area.Right - Area.Left + 1) + std::size_t(left - Area.Left), right - left, 1);
+            return;
+        }
+        if (on)
+            std::fill(Image.Row(y) + left, Image.Row(y) + right, StrokeInk == TInk::Pen ? PenRgb : BrushRgb);
+        else if (Gaps)
+            std::fill(Image.Row(y) + left, Image.Row(y) + right, BrushRgb);
+    }
+
     // Lays the inverted pixels, or puts the kept pixel back.
     void Finish() {
         if (!Invert) {
@@ -166,6 +184,76 @@ private:
     std::optional<TPoint> Kept;
     std::uint32_t KeptRgb = 0;
 };
+
+namespace {
+
+// An ellipse with a one-pixel pen or none, as the operations that lay it,
+// relative to its box: brush spans first, then the stroke's runs in the order
+// the pen covers them. Aliased drawing on whole coordinates moves with the
+// shape, so they are kept per outline (its points relative to the box) and
+// laid again wherever the same ellipse comes back; a paint of many figures
+// draws the same few sizes over and over.
+struct TEllipseOp {
+    int Row, Left, Right;  // right exclusive
+    enum : std::uint8_t { Brush, On, Off } Kind;
+};
+
+// Boxes larger than this are drawn afresh each time.
+constexpr std::int64_t MaxKeptPixels = std::int64_t(1) << 20;
+// A program shows few distinct sizes; one that shows ever new ones starts over.
+constexpr std::size_t MaxKeptEllipses = 1024;
+
+class TEllipseRecorder final : public TSpanSink, public TStrokeSink {
+public:
+    explicit TEllipseRecorder(std::vector<TEllipseOp>& ops, int margin) : Ops(ops), Margin(margin) {}
+    void Span(int y, int left, int right) override {
+        Ops.push_back({y - Margin, left - Margin, right - Margin, TEllipseOp::Brush});
+    }
+    void Plot(int x, int y, bool on) override {
+        const auto kind = on ? TEllipseOp::On : TEllipseOp::Off;
+        x -= Margin;
+        y -= Margin;
+        if (!Ops.empty() && Ops.back().Kind == kind && Ops.back().Row == y && Ops.back().Right == x) {
+            ++Ops.back().Right;
+            return;
+        }
+        Ops.push_back({y, x, x + 1, kind});
+    }
+
+private:
+    std::vector<TEllipseOp>& Ops;
+    int Margin;
+};
+
+// `penStyle` -1 for no pen; `rim` strokes the outline solid in the brush's
+// colour.
+const std::vector<TEllipseOp>& EllipseOps(const std::vector<TPoint>& outline, int left, int top, int w, int h,
+                                          int penStyle, bool fill, bool rim) {
+    // Per thread: a canvas may draw outside the GUI thread.
+    static thread_local std::unordered_map<std::string, std::vector<TEllipseOp>> kept;
+    const int head[5] = {w, h, penStyle, fill ? 1 : 0, rim ? 1 : 0};
+    std::string key(reinterpret_cast<const char*>(head), sizeof head);
+    key.reserve(key.size() + outline.size() * sizeof(TPoint));
+    for (const TPoint& p : outline) {
+        const int relative[2] = {p.x - left, p.y - top};
+        key.append(reinterpret_cast<const char*>(relative), sizeof relative);
+    }
+    if (auto it = kept.find(key); it != kept.end()) return it->second;
+    if (kept.size() >= MaxKeptEllipses) kept.clear();
+    // Laid out on a surface with room around the box, so that nothing is cut.
+    constexpr int Margin = 2;
+    std::vector<TPoint> moved(outline.size());
+    for (std::size_t i = 0; i < outline.size(); ++i) moved[i] = {outline[i].x - left + Margin, outline[i].y - top + Margin};
+    std::vector<TEllipseOp> ops;
+    TEllipseRecorder recorder(ops, Margin);
+    const int width = w + 2 * Margin, height = h + 2 * Margin;
+    if (fill) FillPolygon(moved.data(), moved.size(), false, width, height, 0, height - 1, recorder);
+    if (penStyle >= 0 || rim)
+        StrokeThin(moved.data(), moved.size(), true, rim ? 0 : penStyle, TClipBox{0, 0, width - 1, height - 1}, recorder);
+    return kept.emplace(std::move(key), std::move(ops)).first->second;
+}
+
+} // namespace
 
 TRasterCanvas::TRasterCanvas(TRasterImage& image, std::shared_ptr<TRasterFonts> fonts)
     : Target(&image), Fonts(fonts ? std::move(fonts) : std::make_shared<TRasterFonts>()) {}
@@ -286,6 +374,7 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
     }
     if (pen) {
         const std::vector<TPoint> outline = EllipseOutline(left, top, left + w - 1, top + h - 1);
+        if (width == 1 && LayKept(paint, outline, left, top, w, h, ThinStyle(Pen), brush, false)) return;
         if (brush) FillShape(paint, outline);
         if (width == 1) {
             StrokeThin(outline.data(), outline.size(), true, ThinStyle(Pen), paint.Area, paint);
@@ -314,12 +403,32 @@ void TRasterCanvas::Box(const TBox& corners, bool ellipse) {
     // alone would lose part of its rim, so a solid brush also draws the rim in
     // its own colour; a hatch has no rim to lose.
     const std::vector<TPoint> outline = EllipseOutline(left, top, left + w - 2, top + h - 2);
+    if (LayKept(paint, outline, left, top, w - 1, h - 1, -1, true, IsSolidBrush(Brush))) return;
     FillShape(paint, outline);
     if (IsSolidBrush(Brush)) {
         paint.StrokeInk = TPaint::TInk::Rim;
         StrokeThin(outline.data(), outline.size(), true, 0, paint.Area, paint);
     }
     paint.Finish();
+}
+
+bool TRasterCanvas::LayKept(TPaint& paint, const std::vector<TPoint>& outline, int left, int top, int w, int h,
+                            int penStyle, bool fill, bool rim) const {
+    // Only shapes wholly on the surface: at its edges the fill's crossings are
+    // pinned to the surface.
+    if (left < 2 || top < 2 || std::int64_t(left) + w + 2 > Target->Width || std::int64_t(top) + h + 2 > Target->Height ||
+        std::int64_t(w) * h > MaxKeptPixels)
+        return false;
+    paint.Ink = TPaint::TInk::Brush;
+    paint.StrokeInk = rim ? TPaint::TInk::Rim : TPaint::TInk::Pen;
+    for (const TEllipseOp& op : EllipseOps(outline, left, top, w, h, penStyle, fill, rim)) {
+        if (op.Kind == TEllipseOp::Brush)
+            paint.Span(top + op.Row, left + op.Left, left + op.Right);
+        else
+            paint.StrokeRun(top + op.Row, left + op.Left, left + op.Right, op.Kind == TEllipseOp::On);
+    }
+    paint.Finish();
+    return true;
 }
 
 void TRasterCanvas::Rectangle(int x1, int y1, int x2, int y2) { Box({x1, y1, x2, y2}, false); }

@@ -70,6 +70,10 @@ private:
     void WideLine(TPaint& paint, TPoint from, TPoint to) const;
     void WideOutline(TPaint& paint, const std::vector<TPoint>& points) const;
     void FillShape(TPaint& paint, const std::vector<TPoint>& points) const;
+    // Lays an ellipse with a one-pixel pen or none from the runs kept for its
+    // outline; false when it must be drawn afresh.
+    bool LayKept(TPaint& paint, const std::vector<TPoint>& outline, int left, int top, int w, int h, int penStyle,
+                 bool fill, bool rim) const;
 
     TRasterImage* Target;
     std::optional<TClipBox> ClipRect;

@@ -319,3 +319,29 @@ TEST(RasterCanvasDiff, CopiesMatchTheQtCanvas) {
         EXPECT_FALSE(smaller.CopyFrom(picture));
     }
 }
+
+TEST(RasterCanvasDiff, DISABLED_WideEllipseProbe) {
+    EnsureQtApp();
+    TRandom r(3);
+    for (int width : {2, 3, 4, 5, 8, 17}) {
+        long qtOnly = 0, rasterOnly = 0, total = 0;
+        for (int i = 0; i < 200; ++i) {
+            TQtSurface qt(120, 120);
+            TRasterSurface raster(120, 120);
+            const int x = r.Int(20, 40), y = r.Int(20, 40), w = r.Int(3, 70), h = r.Int(3, 70);
+            for (TCanvas* c : {&qt.Canvas(), &raster.Canvas()}) {
+                c->Pen.Width = width;
+                c->Brush.Style = 1;
+                c->Ellipse(x, y, x + w, y + h);
+            }
+            for (int yy = 0; yy < 120; ++yy)
+                for (int xx = 0; xx < 120; ++xx) {
+                    const bool a = qt.Canvas().Pixel(xx, yy) == 0, b = raster.Canvas().Pixel(xx, yy) == 0;
+                    qtOnly += a && !b;
+                    rasterOnly += b && !a;
+                    total += a;
+                }
+        }
+        std::printf("width %2d: qt only %6ld raster only %6ld of %ld\n", width, qtOnly, rasterOnly, total);
+    }
+}
