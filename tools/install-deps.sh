@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages ZAK needs to build, test and run; only those still missing.
 set -euo pipefail
+# libfreetype-dev: the raster canvas draws text with FreeType.
 # qt6-translations-l10n: Qt's German texts, built into the program. man-db
 # and jq: the install test reads the manual page and the JSON of `zak --run`;
 # lintian: it checks the Debian package.
@@ -9,7 +10,7 @@ set -euo pipefail
 # openbox, xdotool, x11-utils: the test that drives the IDE under a real window
 # manager on Xvfb (x11-utils brings xwininfo and xprop).
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev
-          libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth imagemagick poppler-utils
+          libgmock-dev libbenchmark-dev libfreetype-dev fonts-liberation xvfb xauth imagemagick poppler-utils
           dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils man-db jq lintian
           clang-tidy clang-format clang libclang-rt-14-dev openbox xdotool x11-utils)
 missing=()
