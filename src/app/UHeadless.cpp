@@ -12,6 +12,7 @@
 #include "UInterpreterMeldungen.h"
 #include "UProgrammText.h"
 #include "UQtDrawingWindowHost.h"
+#include "UQtRaster.h"
 #include "URegularFile.h"
 #include "UScanner.h"
 #include "UStandardfenster.h"
@@ -74,12 +75,15 @@ std::optional<std::string> ReadFile(const std::string& name, std::string& proble
     return text;
 }
 
-QImage SurfaceImage(TSurface& surface) {
-    QImage image(surface.Width(), surface.Height(), QImage::Format_RGB32);
+// The surface's pixels, opaque, whatever canvas drew them.
+QImage PictureOf(TSurface& surface) {
+    QImage image = SurfaceImage(surface);
+    if (!image.isNull() || surface.Width() <= 0 || surface.Height() <= 0) return image;
+    image = QImage(surface.Width(), surface.Height(), QImage::Format_RGB32);
     TCanvas& canvas = surface.Canvas();
     for (int y = 0; y < surface.Height(); ++y)
         for (int x = 0; x < surface.Width(); ++x) {
-            TColor c = canvas.Pixel(x, y);
+            const TColor c = canvas.Pixel(x, y);
             image.setPixel(x, y, qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
         }
     return image;
@@ -129,7 +133,7 @@ std::string WritePictures(const TInterpreter& interpreter, const std::string& di
         TDrawCanvas* canvas = window->Canvas();
         if (!canvas) continue;
         std::string path = dir + "/fenster-" + std::to_string(++number) + ".png";
-        const QString reason = WritePicture(SurfaceImage(canvas->Surface()), path);
+        const QString reason = WritePicture(PictureOf(canvas->Surface()), path);
         if (!reason.isEmpty())
             report("Das Bild " + path + " kann nicht geschrieben werden: " + reason.toStdString());
         else

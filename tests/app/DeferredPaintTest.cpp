@@ -23,7 +23,7 @@
 #include "ULineSource.h"
 #include "UQtDrawingWindowHost.h"
 #include "UQtPaintBox.h"
-#include "UQtSurface.h"
+#include "UQtRaster.h"
 #include "UScanner.h"
 #include "UVariablen.h"
 #include "UVariablenText.h"
@@ -357,7 +357,7 @@ struct TRun {
         std::vector<QImage> pictures;
         for (TFenster* w : Interpreter->Windows())
             if (TDrawCanvas* canvas = w->Canvas())
-                pictures.push_back(static_cast<TQtSurface&>(canvas->Surface()).Image());
+                pictures.push_back(SurfaceImage(canvas->Surface()));
         return pictures;
     }
 
@@ -366,7 +366,7 @@ struct TRun {
         for (TFenster* w : Interpreter->Windows())
             if (TDrawCanvas* canvas = w->Canvas())
                 if (auto* box = dynamic_cast<TQtPaintBox*>(&canvas->PaintBox()))
-                    if (!box->ShownImage().isNull() && box->ShownImage() != static_cast<TQtSurface&>(canvas->Surface()).Image())
+                    if (!box->ShownImage().isNull() && box->ShownImage() != SurfaceImage(canvas->Surface()))
                         return false;
         return true;
     }
@@ -469,6 +469,51 @@ TEST(DeferredPaint, RandomProgramsShowAndProbeWhatPaintingAtOnceShows) {
     EXPECT_GT(probedMarked, 100);
     // Most paints redrew only what changed.
     EXPECT_GT(damaged, 1000u);
+}
+
+// ZAK's own raster canvas against QPainter over whole programs: every
+// variable (the turtles' probes read pixels) after every step, and the
+// pictures after the steps that settle, must be the same.
+TEST(RasterCanvas, RandomProgramsDrawAndProbeAsQPainterDoes) {
+    TestApp();
+    CriticalSections::Create();
+    TQtDrawingWindowHost host;
+    TProgramGenerator generator(20261208);
+    const TSurfaceKind before = SurfaceKind();
+    int compared = 0;
+    for (int program = 0; program < 60; ++program) {
+        const std::vector<std::string> lines = generator.Make();
+        SCOPED_TRACE(Text(lines));
+        std::vector<std::string> states, pictures;
+        for (const TSurfaceKind kind : {TSurfaceKind::QtPainter, TSurfaceKind::Raster}) {
+            SurfaceKind() = kind;
+            TRun run(lines, generator.DefaultWindow(), true);
+            std::size_t at = 0;
+            auto note = [&](std::vector<std::string>& kept, std::string now) {
+                if (kind == TSurfaceKind::QtPainter) {
+                    kept.push_back(std::move(now));
+                } else {
+                    ASSERT_LT(at, kept.size());
+                    ASSERT_EQ(now, kept[at]) << "nach Schritt " << at;
+                }
+            };
+            for (int step = 0; step < 3000 && !run.Done(); ++step, ++at) {
+                run.Interpreter->Step(false);
+                note(states, run.State());
+                if (step % 5 == 4) {
+                    run.Interpreter->SettleOwedPaints();
+                    note(pictures, Fingerprint(run.Pictures()));
+                    ++compared;
+                } else {
+                    note(pictures, "");
+                }
+                if (HasFatalFailure()) return;
+            }
+            if (kind == TSurfaceKind::Raster) ASSERT_EQ(at, states.size());
+        }
+    }
+    SurfaceKind() = before;
+    EXPECT_GT(compared, 1000);
 }
 
 } // namespace

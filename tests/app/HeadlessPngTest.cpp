@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -124,6 +125,53 @@ TEST(HeadlessPng, DefaultWindowWithoutDrawableFigureShowsTheGrid) {
     EXPECT_EQ(At(png, 5, 5), Background);
     EXPECT_TRUE(BlackColumns(png, 192).empty());
     fs::remove_all(p.Dir.parent_path());
+}
+
+// Pixels where two pictures of the same size differ; -1 for different sizes
+// or a missing picture.
+long long DifferingPixels(const fs::path& a, const fs::path& b) {
+    const QImage left(QString::fromStdString(a.string())), right(QString::fromStdString(b.string()));
+    if (left.isNull() || right.isNull() || left.size() != right.size()) return -1;
+    const QImage l = left.convertToFormat(QImage::Format_RGB32), r = right.convertToFormat(QImage::Format_RGB32);
+    long long differing = 0;
+    for (int y = 0; y < l.height(); ++y)
+        for (int x = 0; x < l.width(); ++x) differing += (l.pixel(x, y) & 0xFFFFFFu) != (r.pixel(x, y) & 0xFFFFFFu);
+    return differing;
+}
+
+// Every program of the tests and every example draws with ZAK's own raster
+// canvas exactly the pictures QPainter draws (ZAK_CANVAS=qt), window by window.
+TEST(HeadlessPng, TheRasterCanvasDrawsEveryProgramAsQPainterDoes) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "some hundred runs are too slow under the address sanitizer; the main tree runs them";
+#endif
+    std::vector<fs::path> programs;
+    for (const char* folder : {"tests/programs", "examples"})
+        for (const auto& entry : fs::recursive_directory_iterator(fs::path(ZAK_SOURCE_DIR) / folder))
+            if (entry.is_regular_file() && entry.path().extension() == ".zak") programs.push_back(entry.path());
+    std::sort(programs.begin(), programs.end());
+    ASSERT_GT(programs.size(), 150u);
+    const fs::path base = fs::temp_directory_path() / ("zak-raster-" + std::to_string(::getpid()));
+    int pictures = 0;
+    for (const fs::path& program : programs) {
+        fs::remove_all(base);
+        for (const char* kind : {"qt", "raster"}) {
+            const std::string command = std::string("ZAK_CANVAS=") + kind + " \"" + ZAK_BINARY + "\" --run \"" +
+                                        program.string() + "\" --max-steps 200000 --png \"" +
+                                        (base / kind).string() + "\" > /dev/null 2>&1";
+            [[maybe_unused]] const int status = std::system(command.c_str());
+        }
+        for (int window = 1;; ++window) {
+            const std::string name = "fenster-" + std::to_string(window) + ".png";
+            const bool qt = fs::exists(base / "qt" / name);
+            EXPECT_EQ(qt, fs::exists(base / "raster" / name)) << program << " " << name;
+            if (!qt) break;
+            EXPECT_EQ(DifferingPixels(base / "qt" / name, base / "raster" / name), 0) << program << " " << name;
+            ++pictures;
+        }
+    }
+    fs::remove_all(base);
+    EXPECT_GT(pictures, 50);
 }
 
 } // namespace

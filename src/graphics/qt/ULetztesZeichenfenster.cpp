@@ -1,6 +1,6 @@
 #include "ULetztesZeichenfenster.h"
 
-#include "UQtSurface.h"
+#include "UQtRaster.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -37,13 +37,13 @@ constexpr int MinimumSize = 30;
 const char* const Caption = "Letztes Zeichenfenster";
 
 QImage NoPictureYet() {
-    TQtSurface surface(300, 50);
-    TCanvas& c = surface.Canvas();
+    const std::unique_ptr<TSurface> surface = CreateShownSurface(300, 50);
+    TCanvas& c = surface->Canvas();
     c.Font.Name = "MS Sans Serif";
     c.Font.Size = 8;
     c.Font.Color = 0;
     c.TextOut(10, 10, "Es gibt noch kein altes Zeichenfenster.");
-    return surface.Image();
+    return SurfaceImage(*surface);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "UQtPaintBox.h"
 
 #include "UQtPicture.h"
+#include "UQtRaster.h"
 #include "UQtSurface.h"
+#include "URasterCanvas.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -34,30 +36,56 @@ void TQtPaintBox::RequestFrame() {
 }
 
 std::unique_ptr<TSurface> TQtPaintBox::CreateSurface(int width, int height) {
-    return std::make_unique<TQtSurface>(width, height);
+    return CreateShownSurface(width, height);
 }
 
 void TQtPaintBox::Present(const TSurface& surface) {
-    const auto* qtSurface = dynamic_cast<const TQtSurface*>(&surface);
-    if (!qtSurface) return;
-    Shown = qtSurface->Image();
+    if (!dynamic_cast<const TQtSurface*>(&surface) && !dynamic_cast<const TRasterSurface*>(&surface)) return;
+    Shown = SurfaceImage(surface);
     if (!InPaint) ScheduleUpdate();
 }
 
+namespace {
+
+// The changed rows of a surface's pixels, whatever its kind: the raster
+// buffer is read in place, a Qt surface's image is shared, not copied.
+struct TSourceRows {
+    QImage Image;
+    const TRasterImage* Raster = nullptr;
+    int Width = 0, Height = 0;
+    const QRgb* Row(int y) const {
+        if (Raster) return Raster->Row(y);
+        return reinterpret_cast<const QRgb*>(Image.constScanLine(y));
+    }
+};
+
+} // namespace
+
 void TQtPaintBox::PresentChanged(const TSurface& surface, int left, int top, int right, int bottom) {
-    const auto* qtSurface = dynamic_cast<const TQtSurface*>(&surface);
-    if (!qtSurface) return;
-    const QImage image = qtSurface->Image();
-    if (Shown.size() != image.size() || Shown.format() != image.format() || Shown.depth() != 32) {
+    TSourceRows source;
+    if (const auto* qtSurface = dynamic_cast<const TQtSurface*>(&surface)) {
+        source.Image = qtSurface->Image();
+        if (source.Image.format() != QImage::Format_RGB32) source.Image = QImage();
+        source.Width = source.Image.width();
+        source.Height = source.Image.height();
+    } else if (const auto* raster = dynamic_cast<const TRasterSurface*>(&surface)) {
+        source.Raster = &raster->Image();
+        source.Width = raster->Width();
+        source.Height = raster->Height();
+    } else {
+        return;
+    }
+    if (source.Width <= 0 || source.Height <= 0 || Shown.size() != QSize(source.Width, source.Height) ||
+        Shown.format() != QImage::Format_RGB32) {
         Present(surface);
         return;
     }
-    const QRect changed = QRect(QPoint(left, top), QPoint(right, bottom)).intersected(image.rect());
+    const QRect changed = QRect(QPoint(left, top), QPoint(right, bottom)).intersected(Shown.rect());
     if (!changed.isEmpty()) {
         const auto bytes = static_cast<std::size_t>(changed.width()) * sizeof(QRgb);
         for (int y = changed.top(); y <= changed.bottom(); ++y)
-            std::memcpy(reinterpret_cast<QRgb*>(Shown.scanLine(y)) + changed.left(),
-                        reinterpret_cast<const QRgb*>(image.constScanLine(y)) + changed.left(), bytes);
+            std::memcpy(reinterpret_cast<QRgb*>(Shown.scanLine(y)) + changed.left(), source.Row(y) + changed.left(),
+                        bytes);
     }
     if (!InPaint) ScheduleUpdate();
 }

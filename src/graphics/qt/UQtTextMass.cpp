@@ -1,9 +1,10 @@
 #include "UQtTextMass.h"
 
+#include "UQtRaster.h"
 #include "UTextMass.h"
 
-TQtTextMeasure::TQtTextMeasure() : Image(1, 1, QImage::Format_RGB32), Canvas(Image) { SetTextMeasureCanvas(&Canvas); }
+TQtTextMeasure::TQtTextMeasure() : Surface(CreateShownSurface(1, 1)) { SetTextMeasureCanvas(&Surface->Canvas()); }
 
 TQtTextMeasure::~TQtTextMeasure() {
-    if (&TextMeasureCanvas() == &Canvas) SetTextMeasureCanvas(nullptr);
+    if (&TextMeasureCanvas() == &Surface->Canvas()) SetTextMeasureCanvas(nullptr);
 }

@@ -2,10 +2,11 @@
 // Gives text fields the font metrics of the drawing surfaces while they fit
 // their frame to their text outside of a paint. Create one after the
 // QApplication (next to the drawing-window host) and keep it to the end; it
-// installs itself as the text measure canvas and removes itself again.
-#include "UQtCanvas.h"
+// installs itself as the text measure canvas and removes itself again. It
+// measures with the kind of canvas the surfaces draw with when it is made.
+#include "UCanvas.h"
 
-#include <QImage>
+#include <memory>
 
 class TQtTextMeasure {
 public:
@@ -15,6 +16,6 @@ public:
     TQtTextMeasure& operator=(const TQtTextMeasure&) = delete;
 
 private:
-    QImage Image;  // one pixel: the canvas needs a device, never draws on it
-    TQtCanvas Canvas;
+    // One pixel: its canvas measures, never draws.
+    std::unique_ptr<TSurface> Surface;
 };

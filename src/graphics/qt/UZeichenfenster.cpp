@@ -4,7 +4,7 @@
 #include "UCriticalSections.h"
 #include "UDrawCanvas.h"
 #include "UQtPaintBox.h"
-#include "UQtSurface.h"
+#include "UQtRaster.h"
 #include "UQtText.h"
 
 #include <QAction>
@@ -204,9 +204,9 @@ void TFZeichnen::FitSurface() {
 void TFZeichnen::HandOverPicture() {
     if (!FLetztesZeichenfenster || !DrawCanvas) return;
     SettleOwedPaints();
-    auto* surface = dynamic_cast<TQtSurface*>(&DrawCanvas->Surface());
-    if (!surface) return;
-    FLetztesZeichenfenster->TakePicture(surface->Image(), DrawCanvas->OriginX(), DrawCanvas->OriginY());
+    const QImage picture = SurfaceImage(DrawCanvas->Surface());
+    if (picture.isNull()) return;
+    FLetztesZeichenfenster->TakePicture(picture, DrawCanvas->OriginX(), DrawCanvas->OriginY());
 }
 
 void TFZeichnen::Close() {
