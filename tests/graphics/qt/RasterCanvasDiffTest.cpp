@@ -20,9 +20,8 @@
 
 namespace {
 
-// The one-pixel pen is a unit of its own (URasterStroke); until its real
-// version is in, shapes that use it are only counted, not required to agree.
-// Flip this once it is.
+// Shapes drawn with the one-pixel pen (URasterStroke, tested on its own too)
+// must agree like all others; off, they are only counted.
 constexpr bool ThinStrokesMustAgree = true;
 
 // A wide pen's ellipse follows the band Qt's stroker builds, in floating
