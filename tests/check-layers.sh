@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# The source folders are layers: language <- graphics <- interpreter <- editor, app.
+# The source folders are layers: language <- graphics <- interpreter <- shared
+# <- editor, app, and shared <- web. shared and web are Qt-free: the desktop
+# and the browser build both compile shared, the browser build web.
 # A header of a higher layer included from a lower one fails this check.
 set -u
 src=${1:-$(dirname "$0")/../src}
 status=0
-headers() { ls "$src/$1" | grep '\.h$'; }
+headers() { [ -d "$src/$1" ] && ls "$src/$1" | grep '\.h$'; }
 check() {  # check LAYER FORBIDDEN-LAYER...
     local layer=$1 h f
     shift
+    [ -d "$src/$layer" ] || return 0
     for upper in "$@"; do
         for h in $(headers "$upper"); do
             for f in "$src/$layer"/*.cpp "$src/$layer"/*.h; do
+                [ -e "$f" ] || continue
                 if grep -q "#include \"$h\"" "$f"; then
                     echo "$f includes $upper/$h" >&2
                     status=1
@@ -19,7 +23,27 @@ check() {  # check LAYER FORBIDDEN-LAYER...
         done
     done
 }
-check language graphics graphics/qt interpreter editor app
-check graphics graphics/qt interpreter editor app
-check interpreter graphics/qt editor app
+# No Qt header in a Qt-free layer.
+qt_free() {
+    local f
+    for layer in "$@"; do
+        [ -d "$src/$layer" ] || continue
+        for f in "$src/$layer"/*.cpp "$src/$layer"/*.h; do
+            [ -e "$f" ] || continue
+            if grep -Eq '#include <Q[A-Za-z]*>' "$f"; then
+                echo "$f includes Qt" >&2
+                status=1
+            fi
+        done
+    done
+}
+check language graphics graphics/qt graphics/raster interpreter shared editor app web
+check graphics graphics/qt interpreter shared editor app web
+check graphics/raster graphics/qt interpreter shared editor app web
+check interpreter graphics/qt shared editor app web
+check shared graphics/qt editor app web
+check web graphics/qt editor app
+check editor web
+check app web
+qt_free language graphics graphics/raster interpreter shared web
 exit $status
