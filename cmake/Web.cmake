@@ -35,7 +35,14 @@ set_source_files_properties(src/shared/UVorschlaege.cpp PROPERTIES
 
 # FreeType 2.12.1 as Debian builds it (its patches applied), with the modules
 # ZAK's TrueType fonts need.
-set(ZAK_FREETYPE_SOURCE "$ENV{HOME}/.cache/zak/freetype-2.12.1+dfsg" CACHE PATH
+if(DEFINED ENV{ZAK_CACHE})
+  set(zak_cache "$ENV{ZAK_CACHE}")
+elseif(DEFINED ENV{XDG_CACHE_HOME})
+  set(zak_cache "$ENV{XDG_CACHE_HOME}/zak")
+else()
+  set(zak_cache "$ENV{HOME}/.cache/zak")
+endif()
+set(ZAK_FREETYPE_SOURCE "${zak_cache}/freetype-2.12.1+dfsg" CACHE PATH
     "Debian's FreeType 2.12.1 source (tools/install-deps.sh fetches it)")
 if(NOT EXISTS "${ZAK_FREETYPE_SOURCE}/src/base/ftbase.c")
   message(FATAL_ERROR "FreeType's source is missing in ${ZAK_FREETYPE_SOURCE}: run tools/install-deps.sh")
@@ -83,5 +90,5 @@ target_link_options(zak_web PRIVATE
 add_custom_command(TARGET zak_web POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/www/fonts
   COMMAND sh -c "cp ${PROJECT_SOURCE_DIR}/fonts/*.ttf ${CMAKE_BINARY_DIR}/www/fonts/ 2>/dev/null || true"
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/src/web/zak.mjs ${CMAKE_BINARY_DIR}/zak.mjs
   VERBATIM)
+configure_file(src/web/zak.mjs ${CMAKE_BINARY_DIR}/zak.mjs @ONLY)
