@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages ZAK needs to build, test and run; only those still missing.
 set -euo pipefail
+# libfreetype-dev: the raster canvas draws text with FreeType.
 # qt6-translations-l10n: Qt's German texts, built into the program. man-db
 # and jq: the install test reads the manual page and the JSON of `zak --run`;
 # lintian: it checks the Debian package.
@@ -11,7 +12,7 @@ set -euo pipefail
 # emscripten, nodejs, npm: the browser build (build-web/) and its tests under
 # Node; FreeType's source for it is fetched below.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev
-          libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth imagemagick poppler-utils
+          libgmock-dev libbenchmark-dev libfreetype-dev fonts-liberation xvfb xauth imagemagick poppler-utils
           dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils man-db jq lintian
           clang-tidy clang-format clang libclang-rt-14-dev openbox xdotool x11-utils
           emscripten nodejs npm)
