@@ -169,7 +169,8 @@ export function loadCore() {
     const fontDir = path.join(here, 'www', 'fonts');
     if (fs.existsSync(fontDir)) {
       core.FS.mkdirTree('/fonts');
-      for (const name of fs.readdirSync(fontDir)) core.FS.writeFile('/fonts/' + name, fs.readFileSync(path.join(fontDir, name)));
+      for (const name of fs.readdirSync(fontDir).filter((n) => n.endsWith('.ttf')))
+        core.FS.writeFile('/fonts/' + name, fs.readFileSync(path.join(fontDir, name)));
     }
     return core;
   })();
