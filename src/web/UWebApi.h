@@ -28,6 +28,9 @@
 #include <vector>
 
 class TInterpreter;
+class TKlassenFabrik;
+class TVarSpace;
+class TVorschlaege;
 class TScanner;
 class TWebDrawingWindow;
 class TWebDrawingWindowHost;
@@ -74,6 +77,19 @@ struct TFormattedLine {
     bool CommentOpen = false;
     int NextIndent = 0;
     int LineIndent = 0;
+};
+
+// One proposal of code completion.
+struct TWebProposal {
+    std::string Name;         // what is inserted and matched, UTF-8
+    std::string Description;  // an attribute's type, a method's parameters and result, or ""
+    int Kind = 0;             // 0 attribute, 1 method, 4 simple type, 5 class (the image list's icons)
+    std::string InsertText;   // a method's name with "(" or "()"
+};
+
+struct TWebCompletion {
+    int StartColumn = -1;  // the 1-based column where the completed word starts; -1: nothing proposed
+    std::vector<TWebProposal> Proposals;
 };
 
 struct TWindowInfo {
@@ -147,6 +163,11 @@ public:
     // Kind "" when there is none.
     TWebError Check(bool forbidAttributeAssignment) const;
 
+    // Code completion at the 0-based caret column of `utf8Line`, from the
+    // names a check pass over the current lines declares (run again only
+    // after the lines changed).
+    TWebCompletion Complete(const std::string& utf8Line, int caretColumn);
+
     static Speed::TTick SpeedRule(int position) { return Speed::Of(position); }
 
 private:
@@ -155,6 +176,11 @@ private:
     struct TRun;
 
     TStringLines FLines;
+    // The last check pass for completion; its space refers to the factory.
+    std::unique_ptr<TKlassenFabrik> FCompletionFactory;
+    std::unique_ptr<TVarSpace> FCompletionSpace;
+    std::unique_ptr<TVorschlaege> FProposals;
+    bool FCompletionStale = true;
     std::unique_ptr<TWebDrawingWindowHost> FHost;
     std::unique_ptr<TRun> FRun;
     std::unordered_map<const TWebDrawingWindow*, std::vector<std::uint8_t>> FRgba;
