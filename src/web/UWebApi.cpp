@@ -45,7 +45,7 @@ TWebDrawingWindow* WebWindowOf(const TFenster* window) {
     return window ? dynamic_cast<TWebDrawingWindow*>(window->DrawingWindow()) : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 struct TWebSession::TRun {
     TScanner Scanner;
@@ -158,7 +158,8 @@ TRunReport TWebSession::Finish(double calls) {
 TRunReport TWebSession::RunCalls(double calls, double budgetMs) {
     if (!FRun) return Report();
     TInterpreter& interpreter = *FRun->Interpreter;
-    const Clock::time_point deadline = Clock::now() + std::chrono::microseconds(static_cast<long long>(budgetMs * 1000));
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::microseconds(static_cast<long long>(budgetMs * 1000));
     double made = 0;
     bool breakpoint = false;
     // The clock is read every few calls: reading it costs about as much as
@@ -182,7 +183,8 @@ TRunReport TWebSession::RunCalls(double calls, double budgetMs) {
 TRunReport TWebSession::RunStatements(int statements, int callsPerTick, double budgetMs) {
     if (!FRun) return Report();
     TInterpreter& interpreter = *FRun->Interpreter;
-    const Clock::time_point deadline = Clock::now() + std::chrono::microseconds(static_cast<long long>(budgetMs * 1000));
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::microseconds(static_cast<long long>(budgetMs * 1000));
     int stepsLeft = statements;
     int callsLeft = callsPerTick;
     double made = 0;
@@ -232,14 +234,11 @@ std::vector<std::string> TWebSession::Variables(bool withMarks) {
     if (!FRun) return cells;
     cells = VariablenText::VariableCells(FRun->Interpreter->VarSpace());
     cells.resize(std::min(cells.size(), std::size_t{VariablenText::MaxCells}));
-    for (std::string& cell : cells)
-        cell = Codepage::Win1252ToUtf8(withMarks ? cell : VariablenText::StripMarks(cell));
+    for (std::string& cell : cells) cell = Codepage::Win1252ToUtf8(withMarks ? cell : VariablenText::StripMarks(cell));
     return cells;
 }
 
-int TWebSession::WindowCount() const {
-    return FRun ? static_cast<int>(FRun->Interpreter->Windows().size()) : 0;
-}
+int TWebSession::WindowCount() const { return FRun ? static_cast<int>(FRun->Interpreter->Windows().size()) : 0; }
 
 TWindowInfo TWebSession::Window(int index) const {
     TWindowInfo info;
@@ -341,8 +340,9 @@ TWebCompletion TWebSession::Complete(const std::string& utf8Line, int caretColum
     const std::vector<const TVorschlag*>& shown = FProposals->Shown();
     for (std::size_t i = 0; i < shown.size(); ++i) {
         FProposals->Select(static_cast<int>(i));
-        out.Proposals.push_back({Codepage::Win1252ToUtf8(shown[i]->Name), Codepage::Win1252ToUtf8(shown[i]->Description),
-                                 static_cast<int>(shown[i]->Art), Codepage::Win1252ToUtf8(FProposals->InsertText())});
+        out.Proposals.push_back({Codepage::Win1252ToUtf8(shown[i]->Name),
+                                 Codepage::Win1252ToUtf8(shown[i]->Description), static_cast<int>(shown[i]->Art),
+                                 Codepage::Win1252ToUtf8(FProposals->InsertText())});
     }
     return out;
 }

@@ -56,9 +56,9 @@ struct TWebError {
 
 struct TRunReport {
     TRunState State = TRunState::NotStarted;
-    int Line = 0;             // the line of the next statement (or of the error)
-    double Calls = 0;         // interpreter calls made by this call
-    double TotalCalls = 0;    // since Start
+    int Line = 0;           // the line of the next statement (or of the error)
+    double Calls = 0;       // interpreter calls made by this call
+    double TotalCalls = 0;  // since Start
     TWebError Error;
 };
 
@@ -93,7 +93,7 @@ struct TWebCompletion {
 };
 
 struct TWindowInfo {
-    std::string Title;  // the caption base, UTF-8
+    std::string Title;                             // the caption base, UTF-8
     int Left = 0, Top = 0, Width = 0, Height = 0;  // outer geometry as the program sees it
     int PixelWidth = 0, PixelHeight = 0;           // the pixel buffer
     bool Visible = true;

@@ -27,7 +27,7 @@ val RgbArray(const TWebSession& session, int index) {
 // The file's bytes come as a Uint8Array (embind copies them unconverted).
 TLoadReport LoadFile(TWebSession& session, const std::string& bytes) { return session.LoadFile(bytes); }
 
-} // namespace
+}  // namespace
 
 EMSCRIPTEN_BINDINGS(zak) {
     register_vector<std::string>("StringList");

@@ -38,9 +38,8 @@ void Print(TWebSession& session, const TRunReport& report) {
     std::cout << '|';
     for (int i = 0; i < session.WindowCount(); ++i) {
         const TWindowInfo info = session.Window(i);
-        std::cout << info.Title << ' ' << info.Left << ' ' << info.Top << ' ' << info.Width << ' ' << info.Height
-                  << ' ' << info.PixelWidth << ' ' << info.PixelHeight << ' ' << PixelHash(session.WindowRgb(i))
-                  << ';';
+        std::cout << info.Title << ' ' << info.Left << ' ' << info.Top << ' ' << info.Width << ' ' << info.Height << ' '
+                  << info.PixelWidth << ' ' << info.PixelHeight << ' ' << PixelHash(session.WindowRgb(i)) << ';';
     }
     std::cout << '\n';
 }
@@ -62,7 +61,7 @@ int PrintCompletions(TWebSession& session) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
