@@ -18,6 +18,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translat
           emscripten nodejs npm)
 missing=()
 for p in "${packages[@]}"; do
+  # Node and npm may come from elsewhere (a newer Node brings its own npm).
+  case $p in nodejs) command -v node >/dev/null && continue ;; npm) command -v npm >/dev/null && continue ;; esac
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
