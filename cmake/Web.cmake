@@ -17,7 +17,8 @@ enable_language(C)
 # The same numbers as the desktop: no fused multiply-adds.
 set(ZAK_CORE_FLAGS -ffp-contract=off)
 # -O2 for all: the differential tests and the benchmarks run this code.
-add_compile_options(-O2)
+set(ZAK_WEB_OPTIMIZE -O2 CACHE STRING "Optimisation of the browser build")
+add_compile_options(${ZAK_WEB_OPTIMIZE})
 
 file(GLOB ZAK_WEB_CORE_SOURCES CONFIGURE_DEPENDS
      src/language/*.cpp src/graphics/*.cpp src/graphics/raster/*.cpp src/interpreter/*.cpp src/shared/*.cpp)
@@ -82,7 +83,7 @@ target_link_libraries(zak_web PRIVATE zak_web_core)
 set_target_properties(zak_web PROPERTIES OUTPUT_NAME zak-core SUFFIX .js
                       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/www)
 target_link_options(zak_web PRIVATE
-  --bind -O2
+  --bind ${ZAK_WEB_OPTIMIZE}
   -sMODULARIZE=1 -sEXPORT_NAME=ZakCore -sENVIRONMENT=web,node
   -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sTOTAL_STACK=5242880
   -sDISABLE_EXCEPTION_CATCHING=0
