@@ -1,14 +1,18 @@
 #pragma once
 // The core as the browser page and `node zak.mjs` use it: one TWebSession per
-// program. Exported to JavaScript with embind (UWebBindings.cpp) under the
-// same names; every text crossing here is UTF-8 (the core's Windows-1252 is
-// converted on the way), lines and columns as the desktop counts them (lines
-// from 0, columns from 1).
+// program, one at a time (its drawing windows and text measures are the
+// process's). Exported to JavaScript with embind (UWebBindings.cpp) under the
+// same names with a small first letter; every text crossing here is UTF-8
+// (the core's Windows-1252 is converted on the way), lines and columns as the
+// desktop counts them (lines from 0, columns from 1). The text canvas reads
+// the fonts from /fonts of the module's file system: the page puts them there
+// (FS.writeFile) before the first run, as zak.mjs does.
 //
 // No call blocks for longer than it is given: a run goes on in slices
 // (RunCalls, RunStatements) of a number of interpreter calls and a time
-// budget, and the page calls again from its own timer. Pause is simply not
-// calling; Stop starts the program anew.
+// budget, and the page calls again from its own timer (SpeedRule says how
+// often and how much). Pause is simply not calling; Stop is Start again.
+// Only a budget of 0 (the command-line twin) runs without a time limit.
 //
 //   const core = await ZakCore();
 //   const s = new core.WebSession();
