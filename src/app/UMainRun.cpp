@@ -13,6 +13,7 @@
 #include "UScanner.h"
 #include "USHControl.h"
 #include "UStandardfenster.h"
+#include "USpeed.h"
 #include "USyntaxcheck.h"
 #include "UVariablenText.h"
 
@@ -32,12 +33,7 @@
 
 namespace {
 
-// Timer interval in ms for the speed positions 1 to 20; 21 to 30 run every
-// millisecond with 1 to 10 counted statements per tick.
-constexpr std::array<int, 20> SpeedIntervals = {2000, 1000, 900, 800, 700, 600, 500, 400, 300, 200,
-                                                100,  50,   40,  30,  20,  10,  5,   4,   3,   2};
-constexpr int FollowModeLimit = 14;  // positions up to this show every call
-constexpr int CallsPerTick = 100;
+using Speed::CallsPerTick;
 // A tick whose statements take longer than this leaves the rest of its
 // statements to the next one, so that Pause, Stop and the editor still get
 // their turn within a frame or two; what the run does is the same, only later.
@@ -356,15 +352,10 @@ void TFMain::ShowCurrentLine() {
 // Speed, variables panel, error list
 
 void TFMain::TBSpeedChange() {
-    const int p = TBSpeed->value();
-    if (p <= static_cast<int>(SpeedIntervals.size())) {
-        Timer.setInterval(SpeedIntervals[static_cast<std::size_t>(p - 1)]);
-        FStepsPerTick = 1;
-    } else {
-        Timer.setInterval(1);
-        FStepsPerTick = p - static_cast<int>(SpeedIntervals.size());
-    }
-    const bool follow = p <= FollowModeLimit;
+    const Speed::TTick tick = Speed::Of(TBSpeed->value());
+    Timer.setInterval(tick.IntervalMs);
+    FStepsPerTick = tick.StepsPerTick;
+    const bool follow = tick.FollowEachStep;
     FFollowEachStep = follow;
     FOneCallPerTick = follow;
     // A running program shows no current line at these speeds; a paused or

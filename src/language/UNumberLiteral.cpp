@@ -1,5 +1,7 @@
 #include "UNumberLiteral.h"
 
+#include "UNumberChars.h"
+
 #include <charconv>
 #include <system_error>
 
@@ -60,7 +62,8 @@ bool ConvertReal(const TNumberLiteral& number, double& value) {
 
     double result = 0.0;
     const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, result, std::chars_format::general);
+    const char* ptr = nullptr;
+    const std::errc ec = NumberChars::ReadGeneral(text.data(), end, result, ptr);
     if (ptr != end) return false;
     if (ec == std::errc::result_out_of_range) {
         if (DecimalMagnitude(number) > 0) return false;

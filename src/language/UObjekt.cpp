@@ -2,10 +2,10 @@
 
 #include "UBlockPool.h"
 #include "UNamen.h"
+#include "UNumberChars.h"
 #include "UStack.h"
 
 #include <algorithm>
-#include <bit>
 #include <mutex>
 #include <stdexcept>
 #include <typeindex>
@@ -319,7 +319,7 @@ void TObjekt::NoteChange(TObjekt* object) {
 
 void TObjekt::Assign(const TObjekt&) {}
 
-void TShapeState::Add(double value) { Add(std::bit_cast<std::uint64_t>(value)); }
+void TShapeState::Add(double value) { Add(NumberChars::BitCast<std::uint64_t>(value)); }
 
 bool TShapeState::AddAttributes(const TObjekt& object, int depth) {
     for (const auto& attribute : object.Attributes()) {

@@ -65,12 +65,13 @@ TVarSpace::~TVarSpace() {
 }
 
 std::size_t TVarSpace::TNameHash::operator()(std::string_view name) const noexcept {
-    std::size_t hash = 14695981039346656037ull;  // FNV-1a
+    // FNV-1a in 64 bits also where std::size_t has 32 (the browser build).
+    std::uint64_t hash = 14695981039346656037ull;
     for (char c : name) {
         hash ^= static_cast<unsigned char>(LowerAscii(c));
         hash *= 1099511628211ull;
     }
-    return hash;
+    return static_cast<std::size_t>(hash);
 }
 
 bool TVarSpace::TNameEqual::operator()(std::string_view a, std::string_view b) const {

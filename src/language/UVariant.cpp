@@ -2,9 +2,9 @@
 
 #include "UDecimalSeparator.h"
 #include "UMeldungen.h"
+#include "UNumberChars.h"
 #include "UProgramMemory.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -14,7 +14,7 @@ namespace {
 const std::string EmptyString;
 
 std::uint64_t RawOf(std::int32_t value) { return static_cast<std::uint32_t>(value); }
-std::uint64_t RawOf(const void* pointer) { return std::bit_cast<std::uintptr_t>(pointer); }
+std::uint64_t RawOf(const void* pointer) { return NumberChars::BitCast<std::uintptr_t>(pointer); }
 std::int32_t IntOf(std::uint64_t raw) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(raw));
 }
@@ -43,8 +43,7 @@ void AppendReal(std::string& out, double value) {
     }
     if (value == 0) value = 0;  // no "-0"
     char buffer[40];
-    auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    const char* end = NumberChars::GeneralText(buffer, buffer + sizeof buffer, value, 15);
     const char separator = DecimalSeparator();
     for (const char* p = buffer; p != end; ++p) {
         if (*p == '.') {
@@ -142,7 +141,7 @@ void TVariant::SetInteger(std::int32_t value) {
 void TVariant::SetDouble(double value) {
     Leave();
     Data.Kind = vkReal;
-    Data.Raw = std::bit_cast<std::uint64_t>(value);
+    Data.Raw = NumberChars::BitCast<std::uint64_t>(value);
     ChangedFlag = 1;
 }
 
@@ -206,7 +205,7 @@ double TVariant::AsDouble() const {
     switch (Data.Kind) {
     case vkChar: return static_cast<unsigned char>(Data.Raw);
     case vkInteger: return IntOf(Data.Raw);
-    case vkReal: return std::bit_cast<double>(Data.Raw);
+    case vkReal: return NumberChars::BitCast<double>(Data.Raw);
     default: return 0.0;
     }
 }
@@ -216,11 +215,11 @@ const std::string& TVariant::AsString() const {
 }
 
 TObjekt* TVariant::AsObject() const {
-    return Data.Kind == vkObjekt ? std::bit_cast<TObjekt*>(static_cast<std::uintptr_t>(Data.Raw)) : nullptr;
+    return Data.Kind == vkObjekt ? NumberChars::BitCast<TObjekt*>(static_cast<std::uintptr_t>(Data.Raw)) : nullptr;
 }
 
 TMethode* TVariant::AsMethod() const {
-    return Data.Kind == vkMethod ? std::bit_cast<TMethode*>(static_cast<std::uintptr_t>(Data.Raw)) : nullptr;
+    return Data.Kind == vkMethod ? NumberChars::BitCast<TMethode*>(static_cast<std::uintptr_t>(Data.Raw)) : nullptr;
 }
 
 std::uint8_t TVariant::AsMarker() const {
