@@ -3,7 +3,7 @@
 // the desktop always agree; the gutter with breakpoints (a click sets or
 // clears one) and error marks; the run's line colours.
 import { EditorState, StateField, StateEffect, RangeSet, RangeSetBuilder, Compartment } from '@codemirror/state';
-import { EditorView, Decoration, ViewPlugin, gutter, GutterMarker, keymap, lineNumbers,
+import { EditorView, Decoration, ViewPlugin, gutter, GutterMarker, keymap,
   highlightSpecialChars, drawSelection } from '@codemirror/view';
 import { history, defaultKeymap, historyKeymap, indentWithTab } from '@codemirror/commands';
 import { autocompletion, completionKeymap } from '@codemirror/autocomplete';
@@ -299,8 +299,8 @@ export function createEditor(parent, { format, onChange, onToggleBreakpoint, com
   const readOnly = new Compartment();
   const extensions = (ro) => [
         formats, highlighter, lineColours, runTheme, breakpoints, errorMarks, errorColumnMarks,
-        makeGutter(onToggleBreakpoint), lineNumbers(), highlightSpecialChars(), drawSelection(), history(),
-        readOnly.of(EditorState.readOnly.of(ro)),
+        makeGutter(onToggleBreakpoint), highlightSpecialChars(), drawSelection(), history(),
+        readOnly.of([EditorState.readOnly.of(ro), EditorView.editable.of(!ro)]),
         keymap.of([{ key: 'Enter', run: newLine }, ...(completion ? completionKeymap : []), indentWithTab,
           ...defaultKeymap, ...historyKeymap]),
         completion ? autocompletion({ override: [completion], activateOnTyping: true }) : [],
@@ -318,7 +318,7 @@ export function createEditor(parent, { format, onChange, onToggleBreakpoint, com
     setLines(lines) {
       view.setState(EditorState.create({ doc: lines.join('\n'), extensions: extensions(view.state.readOnly) }));
     },
-    setReadOnly(on) { view.dispatch({ effects: readOnly.reconfigure(EditorState.readOnly.of(on)) }); },
+    setReadOnly(on) { view.dispatch({ effects: readOnly.reconfigure([EditorState.readOnly.of(on), EditorView.editable.of(!on)]) }); },
     setColours(c) { view.dispatch({ effects: setLineColours.of(c) }); },
     setErrors(list) { view.dispatch({ effects: setErrorMarks.of(list) }); },
     breakpoints: () => breakpointLines(view.state),

@@ -303,7 +303,7 @@ function makeWindow(info) {
   el.className = 'zkwin';
   el.setAttribute('role', 'dialog');
   el.innerHTML = '<div class="title"><span class="name"></span><span class="coords"></span>' +
-    '<button type="button" class="copy" title="Bild kopieren" aria-label="Bild kopieren">⧉</button></div>' +
+    '<button type="button" class="copy" title="Bild als PNG in die Zwischenablage kopieren" aria-label="Bild kopieren">Kopieren</button></div>' +
     '<div class="body"><canvas></canvas></div>';
   const canvas = el.querySelector('canvas');
   const w = { el, canvas, ctx: canvas.getContext('2d'), width: 0, height: 0, placed: false };
@@ -661,10 +661,10 @@ function wireControls() {
   $('errors').addEventListener('keydown', (e) => {
     if (e.key === 'Enter' && app.errors.length) jumpToError(0);
   });
-  window.addEventListener('beforeunload', (e) => {
-    app.journal.flush();
-    if (app.modified) e.preventDefault();
-  });
+  // The journal holds the text, so leaving the page asks nothing; what was
+  // typed since its last write goes in now.
+  window.addEventListener('pagehide', () => app.journal.flush());
+  document.addEventListener('visibilitychange', () => { if (document.hidden) app.journal.flush(); });
 }
 
 boot().catch((e) => {
