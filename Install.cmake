@@ -68,6 +68,8 @@ install(FILES data/zak.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/sc
 install(FILES data/zak.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/mimetypes
         RENAME text-x-zak.svg)
 install(DIRECTORY examples/ DESTINATION ${ZAK_EXAMPLES_DIR} FILES_MATCHING PATTERN "*.zak")
+# The fonts every picture is drawn with, and their licences.
+install(DIRECTORY fonts/ DESTINATION ${ZAK_FONTS_INSTALL_DIR} FILES_MATCHING PATTERN "*.ttf" PATTERN "COPYING.*")
 install(FILES ${zak_screenshot_pngs} DESTINATION ${CMAKE_INSTALL_DATADIR}/zak/screenshots)
 
 # A direct install (cmake --install) refreshes the desktop's caches so that

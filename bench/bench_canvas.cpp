@@ -4,12 +4,15 @@
 // speeds (tens of milliseconds) for the drawing to keep up.
 #include "UQtPaintBox.h"
 #include "UQtSurface.h"
+#include "URasterCanvas.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -85,26 +88,41 @@ void PaintFigure(TCanvas& c, int i) {
     }
 }
 
+// What a paint box keeps between paints: Qt's shared image, or a copy of
+// the raster canvas's pixels.
+const void* Show(const TQtSurface& surface, QImage& shown) {
+    shown = surface.Image();
+    return shown.constBits();
+}
+const void* Show(const TRasterSurface& surface, std::vector<std::uint32_t>& shown) {
+    shown = surface.Image().Pixels;
+    return shown.data();
+}
+
+template <class Surface, class Shown>
 void BM_PaintFigures(benchmark::State& state) {
     EnsureApp();
-    TQtSurface surface(Width, Height);
-    QImage shown;  // what a paint box keeps between paints
+    Surface surface(Width, Height);
+    Shown shown;
     const int figures = int(state.range(0));
     for (auto _ : state) {
         TCanvas& c = surface.Canvas();
         PaintBackground(c);
         for (int i = 0; i < figures; ++i) PaintFigure(c, i);
-        shown = surface.Image();
-        benchmark::DoNotOptimize(shown.constBits());
+        benchmark::DoNotOptimize(Show(surface, shown));
     }
     state.SetItemsProcessed(state.iterations() * figures);
 }
-BENCHMARK(BM_PaintFigures)->Arg(500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintFigures<TQtSurface, QImage>)->Arg(500)->Unit(benchmark::kMillisecond);
+// Its text is a stand-in until the raster canvas's FreeType text is in.
+BENCHMARK(BM_PaintFigures<TRasterSurface, std::vector<std::uint32_t>>)->Arg(500)->Unit(benchmark::kMillisecond);
 
 // A turtle's trail: short segments in the window, each setting its own pen.
+template <class Surface, class Shown>
 void BM_TurtleTrail(benchmark::State& state) {
     EnsureApp();
-    TQtSurface surface(Width, Height);
+    Surface surface(Width, Height);
+    Shown shown;
     const int segments = int(state.range(0));
     const int width = int(state.range(1));
     std::vector<TPoint> walk;
@@ -125,12 +143,15 @@ void BM_TurtleTrail(benchmark::State& state) {
             c.MoveTo(walk[size_t(i)].x, walk[size_t(i)].y);
             c.LineTo(walk[size_t(i) + 1].x, walk[size_t(i) + 1].y);
         }
-        const QImage shown = surface.Image();
-        benchmark::DoNotOptimize(shown.constBits());
+        benchmark::DoNotOptimize(Show(surface, shown));
     }
     state.SetItemsProcessed(state.iterations() * segments);
 }
-BENCHMARK(BM_TurtleTrail)->Args({20000, 3})->Args({20000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TurtleTrail<TQtSurface, QImage>)->Args({20000, 3})->Args({20000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TurtleTrail<TRasterSurface, std::vector<std::uint32_t>>)
+    ->Args({20000, 3})
+    ->Args({20000, 1})
+    ->Unit(benchmark::kMillisecond);
 
 // Handing the finished picture to the screen.
 void BM_Present(benchmark::State& state) {

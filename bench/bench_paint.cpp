@@ -7,6 +7,7 @@
 #include "UFigur.h"
 #include "UQtCanvas.h"
 #include "UQtPaintBox.h"
+#include "URasterCanvas.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -23,6 +24,41 @@ QApplication& Application() {
     static char* argv[] = {name, nullptr};
     static QApplication app(argc, argv);
     return app;
+}
+
+// A paint box on the raster canvas: its surfaces are plain pixels, and
+// presenting copies them to what the screen shows, as the Qt box's shared
+// image is copied when the next paint writes to it.
+class TRasterBenchBox : public TPaintBox {
+public:
+    TRasterBenchBox(int width, int height) : BoxWidth(width), BoxHeight(height) {}
+    int Width() const override { return BoxWidth; }
+    int Height() const override { return BoxHeight; }
+    std::unique_ptr<TSurface> CreateSurface(int width, int height) override {
+        return std::make_unique<TRasterSurface>(width, height);
+    }
+    void Present(const TSurface& surface) override {
+        const auto* raster = dynamic_cast<const TRasterSurface*>(&surface);
+        if (raster) Shown = raster->Image().Pixels;
+    }
+    std::unique_ptr<TCanvas> CreatePictureCanvas(int width, int height) override {
+        Picture = TRasterImage(width, height);
+        return std::make_unique<TRasterCanvas>(Picture);
+    }
+    void PutPictureOnClipboard(TCanvas&) override {}
+
+private:
+    int BoxWidth, BoxHeight;
+    std::vector<std::uint32_t> Shown;
+    TRasterImage Picture;
+};
+
+// The paint box of a case: Qt's (arg 0) or the raster canvas's (arg 1).
+std::unique_ptr<TPaintBox> MakeBox(bool raster) {
+    if (raster) return std::make_unique<TRasterBenchBox>(447, 384);
+    auto box = std::make_unique<TQtPaintBox>();
+    box->resize(447, 384);
+    return box;
 }
 
 // A filled rectangle as the rectangle class draws it unturned, or an ellipse
@@ -49,9 +85,8 @@ public:
 
 void BM_Paint500Figures(benchmark::State& state) {
     Application();
-    TQtPaintBox box;
-    box.resize(447, 384);
-    TDrawCanvas canvas(box);
+    const std::unique_ptr<TPaintBox> box = MakeBox(state.range(1) != 0);
+    TDrawCanvas canvas(*box);
     canvas.Resize();
     canvas.Grid = state.range(0) != 0;
     canvas.GridSpacing = 10;
@@ -65,16 +100,19 @@ void BM_Paint500Figures(benchmark::State& state) {
         benchmark::DoNotOptimize(canvas.BackgroundPixelColor());
     }
 }
-BENCHMARK(BM_Paint500Figures)->Arg(0)->Arg(1)->ArgName("grid")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Paint500Figures)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"grid", "raster"})
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-// 500 circles of the same size, laid from kept runs or each drawn by QPainter.
+// 500 circles of the same size, laid from kept runs or each drawn by QPainter
+// (runs 0), or drawn by the raster canvas (raster 1).
 void BM_Paint500Circles(benchmark::State& state) {
     Application();
-    TQtPaintBox box;
-    box.resize(447, 384);
-    TDrawCanvas canvas(box);
+    const std::unique_ptr<TPaintBox> box = MakeBox(state.range(1) != 0);
+    TDrawCanvas canvas(*box);
     canvas.Resize();
     std::vector<std::unique_ptr<TBenchFigure>> figures;
     for (int i = 0; i < 500; ++i) {
@@ -89,4 +127,9 @@ void BM_Paint500Circles(benchmark::State& state) {
     }
     TQtCanvas::EllipsesByRuns = wasOn;
 }
-BENCHMARK(BM_Paint500Circles)->Arg(0)->Arg(1)->ArgName("runs")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Paint500Circles)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->ArgNames({"runs", "raster"})
+    ->Unit(benchmark::kMicrosecond);

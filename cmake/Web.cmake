@@ -25,6 +25,9 @@ add_library(zak_web_core STATIC ${ZAK_WEB_CORE_SOURCES})
 target_compile_options(zak_web_core PRIVATE ${ZAK_CORE_FLAGS})
 target_include_directories(zak_web_core PUBLIC
   src/language src/graphics src/graphics/raster src/interpreter src/shared)
+# The text canvas reads the fonts from /fonts of the module's file system,
+# where the page and zak.mjs put them.
+target_compile_definitions(zak_web_core PRIVATE ZAK_FONTS_SOURCE_DIR="/fonts")
 
 # Exceptions stay off in the core (a throw there would abort the module): its
 # paths do not throw, the memory budget is checked before allocating, and
@@ -35,7 +38,14 @@ set_source_files_properties(src/shared/UVorschlaege.cpp PROPERTIES
 
 # FreeType 2.12.1 as Debian builds it (its patches applied), with the modules
 # ZAK's TrueType fonts need.
-set(ZAK_FREETYPE_SOURCE "$ENV{HOME}/.cache/zak/freetype-2.12.1+dfsg" CACHE PATH
+if(DEFINED ENV{ZAK_CACHE})
+  set(zak_cache "$ENV{ZAK_CACHE}")
+elseif(DEFINED ENV{XDG_CACHE_HOME})
+  set(zak_cache "$ENV{XDG_CACHE_HOME}/zak")
+else()
+  set(zak_cache "$ENV{HOME}/.cache/zak")
+endif()
+set(ZAK_FREETYPE_SOURCE "${zak_cache}/freetype-2.12.1+dfsg" CACHE PATH
     "Debian's FreeType 2.12.1 source (tools/install-deps.sh fetches it)")
 if(NOT EXISTS "${ZAK_FREETYPE_SOURCE}/src/base/ftbase.c")
   message(FATAL_ERROR "FreeType's source is missing in ${ZAK_FREETYPE_SOURCE}: run tools/install-deps.sh")
@@ -45,7 +55,7 @@ add_library(zak_freetype STATIC
   ${ft}/base/ftsystem.c ${ft}/base/ftinit.c ${ft}/base/ftdebug.c ${ft}/base/ftbase.c
   ${ft}/base/ftbitmap.c ${ft}/base/ftglyph.c ${ft}/base/ftsynth.c ${ft}/base/ftbbox.c ${ft}/base/ftmm.c
   ${ft}/truetype/truetype.c ${ft}/sfnt/sfnt.c ${ft}/autofit/autofit.c ${ft}/psnames/psnames.c
-  ${ft}/pshinter/pshinter.c ${ft}/smooth/smooth.c ${ft}/raster/raster.c)
+  ${ft}/pshinter/pshinter.c ${ft}/smooth/smooth.c ${ft}/raster/raster.c ${ft}/gzip/ftgzip.c)
 file(WRITE ${CMAKE_BINARY_DIR}/freetype-config/zak-ftmodule.h
 "FT_USE_MODULE( FT_Module_Class, autofit_module_class )
 FT_USE_MODULE( FT_Driver_ClassRec, tt_driver_class )
@@ -78,10 +88,9 @@ target_link_options(zak_web PRIVATE
   -sDISABLE_EXCEPTION_CATCHING=0
   -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS)
 
-# The fonts (the text canvas loads them by name from /fonts in the module's
-# file system; the page and zak.mjs put them there) and the command-line twin.
+# The fonts with their licences and the command-line twin.
 add_custom_command(TARGET zak_web POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/www/fonts
-  COMMAND sh -c "cp ${PROJECT_SOURCE_DIR}/fonts/*.ttf ${CMAKE_BINARY_DIR}/www/fonts/ 2>/dev/null || true"
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/src/web/zak.mjs ${CMAKE_BINARY_DIR}/zak.mjs
+  COMMAND sh -c "cp ${PROJECT_SOURCE_DIR}/fonts/*.ttf ${PROJECT_SOURCE_DIR}/fonts/COPYING* ${PROJECT_SOURCE_DIR}/fonts/README* ${CMAKE_BINARY_DIR}/www/fonts/ 2>/dev/null || true"
   VERBATIM)
+configure_file(src/web/zak.mjs ${CMAKE_BINARY_DIR}/zak.mjs @ONLY)

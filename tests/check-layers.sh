@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The source folders are layers: language <- graphics <- interpreter <- shared
-# <- editor, app, and shared <- web. shared and web are Qt-free: the desktop
-# and the browser build both compile shared, the browser build web.
+# The source folders are layers: language <- graphics (with its Qt-free raster
+# canvas) <- interpreter <- shared <- editor, app, and shared <- web. shared
+# and web are Qt-free: the desktop and the browser build both compile shared,
+# the browser build web.
 # A header of a higher layer included from a lower one fails this check.
 set -u
 src=${1:-$(dirname "$0")/../src}
@@ -23,21 +24,21 @@ check() {  # check LAYER FORBIDDEN-LAYER...
         done
     done
 }
-# No Qt header in a Qt-free layer.
-qt_free() {
+# The Qt-free layers: no Qt header, system or ours.
+qt_free() {  # qt_free LAYER...
     local f
     for layer in "$@"; do
         [ -d "$src/$layer" ] || continue
         for f in "$src/$layer"/*.cpp "$src/$layer"/*.h; do
             [ -e "$f" ] || continue
-            if grep -Eq '#include <Q[A-Za-z]*>' "$f"; then
-                echo "$f includes Qt" >&2
+            if grep -Eq '#include <Q|#include <qt|#include "Q' "$f"; then
+                echo "$f includes a Qt header" >&2
                 status=1
             fi
         done
     done
 }
-check language graphics graphics/qt graphics/raster interpreter shared editor app web
+check language graphics graphics/raster graphics/qt interpreter shared editor app web
 check graphics graphics/qt interpreter shared editor app web
 check graphics/raster graphics/qt interpreter shared editor app web
 check interpreter graphics/qt shared editor app web

@@ -10,6 +10,7 @@
 #include "UScanner.h"
 #include "UStandardfenster.h"
 #include "USyntaxcheckThread.h"
+#include "UVariablen.h"
 #include "UVariablenText.h"
 #include "UWebWindows.h"
 
@@ -105,6 +106,10 @@ TFormattedLine TWebSession::FormatLine(const std::string& utf8Line, bool comment
 }
 
 // ---------------------------------------------------------------- running
+
+void TWebSession::SetRandomSeed(double seed) { Zufall::SetSeed(static_cast<std::uint64_t>(seed)); }
+
+void TWebSession::RandomizeSeed() { Zufall::Randomize(); }
 
 void TWebSession::Start(bool forbidAttributeAssignment, double maxMemoryMiB) {
     EndRun();

@@ -105,6 +105,11 @@ public:
     static TFormattedLine FormatLine(const std::string& utf8Line, bool commentOpen, int indent);
 
     // --- running
+    // The generator of `zufall` is one for all runs, as in the desktop
+    // process: a fresh `zak --run` starts it at seed 0; the IDE seeds it from
+    // the clock.
+    static void SetRandomSeed(double seed);
+    static void RandomizeSeed();
     // Starts the program from its first statement (Stop is Start again).
     void Start(bool forbidAttributeAssignment, double maxMemoryMiB);
     // Up to `calls` interpreter calls, as `zak --run` counts steps; stops

@@ -92,6 +92,8 @@ EMSCRIPTEN_BINDINGS(zak) {
         .function("loadLines", &TWebSession::LoadLines)
         .function("lines", &TWebSession::Lines)
         .class_function("formatLine", &TWebSession::FormatLine)
+        .class_function("setRandomSeed", &TWebSession::SetRandomSeed)
+        .class_function("randomizeSeed", &TWebSession::RandomizeSeed)
         .function("start", &TWebSession::Start)
         .function("runCalls", &TWebSession::RunCalls)
         .function("runStatements", &TWebSession::RunStatements)

@@ -1,6 +1,7 @@
 #include "UWebWindows.h"
 
 #include "UDrawCanvas.h"
+#include "UTextMass.h"
 
 #include <algorithm>
 
@@ -137,10 +138,14 @@ void TWebDrawingWindow::Close() {
 
 // ---------------------------------------------------------------- host
 
-TWebDrawingWindowHost::TWebDrawingWindowHost(TScreenSize screen) : FScreen(screen) { SetDrawingWindowHost(this); }
+TWebDrawingWindowHost::TWebDrawingWindowHost(TScreenSize screen) : FScreen(screen), FMeasure(MakeWebSurface(1, 1)) {
+    SetDrawingWindowHost(this);
+    SetTextMeasureCanvas(&FMeasure->Canvas());
+}
 
 TWebDrawingWindowHost::~TWebDrawingWindowHost() {
     if (DrawingWindowHost() == this) SetDrawingWindowHost(nullptr);
+    if (&TextMeasureCanvas() == &FMeasure->Canvas()) SetTextMeasureCanvas(nullptr);
 }
 
 std::unique_ptr<TDrawingWindow> TWebDrawingWindowHost::CreateDrawingWindow() {

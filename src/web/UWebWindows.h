@@ -126,4 +126,7 @@ public:
 private:
     TScreenSize FScreen;
     std::vector<TWebDrawingWindow*> FWindows;
+    // Text fields fit their frames to text measured on this canvas, as the
+    // desktop's to its canvas's font metrics.
+    std::unique_ptr<TSurface> FMeasure;
 };

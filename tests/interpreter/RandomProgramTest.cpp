@@ -33,7 +33,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -1257,4 +1259,27 @@ TEST(RandomPrograms, TokenTableRunsLikeThePlainScanner) {
     // the short loops of these programs take fewer than they would if all
     // were kept.
     EXPECT_GT(KeptShapeUses, 50 * rounds);
+}
+
+// The programs of the browser build's differential test (tests/web): with
+// ZAK_RANDOM_PROGRAMS_DIR set, writes 500 of them there as program files,
+// every other one mutated; a name ending in "-forbid.zak" is run with
+// --forbid-attribute-assignment.
+TEST(RandomPrograms, WrittenForTheBrowserBuild) {
+    const char* dir = std::getenv("ZAK_RANDOM_PROGRAMS_DIR");
+    if (!dir || !*dir) GTEST_SKIP() << "ZAK_RANDOM_PROGRAMS_DIR is not set";
+    constexpr int Count = 500;
+    constexpr std::uint32_t Seed = 20261208;
+    for (int i = 0; i < Count; ++i) {
+        std::mt19937 r(Seed + static_cast<std::uint32_t>(i));
+        TGenerator generator(Seed + static_cast<std::uint32_t>(i));
+        const TProgram program = generator.Generate();
+        const Lines text = i % 2 == 0 ? program.Text : Mutate(program.Text, r);
+        char name[64];
+        std::snprintf(name, sizeof name, "/random-%03d%s.zak", i, program.ForbidAttributeAssignment ? "-forbid" : "");
+        std::ofstream out(std::string(dir) + name, std::ios::binary);
+        out << "// ZAK 1.5 - Programm\r\n";
+        for (const std::string& line : text) out << line << "\r\n";
+        ASSERT_TRUE(out.good()) << dir << name;
+    }
 }

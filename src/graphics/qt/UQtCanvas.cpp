@@ -298,7 +298,7 @@ void TQtCanvas::DrawEllipse(const QRect& reach, int left, int top, int w, int h)
         // A wide pen strokes the true ellipse: Qt's general stroker, unlike its
         // one-pixel one, keeps to the box, and a smooth curve has no corners
         // to round off.
-        const QPolygon outline = EllipseOutline(left, top, left + w - 1, top + h - 1);
+        const QPolygon outline = EllipsePolygon(left, top, left + w - 1, top + h - 1);
         if (LayEllipseRuns(reach, outline, left, top, w, h)) return;
         const QRectF curve(left, top, w - 1, h - 1);
         Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass& pass) {
@@ -313,7 +313,7 @@ void TQtCanvas::DrawEllipse(const QRect& reach, int left, int top, int w, int h)
     // Without a pen the ellipse is one pixel smaller each way. A polygon fill
     // alone would lose part of its rim, so a solid brush also draws the rim in
     // its own colour; a hatch has no rim to lose.
-    const QPolygon outline = EllipseOutline(left, top, left + w - 2, top + h - 2);
+    const QPolygon outline = EllipsePolygon(left, top, left + w - 2, top + h - 2);
     if (LayEllipseRuns(reach, outline, left, top, w - 1, h - 1)) return;
     const bool rim = IsSolidBrush(Brush);
     Draw(reach, std::nullopt, true, [&](QPainter& painter, const TPass&) {
@@ -397,6 +397,9 @@ TColor TQtCanvas::Pixel(int x, int y) const {
 }
 
 void TQtCanvas::CopyUnlessKey(const TCanvas& picture, int left, int top, int right, int bottom, TColor key) {
+    // A reversed rectangle holds no pixel; QRect's intersection would turn
+    // it round.
+    if (right < left || bottom < top) return;
     const auto* from = dynamic_cast<const TQtCanvas*>(&picture);
     QRect rect(QPoint(left, top), QPoint(right, bottom));
     // Pixels outside the clip may be left alone; the picture may be as large

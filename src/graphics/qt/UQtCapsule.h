@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPointF>
 
+// The raster canvas's capsule (URasterScan.h) on a QImage.
 // `from` and `to` are in pixel coordinates where a pixel's centre is at
 // (x + 0.5, y + 0.5); `radius` is half the pen width. Rows and columns
 // outside the image are skipped.

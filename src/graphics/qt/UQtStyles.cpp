@@ -1,9 +1,13 @@
 #include "UQtStyles.h"
 
 #include "UQtText.h"
+#include "URasterFontFiles.h"
+#include "URasterText.h"
 
+#include <QByteArray>
+#include <QFontDatabase>
 #include <QList>
-#include <cmath>
+#include <mutex>
 
 namespace QtStyles {
 
@@ -20,17 +24,20 @@ const QList<qreal> DashPatterns[4] = {
     {9, 3, 3, 3, 3, 3},      // dash-dot-dot
 };
 
-struct FontAlias {
-    const char* Windows;
-    const char* Installed;
-};
-const FontAlias FontAliases[] = {
-    {"Courier New", "Liberation Mono"},
-    {"Courier", "Liberation Mono"},
-    {"Arial", "Liberation Sans"},
-    {"Times New Roman", "Liberation Serif"},
-    {"MS Sans Serif", "DejaVu Sans"},
-};
+// Qt draws with the same font files as the raster canvas, whatever fonts the
+// machine has: registered after the system's fonts, a shipped face takes the
+// place of an installed one of the same family and style.
+void RegisterShippedFonts() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (const std::string& file : FontFiles::AllFaceFiles()) {
+            const std::vector<unsigned char>& data = FontFiles::Data(file);
+            if (data.empty()) continue;
+            QFontDatabase::addApplicationFontFromData(
+                QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())));
+        }
+    });
+}
 
 } // namespace
 
@@ -66,22 +73,12 @@ QBrush MakeBrush(const TBrush& brush) {
     return QBrush(ToQColor(brush.Color), style);
 }
 
-int FontPixelSize(int points) {
-    if (points == 0) points = 10;
-    const double magnitude = std::fabs(static_cast<double>(points));
-    const long pixels = std::lround(magnitude * 96.0 / 72.0);
-    if (pixels < 1) return 1;
-    return pixels > 2048 ? 2048 : static_cast<int>(pixels);
-}
+int FontPixelSize(int points) { return ::FontPixelSize(points); }
 
-QString FontFamily(const std::string& name) {
-    QString family = ToQString(name).trimmed();
-    for (const FontAlias& alias : FontAliases)
-        if (family.compare(QLatin1String(alias.Windows), Qt::CaseInsensitive) == 0) return QString::fromLatin1(alias.Installed);
-    return family;
-}
+QString FontFamily(const std::string& name) { return QString::fromLatin1(FontFiles::Family(name)); }
 
 QFont MakeFont(const TFont& font) {
+    RegisterShippedFonts();
     QFont qfont(FontFamily(font.Name));
     qfont.setPixelSize(FontPixelSize(font.Size));
     qfont.setBold((font.Style & fsBold) != 0);

@@ -40,12 +40,10 @@ bool IsClearBrush(const TBrush& brush);
 QPen MakePen(const TPen& pen);
 QBrush MakeBrush(const TBrush& brush);
 
-// Points at 96 dpi to pixels (8 -> 11, 10 -> 13, 12 -> 16). Negative sizes
-// count as their magnitude, 0 as the default of 10 points; the result lies in
-// 1..2048 so that absurd sizes cannot exhaust the glyph cache.
+// Points at 96 dpi to pixels, as the raster canvas counts them.
 int FontPixelSize(int points);
-// The Windows font names that programs use, mapped to the metric-compatible
-// families installed here; other names are passed on to the font matcher.
+// The shipped family a font name draws with (URasterFontFiles.h): the same
+// on every machine, an unknown name as Liberation Sans.
 QString FontFamily(const std::string& name);
 QFont MakeFont(const TFont& font);
 

@@ -30,7 +30,9 @@ TEST(QtCanvasText, WindowsFontNamesMapToTheMetricCompatibleFamilies) {
     EXPECT_EQ(QtStyles::FontFamily("courier new"), "Liberation Mono");
     EXPECT_EQ(QtStyles::FontFamily("Arial"), "Liberation Sans");
     EXPECT_EQ(QtStyles::FontFamily("Times New Roman"), "Liberation Serif");
-    EXPECT_EQ(QtStyles::FontFamily("Comic Sans MS"), "Comic Sans MS");
+    EXPECT_EQ(QtStyles::FontFamily(" ms sans serif "), "DejaVu Sans");
+    // An unknown name draws as the default font on every machine.
+    EXPECT_EQ(QtStyles::FontFamily("Comic Sans MS"), "Liberation Sans");
 }
 
 TEST(QtCanvasText, CourierNewTenPointHasTheCellOfLiberationMonoThirteenPixels) {
