@@ -69,7 +69,7 @@ test('a typed program is indented, checked while typing and run to the same pict
     assert.equal(samePicture(await pagePicture(page, i), wanted[i]), '', `Fenster ${i + 1}`);
   }
   // The desktop's own picture, where the browser build draws with the raster canvas.
-  const zak = path.join(root, 'build', 'zak');
+  const zak = process.env.ZAK_NATIVE || path.join(root, 'build', 'zak');
   if (fs.existsSync(zak) && fs.existsSync(path.join(root, 'src', 'graphics', 'raster'))) {
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'zak-page-'));
     fs.writeFileSync(path.join(dir, 'p.zak'), '// ZAK 1.5 - Programm\r\n' + program.join('\r\n') + '\r\n', 'latin1');
