@@ -4,8 +4,11 @@
 // ready at once.
 
 export async function compileCore(base) {
-  const response = await fetch(base + 'zak-core.wasm');
-  return WebAssembly.compile(await response.arrayBuffer());
+  const url = base + 'zak-core.wasm';
+  if (WebAssembly.compileStreaming) {
+    try { return await WebAssembly.compileStreaming(fetch(url)); } catch (e) { /* a server without application/wasm */ }
+  }
+  return WebAssembly.compile(await (await fetch(url)).arrayBuffer());
 }
 
 export async function instantiateCore(module) {

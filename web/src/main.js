@@ -35,8 +35,10 @@ async function boot() {
     completion: null,
   });
   applySettings();
+  app.editor.view.focus();
+  document.body.dataset.editor = '1';  // typing works from here on
   startCheckWorker();
-  await startRunWorker();
+  app.runReady = startRunWorker();
   wireControls();
   fillHelp();
   fillExamples();
@@ -44,6 +46,7 @@ async function boot() {
   setMode(false);
   app.editor.view.focus();
   await app.journal.init();
+  await app.runReady;
   await offerRecovery();
   app.ready = true;
   document.body.dataset.ready = '1';
@@ -354,9 +357,11 @@ function drawWindows(list) {
     }
     if (!w.placed) {
       w.placed = true;
+      // Where the program puts it, inside the editor's area as far as it fits.
       const pane = $('editorPane').getBoundingClientRect();
-      w.el.style.left = Math.max(0, Math.min(window.innerWidth - 200, pane.left + info.left)) + 'px';
-      w.el.style.top = Math.max(0, Math.min(window.innerHeight - 100, pane.top + info.top)) + 'px';
+      const width = info.pixelWidth + 4, height = info.pixelHeight + 30;
+      w.el.style.left = Math.max(pane.left, Math.min(pane.right - width - 8, pane.left + info.left)) + 'px';
+      w.el.style.top = Math.max(pane.top, Math.min(pane.bottom - height, pane.top + info.top)) + 'px';
       raise(w.el);
     }
     if (info.rect && info.data) {

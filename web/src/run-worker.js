@@ -134,6 +134,8 @@ self.onmessage = async (event) => {
       self.importScripts(m.base + 'zak-core.js');
       core = await instantiateCore(m.module);
       await loadFonts(core, m.base);
+      // As in the desktop, `zufall` starts from the clock in every page.
+      core.WebSession.randomizeSeed();
       session = new core.WebSession();
       self.postMessage({ t: 'ready' });
       break;
