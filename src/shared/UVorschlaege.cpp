@@ -57,7 +57,7 @@ int TVorschlaege::Lookup(const std::string& line, int caretColumn) {
             return IsDeclarationLineChar(static_cast<unsigned char>(c));
         });
         // Assignments (`x :=`) and lines of other statements stay out.
-        if (declarationLine && FCheck && FCheck->PublishedSpace()) {
+        if (declarationLine && Space()) {
             const std::size_t first = line.find_first_not_of(' ');
             const std::size_t end = line.find_first_of(" ,.:", first);
             const std::string word = line.substr(first, end - first);
@@ -74,8 +74,13 @@ int TVorschlaege::Lookup(const std::string& line, int caretColumn) {
     return result;
 }
 
+const TVarSpace* TVorschlaege::Space() const {
+    if (FSpace) return FSpace;
+    return FCheck ? FCheck->PublishedSpace() : nullptr;
+}
+
 bool TVorschlaege::IsDeclared(std::string_view name) const {
-    const TVarSpace* space = FCheck ? FCheck->PublishedSpace() : nullptr;
+    const TVarSpace* space = Space();
     return space && space->Lookup(name);
 }
 
@@ -105,7 +110,7 @@ bool TVorschlaege::LookupMembers(std::string_view text) {
         };
 
         takeName();
-        const TVarSpace* space = FCheck ? FCheck->PublishedSpace() : nullptr;
+        const TVarSpace* space = Space();
         const TVariant* first = space ? space->Lookup(path.front()) : nullptr;
         if (!first || first->Kind() != vkObjekt || !first->AsObject()) throw ECodeComplete();
         const TObjekt* object = FFactory->FindByNumber(first->AsObject()->ClassNumber);

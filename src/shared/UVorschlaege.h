@@ -18,6 +18,7 @@
 class TKlassenFabrik;
 class TObjekt;
 class TSyntaxcheck;
+class TVarSpace;
 
 enum TVorschlagsArt : std::uint8_t {
     vaAttribut = 0,
@@ -52,6 +53,9 @@ public:
     // The check whose published names the lookups read; none proposes no
     // members and no types.
     void SetSources(const TSyntaxcheck* check) { FCheck = check; }
+    // Or the space of a pass run by the owner itself (the browser checks
+    // without a thread); read instead of the check's when set.
+    void SetSpace(const TVarSpace* space) { FSpace = space; }
 
     // Decides what to propose for `line` left of the 0-based caret column
     // and fills the shown list. Returns the 1-based column where the
@@ -92,7 +96,10 @@ private:
     std::string TypeName(int kind, std::int32_t classNumber) const;
     bool IsDeclared(std::string_view name) const;
 
+    const TVarSpace* Space() const;
+
     const TSyntaxcheck* FCheck = nullptr;
+    const TVarSpace* FSpace = nullptr;
     std::unique_ptr<TKlassenFabrik> FFactory;
     std::vector<std::string> FNamePath;
     std::vector<TVorschlag> FMembers;

@@ -6,6 +6,7 @@ import { instantiateCore, stringList } from './core.js';
 let core = null;
 let session = null;
 let pending = null;
+let completion = null;
 
 function work() {
   if (!pending || !session) return;
@@ -16,6 +17,10 @@ function work() {
   list.delete();
   const hint = session.check(false);
   self.postMessage({ t: 'hint', id: m.id, hint });
+  // Code completion proposes the names of this pass, as the desktop's does.
+  const again = stringList(core, m.lines);
+  completion.update(again);
+  again.delete();
 }
 
 self.onmessage = async (event) => {
@@ -24,7 +29,11 @@ self.onmessage = async (event) => {
     self.importScripts(m.base + 'zak-core.js');
     core = await instantiateCore(m.module);
     session = new core.WebSession();
+    completion = new core.WebCompletion();
     work();
+  } else if (m.t === 'complete') {
+    const result = completion ? completion.lookup(m.line, m.column) : null;
+    self.postMessage({ t: 'proposals', id: m.id, result });
   } else if (m.t === 'check') {
     pending = m;
     setTimeout(work, 0);

@@ -18,7 +18,7 @@ const app = {
   core: null, module: null, editor: null, runWorker: null, checkWorker: null, journal: new Journal(),
   runMode: false, running: false, speed: 30, variablesShown: false, variablesWereShown: false,
   fileName: '', fileHandle: null, modified: false, errors: [], checkId: 0, checkTimer: 0,
-  current: -1, errorLine: -1, windows: new Map(), lastReport: null, stopTimer: 0, ready: false,
+  current: -1, errorLine: -1, windows: new Map(), proposalId: 0, proposalWaiters: new Map(), lastReport: null, stopTimer: 0, ready: false,
 };
 window.zak = app;  // for the browser tests and the curious
 
@@ -32,7 +32,7 @@ async function boot() {
     format,
     onChange: textChanged,
     onToggleBreakpoint: (line, on) => { if (app.runWorker) app.runWorker.postMessage({ t: 'breakpoint', line, on }); },
-    completion: null,
+    completion: complete,
   });
   applySettings();
   app.editor.view.focus();
@@ -60,10 +60,39 @@ function startCheckWorker() {
   app.checkWorker.postMessage({ t: 'init', base: Base, module: app.module });
   app.checkWorker.onmessage = (e) => {
     const m = e.data;
+    if (m.t === 'proposals') {
+      const done = app.proposalWaiters.get(m.id);
+      app.proposalWaiters.delete(m.id);
+      if (done) done(m.result);
+      return;
+    }
     if (m.t !== 'hint' || m.id !== app.checkId || app.runMode) return;
     app.errors = m.hint.kind ? [m.hint] : [];
     showErrors();
   };
+}
+
+// Code completion: the proposals of the check worker for the text left of the caret.
+const ProposalIcons = { 0: 'property', 1: 'method', 4: 'type', 5: 'class' };
+function complete(context) {
+  if (app.runMode) return null;
+  const line = context.state.doc.lineAt(context.pos);
+  const before = line.text.slice(0, context.pos - line.from);
+  // The list opens after a `.` or the `:` of a declaration, and when asked for (Strg+Leertaste).
+  if (!context.explicit && !/[.:]\w*$/.test(before)) return null;
+  const id = ++app.proposalId;
+  return new Promise((resolve) => {
+    app.proposalWaiters.set(id, resolve);
+    app.checkWorker.postMessage({ t: 'complete', id, line: line.text, column: before.length });
+  }).then((result) => {
+    if (!result || !result.items.length) return null;
+    return {
+      from: line.from + result.from,
+      options: result.items.map((item, i) => ({ label: item.name, detail: item.description, apply: item.insert,
+        type: ProposalIcons[item.kind] || 'text', boost: -i })),
+      validFor: /^[A-Za-z0-9_äöüÄÖÜß]*$/,
+    };
+  });
 }
 
 function startRunWorker() {

@@ -36,12 +36,19 @@ async function clickGutter(page, line) {
   await page.mouse.click(box.x, box.y);
 }
 
-test('a typed program is indented, checked while typing and run to the same picture as the core draws', async () => {
+test('a typed program is indented, completed, checked while typing and run to the same picture as the core draws', async () => {
   const page = await openPage(await browser.createBrowserContext(), url);
   await page.click('.cm-content');
   // Typed as a pupil types: no indentation, the editor gives it.
   await page.keyboard.type('t: Turtle\ni: integer\nf: Fenster\nf.hintergrundfarbeSetzen(gelb)\n' +
-    'wiederhole 90 mal\nt.vor(i * 4)\nt.rechtsdrehen(91)\nwenn i > 80 dann\nt.farbeSetzen(rot)\n*wenn\ni := i + 1\n*wiederhole\nt.vor(');
+    'wiederhole 90 mal\nt.vor(i * 4)\n');
+  // Completion proposes the turtle's methods once the check has seen `t`.
+  await sleep(900);
+  await page.keyboard.type('t.rechtsd');
+  await page.waitForSelector('.cm-tooltip-autocomplete');
+  await sleep(150);  // keys within the first moments of the list go to the text
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('91)\nwenn i > 80 dann\nt.farbeSetzen(rot)\n*wenn\ni := i + 1\n*wiederhole\nt.vor(');
   const expected = ['t: Turtle', 'i: integer', 'f: Fenster', 'f.hintergrundfarbeSetzen(gelb)', 'wiederhole 90 mal',
     '   t.vor(i * 4)', '   t.rechtsdrehen(91)', '   wenn i > 80 dann', '      t.farbeSetzen(rot)', '   *wenn',
     '   i := i + 1', '*wiederhole', 't.vor('];
