@@ -6,6 +6,7 @@
 #include "UHelpTexts.h"
 #include "UKlassen.h"
 #include "ULineSource.h"
+#include "Uencrypt.h"
 #include "USyntaxcheckThread.h"
 #include "UVariablen.h"
 #include "UVorschlaege.h"
@@ -96,6 +97,21 @@ std::string ClassTreeJson() {
     return out + "]";
 }
 
+// A teacher's settings file names the password scrambled: the password in
+// plain form (UTF-8), the built-in one when the file names none, "" when
+// the file says there is none.
+std::string SettingsPassword(const std::string& scrambled) {
+    std::string password = Unscramble(scrambled);
+    if (password.empty()) password = Unscramble(kDefaultPasswordScrambled);
+    if (password == "Keins") return "";
+    return Codepage::Win1252ToUtf8(password);
+}
+
+// The prompt takes the password and, always, the built-in one.
+bool PasswordAccepted(const std::string& typedUtf8, const std::string& passwordUtf8) {
+    return typedUtf8 == passwordUtf8 || typedUtf8 == Codepage::Win1252ToUtf8(Unscramble(kDefaultPasswordScrambled));
+}
+
 } // namespace
 
 // Code completion as the desktop offers it, from the names of the last
@@ -170,4 +186,6 @@ EMSCRIPTEN_BINDINGS(zak_page) {
     function("helpBefehle", &Befehle);
     function("helpKonstanten", &Konstanten);
     function("classTreeJson", &ClassTreeJson);
+    function("settingsPassword", &SettingsPassword);
+    function("passwordAccepted", &PasswordAccepted);
 }

@@ -15,7 +15,7 @@ function work() {
   const list = stringList(core, m.lines);
   session.loadLines(list);
   list.delete();
-  const hint = session.check(false);
+  const hint = session.check(!!m.forbid);
   self.postMessage({ t: 'hint', id: m.id, hint });
   // Code completion proposes the names of this pass, as the desktop's does.
   const again = stringList(core, m.lines);

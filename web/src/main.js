@@ -34,6 +34,8 @@ async function boot() {
     onToggleBreakpoint: (line, on) => { if (app.runWorker) app.runWorker.postMessage({ t: 'breakpoint', line, on }); },
     completion: complete,
   });
+  loadUserSettings();
+  await loadTeacherSettings();
   applySettings();
   app.editor.view.focus();
   document.body.dataset.editor = '1';  // typing works from here on
@@ -120,7 +122,8 @@ function scheduleCheck() {
   clearTimeout(app.checkTimer);
   app.checkTimer = setTimeout(() => {
     app.checkId++;
-    app.checkWorker.postMessage({ t: 'check', id: app.checkId, lines: app.editor.lines() });
+    app.checkWorker.postMessage({ t: 'check', id: app.checkId, lines: app.editor.lines(),
+      forbid: settings.noAttributeAssignment });
   }, CheckPauseMs);
 }
 
@@ -181,7 +184,7 @@ function enterRunMode() {
   closeWindows();
   if (app.variablesWereShown) toggleVariables(true);
   app.runWorker.postMessage({ t: 'prepare', lines: app.editor.lines(), breakpoints: app.editor.breakpoints(),
-    speed: app.speed, variables: app.variablesShown });
+    speed: app.speed, variables: app.variablesShown, forbid: settings.noAttributeAssignment });
   $('bStart').focus();
 }
 
@@ -233,7 +236,7 @@ function stop() {
     app.runWorker.terminate();
     await startRunWorker();
     app.runWorker.postMessage({ t: 'prepare', lines: app.editor.lines(), breakpoints: app.editor.breakpoints(),
-      speed: app.speed, variables: app.variablesShown });
+      speed: app.speed, variables: app.variablesShown, forbid: settings.noAttributeAssignment });
   }, StopTimeoutMs);
   $('bStart').focus();
 }
@@ -641,16 +644,160 @@ function toggleHelp() {
 
 // ---------------------------------------------------------------- settings
 
+// The desktop's settings: the editor's font size (10 to 30 points), the
+// password that locks the dialog and the option that forbids assignments to
+// attributes. Kept in this browser; a teacher's zak.set beside the page
+// holds instead, read at every start as the desktop reads the first file it finds.
+const MinFontSize = 10, MaxFontSize = 30;
+const settings = { fontSize: 10, password: '', noAttributeAssignment: false, fromTeacher: false };
+
+function loadUserSettings() {
+  try { Object.assign(settings, JSON.parse(localStorage.getItem('zak-settings') || '{}')); } catch (e) { /* none */ }
+}
+
+function saveUserSettings() {
+  localStorage.setItem('zak-settings', JSON.stringify({ fontSize: settings.fontSize, password: settings.password,
+    noAttributeAssignment: settings.noAttributeAssignment }));
+}
+
+// The tokens of a settings file: [string] with \[ and \\ escaped, and bare words.
+function parseSettingsFile(text) {
+  const tokens = [];
+  for (let i = 0; i < text.length;) {
+    const c = text[i];
+    if (c === '[') {
+      let value = '';
+      for (i++; i < text.length && text[i] !== ']'; i++) {
+        if (text[i] === '\\' && i + 1 < text.length) i++;
+        value += text[i];
+      }
+      i++;
+      tokens.push({ string: value });
+    } else if (/\s/.test(c)) {
+      i++;
+    } else {
+      let word = '';
+      while (i < text.length && !/[\s[\]]/.test(text[i])) word += text[i++];
+      tokens.push({ word });
+    }
+  }
+  const entries = new Map();
+  for (let k = 0; k + 1 < tokens.length; k += 2) {
+    if ('string' in tokens[k]) entries.set(tokens[k].string, tokens[k + 1]);
+  }
+  return entries;
+}
+
+async function loadTeacherSettings() {
+  try {
+    const response = await fetch(Base + 'zak.set', { cache: 'no-store' });
+    if (!response.ok) return;
+    const text = new TextDecoder('windows-1252').decode(await response.arrayBuffer());
+    const entries = parseSettingsFile(text);
+    const pass = entries.get('pass');
+    settings.password = app.core.settingsPassword(pass && 'string' in pass ? pass.string : '');
+    settings.noAttributeAssignment = entries.get('KeineZuweisungZuAttributen')?.word === 'true';
+    const size = Number(entries.get('Schriftgroesse')?.word);
+    settings.fontSize = Number.isFinite(size) ? Math.max(size, MinFontSize) : MinFontSize;
+    settings.fromTeacher = true;
+  } catch (e) { /* no file beside the page, or offline */ }
+}
+
 function applySettings() {
-  const size = Number(localStorage.getItem('zak-font-size') || 14);
-  document.documentElement.style.setProperty('--editor-font', size + 'px');
+  document.documentElement.style.setProperty('--editor-font', Math.min(MaxFontSize, settings.fontSize) + 'pt');
+  if (app.editor) app.editor.view.requestMeasure();
+}
+
+async function openSettings() {
+  if (settings.password) {
+    const typed = await askPassword();
+    if (typed === null) return;
+    if (!app.core.passwordAccepted(typed, settings.password)) {
+      await ask('Das Passwort ist falsch.', [['OK', 'ok']]);
+      return;
+    }
+  }
+  const dialog = $('settings');
+  $('setFont').value = String(settings.fontSize);
+  $('setPassword').value = settings.password;
+  $('setNoAttr').checked = settings.noAttributeAssignment;
+  dialog.returnValue = '';
+  dialog.onclose = () => {
+    if (dialog.returnValue !== 'ok') return;
+    const size = Math.round(Number($('setFont').value));
+    settings.fontSize = Number.isFinite(size) ? Math.max(MinFontSize, Math.min(MaxFontSize, size)) : settings.fontSize;
+    settings.password = $('setPassword').value;
+    const option = $('setNoAttr').checked;
+    const changed = option !== settings.noAttributeAssignment;
+    settings.noAttributeAssignment = option;
+    saveUserSettings();
+    applySettings();
+    if (changed) scheduleCheck();
+  };
+  dialog.showModal();
+}
+
+function askPassword() {
+  return new Promise((resolve) => {
+    const dialog = $('dialog');
+    $('dialogText').textContent = 'Passwort:';
+    const box = $('dialogButtons');
+    box.textContent = '';
+    const input = document.createElement('input');
+    input.type = 'password';
+    input.setAttribute('aria-label', 'Passwort');
+    const ok = document.createElement('button');
+    ok.value = 'ok';
+    ok.textContent = 'OK';
+    const cancel = document.createElement('button');
+    cancel.value = 'cancel';
+    cancel.textContent = 'Abbrechen';
+    box.append(input, ok, cancel);
+    dialog.onclose = () => resolve(dialog.returnValue === 'ok' ? input.value : null);
+    dialog.returnValue = '';
+    dialog.showModal();
+    input.focus();
+  });
 }
 
 function fontSize(delta) {
-  const size = Math.max(8, Math.min(40, Number(localStorage.getItem('zak-font-size') || 14) + delta));
-  localStorage.setItem('zak-font-size', String(size));
+  settings.fontSize = Math.max(MinFontSize, Math.min(MaxFontSize, settings.fontSize + delta));
+  saveUserSettings();
   applySettings();
-  app.editor.view.requestMeasure();
+}
+
+// ---------------------------------------------------------------- printing
+
+// The program text as the desktop prints it: a head line with the file's
+// name, then the lines in the editor's font with their highlighting.
+function printProgram() {
+  const out = $('printout');
+  out.textContent = '';
+  const head = document.createElement('div');
+  head.className = 'head';
+  head.textContent = app.fileName || 'Neues Programm';
+  out.appendChild(head);
+  const styles = ['font-weight:bold', 'color:#00f', '', 'font-style:italic;color:#00c000', 'color:#00f'];
+  let commentOpen = false, indent = 0;
+  for (const text of app.editor.lines()) {
+    const r = app.core.WebSession.formatLine(text, commentOpen, indent);
+    commentOpen = r.commentOpen;
+    indent = r.nextIndent;
+    const row = document.createElement('div');
+    let k = 0;
+    while (k < r.line.length) {
+      let end = k;
+      while (end < r.line.length && r.classes[end] === r.classes[k]) end++;
+      const span = document.createElement('span');
+      span.style.cssText = styles[r.classes.charCodeAt(k) - 48] || '';
+      span.textContent = r.line.slice(k, end);
+      row.appendChild(span);
+      k = end;
+    }
+    if (!r.line) row.textContent = ' ';
+    out.appendChild(row);
+  }
+  window.print();
 }
 
 // ---------------------------------------------------------------- controls
@@ -671,6 +818,8 @@ function wireControls() {
   $('bUndo').onclick = () => undo(app.editor.view);
   $('bRedo').onclick = () => redo(app.editor.view);
   $('bHilfe').onclick = toggleHelp;
+  $('bEinstellungen').onclick = openSettings;
+  $('bDrucken').onclick = printProgram;
   $('bInfo').onclick = () => ask(`ZAK ${Version}\nZakwerk – die Programmierumgebung für den Unterricht.\nIm Browser: alles bleibt auf diesem Gerät.`, [['OK', 'ok']]);
   $('filePicker').onchange = async () => {
     const file = $('filePicker').files[0];
@@ -688,6 +837,7 @@ function wireControls() {
       const k = key.toLowerCase();
       if (k === 's') { e.preventDefault(); save(e.shiftKey); }
       else if (k === 'o') { e.preventDefault(); openFile(); }
+      else if (k === 'p') { e.preventDefault(); printProgram(); }
       else if (k === '+' || k === '=') { e.preventDefault(); fontSize(1); }
       else if (k === '-') { e.preventDefault(); fontSize(-1); }
     }

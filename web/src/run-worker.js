@@ -18,6 +18,7 @@ let lastTick = 0;
 let lastFrame = 0;
 let timer = 0;
 let showVariables = false;
+let forbid = false;  // assignments to attributes are forbidden
 const known = new Map();  // window index -> pixel size last sent
 
 function stateName(state) {
@@ -121,7 +122,7 @@ function prepare(lines, breakpoints) {
   session.loadLines(list);
   list.delete();
   for (const line of breakpoints) session.setBreakpoint(line, true);
-  session.start(false, 1024);
+  session.start(forbid, 1024);
   known.clear();
   sendPixels(true);
   self.postMessage(reportOf(session.report()));
@@ -142,6 +143,7 @@ self.onmessage = async (event) => {
     case 'prepare':
       speed = m.speed;
       showVariables = m.variables;
+      forbid = !!m.forbid;
       prepare(m.lines, m.breakpoints);
       break;
     case 'start':
@@ -160,7 +162,7 @@ self.onmessage = async (event) => {
     case 'stop':
       running = false;
       clearTimeout(timer);
-      session.start(false, 1024);
+      session.start(forbid, 1024);
       known.clear();
       sendPixels(true);
       self.postMessage(reportOf(session.report(), { restarted: true }));
