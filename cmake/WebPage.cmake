@@ -14,7 +14,3 @@ add_custom_target(zak_page ALL
   VERBATIM)
 add_dependencies(zak_page zak_web)
 
-# The password of a teacher's zak.set is stored scrambled as the desktop
-# scrambles it; its Qt-free routine is compiled in from the desktop's folder.
-target_sources(zak_web PRIVATE ${PROJECT_SOURCE_DIR}/src/app/Uencrypt.cpp)
-target_include_directories(zak_web PRIVATE ${PROJECT_SOURCE_DIR}/src/app)
