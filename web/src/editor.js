@@ -3,7 +3,7 @@
 // the desktop always agree; the gutter with breakpoints (a click sets or
 // clears one) and error marks; the run's line colours.
 import { EditorState, StateField, StateEffect, RangeSet, RangeSetBuilder, Compartment } from '@codemirror/state';
-import { EditorView, Decoration, ViewPlugin, gutter, GutterMarker, keymap,
+import { EditorView, Decoration, ViewPlugin, WidgetType, gutter, GutterMarker, keymap,
   highlightSpecialChars, drawSelection } from '@codemirror/view';
 import { history, defaultKeymap, historyKeymap, indentWithTab } from '@codemirror/commands';
 import { autocompletion, completionKeymap } from '@codemirror/autocomplete';
@@ -237,6 +237,16 @@ const errorMarks = StateField.define({
   },
 });
 
+class EndMark extends WidgetType {
+  toDOM() {
+    const el = document.createElement('span');
+    el.className = 'zk-errend';
+    el.textContent = '!';
+    return el;
+  }
+}
+const endMark = new EndMark();
+
 const errorColumnMarks = EditorView.decorations.compute([errorMarks], (state) => {
   const b = new RangeSetBuilder();
   const sorted = state.field(errorMarks).filter((m) => m.line >= 0 && m.line < state.doc.lines)
@@ -245,9 +255,14 @@ const errorColumnMarks = EditorView.decorations.compute([errorMarks], (state) =>
       const pos = Math.min(line.to, line.from + Math.max(0, m.column - 1));
       return pos;
     }).sort((a, c) => a - c);
+  let last = -1;
   for (const pos of sorted) {
+    if (pos === last) continue;
+    last = pos;
     const line = state.doc.lineAt(pos);
+    // Behind the line's end the mark stands alone.
     if (pos < line.to) b.add(pos, pos + 1, Decoration.mark({ class: 'zk-errpos' }));
+    else b.add(pos, pos, Decoration.widget({ widget: endMark, side: 1 }));
   }
   return b.finish();
 });

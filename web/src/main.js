@@ -241,8 +241,9 @@ function stop() {
   $('bStart').focus();
 }
 
+// Also while the program runs: one extra statement between two slices, as on the desktop.
 function step() {
-  if (!app.runMode || app.running) return;
+  if (!app.runMode) return;
   app.runWorker.postMessage({ t: 'step' });
 }
 
@@ -842,8 +843,19 @@ function wireControls() {
       else if (k === '-') { e.preventDefault(); fontSize(-1); }
     }
   });
+  // The error list by keyboard: arrows choose an entry, Enter jumps to it.
   $('errors').addEventListener('keydown', (e) => {
-    if (e.key === 'Enter' && app.errors.length) jumpToError(0);
+    if (!app.errors.length) return;
+    const items = [...$('errors').children];
+    let i = items.findIndex((li) => li.classList.contains('sel'));
+    if (e.key === 'ArrowDown' || e.key === 'ArrowUp') {
+      e.preventDefault();
+      i = Math.max(0, Math.min(items.length - 1, i + (e.key === 'ArrowDown' ? 1 : -1)));
+      items.forEach((li, k) => li.classList.toggle('sel', k === i));
+    } else if (e.key === 'Enter') {
+      e.preventDefault();
+      jumpToError(Math.max(0, i));
+    }
   });
   // The journal holds the text, so leaving the page asks nothing; what was
   // typed since its last write goes in now.
