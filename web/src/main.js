@@ -821,7 +821,10 @@ function wireControls() {
   $('bHilfe').onclick = toggleHelp;
   $('bEinstellungen').onclick = openSettings;
   $('bDrucken').onclick = printProgram;
-  $('bInfo').onclick = () => ask(`ZAK ${Version}\nZakwerk – die Programmierumgebung für den Unterricht.\nIm Browser: alles bleibt auf diesem Gerät.`, [['OK', 'ok']]);
+  // The about box with the desktop's texts.
+  $('bInfo').onclick = () => ask(`ZAK - Zakwerk\nVersion ${Version}\n\nEine Lernumgebung, in der Schülerinnen und ` +
+    'Schüler mit Figuren objektorientiert programmieren.\n\nNeuere Versionen, Beispiele und eine Anleitung finden Sie ' +
+    'unter:\nhttps://zak.example.org/\n\nProgrammiert in C++ mit Qt; im Browser als WebAssembly.', [['Schliessen', 'ok']]);
   $('filePicker').onchange = async () => {
     const file = $('filePicker').files[0];
     if (file) loadBytes(new Uint8Array(await file.arrayBuffer()), file.name, null);
