@@ -337,6 +337,17 @@ export function createEditor(parent, { format, onChange, onToggleBreakpoint, com
     setColours(c) { view.dispatch({ effects: setLineColours.of(c) }); },
     setErrors(list) { view.dispatch({ effects: setErrorMarks.of(list) }); },
     breakpoints: () => breakpointLines(view.state),
+    // The line states kept across edits against formatting the whole text
+    // anew: the first line where they differ, or -1.
+    formatsDiffer() {
+      const kept = view.state.field(formats), fresh = Formats.of(view.state.doc);
+      for (let n = 0; n < view.state.doc.lines; n++) {
+        const a = kept.before[n], b = fresh.before[n];
+        if (!a || a.c !== b.c || a.i !== b.i || kept.classes[n].classes !== fresh.classes[n].classes ||
+            kept.classes[n].lead !== fresh.classes[n].lead) return n;
+      }
+      return kept.before.length === fresh.before.length ? -1 : view.state.doc.lines;
+    },
     showLine(n, column = 1) {
       if (n < 0 || n >= view.state.doc.lines) return;
       const line = view.state.doc.line(n + 1);

@@ -92,6 +92,33 @@ test('a typed program is indented, completed, checked while typing and run to th
   await page.close();
 });
 
+test('the highlighting kept across random edits equals the whole text formatted anew', async () => {
+  const page = await openPage(await browser.createBrowserContext(), url);
+  const differ = await page.evaluate(() => {
+    const pieces = ['wenn i > 1 dann', '*wenn', '{', '}', '{ alt }', '// x', 'solange wahr tue', '*solange', 'sonst',
+      '\n', '\n', ' ', 'x := 1', "'text", '*', 'wiederhole 3 mal', '*wiederhole', 'fuer r', '*für'];
+    let seed = 12345;
+    const random = (n) => {
+      seed = (seed + 0x6d2b79f5) | 0;
+      let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
+      t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
+      return ((t ^ (t >>> 14)) >>> 0) % n;
+    };
+    const view = window.zak.editor.view;
+    for (let round = 0; round < 400; round++) {
+      const length = view.state.doc.length;
+      const from = random(length + 1);
+      const to = random(3) === 0 ? Math.min(length, from + random(12)) : from;
+      view.dispatch({ changes: { from, to, insert: random(4) === 0 ? '' : pieces[random(pieces.length)] } });
+      const n = window.zak.editor.formatsDiffer();
+      if (n >= 0) return { round, line: n, text: view.state.doc.toString() };
+    }
+    return view.state.doc.lines < 20 ? 'zu wenig Text' : null;
+  });
+  assert.equal(differ, null);
+  await page.close();
+});
+
 test('breakpoint, variables, single step and stop in an endless loop, by keyboard', async () => {
   const page = await openPage(await browser.createBrowserContext(), url);
   await page.click('.cm-content');
