@@ -336,6 +336,7 @@ export function createEditor(parent, { format, onChange, onToggleBreakpoint, com
     setReadOnly(on) { view.dispatch({ effects: readOnly.reconfigure([EditorState.readOnly.of(on), EditorView.editable.of(!on)]) }); },
     setColours(c) { view.dispatch({ effects: setLineColours.of(c) }); },
     setErrors(list) { view.dispatch({ effects: setErrorMarks.of(list) }); },
+    scrollCaret() { view.dispatch({ effects: EditorView.scrollIntoView(view.state.selection.main.head, { y: 'center' }) }); },
     breakpoints: () => breakpointLines(view.state),
     // The line states kept across edits against formatting the whole text
     // anew: the first line where they differ, or -1.

@@ -860,6 +860,14 @@ function wireControls() {
       jumpToError(Math.max(0, i));
     }
   });
+  // A tablet's on-screen keyboard shrinks the visible part of the page: the
+  // page follows it, so the caret's line stays above the keyboard.
+  if (window.visualViewport) {
+    window.visualViewport.addEventListener('resize', () => {
+      $('app').style.height = window.visualViewport.height + 'px';
+      if (app.editor.view.hasFocus) app.editor.scrollCaret();
+    });
+  }
   // The journal holds the text, so leaving the page asks nothing; what was
   // typed since its last write goes in now.
   window.addEventListener('pagehide', () => app.journal.flush());
