@@ -2,7 +2,10 @@
 # Runs the programs in bench/programs with `zak --run`, with the WebAssembly
 # build under Node (`node build-web/zak.mjs --run`, when built) and their
 # Python twins with the system python3, RUNS times each (default 5), and
-# prints the medians, the ratios ZAK/Python and WebAssembly/ZAK; then the median of one syntax check pass
+# prints the medians, the ratios ZAK/Python and WebAssembly/ZAK (whole
+# processes: Node's start and the module's compilation count, about 0.12 s;
+# "in-process" compares the runs alone: WebAssembly with the module loaded,
+# native minus the time of `zak --run` on an empty program); then the median of one syntax check pass
 # over 10 000 lines (bench_syntaxcheck). Times are CPU seconds (user + system):
 # on a shared machine they vary far less than the wall clock.
 #
@@ -46,6 +49,23 @@ for zakfile in "$here"/programs/*.zak; do
         'BEGIN { printf "%-10s %9.3fs %9.3fs %7.2fx %9.3fs %7.2fx\n", n, z, p, (p > 0 ? z / p : 0), w, (z > 0 ? w / z : 0) }'
 done
 if $have_web; then
+    empty=$(mktemp --suffix=.zak)
+    printf '// ZAK 1.5 - Programm\r\n' >"$empty"
+    st=(); for ((i = 0; i < runs; ++i)); do st+=("$(cpu_seconds "$zak" --run "$empty")"); done
+    sm=$(printf '%s\n' "${st[@]}" | median)
+    rm -f "$empty"
+    for zakfile in "$here"/programs/*.zak; do
+        name=$(basename "$zakfile" .zak)
+        zt=(); wt=()
+        for ((i = 0; i < runs; ++i)); do
+            zt+=("$(cpu_seconds "$zak" --run "$zakfile")")
+            wt+=("$(node "$here/web_run.mjs" "$(dirname "$web")" "$zakfile")")
+        done
+        zm=$(printf '%s\n' "${zt[@]}" | median)
+        wm=$(printf '%s\n' "${wt[@]}" | median)
+        awk -v n="$name" -v z="$zm" -v s="$sm" -v w="$wm" \
+            'BEGIN { z -= s; printf "%-10s in-process: zak %.3fs, wasm %.3fs, %.2fx\n", n, z, w, (z > 0 ? w / z : 0) }'
+    done
     # What a page loads, without the fonts.
     dir=$(dirname "$web")/www
     printf '%-21s %6d KB gzipped (.wasm %d KB + .js %d KB)\n' "wasm + js" \

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <string>
 #include <system_error>
-#include <type_traits>
 
 #if __has_include(<bit>)
 #include <bit>
@@ -19,10 +18,10 @@
 
 namespace NumberChars {
 
+// Both forms refuse types of different sizes or that are not trivially
+// copyable.
 template <class To, class From>
 constexpr To BitCast(const From& from) noexcept {
-    static_assert(sizeof(To) == sizeof(From) && std::is_trivially_copyable_v<To> &&
-                  std::is_trivially_copyable_v<From>);
 #if defined(__cpp_lib_bit_cast)
     return std::bit_cast<To>(from);
 #else
@@ -75,4 +74,4 @@ inline std::errc ReadGeneral(const char* first, const char* last, double& value,
 #endif
 }
 
-} // namespace NumberChars
+}  // namespace NumberChars

@@ -32,4 +32,4 @@ enum TImageIndex : int {
 };
 inline constexpr int Count = 23;
 
-} // namespace ImageList
+}  // namespace ImageList

@@ -18,8 +18,8 @@ inline constexpr int CallsPerTick = 100;
 
 struct TTick {
     int IntervalMs = 1;
-    int StepsPerTick = 1;       // counted statements per tick
-    bool FollowEachStep = false; // one call per tick, its line shown
+    int StepsPerTick = 1;         // counted statements per tick
+    bool FollowEachStep = false;  // one call per tick, its line shown
 };
 
 // Positions outside 1 to 30 count as the nearest of them.
@@ -36,4 +36,4 @@ constexpr TTick Of(int position) {
     return tick;
 }
 
-} // namespace Speed
+}  // namespace Speed

@@ -74,10 +74,7 @@ int TVorschlaege::Lookup(const std::string& line, int caretColumn) {
     return result;
 }
 
-const TVarSpace* TVorschlaege::Space() const {
-    if (FSpace) return FSpace;
-    return FCheck ? FCheck->PublishedSpace() : nullptr;
-}
+const TVarSpace* TVorschlaege::Space() const { return FCheck ? FCheck->PublishedSpace() : FSpace; }
 
 bool TVorschlaege::IsDeclared(std::string_view name) const {
     const TVarSpace* space = Space();

@@ -53,8 +53,8 @@ public:
     // The check whose published names the lookups read; none proposes no
     // members and no types.
     void SetSources(const TSyntaxcheck* check) { FCheck = check; }
-    // Or the space of a pass run by the owner itself (the browser checks
-    // without a thread); read instead of the check's when set.
+    // Instead of a background check: the space of one check pass the caller
+    // keeps (the browser build, which runs its passes itself).
     void SetSpace(const TVarSpace* space) { FSpace = space; }
 
     // Decides what to propose for `line` left of the 0-based caret column

@@ -11,6 +11,7 @@
 #include "UStandardfenster.h"
 #include "USyntaxcheckThread.h"
 #include "UVariablen.h"
+#include "UVorschlaege.h"
 #include "UVariablenText.h"
 #include "UWebWindows.h"
 
@@ -44,7 +45,7 @@ TWebDrawingWindow* WebWindowOf(const TFenster* window) {
     return window ? dynamic_cast<TWebDrawingWindow*>(window->DrawingWindow()) : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 struct TWebSession::TRun {
     TScanner Scanner;
@@ -55,7 +56,13 @@ struct TWebSession::TRun {
 
 TWebSession::TWebSession() : FHost(std::make_unique<TWebDrawingWindowHost>()) { CriticalSections::Create(); }
 
-TWebSession::~TWebSession() { EndRun(); }
+TWebSession::~TWebSession() {
+    EndRun();
+    // The space's placeholders are the factory's prototypes.
+    FProposals.reset();
+    FCompletionSpace.reset();
+    FCompletionFactory.reset();
+}
 
 void TWebSession::EndRun() {
     if (!FRun) return;
@@ -77,6 +84,7 @@ TLoadReport TWebSession::LoadFile(const std::string& bytes) {
     report.FromUtf8 = file.FromUtf8;
     FLines.Lines = std::move(file.Lines);
     FLines.Breakpoints.clear();
+    FCompletionStale = true;
     report.Lines = ToUtf8(FLines.Lines);
     return report;
 }
@@ -86,6 +94,7 @@ void TWebSession::LoadLines(const std::vector<std::string>& utf8Lines) {
     FLines.Lines.clear();
     for (const std::string& line : utf8Lines) FLines.Lines.push_back(Codepage::Utf8ToWin1252(line));
     FLines.Breakpoints.resize(std::min(FLines.Breakpoints.size(), FLines.Lines.size()));
+    FCompletionStale = true;
 }
 
 std::vector<std::string> TWebSession::Lines() const { return ToUtf8(FLines.Lines); }
@@ -149,7 +158,8 @@ TRunReport TWebSession::Finish(double calls) {
 TRunReport TWebSession::RunCalls(double calls, double budgetMs) {
     if (!FRun) return Report();
     TInterpreter& interpreter = *FRun->Interpreter;
-    const Clock::time_point deadline = Clock::now() + std::chrono::microseconds(static_cast<long long>(budgetMs * 1000));
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::microseconds(static_cast<long long>(budgetMs * 1000));
     double made = 0;
     bool breakpoint = false;
     // The clock is read every few calls: reading it costs about as much as
@@ -173,7 +183,8 @@ TRunReport TWebSession::RunCalls(double calls, double budgetMs) {
 TRunReport TWebSession::RunStatements(int statements, int callsPerTick, double budgetMs) {
     if (!FRun) return Report();
     TInterpreter& interpreter = *FRun->Interpreter;
-    const Clock::time_point deadline = Clock::now() + std::chrono::microseconds(static_cast<long long>(budgetMs * 1000));
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::microseconds(static_cast<long long>(budgetMs * 1000));
     int stepsLeft = statements;
     int callsLeft = callsPerTick;
     double made = 0;
@@ -223,14 +234,11 @@ std::vector<std::string> TWebSession::Variables(bool withMarks) {
     if (!FRun) return cells;
     cells = VariablenText::VariableCells(FRun->Interpreter->VarSpace());
     cells.resize(std::min(cells.size(), std::size_t{VariablenText::MaxCells}));
-    for (std::string& cell : cells)
-        cell = Codepage::Win1252ToUtf8(withMarks ? cell : VariablenText::StripMarks(cell));
+    for (std::string& cell : cells) cell = Codepage::Win1252ToUtf8(withMarks ? cell : VariablenText::StripMarks(cell));
     return cells;
 }
 
-int TWebSession::WindowCount() const {
-    return FRun ? static_cast<int>(FRun->Interpreter->Windows().size()) : 0;
-}
+int TWebSession::WindowCount() const { return FRun ? static_cast<int>(FRun->Interpreter->Windows().size()) : 0; }
 
 TWindowInfo TWebSession::Window(int index) const {
     TWindowInfo info;
@@ -305,4 +313,36 @@ TWebError TWebSession::Check(bool forbidAttributeAssignment) const {
     check.SetNoAttributeAssignment(forbidAttributeAssignment);
     const TSyntaxcheckResult result = check.Pass(lines);
     return ErrorOf(result.Error.get());
+}
+
+// ---------------------------------------------------------------- completion
+
+TWebCompletion TWebSession::Complete(const std::string& utf8Line, int caretColumn) {
+    if (!FProposals) FProposals = std::make_unique<TVorschlaege>();
+    if (FCompletionStale) {
+        auto factory = std::make_unique<TKlassenFabrik>();
+        TSyntaxcheckResult result;
+        {
+            const TStringLines lines(FLines.Lines);
+            TSyntaxcheckThread check(*factory);
+            result = check.Pass(lines);
+        }
+        FProposals->SetSpace(nullptr);
+        FCompletionSpace = std::move(result.Space);
+        FCompletionFactory = std::move(factory);
+        FProposals->SetSpace(FCompletionSpace.get());
+        FCompletionStale = false;
+    }
+    TWebCompletion out;
+    const std::string line = Codepage::Utf8ToWin1252(utf8Line);
+    out.StartColumn = FProposals->Lookup(line, std::clamp(caretColumn, 0, static_cast<int>(line.size())));
+    if (out.StartColumn < 0) return out;
+    const std::vector<const TVorschlag*>& shown = FProposals->Shown();
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        FProposals->Select(static_cast<int>(i));
+        out.Proposals.push_back({Codepage::Win1252ToUtf8(shown[i]->Name),
+                                 Codepage::Win1252ToUtf8(shown[i]->Description), static_cast<int>(shown[i]->Art),
+                                 Codepage::Win1252ToUtf8(FProposals->InsertText())});
+    }
+    return out;
 }

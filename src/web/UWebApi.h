@@ -28,6 +28,9 @@
 #include <vector>
 
 class TInterpreter;
+class TKlassenFabrik;
+class TVarSpace;
+class TVorschlaege;
 class TScanner;
 class TWebDrawingWindow;
 class TWebDrawingWindowHost;
@@ -53,9 +56,9 @@ struct TWebError {
 
 struct TRunReport {
     TRunState State = TRunState::NotStarted;
-    int Line = 0;             // the line of the next statement (or of the error)
-    double Calls = 0;         // interpreter calls made by this call
-    double TotalCalls = 0;    // since Start
+    int Line = 0;           // the line of the next statement (or of the error)
+    double Calls = 0;       // interpreter calls made by this call
+    double TotalCalls = 0;  // since Start
     TWebError Error;
 };
 
@@ -76,8 +79,21 @@ struct TFormattedLine {
     int LineIndent = 0;
 };
 
+// One proposal of code completion.
+struct TWebProposal {
+    std::string Name;         // what is inserted and matched, UTF-8
+    std::string Description;  // an attribute's type, a method's parameters and result, or ""
+    int Kind = 0;             // 0 attribute, 1 method, 4 simple type, 5 class (the image list's icons)
+    std::string InsertText;   // a method's name with "(" or "()"
+};
+
+struct TWebCompletion {
+    int StartColumn = -1;  // the 1-based column where the completed word starts; -1: nothing proposed
+    std::vector<TWebProposal> Proposals;
+};
+
 struct TWindowInfo {
-    std::string Title;  // the caption base, UTF-8
+    std::string Title;                             // the caption base, UTF-8
     int Left = 0, Top = 0, Width = 0, Height = 0;  // outer geometry as the program sees it
     int PixelWidth = 0, PixelHeight = 0;           // the pixel buffer
     bool Visible = true;
@@ -147,6 +163,11 @@ public:
     // Kind "" when there is none.
     TWebError Check(bool forbidAttributeAssignment) const;
 
+    // Code completion at the 0-based caret column of `utf8Line`, from the
+    // names a check pass over the current lines declares (run again only
+    // after the lines changed).
+    TWebCompletion Complete(const std::string& utf8Line, int caretColumn);
+
     static Speed::TTick SpeedRule(int position) { return Speed::Of(position); }
 
 private:
@@ -155,6 +176,11 @@ private:
     struct TRun;
 
     TStringLines FLines;
+    // The last check pass for completion; its space refers to the factory.
+    std::unique_ptr<TKlassenFabrik> FCompletionFactory;
+    std::unique_ptr<TVarSpace> FCompletionSpace;
+    std::unique_ptr<TVorschlaege> FProposals;
+    bool FCompletionStale = true;
     std::unique_ptr<TWebDrawingWindowHost> FHost;
     std::unique_ptr<TRun> FRun;
     std::unordered_map<const TWebDrawingWindow*, std::vector<std::uint8_t>> FRgba;

@@ -27,7 +27,7 @@ val RgbArray(const TWebSession& session, int index) {
 // The file's bytes come as a Uint8Array (embind copies them unconverted).
 TLoadReport LoadFile(TWebSession& session, const std::string& bytes) { return session.LoadFile(bytes); }
 
-} // namespace
+}  // namespace
 
 EMSCRIPTEN_BINDINGS(zak) {
     register_vector<std::string>("StringList");
@@ -86,6 +86,17 @@ EMSCRIPTEN_BINDINGS(zak) {
         .field("stepsPerTick", &Speed::TTick::StepsPerTick)
         .field("followEachStep", &Speed::TTick::FollowEachStep);
 
+    value_object<TWebProposal>("Proposal")
+        .field("name", &TWebProposal::Name)
+        .field("description", &TWebProposal::Description)
+        .field("kind", &TWebProposal::Kind)
+        .field("insertText", &TWebProposal::InsertText);
+    register_vector<TWebProposal>("ProposalList");
+
+    value_object<TWebCompletion>("Completion")
+        .field("startColumn", &TWebCompletion::StartColumn)
+        .field("proposals", &TWebCompletion::Proposals);
+
     class_<TWebSession>("WebSession")
         .constructor<>()
         .function("loadFile", &LoadFile)
@@ -108,5 +119,6 @@ EMSCRIPTEN_BINDINGS(zak) {
         .function("windowPixels", &PixelView)
         .function("windowRgb", &RgbArray)
         .function("check", &TWebSession::Check)
+        .function("complete", &TWebSession::Complete)
         .class_function("speedRule", &TWebSession::SpeedRule);
 }

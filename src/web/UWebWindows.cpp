@@ -1,16 +1,11 @@
 #include "UWebWindows.h"
 
 #include "UDrawCanvas.h"
+#include "URasterCanvas.h"
 #include "UTextMass.h"
 
 #include <algorithm>
 
-#if __has_include("URasterCanvas.h")
-#include "URasterCanvas.h"
-#define ZAK_WEB_RASTER 1
-#else
-#include "UWebPlainCanvas.h"
-#endif
 
 void TWebRect::Add(int left, int top, int right, int bottom) {
     if (right < left || bottom < top) return;
@@ -24,7 +19,6 @@ void TWebRect::Add(int left, int top, int right, int bottom) {
     Bottom = std::max(Bottom, bottom);
 }
 
-#ifdef ZAK_WEB_RASTER
 std::unique_ptr<TSurface> MakeWebSurface(int width, int height) {
     return std::make_unique<TRasterSurface>(width, height);
 }
@@ -34,17 +28,6 @@ std::uint32_t WebSurfacePixel(const TSurface& surface, int x, int y) {
     if (!raster || !raster->Image().Contains(x, y)) return 0xFFFFFFFFu;
     return raster->Image().Row(y)[x];
 }
-#else
-std::unique_ptr<TSurface> MakeWebSurface(int width, int height) {
-    return std::make_unique<TWebPlainSurface>(width, height);
-}
-
-std::uint32_t WebSurfacePixel(const TSurface& surface, int x, int y) {
-    const auto* plain = dynamic_cast<const TWebPlainSurface*>(&surface);
-    if (!plain || x < 0 || y < 0 || x >= plain->Width() || y >= plain->Height()) return 0xFFFFFFFFu;
-    return plain->Rgb(x, y);
-}
-#endif
 
 // ---------------------------------------------------------------- paint box
 

@@ -24,7 +24,7 @@ struct TWebRect {
     void Add(int left, int top, int right, int bottom);
 };
 
-// A surface of the size asked for; the raster canvas's once it is built in.
+// A raster surface of the size asked for.
 std::unique_ptr<TSurface> MakeWebSurface(int width, int height);
 // One pixel of a surface as the QRgb value 0xFFRRGGBB.
 std::uint32_t WebSurfacePixel(const TSurface& surface, int x, int y);

@@ -37,7 +37,7 @@ public:
     std::unique_ptr<TObjekt> Clone(const std::string&, TObjekt*) override { return nullptr; }
 };
 
-} // namespace
+}  // namespace
 
 // A pupil copies the reference pages into the editor: every control structure
 // of "Befehle", its placeholders filled in, and the example of "Konstanten"
@@ -53,10 +53,10 @@ TEST(HelpTexts, TheReferencePagesPassTheCheck) {
     };
     auto filled = [](std::string line) {
         for (const auto& [placeholder, text] : {std::pair<std::string, std::string>{"<Bedingung>", "b"},
-                                               {"<Objekt>", "f"},
-                                               {"<Methodenname>", "m"},
-                                               {"<Anweisungen>", "f.drehen(1)"},
-                                               {" n mal", " 3 mal"}})
+                                                {"<Objekt>", "f"},
+                                                {"<Methodenname>", "m"},
+                                                {"<Anweisungen>", "f.drehen(1)"},
+                                                {" n mal", " 3 mal"}})
             for (std::size_t at; (at = line.find(placeholder)) != std::string::npos;)
                 line.replace(at, placeholder.size(), text);
         return line;
@@ -73,10 +73,13 @@ TEST(HelpTexts, TheReferencePagesPassTheCheck) {
         }
         SCOPED_TRACE(block.front());
         std::vector<std::string> program;
+        program.reserve(block.size());
         for (const std::string& line : block) program.push_back(filled(line));
         // A method sees no variables of the program: its body stays empty.
-        if (block.front().rfind("methode", 0) == 0) program = {program[0], "", program[2], "m()"};
-        else program.insert(program.begin(), {"f: Figur", "b: boolean"});
+        if (block.front().rfind("methode", 0) == 0)
+            program = {program[0], "", program[2], "m()"};
+        else
+            program.insert(program.begin(), {"f: Figur", "b: boolean"});
         EXPECT_EQ(hint(program), "");
         ++blocks;
     }

@@ -4,9 +4,12 @@
 // the same script through the WebAssembly module and compares the lines.
 //
 //   zak_web_step PROGRAM.zak OP...
+//   zak_web_step --complete PROGRAM.zak
+// prints the completion after every "." and ":" of every line instead.
 // OP is "run:N" (N interpreter calls), "step" (one statement, breakpoints
 // ignored), "bp:LINE:1" / "bp:LINE:0" (set, clear) or "tick:N" (one timer
 // tick of N statements).
+#include "UCodepage.h"
 #include "UWebApi.h"
 
 #include <cstdint>
@@ -35,25 +38,43 @@ void Print(TWebSession& session, const TRunReport& report) {
     std::cout << '|';
     for (int i = 0; i < session.WindowCount(); ++i) {
         const TWindowInfo info = session.Window(i);
-        std::cout << info.Title << ' ' << info.Left << ' ' << info.Top << ' ' << info.Width << ' ' << info.Height
-                  << ' ' << info.PixelWidth << ' ' << info.PixelHeight << ' ' << PixelHash(session.WindowRgb(i))
-                  << ';';
+        std::cout << info.Title << ' ' << info.Left << ' ' << info.Top << ' ' << info.Width << ' ' << info.Height << ' '
+                  << info.PixelWidth << ' ' << info.PixelHeight << ' ' << PixelHash(session.WindowRgb(i)) << ';';
     }
     std::cout << '\n';
 }
 
-} // namespace
+// Every completion the program's own lines offer, one line each.
+int PrintCompletions(TWebSession& session) {
+    for (const std::string& line : session.Lines()) {
+        // Carets count characters, as in the page.
+        const std::string chars = Codepage::Utf8ToWin1252(line);
+        for (std::size_t i = 0; i < chars.size(); ++i) {
+            if (chars[i] != '.' && chars[i] != ':') continue;
+            const TWebCompletion completion = session.Complete(line, static_cast<int>(i) + 1);
+            std::cout << completion.StartColumn;
+            for (const TWebProposal& p : completion.Proposals)
+                std::cout << ' ' << p.Kind << p.InsertText << '/' << p.Description;
+            std::cout << '\n';
+        }
+    }
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::cerr << "Aufruf: zak_web_step PROGRAMM.zak OP...\n";
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
+    const bool complete = std::string(argv[1]) == "--complete";
+    std::ifstream in(argv[complete ? 2 : 1], std::ios::binary);
     std::stringstream bytes;
     bytes << in.rdbuf();
     TWebSession session;
     session.LoadFile(bytes.str());
+    if (complete) return PrintCompletions(session);
     TWebSession::SetRandomSeed(0);
     session.Start(false, 1024);
     for (int i = 2; i < argc; ++i) {

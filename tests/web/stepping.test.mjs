@@ -2,7 +2,8 @@
 // steps and ticks, with breakpoints set and cleared on the way, shows the
 // same run state, variables, windows and pixels after every slice through the
 // WebAssembly module as through the same API compiled natively
-// (tests/web/StepDriver.cpp).
+// (tests/web/StepDriver.cpp). Code completion after every "." and ":" of the
+// programs offers the same proposals in both.
 import assert from 'node:assert/strict';
 import path from 'node:path';
 import fs from 'node:fs';
@@ -93,5 +94,35 @@ test('Schritte, Scheiben und Haltepunkte: WebAssembly wie nativ', () => {
         break;
       }
   });
+  assert.equal(failures.length, 0, failures.join('\n\n'));
+});
+
+test('Vervollständigung: WebAssembly wie nativ', () => {
+  const failures = [];
+  for (const program of fixedPrograms().filter((p, i) => p.name.startsWith('examples/') || i % 3 === 0)) {
+    const native = spawnSync(driver, ['--complete', program.file], { encoding: 'utf8', maxBuffer: 1 << 28 });
+    const session = new core.WebSession();
+    const got = [];
+    try {
+      session.loadFile(fs.readFileSync(program.file)).lines.delete();
+      for (const line of toArray(session.lines()))
+        for (let i = 0; i < line.length; ++i) {
+          if (line[i] !== '.' && line[i] !== ':') continue;
+          const completion = session.complete(line, i + 1);
+          let text = String(completion.startColumn);
+          for (let k = 0; k < completion.proposals.size(); ++k) {
+            const p = completion.proposals.get(k);
+            text += ` ${p.kind}${p.insertText}/${p.description}`;
+          }
+          completion.proposals.delete();
+          got.push(text);
+        }
+    } finally {
+      session.delete();
+    }
+    const expected = native.stdout.split('\n').slice(0, -1);
+    if (native.status !== 0 || got.join('\n') !== expected.join('\n'))
+      failures.push(`${program.name}:\n  web:   ${got.join(' | ').slice(0, 400)}\n  nativ: ${expected.join(' | ').slice(0, 400)}`);
+  }
   assert.equal(failures.length, 0, failures.join('\n\n'));
 });

@@ -12,15 +12,20 @@ export const NativeBuild = process.env.ZAK_NATIVE_BUILD ?? path.join(SourceDir, 
 export const WebBuild = process.env.ZAK_WEB_BUILD ?? path.join(SourceDir, 'build-web');
 export const NativeZak = path.join(NativeBuild, 'zak');
 
-// Until the raster canvas and the shipped fonts are part of the browser
-// build, it draws lines, shapes and text differently from the desktop and
-// measures text by an estimate: then pictures are not compared, and the
-// programs with text fields or turtles (whose results follow from text
-// measures and probed pixels) are reported instead of failing. Set to "1"
-// (or built with src/graphics/raster) everything must be identical.
-export const PictureIdentity =
-  (process.env.ZAK_WEB_PICTURE_IDENTITY ??
-   (fs.existsSync(path.join(SourceDir, 'src', 'graphics', 'raster', 'URasterCanvas.h')) ? '1' : '0')) === '1';
+// The desktop still draws with Qt's painter, the browser build with the
+// raster canvas; where the two do not agree yet, the picture differs. These
+// pictures are reported instead of failing the test, each with its reason;
+// everything else about them (output, status, the other pictures) must still
+// agree. ZAK_WEB_PICTURE_IDENTITY=1 tolerates none of them, and so does the
+// test once a listed picture comes out identical (the entry is then stale).
+export const PictureIdentity = process.env.ZAK_WEB_PICTURE_IDENTITY === '1';
+const WidePenEllipse = 'Kreis oder Ellipse mit breitem Rand: der Qt-Pinsel streicht die wahre Kurve, ' +
+                       'die Rasterzeichenfläche eine Annäherung';
+export const KnownPictureDifferences = new Map([
+  ['random/random-050.zak', WidePenEllipse],
+  ['random/random-085.zak', WidePenEllipse],
+  ['random/random-399.zak', WidePenEllipse],
+]);
 
 export function mustExist(file, hint) {
   if (!fs.existsSync(file)) throw new Error(`${file} fehlt: ${hint}`);

@@ -6,7 +6,6 @@ import { instantiateCore, stringList } from './core.js';
 let core = null;
 let session = null;
 let pending = null;
-let completion = null;
 
 function work() {
   if (!pending || !session) return;
@@ -17,10 +16,6 @@ function work() {
   list.delete();
   const hint = session.check(!!m.forbid);
   self.postMessage({ t: 'hint', id: m.id, hint });
-  // Code completion proposes the names of this pass, as the desktop's does.
-  const again = stringList(core, m.lines);
-  completion.update(again);
-  again.delete();
 }
 
 self.onmessage = async (event) => {
@@ -29,10 +24,23 @@ self.onmessage = async (event) => {
     self.importScripts(m.base + 'zak-core.js');
     core = await instantiateCore(m.module);
     session = new core.WebSession();
-    completion = new core.WebCompletion();
     work();
   } else if (m.t === 'complete') {
-    const result = completion ? completion.lookup(m.line, m.column) : null;
+    // The names of the text the last check saw, as the desktop's completion
+    // reads those its background check published.
+    let result = null;
+    if (session) {
+      const found = session.complete(m.line, m.column);
+      if (found.startColumn >= 0) {
+        const items = [];
+        for (let i = 0; i < found.proposals.size(); i++) {
+          const p = found.proposals.get(i);
+          items.push({ name: p.name, description: p.description, kind: p.kind, insert: p.insertText });
+        }
+        result = { from: found.startColumn - 1, items };
+      }
+      found.proposals.delete();
+    }
     self.postMessage({ t: 'proposals', id: m.id, result });
   } else if (m.t === 'check') {
     pending = m;

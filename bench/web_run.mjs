@@ -1,0 +1,19 @@
+// CPU seconds of running a program in the WebAssembly core, the module loaded
+// and the program loaded beforehand: the run alone, as the page sees it.
+//   node bench/web_run.mjs BUILD_WEB_DIR PROGRAM.zak
+import fs from 'node:fs';
+import path from 'node:path';
+
+const [dir, file] = process.argv.slice(2);
+const { loadCore } = await import(path.resolve(dir, 'zak.mjs'));
+const core = await loadCore();
+const session = new core.WebSession();
+session.loadFile(fs.readFileSync(file));
+core.WebSession.setRandomSeed(0);
+session.start(false, 1024);
+const before = process.cpuUsage();
+session.runCalls(100000000, 0);
+session.settlePaints();
+const used = process.cpuUsage(before);
+console.log(((used.user + used.system) / 1e6).toFixed(3));
+session.delete();
