@@ -233,7 +233,12 @@ function stop() {
   clearTimeout(app.stopTimer);
   app.stopTimer = setTimeout(async () => {
     if (app.stopped) return;
+    // The program ends now; the fresh worker shows its first line when ready.
     app.runWorker.terminate();
+    app.stopped = true;
+    app.lastReport = { t: 'report', state: 'Ready', line: 0, totalCalls: 0, restarted: true, replaced: true,
+      error: { kind: '', line: -1, column: 0, message: '', itemText: '' } };
+    closeWindows();
     await startRunWorker();
     app.runWorker.postMessage({ t: 'prepare', lines: app.editor.lines(), breakpoints: app.editor.breakpoints(),
       speed: app.speed, variables: app.variablesShown, forbid: settings.noAttributeAssignment });
