@@ -1,5 +1,5 @@
 #pragma once
-// Bit casts and the shortest-free number texts of the core, on every standard
+// Bit casts and the number texts of the core, the same on every standard
 // library it is built with. The browser build's library has neither
 // std::bit_cast nor the floating-point std::to_chars/from_chars; there the
 // C library's printf and strtod give the same texts, because the standard
@@ -29,16 +29,15 @@ constexpr To BitCast(const From& from) noexcept {
 #endif
 }
 
+// The plain forms, on the C library alone. The browser build uses them; the
+// native tests compare them with the standard library's.
+
 // `value` with `precision` significant digits as printf's "%.*g" writes it
-// into [first, last); returns the end. The buffer must hold the text (40
-// characters do for any double with up to 17 digits).
-inline char* GeneralText(char* first, char* last, double value, int precision) {
-#if defined(__cpp_lib_to_chars)
-    return std::to_chars(first, last, value, std::chars_format::general, precision).ptr;
-#else
+// into [first, last); returns the end (first when it does not fit; 40
+// characters hold any double with up to 17 digits).
+inline char* PrintfText(char* first, char* last, double value, int precision) {
     const int length = std::snprintf(first, static_cast<std::size_t>(last - first), "%.*g", precision, value);
     return length < 0 || length >= last - first ? first : first + length;
-#endif
 }
 
 // Reads a decimal floating-point number from [first, last) as
@@ -46,17 +45,12 @@ inline char* GeneralText(char* first, char* last, double value, int precision) {
 // (first when nothing was read), the error result_out_of_range when the
 // number overflows to infinity or underflows to zero (then `value` is left
 // alone), invalid_argument when nothing was read.
-inline std::errc ReadGeneral(const char* first, const char* last, double& value, const char*& end) {
-#if defined(__cpp_lib_to_chars)
-    const std::from_chars_result result = std::from_chars(first, last, value, std::chars_format::general);
-    end = result.ptr;
-    return result.ec;
-#else
-    // strtod also takes what from_chars refuses: white space, a plus sign,
-    // hexadecimal numbers, INF and NAN. Only plain decimal text is handed on.
+inline std::errc StrtodRead(const char* first, const char* last, double& value, const char*& end) {
+    // strtod also takes what from_chars refuses: white space, a plus sign
+    // and hexadecimal numbers. Only decimal text, INF and NAN are handed on.
     const char* p = first;
     if (p != last && *p == '-') ++p;
-    if (p == last || !((*p >= '0' && *p <= '9') || *p == '.')) {
+    if (p == last || !((*p >= '0' && *p <= '9') || *p == '.' || *p == 'i' || *p == 'I' || *p == 'n' || *p == 'N')) {
         end = first;
         return std::errc::invalid_argument;
     }
@@ -71,6 +65,24 @@ inline std::errc ReadGeneral(const char* first, const char* last, double& value,
     if (errno == ERANGE && (result == 0 || std::isinf(result))) return std::errc::result_out_of_range;
     value = result;
     return std::errc();
+}
+
+// What the core calls: the standard library's forms where it has them.
+inline char* GeneralText(char* first, char* last, double value, int precision) {
+#if defined(__cpp_lib_to_chars)
+    return std::to_chars(first, last, value, std::chars_format::general, precision).ptr;
+#else
+    return PrintfText(first, last, value, precision);
+#endif
+}
+
+inline std::errc ReadGeneral(const char* first, const char* last, double& value, const char*& end) {
+#if defined(__cpp_lib_to_chars)
+    const std::from_chars_result result = std::from_chars(first, last, value, std::chars_format::general);
+    end = result.ptr;
+    return result.ec;
+#else
+    return StrtodRead(first, last, value, end);
 #endif
 }
 

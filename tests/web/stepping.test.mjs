@@ -2,7 +2,8 @@
 // steps and ticks, with breakpoints set and cleared on the way, shows the
 // same run state, variables, windows and pixels after every slice through the
 // WebAssembly module as through the same API compiled natively
-// (tests/web/StepDriver.cpp). Code completion after every "." and ":" of the
+// (tests/web/StepDriver.cpp); the page's RGBA view, updated in the changed
+// part only, shows the whole picture after every slice. Code completion after every "." and ":" of the
 // programs offers the same proposals in both.
 import assert from 'node:assert/strict';
 import path from 'node:path';
@@ -50,6 +51,15 @@ function runWeb(file, ops) {
       line += '|';
       for (let i = 0; i < session.windowCount(); ++i) {
         const w = session.window(i);
+        // The page's RGBA view, brought up to date in the changed part only,
+        // must show the whole picture.
+        const rgb = session.windowRgb(i), rgba = session.windowPixels(i);
+        for (let k = 0; k < rgb.length; ++k)
+          if (rgba[4 * k] !== (rgb[k] >>> 16 & 0xFF) || rgba[4 * k + 1] !== (rgb[k] >>> 8 & 0xFF) ||
+              rgba[4 * k + 2] !== (rgb[k] & 0xFF) || rgba[4 * k + 3] !== 0xFF) {
+            lines.push(`RGBA-Ansicht weicht ab bei Pixel ${k} nach ${op}`);
+            break;
+          }
         line += `${w.title} ${w.left} ${w.top} ${w.width} ${w.height} ${w.pixelWidth} ${w.pixelHeight} ` +
                 `${pixelHash(session.windowRgb(i))};`;
       }
