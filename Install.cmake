@@ -71,6 +71,10 @@ install(DIRECTORY examples/ DESTINATION ${ZAK_EXAMPLES_DIR} FILES_MATCHING PATTE
 # The fonts every picture is drawn with, and their licences.
 install(DIRECTORY fonts/ DESTINATION ${ZAK_FONTS_INSTALL_DIR} FILES_MATCHING PATTERN "*.ttf" PATTERN "COPYING.*")
 install(FILES ${zak_screenshot_pngs} DESTINATION ${CMAKE_INSTALL_DATADIR}/zak/screenshots)
+# The browser version, when it has been built (cmake --preset web && cmake --build
+# build-web): the whole page, for a school to put on any web server.
+set(ZAK_WEB_PAGE_DIR "${PROJECT_SOURCE_DIR}/build-web/www" CACHE PATH "The built web page to install")
+install(DIRECTORY "${ZAK_WEB_PAGE_DIR}/" DESTINATION ${CMAKE_INSTALL_DATADIR}/zak/web OPTIONAL)
 
 # A direct install (cmake --install) refreshes the desktop's caches so that
 # the menu entry and the file type work at once. Staged installs (DESTDIR,

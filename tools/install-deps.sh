@@ -10,12 +10,13 @@ set -euo pipefail
 # openbox, xdotool, x11-utils: the test that drives the IDE under a real window
 # manager on Xvfb (x11-utils brings xwininfo and xprop).
 # emscripten, nodejs, npm: the browser build (build-web/) and its tests under
-# Node; FreeType's source for it is fetched below.
+# Node; FreeType's source for it is fetched below. chromium: the page's
+# tests drive it headless (puppeteer-core, from web/package-lock.json below).
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev
           libgmock-dev libbenchmark-dev libfreetype-dev fonts-liberation xvfb xauth imagemagick poppler-utils
           dpkg-dev desktop-file-utils appstream shared-mime-info libxml2-utils man-db jq lintian
           clang-tidy clang-format clang libclang-rt-14-dev openbox xdotool x11-utils
-          emscripten nodejs npm)
+          emscripten nodejs npm chromium)
 missing=()
 for p in "${packages[@]}"; do
   # Node and npm may come from elsewhere (a newer Node brings its own npm).
@@ -57,4 +58,13 @@ SOURCES
     echo "FreeType's source could not be fetched into $freetype_cache" >&2
     exit 1
   }
+fi
+
+# The page's packages (CodeMirror, esbuild, puppeteer-core) as web/package-lock.json
+# pins them; only when the lock changed since the last install, so that a
+# machine that has them builds and tests without network.
+web_dir=$(cd "$(dirname "$0")/../web" && pwd)
+if ! cmp -s "$web_dir/package-lock.json" "$web_dir/node_modules/.zak-installed-lock"; then
+  (cd "$web_dir" && npm ci --no-audit --no-fund --loglevel=error &&
+   cp package-lock.json node_modules/.zak-installed-lock)
 fi

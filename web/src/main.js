@@ -1,0 +1,886 @@
+// The pupil's workplace: editor, run control, drawing windows, error list,
+// variables, help, files and the journal, on the WebAssembly core.
+import { compileCore, instantiateCore, stringList, fromList } from './core.js';
+import { createEditor } from './editor.js';
+import { Journal } from './journal.js';
+import { undo, redo } from '@codemirror/commands';
+
+const Version = '1.5.9';
+const Base = new URL('.', location.href).href;
+// The background check waits this long after the last key.
+const CheckPauseMs = 600;
+// Stop must act within 100 ms even in an endless loop: a worker that has not
+// answered by then is replaced.
+const StopTimeoutMs = 80;
+
+const $ = (id) => document.getElementById(id);
+const app = {
+  core: null, module: null, editor: null, runWorker: null, checkWorker: null, journal: new Journal(),
+  runMode: false, running: false, speed: 30, variablesShown: false, variablesWereShown: false,
+  fileName: '', fileHandle: null, modified: false, errors: [], checkId: 0, checkTimer: 0,
+  current: -1, errorLine: -1, windows: new Map(), proposalId: 0, proposalWaiters: new Map(), lastReport: null, stopTimer: 0, ready: false,
+};
+window.zak = app;  // for the browser tests and the curious
+
+// ---------------------------------------------------------------- start
+
+async function boot() {
+  app.module = await compileCore(Base);
+  app.core = await instantiateCore(app.module);
+  const format = (text, commentOpen, indent) => app.core.WebSession.formatLine(text, commentOpen, indent);
+  app.editor = createEditor($('editor'), {
+    format,
+    onChange: textChanged,
+    onToggleBreakpoint: (line, on) => { if (app.runWorker) app.runWorker.postMessage({ t: 'breakpoint', line, on }); },
+    completion: complete,
+  });
+  loadUserSettings();
+  await loadTeacherSettings();
+  applySettings();
+  app.editor.view.focus();
+  document.body.dataset.editor = '1';  // typing works from here on
+  startCheckWorker();
+  app.runReady = startRunWorker();
+  wireControls();
+  fillHelp();
+  fillExamples();
+  updateCaption();
+  setMode(false);
+  app.editor.view.focus();
+  await app.journal.init();
+  await app.runReady;
+  await offerRecovery();
+  app.ready = true;
+  document.body.dataset.ready = '1';
+  if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+    navigator.serviceWorker.register('sw.js').catch(() => {});
+  }
+}
+
+function startCheckWorker() {
+  app.checkWorker = new Worker(Base + 'check-worker.js');
+  app.checkWorker.postMessage({ t: 'init', base: Base, module: app.module });
+  app.checkWorker.onmessage = (e) => {
+    const m = e.data;
+    if (m.t === 'proposals') {
+      const done = app.proposalWaiters.get(m.id);
+      app.proposalWaiters.delete(m.id);
+      if (done) done(m.result);
+      return;
+    }
+    if (m.t !== 'hint' || m.id !== app.checkId || app.runMode) return;
+    app.errors = m.hint.kind ? [m.hint] : [];
+    showErrors();
+  };
+}
+
+// Code completion: the proposals of the check worker for the text left of the caret.
+const ProposalIcons = { 0: 'property', 1: 'method', 4: 'type', 5: 'class' };
+function complete(context) {
+  if (app.runMode) return null;
+  const line = context.state.doc.lineAt(context.pos);
+  const before = line.text.slice(0, context.pos - line.from);
+  // The list opens after a `.` or the `:` of a declaration, and when asked for (Strg+Leertaste).
+  if (!context.explicit && !/[.:]\w*$/.test(before)) return null;
+  const id = ++app.proposalId;
+  return new Promise((resolve) => {
+    app.proposalWaiters.set(id, resolve);
+    app.checkWorker.postMessage({ t: 'complete', id, line: line.text, column: before.length });
+  }).then((result) => {
+    if (!result || !result.items.length) return null;
+    return {
+      from: line.from + result.from,
+      options: result.items.map((item, i) => ({ label: item.name, detail: item.description, apply: item.insert,
+        type: ProposalIcons[item.kind] || 'text', boost: -i })),
+      validFor: /^[A-Za-z0-9_äöüÄÖÜß]*$/,
+    };
+  });
+}
+
+function startRunWorker() {
+  return new Promise((resolve) => {
+    const worker = new Worker(Base + 'run-worker.js');
+    worker.onmessage = (e) => {
+      if (e.data.t === 'ready') { resolve(); return; }
+      if (worker === app.runWorker) onRunMessage(e.data);
+    };
+    worker.postMessage({ t: 'init', base: Base, module: app.module });
+    app.runWorker = worker;
+  });
+}
+
+// ---------------------------------------------------------------- the text
+
+function textChanged() {
+  app.modified = true;
+  updateCaption();
+  app.journal.changed(() => ({ lines: app.editor.lines(), fileName: app.fileName }));
+  scheduleCheck();
+}
+
+function scheduleCheck() {
+  clearTimeout(app.checkTimer);
+  app.checkTimer = setTimeout(() => {
+    app.checkId++;
+    app.checkWorker.postMessage({ t: 'check', id: app.checkId, lines: app.editor.lines(),
+      forbid: settings.noAttributeAssignment });
+  }, CheckPauseMs);
+}
+
+function updateCaption() {
+  document.title = app.fileName ? `ZAK ${Version} - ${app.fileName}` : `ZAK ${Version} (Zakwerk)`;
+  $('status').textContent = (app.modified ? 'Geändert' : '') + (app.fileName ? (app.modified ? ' – ' : '') + app.fileName : '');
+}
+
+// ---------------------------------------------------------------- error list
+
+function showErrors() {
+  const list = $('errors');
+  list.textContent = '';
+  app.errors.forEach((error, i) => {
+    const li = document.createElement('li');
+    li.textContent = error.itemText || `${error.kind}: (Z.${error.line + 1} Sp.${error.column})    ${error.message}`;
+    li.setAttribute('role', 'option');
+    li.tabIndex = -1;
+    li.onclick = () => jumpToError(i);
+    list.appendChild(li);
+  });
+  app.editor.setErrors(app.errors.filter((e) => e.line >= 0).map((e) => ({ line: e.line, column: e.column })));
+}
+
+function jumpToError(i) {
+  const error = app.errors[i];
+  if (!error) return;
+  [...$('errors').children].forEach((li, k) => li.classList.toggle('sel', k === i));
+  app.editor.jumpTo(error.line, error.column);
+}
+
+// ---------------------------------------------------------------- run control
+
+function setMode(run) {
+  app.runMode = run;
+  document.body.classList.toggle('running-mode', run);
+  app.editor.setReadOnly(run);
+  if (!run) setRunning(false);
+}
+
+function setRunning(on) {
+  app.running = on;
+  document.body.classList.toggle('running', on);
+}
+
+function colours() {
+  app.editor.setColours({ current: app.current, error: app.errorLine, run: app.runMode });
+}
+
+function enterRunMode() {
+  if (app.runMode || !app.ready) return;
+  setMode(true);
+  app.errors = [];
+  showErrors();
+  app.errorLine = -1;
+  app.current = -1;
+  colours();
+  closeWindows();
+  if (app.variablesWereShown) toggleVariables(true);
+  app.runWorker.postMessage({ t: 'prepare', lines: app.editor.lines(), breakpoints: app.editor.breakpoints(),
+    speed: app.speed, variables: app.variablesShown, forbid: settings.noAttributeAssignment });
+  $('bStart').focus();
+}
+
+function leaveRunMode() {
+  if (!app.runMode) return;
+  app.runWorker.postMessage({ t: 'end' });
+  app.variablesWereShown = app.variablesShown;
+  if (app.variablesShown) toggleVariables(false);
+  app.current = -1;
+  app.errorLine = -1;
+  setMode(false);
+  colours();
+  app.errors = [];
+  showErrors();
+  scheduleCheck();
+  app.editor.view.focus();
+}
+
+function start() {
+  if (!app.runMode) return;
+  app.current = -1;
+  app.errorLine = app.errorLine >= 0 ? app.errorLine : -1;
+  colours();
+  setRunning(true);
+  app.runWorker.postMessage({ t: 'start' });
+  $('bPause').focus();
+}
+
+function pause() {
+  if (!app.runMode) return;
+  setRunning(false);
+  app.runWorker.postMessage({ t: 'pause' });
+  $('bStart').focus();
+}
+
+function stop() {
+  if (!app.runMode) return;
+  setRunning(false);
+  app.errors = app.errors.filter((e) => e.kind !== 'Laufzeitfehler');
+  showErrors();
+  app.errorLine = -1;
+  app.stopped = false;
+  app.runWorker.postMessage({ t: 'stop' });
+  // A worker deep in a long slice (or a program that never yields) is
+  // replaced: Stop is Start again on a fresh session.
+  clearTimeout(app.stopTimer);
+  app.stopTimer = setTimeout(async () => {
+    if (app.stopped) return;
+    // The program ends now; the fresh worker shows its first line when ready.
+    app.runWorker.terminate();
+    app.stopped = true;
+    app.lastReport = { t: 'report', state: 'Ready', line: 0, totalCalls: 0, restarted: true, replaced: true,
+      error: { kind: '', line: -1, column: 0, message: '', itemText: '' } };
+    closeWindows();
+    await startRunWorker();
+    app.runWorker.postMessage({ t: 'prepare', lines: app.editor.lines(), breakpoints: app.editor.breakpoints(),
+      speed: app.speed, variables: app.variablesShown, forbid: settings.noAttributeAssignment });
+  }, StopTimeoutMs);
+  $('bStart').focus();
+}
+
+// Also while the program runs: one extra statement between two slices, as on the desktop.
+function step() {
+  if (!app.runMode) return;
+  app.runWorker.postMessage({ t: 'step' });
+}
+
+function setSpeed(p) {
+  app.speed = Math.max(1, Math.min(30, p));
+  $('speed').value = String(app.speed);
+  $('speedOut').textContent = String(app.speed);
+  const rule = app.core.WebSession.speedRule(app.speed);
+  $('speed').title = rule.stepsPerTick > 1 || rule.intervalMs === 1
+    ? `${rule.stepsPerTick} Anweisungen je Millisekunde` : `eine Anweisung alle ${rule.intervalMs} ms`;
+  if (app.runWorker) app.runWorker.postMessage({ t: 'speed', speed: app.speed });
+  if (!rule.followEachStep && app.running) { app.current = -1; colours(); }
+}
+
+function onRunMessage(m) {
+  if (m.t === 'pixels') { drawWindows(m.windows); return; }
+  if (m.t !== 'report') return;
+  if (m.restarted) { app.stopped = true; clearTimeout(app.stopTimer); closeWindows(); }
+  app.lastReport = m;
+  if (m.variables) showVariables(m.variables);
+  const failed = m.state === 'Failed';
+  if (failed && m.error.kind) {
+    if (!app.errors.some((e) => e.kind === m.error.kind && e.line === m.error.line && e.message === m.error.message)) {
+      app.errors.push(m.error);
+    }
+    app.errorLine = m.error.line;
+    app.current = -1;
+    showErrors();
+    colours();
+    app.editor.showLine(m.error.line, m.error.column);
+    return;
+  }
+  if (m.state === 'Breakpoint' && m.stopped) setRunning(false);
+  const follow = app.core.WebSession.speedRule(app.speed).followEachStep;
+  if (!app.running || follow || m.stopped || m.paused || m.stepped || m.restarted) {
+    app.current = m.line;
+    colours();
+    app.editor.showLine(m.line);
+  }
+}
+
+// ---------------------------------------------------------------- variables
+
+function toggleVariables(on = !app.variablesShown) {
+  app.variablesShown = on;
+  $('variables').hidden = !on;
+  $('bVariablen').textContent = on ? 'Variablen ausblenden' : 'Variablen zeigen';
+  app.runWorker.postMessage({ t: 'variables', on });
+}
+
+// A cell's marks: 1 bold on, 2 bold off, 3 red, 4 black.
+function showVariables(lines) {
+  const view = $('variables');
+  view.textContent = '';
+  for (const line of lines) {
+    const row = document.createElement('div');
+    let bold = false, red = false, text = '';
+    const flush = () => {
+      if (!text) return;
+      const span = document.createElement('span');
+      span.textContent = text;
+      if (bold) span.style.fontWeight = 'bold';
+      if (red) span.style.color = '#f00';
+      row.appendChild(span);
+      text = '';
+    };
+    for (const ch of line) {
+      const code = ch.charCodeAt(0);
+      if (code >= 1 && code <= 4) {
+        flush();
+        if (code === 1) bold = true; else if (code === 2) bold = false; else red = code === 3;
+      } else {
+        text += ch;
+      }
+    }
+    flush();
+    view.appendChild(row);
+  }
+}
+
+// ---------------------------------------------------------------- drawing windows
+
+function closeWindows() {
+  for (const w of app.windows.values()) w.el.remove();
+  app.windows.clear();
+}
+
+// The picture is shown at a whole factor of its pixels, never blurred.
+function pixelScale() { return Math.max(1, Math.floor(window.devicePixelRatio || 1)); }
+
+function makeWindow(info) {
+  const el = document.createElement('div');
+  el.className = 'zkwin';
+  el.setAttribute('role', 'dialog');
+  el.innerHTML = '<div class="title"><span class="name"></span><span class="coords"></span>' +
+    '<button type="button" class="copy" title="Bild als PNG in die Zwischenablage kopieren" aria-label="Bild kopieren">Kopieren</button></div>' +
+    '<div class="body"><canvas></canvas></div>';
+  const canvas = el.querySelector('canvas');
+  const w = { el, canvas, ctx: canvas.getContext('2d'), width: 0, height: 0, placed: false };
+  const title = el.querySelector('.title');
+  let drag = null;
+  title.addEventListener('pointerdown', (e) => {
+    if (e.target.closest('button')) return;
+    drag = { x: e.clientX - el.offsetLeft, y: e.clientY - el.offsetTop };
+    title.setPointerCapture(e.pointerId);
+    raise(el);
+  });
+  title.addEventListener('pointermove', (e) => {
+    if (!drag) return;
+    el.style.left = Math.max(0, e.clientX - drag.x) + 'px';
+    el.style.top = Math.max(0, e.clientY - drag.y) + 'px';
+  });
+  title.addEventListener('pointerup', () => { drag = null; });
+  el.addEventListener('pointerdown', () => raise(el));
+  canvas.addEventListener('pointermove', (e) => {
+    const r = canvas.getBoundingClientRect();
+    const x = Math.floor((e.clientX - r.left) * w.width / r.width);
+    const y = Math.floor((e.clientY - r.top) * w.height / r.height);
+    el.querySelector('.coords').textContent = `X: ${x}  Y: ${y}`;
+  });
+  canvas.addEventListener('pointerleave', () => { el.querySelector('.coords').textContent = ''; });
+  el.querySelector('.copy').onclick = () => copyPicture(canvas);
+  $('windows').appendChild(el);
+  return w;
+}
+
+let topZ = 10;
+function raise(el) { el.style.zIndex = String(++topZ); }
+
+function drawWindows(list) {
+  for (const info of list) {
+    let w = app.windows.get(info.index);
+    if (!w) { w = makeWindow(info); app.windows.set(info.index, w); }
+    w.el.hidden = !info.visible;
+    w.el.querySelector('.name').textContent = info.title;
+    if (w.width !== info.pixelWidth || w.height !== info.pixelHeight) {
+      w.width = info.pixelWidth;
+      w.height = info.pixelHeight;
+      w.canvas.width = info.pixelWidth;
+      w.canvas.height = info.pixelHeight;
+      const s = pixelScale();
+      w.canvas.style.width = (info.pixelWidth * s / (window.devicePixelRatio || 1)) + 'px';
+      w.canvas.style.height = (info.pixelHeight * s / (window.devicePixelRatio || 1)) + 'px';
+    }
+    if (!w.placed) {
+      w.placed = true;
+      // Where the program puts it, inside the editor's area as far as it fits.
+      const pane = $('editorPane').getBoundingClientRect();
+      const width = info.pixelWidth + 4, height = info.pixelHeight + 30;
+      w.el.style.left = Math.max(pane.left, Math.min(pane.right - width - 8, pane.left + info.left)) + 'px';
+      w.el.style.top = Math.max(pane.top, Math.min(pane.bottom - height, pane.top + info.top)) + 'px';
+      raise(w.el);
+    }
+    if (info.rect && info.data) {
+      w.ctx.putImageData(new ImageData(info.data, info.rect.w, info.rect.h), info.rect.x, info.rect.y);
+    }
+  }
+}
+
+async function copyPicture(canvas) {
+  try {
+    const blob = await new Promise((resolve) => canvas.toBlob(resolve, 'image/png'));
+    await navigator.clipboard.write([new ClipboardItem({ 'image/png': blob })]);
+    status('Bild in die Zwischenablage kopiert.');
+  } catch (e) {
+    status('Der Browser erlaubt hier kein Kopieren von Bildern.');
+  }
+}
+
+function status(text) { $('status').textContent = text; }
+
+// ---------------------------------------------------------------- dialogs
+
+function ask(text, buttons) {
+  return new Promise((resolve) => {
+    const dialog = $('dialog');
+    $('dialogText').textContent = text;
+    const box = $('dialogButtons');
+    box.textContent = '';
+    buttons.forEach(([label, value], i) => {
+      const b = document.createElement('button');
+      b.value = value;
+      b.textContent = label;
+      if (i === 0) b.autofocus = true;
+      box.appendChild(b);
+    });
+    dialog.onclose = () => resolve(dialog.returnValue);
+    dialog.returnValue = '';
+    dialog.showModal();
+  });
+}
+
+async function confirmDiscard() {
+  return (await ask('Soll das aktuelle Programm verworfen werden?', [['OK', 'ok'], ['Abbrechen', 'cancel']])) === 'ok';
+}
+
+// ---------------------------------------------------------------- files
+
+function loadBytes(bytes, name, handle) {
+  const session = new app.core.WebSession();
+  const report = session.loadFile(bytes);
+  session.delete();
+  const lines = fromList(report.lines);
+  app.editor.setLines(lines);
+  app.fileName = name;
+  app.fileHandle = handle || null;
+  app.modified = false;
+  app.journal.clear();
+  app.errors = [];
+  showErrors();
+  updateCaption();
+  scheduleCheck();
+  if (report.note) status(report.note);
+  if (report.otherVersion) ask('Dieses Programm wurde nicht für ZAK 1.5 geschrieben.', [['OK', 'ok']]);
+}
+
+function fileBytes() {
+  const list = stringList(app.core, app.editor.lines());
+  const bytes = app.core.fileBytes(list);
+  list.delete();
+  return bytes;
+}
+
+async function openFile() {
+  leaveRunMode();
+  if (app.modified && !(await confirmDiscard())) return;
+  if (window.showOpenFilePicker) {
+    try {
+      const [handle] = await window.showOpenFilePicker({ types: [{ description: 'ZAK-Programme', accept: { 'text/plain': ['.zak'] } }] });
+      const file = await handle.getFile();
+      loadBytes(new Uint8Array(await file.arrayBuffer()), file.name, handle);
+    } catch (e) { /* cancelled */ }
+    return;
+  }
+  $('filePicker').value = '';
+  $('filePicker').click();
+}
+
+async function save(as) {
+  leaveRunMode();
+  const bytes = fileBytes();
+  const lost = app.core.unrepresentable(stringList(app.core, app.editor.lines()));
+  if (lost) status(`${lost} Zeilen enthalten Zeichen, die eine ZAK-Datei nicht speichern kann; sie werden als „?“ gespeichert.`);
+  let name = app.fileName;
+  if (window.showSaveFilePicker) {
+    try {
+      let handle = as ? null : app.fileHandle;
+      if (!handle) {
+        handle = await window.showSaveFilePicker({ suggestedName: name || 'programm.zak',
+          types: [{ description: 'ZAK-Programme', accept: { 'text/plain': ['.zak'] } }] });
+      }
+      const writable = await handle.createWritable();
+      await writable.write(bytes);
+      await writable.close();
+      app.fileHandle = handle;
+      name = handle.name;
+    } catch (e) {
+      if (e && e.name === 'AbortError') return;
+      status('Das Programm konnte nicht gespeichert werden: ' + (e && e.message ? e.message : e));
+      return;
+    }
+  } else {
+    if (as || !name) {
+      const typed = await askName(name || 'programm.zak');
+      if (!typed) return;
+      name = /\.zak$/i.test(typed) ? typed : typed + '.zak';
+    }
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    const a = document.createElement('a');
+    a.href = url;
+    a.download = name;
+    document.body.appendChild(a);
+    a.click();
+    a.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 10000);
+  }
+  app.fileName = name;
+  app.modified = false;
+  await app.journal.clear();
+  updateCaption();
+}
+
+function askName(suggested) {
+  return new Promise((resolve) => {
+    const dialog = $('dialog');
+    $('dialogText').textContent = 'Dateiname:';
+    const box = $('dialogButtons');
+    box.textContent = '';
+    const input = document.createElement('input');
+    input.value = suggested;
+    input.setAttribute('aria-label', 'Dateiname');
+    input.id = 'fileNameInput';
+    const ok = document.createElement('button');
+    ok.value = 'ok';
+    ok.textContent = 'Speichern';
+    const cancel = document.createElement('button');
+    cancel.value = 'cancel';
+    cancel.textContent = 'Abbrechen';
+    box.append(input, ok, cancel);
+    dialog.onclose = () => resolve(dialog.returnValue === 'ok' ? input.value.trim() : '');
+    dialog.returnValue = '';
+    dialog.showModal();
+    input.select();
+  });
+}
+
+async function newProgram() {
+  leaveRunMode();
+  if (!(await confirmDiscard())) return;
+  app.editor.setLines(['']);
+  app.fileName = '';
+  app.fileHandle = null;
+  app.modified = false;
+  app.journal.clear();
+  app.errors = [];
+  showErrors();
+  updateCaption();
+}
+
+async function fillExamples() {
+  try {
+    const names = await (await fetch(Base + 'examples/index.json')).json();
+    const select = $('sBeispiele');
+    for (const name of names) {
+      const option = document.createElement('option');
+      option.value = name;
+      option.textContent = name.replace(/\.zak$/, '').replace(/^\d+_/, '').replace(/_/g, ' ');
+      select.appendChild(option);
+    }
+    select.onchange = async () => {
+      const name = select.value;
+      select.value = '';
+      if (!name) return;
+      leaveRunMode();
+      if (app.modified && !(await confirmDiscard())) return;
+      const bytes = new Uint8Array(await (await fetch(Base + 'examples/' + name)).arrayBuffer());
+      loadBytes(bytes, name, null);
+    };
+  } catch (e) { /* offline without the list */ }
+}
+
+// ---------------------------------------------------------------- journal
+
+async function offerRecovery() {
+  const entry = await app.journal.orphan();
+  if (!entry) return;
+  const answer = await ask('Ungespeicherte Änderungen wiederherstellen?', [['Wiederherstellen', 'yes'], ['Verwerfen', 'no']]);
+  if (answer === 'yes') {
+    app.editor.setLines(entry.lines);
+    app.fileName = entry.fileName || '';
+    app.modified = true;
+    updateCaption();
+    scheduleCheck();
+    await app.journal.take(entry);
+    app.journal.changed(() => ({ lines: app.editor.lines(), fileName: app.fileName }));
+  } else {
+    await app.journal.drop(entry);
+  }
+}
+
+// ---------------------------------------------------------------- help
+
+function fillHelp() {
+  if (app.core.helpBefehle) $('page-befehle').textContent = fromList(app.core.helpBefehle()).join('\n');
+  if (app.core.helpKonstanten) $('page-konstanten').textContent = fromList(app.core.helpKonstanten()).join('\n');
+  if (app.core.classTreeJson) {
+    const root = $('page-klassen');
+    const add = (parent, node) => {
+      if (node.children.length) {
+        const d = document.createElement('details');
+        const s = document.createElement('summary');
+        s.textContent = node.text;
+        d.appendChild(s);
+        node.children.forEach((c) => add(d, c));
+        parent.appendChild(d);
+      } else {
+        const div = document.createElement('div');
+        div.className = 'leaf';
+        div.textContent = node.text;
+        parent.appendChild(div);
+      }
+    };
+    JSON.parse(app.core.classTreeJson()).forEach((n) => add(root, n));
+  }
+  for (const tab of document.querySelectorAll('#help [role=tab]')) {
+    tab.onclick = () => {
+      for (const t of document.querySelectorAll('#help [role=tab]')) t.setAttribute('aria-selected', String(t === tab));
+      for (const p of document.querySelectorAll('.helppage')) p.hidden = p.id !== 'page-' + tab.dataset.page;
+    };
+  }
+}
+
+function toggleHelp() {
+  const help = $('help');
+  help.hidden = !help.hidden;
+  $('bHilfe').textContent = help.hidden ? 'Hilfe zeigen...' : 'Hilfe ausblenden';
+  $('bHilfe').setAttribute('aria-expanded', String(!help.hidden));
+}
+
+// ---------------------------------------------------------------- settings
+
+// The desktop's settings: the editor's font size (10 to 30 points), the
+// password that locks the dialog and the option that forbids assignments to
+// attributes. Kept in this browser; a teacher's zak.set beside the page
+// holds instead, read at every start as the desktop reads the first file it finds.
+const MinFontSize = 10, MaxFontSize = 30;
+const settings = { fontSize: 10, password: '', noAttributeAssignment: false, fromTeacher: false };
+
+function loadUserSettings() {
+  try { Object.assign(settings, JSON.parse(localStorage.getItem('zak-settings') || '{}')); } catch (e) { /* none */ }
+}
+
+function saveUserSettings() {
+  localStorage.setItem('zak-settings', JSON.stringify({ fontSize: settings.fontSize, password: settings.password,
+    noAttributeAssignment: settings.noAttributeAssignment }));
+}
+
+// The tokens of a settings file: [string] with \[ and \\ escaped, and bare words.
+function parseSettingsFile(text) {
+  const tokens = [];
+  for (let i = 0; i < text.length;) {
+    const c = text[i];
+    if (c === '[') {
+      let value = '';
+      for (i++; i < text.length && text[i] !== ']'; i++) {
+        if (text[i] === '\\' && i + 1 < text.length) i++;
+        value += text[i];
+      }
+      i++;
+      tokens.push({ string: value });
+    } else if (/\s/.test(c)) {
+      i++;
+    } else {
+      let word = '';
+      while (i < text.length && !/[\s[\]]/.test(text[i])) word += text[i++];
+      tokens.push({ word });
+    }
+  }
+  const entries = new Map();
+  for (let k = 0; k + 1 < tokens.length; k += 2) {
+    if ('string' in tokens[k]) entries.set(tokens[k].string, tokens[k + 1]);
+  }
+  return entries;
+}
+
+async function loadTeacherSettings() {
+  try {
+    const response = await fetch(Base + 'zak.set', { cache: 'no-store' });
+    if (!response.ok) return;
+    const text = new TextDecoder('windows-1252').decode(await response.arrayBuffer());
+    const entries = parseSettingsFile(text);
+    const pass = entries.get('pass');
+    settings.password = app.core.settingsPassword(pass && 'string' in pass ? pass.string : '');
+    settings.noAttributeAssignment = entries.get('KeineZuweisungZuAttributen')?.word === 'true';
+    const size = Number(entries.get('Schriftgroesse')?.word);
+    settings.fontSize = Number.isFinite(size) ? Math.max(size, MinFontSize) : MinFontSize;
+    settings.fromTeacher = true;
+  } catch (e) { /* no file beside the page, or offline */ }
+}
+
+function applySettings() {
+  document.documentElement.style.setProperty('--editor-font', Math.min(MaxFontSize, settings.fontSize) + 'pt');
+  if (app.editor) app.editor.view.requestMeasure();
+}
+
+async function openSettings() {
+  if (settings.password) {
+    const typed = await askPassword();
+    if (typed === null) return;
+    if (!app.core.passwordAccepted(typed, settings.password)) {
+      await ask('Das Passwort ist falsch.', [['OK', 'ok']]);
+      return;
+    }
+  }
+  const dialog = $('settings');
+  $('setFont').value = String(settings.fontSize);
+  $('setPassword').value = settings.password;
+  $('setNoAttr').checked = settings.noAttributeAssignment;
+  dialog.returnValue = '';
+  dialog.onclose = () => {
+    if (dialog.returnValue !== 'ok') return;
+    const size = Math.round(Number($('setFont').value));
+    settings.fontSize = Number.isFinite(size) ? Math.max(MinFontSize, Math.min(MaxFontSize, size)) : settings.fontSize;
+    settings.password = $('setPassword').value;
+    const option = $('setNoAttr').checked;
+    const changed = option !== settings.noAttributeAssignment;
+    settings.noAttributeAssignment = option;
+    saveUserSettings();
+    applySettings();
+    if (changed) scheduleCheck();
+  };
+  dialog.showModal();
+}
+
+function askPassword() {
+  return new Promise((resolve) => {
+    const dialog = $('dialog');
+    $('dialogText').textContent = 'Passwort:';
+    const box = $('dialogButtons');
+    box.textContent = '';
+    const input = document.createElement('input');
+    input.type = 'password';
+    input.setAttribute('aria-label', 'Passwort');
+    const ok = document.createElement('button');
+    ok.value = 'ok';
+    ok.textContent = 'OK';
+    const cancel = document.createElement('button');
+    cancel.value = 'cancel';
+    cancel.textContent = 'Abbrechen';
+    box.append(input, ok, cancel);
+    dialog.onclose = () => resolve(dialog.returnValue === 'ok' ? input.value : null);
+    dialog.returnValue = '';
+    dialog.showModal();
+    input.focus();
+  });
+}
+
+function fontSize(delta) {
+  settings.fontSize = Math.max(MinFontSize, Math.min(MaxFontSize, settings.fontSize + delta));
+  saveUserSettings();
+  applySettings();
+}
+
+// ---------------------------------------------------------------- printing
+
+// The program text as the desktop prints it: a head line with the file's
+// name, then the lines in the editor's font with their highlighting.
+function printProgram() {
+  const out = $('printout');
+  out.textContent = '';
+  const head = document.createElement('div');
+  head.className = 'head';
+  head.textContent = app.fileName || 'Neues Programm';
+  out.appendChild(head);
+  const styles = ['font-weight:bold', 'color:#00f', '', 'font-style:italic;color:#00c000', 'color:#00f'];
+  let commentOpen = false, indent = 0;
+  for (const text of app.editor.lines()) {
+    const r = app.core.WebSession.formatLine(text, commentOpen, indent);
+    commentOpen = r.commentOpen;
+    indent = r.nextIndent;
+    const row = document.createElement('div');
+    let k = 0;
+    while (k < r.line.length) {
+      let end = k;
+      while (end < r.line.length && r.classes[end] === r.classes[k]) end++;
+      const span = document.createElement('span');
+      span.style.cssText = styles[r.classes.charCodeAt(k) - 48] || '';
+      span.textContent = r.line.slice(k, end);
+      row.appendChild(span);
+      k = end;
+    }
+    if (!r.line) row.textContent = ' ';
+    out.appendChild(row);
+  }
+  window.print();
+}
+
+// ---------------------------------------------------------------- controls
+
+function wireControls() {
+  $('bStarten').onclick = enterRunMode;
+  $('bBearbeiten').onclick = leaveRunMode;
+  $('bStart').onclick = start;
+  $('bPause').onclick = pause;
+  $('bStop').onclick = stop;
+  $('bSchritt').onclick = step;
+  $('bVariablen').onclick = () => toggleVariables();
+  $('speed').oninput = () => setSpeed(Number($('speed').value));
+  $('bNeu').onclick = newProgram;
+  $('bOeffnen').onclick = openFile;
+  $('bSpeichern').onclick = () => save(false);
+  $('bSpeichernUnter').onclick = () => save(true);
+  $('bUndo').onclick = () => undo(app.editor.view);
+  $('bRedo').onclick = () => redo(app.editor.view);
+  $('bHilfe').onclick = toggleHelp;
+  $('bEinstellungen').onclick = openSettings;
+  $('bDrucken').onclick = printProgram;
+  // The about box with the desktop's texts.
+  $('bInfo').onclick = () => ask(`ZAK - Zakwerk\nVersion ${Version}\n\nEine Lernumgebung, in der Schülerinnen und ` +
+    'Schüler mit Figuren objektorientiert programmieren.\n\nNeuere Versionen, Beispiele und eine Anleitung finden Sie ' +
+    'unter:\nhttps://zak.example.org/\n\nProgrammiert in C++ mit Qt; im Browser als WebAssembly.', [['Schliessen', 'ok']]);
+  $('filePicker').onchange = async () => {
+    const file = $('filePicker').files[0];
+    if (file) loadBytes(new Uint8Array(await file.arrayBuffer()), file.name, null);
+  };
+  setSpeed(30);
+  document.addEventListener('keydown', (e) => {
+    const key = e.key;
+    const handled = {
+      F9: () => (app.runMode ? (app.running ? null : start()) : enterRunMode()),
+      F10: pause, F11: stop, F8: step, F2: () => save(false),
+    }[key];
+    if (handled && !e.ctrlKey && !e.altKey) { e.preventDefault(); handled(); return; }
+    if (e.ctrlKey && !e.altKey) {
+      const k = key.toLowerCase();
+      if (k === 's') { e.preventDefault(); save(e.shiftKey); }
+      else if (k === 'o') { e.preventDefault(); openFile(); }
+      else if (k === 'p') { e.preventDefault(); printProgram(); }
+      else if (k === '+' || k === '=') { e.preventDefault(); fontSize(1); }
+      else if (k === '-') { e.preventDefault(); fontSize(-1); }
+    }
+  });
+  // The error list by keyboard: arrows choose an entry, Enter jumps to it.
+  $('errors').addEventListener('keydown', (e) => {
+    if (!app.errors.length) return;
+    const items = [...$('errors').children];
+    let i = items.findIndex((li) => li.classList.contains('sel'));
+    if (e.key === 'ArrowDown' || e.key === 'ArrowUp') {
+      e.preventDefault();
+      i = Math.max(0, Math.min(items.length - 1, i + (e.key === 'ArrowDown' ? 1 : -1)));
+      items.forEach((li, k) => li.classList.toggle('sel', k === i));
+    } else if (e.key === 'Enter') {
+      e.preventDefault();
+      jumpToError(Math.max(0, i));
+    }
+  });
+  // A tablet's on-screen keyboard shrinks the visible part of the page: the
+  // page follows it, so the caret's line stays above the keyboard.
+  if (window.visualViewport) {
+    window.visualViewport.addEventListener('resize', () => {
+      $('app').style.height = window.visualViewport.height + 'px';
+      if (app.editor.view.hasFocus) app.editor.scrollCaret();
+    });
+  }
+  // The journal holds the text, so leaving the page asks nothing; what was
+  // typed since its last write goes in now.
+  window.addEventListener('pagehide', () => app.journal.flush());
+  document.addEventListener('visibilitychange', () => { if (document.hidden) app.journal.flush(); });
+}
+
+boot().catch((e) => {
+  document.body.dataset.ready = 'error';
+  $('status').textContent = 'ZAK konnte nicht starten: ' + (e && e.message ? e.message : e);
+  console.error(e);
+});

@@ -1,0 +1,240 @@
+// The page as a pupil uses it, in headless Chromium: typing with the
+// automatic indentation and the check's hint, running to the picture,
+// breakpoints, pause, step and stop in an endless loop, the program file's
+// bytes, the journal after a reload and the page without network.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { execFileSync } from 'node:child_process';
+import { serve, launch, openPage, sleep, waitFor, corePictures, readPng, pagePicture, samePicture, root } from './harness.mjs';
+
+let server, browser, url;
+
+before(async () => {
+  server = await serve();
+  url = `http://127.0.0.1:${server.address().port}/`;
+  browser = await launch();
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+});
+
+const lines = (page) => page.evaluate(() => window.zak.editor.lines());
+const report = (page) => page.evaluate(() => window.zak.lastReport);
+
+async function clickGutter(page, line) {
+  const box = await page.evaluate((n) => {
+    const view = window.zak.editor.view;
+    const rect = view.coordsAtPos(view.state.doc.line(n + 1).from);
+    const gutter = document.querySelector('.zk-gutter').getBoundingClientRect();
+    return { x: gutter.left + gutter.width / 2, y: (rect.top + rect.bottom) / 2 };
+  }, line);
+  await page.mouse.click(box.x, box.y);
+}
+
+test('a typed program is indented, completed, checked while typing and run to the same picture as the core draws', async () => {
+  const page = await openPage(await browser.createBrowserContext(), url);
+  await page.click('.cm-content');
+  // Typed as a pupil types: no indentation, the editor gives it.
+  await page.keyboard.type('t: Turtle\ni: integer\nf: Fenster\nf.hintergrundfarbeSetzen(gelb)\n' +
+    'wiederhole 90 mal\nt.vor(i * 4)\n');
+  // Completion proposes the turtle's methods once the check has seen `t`.
+  await sleep(900);
+  await page.keyboard.type('t.rechtsd');
+  await page.waitForSelector('.cm-tooltip-autocomplete');
+  await sleep(150);  // keys within the first moments of the list go to the text
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('91)\nwenn i > 80 dann\nt.farbeSetzen(rot)\n*wenn\ni := i + 1\n*wiederhole\nt.vor(');
+  const expected = ['t: Turtle', 'i: integer', 'f: Fenster', 'f.hintergrundfarbeSetzen(gelb)', 'wiederhole 90 mal',
+    '   t.vor(i * 4)', '   t.rechtsdrehen(91)', '   wenn i > 80 dann', '      t.farbeSetzen(rot)', '   *wenn',
+    '   i := i + 1', '*wiederhole', 't.vor('];
+  assert.deepEqual(await lines(page), expected);
+  // The check's hint after a pause in typing, with the line's mark in the gutter.
+  await waitFor(page, () => document.querySelector('#errors li')?.textContent.startsWith('Tipp'));
+  assert.equal(await page.$$eval('.zk-errmark', (m) => m.length), 1);
+  for (let k = 0; k < 7; k++) await page.keyboard.press('Backspace');
+  await waitFor(page, () => document.querySelectorAll('#errors li').length === 0 && window.zak.errors.length === 0);
+  const program = await lines(page);
+  assert.deepEqual(program, expected.slice(0, 12));
+
+  // F9 enters the run mode, F9 again starts.
+  await page.keyboard.press('F9');
+  await waitFor(page, () => window.zak.lastReport?.state === 'Ready');
+  assert.equal(await page.evaluate(() => document.querySelector('.cm-content').contentEditable), 'false');
+  await page.keyboard.press('F9');
+  await waitFor(page, () => window.zak.lastReport?.state === 'Ended');
+  await sleep(100);
+
+  const wanted = await corePictures(program);
+  const shown = await page.evaluate(() => window.zak.windows.size);
+  assert.equal(shown, wanted.length);
+  for (let i = 0; i < wanted.length; i++) {
+    assert.equal(samePicture(await pagePicture(page, i), wanted[i]), '', `Fenster ${i + 1}`);
+  }
+  // The desktop's own picture, where the browser build draws with the raster canvas.
+  const zak = process.env.ZAK_NATIVE || path.join(root, 'build', 'zak');
+  if (fs.existsSync(zak) && fs.existsSync(path.join(root, 'src', 'graphics', 'raster'))) {
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'zak-page-'));
+    fs.writeFileSync(path.join(dir, 'p.zak'), '// ZAK 1.5 - Programm\r\n' + program.join('\r\n') + '\r\n', 'latin1');
+    execFileSync(zak, ['--run', path.join(dir, 'p.zak'), '--png', dir], { env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' } });
+    for (let i = 0; i < wanted.length; i++) {
+      assert.equal(samePicture(await pagePicture(page, i), readPng(path.join(dir, `fenster-${i + 1}.png`))), '',
+        `Fenster ${i + 1} wie zak --run --png`);
+    }
+  }
+  // Back to editing: the text is editable again.
+  await page.click('#bBearbeiten');
+  assert.equal(await page.evaluate(() => document.querySelector('.cm-content').contentEditable), 'true');
+  await page.close();
+});
+
+test('the highlighting kept across random edits equals the whole text formatted anew', async () => {
+  const page = await openPage(await browser.createBrowserContext(), url);
+  const differ = await page.evaluate(() => {
+    const pieces = ['wenn i > 1 dann', '*wenn', '{', '}', '{ alt }', '// x', 'solange wahr tue', '*solange', 'sonst',
+      '\n', '\n', ' ', 'x := 1', "'text", '*', 'wiederhole 3 mal', '*wiederhole', 'fuer r', '*für'];
+    let seed = 12345;
+    const random = (n) => {
+      seed = (seed + 0x6d2b79f5) | 0;
+      let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
+      t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
+      return ((t ^ (t >>> 14)) >>> 0) % n;
+    };
+    const view = window.zak.editor.view;
+    for (let round = 0; round < 400; round++) {
+      const length = view.state.doc.length;
+      const from = random(length + 1);
+      const to = random(3) === 0 ? Math.min(length, from + random(12)) : from;
+      view.dispatch({ changes: { from, to, insert: random(4) === 0 ? '' : pieces[random(pieces.length)] } });
+      const n = window.zak.editor.formatsDiffer();
+      if (n >= 0) return { round, line: n, text: view.state.doc.toString() };
+    }
+    return view.state.doc.lines < 20 ? 'zu wenig Text' : null;
+  });
+  assert.equal(differ, null);
+  await page.close();
+});
+
+test('breakpoint, variables, single step and stop in an endless loop, by keyboard', async () => {
+  const page = await openPage(await browser.createBrowserContext(), url);
+  await page.click('.cm-content');
+  await page.keyboard.type('i: integer\nsolange wahr tue\ni := i + 1\n*solange');
+  await clickGutter(page, 2);
+  assert.deepEqual(await page.evaluate(() => window.zak.editor.breakpoints()), [2]);
+
+  await page.keyboard.press('F9');
+  await waitFor(page, () => window.zak.lastReport?.state === 'Ready');
+  await page.click('#bVariablen');
+  await page.keyboard.press('F9');
+  await waitFor(page, () => window.zak.lastReport?.state === 'Breakpoint');
+  assert.equal((await report(page)).line, 2);
+  assert.equal(await page.$eval('.cm-line.zk-current', (l) => l.textContent), '   i := i + 1');
+  assert.equal(await page.$eval('#variables', (v) => v.textContent), 'i = 0');
+  assert.equal(await page.$eval('#bStart', (b) => getComputedStyle(b).display !== 'none'), true);
+
+  await page.keyboard.press('F8');
+  await waitFor(page, () => window.zak.lastReport?.stepped);
+  await waitFor(page, () => document.getElementById('variables').textContent === 'i = 1');
+
+  // Without the breakpoint the loop runs on until Stop.
+  await clickGutter(page, 2);
+  await page.keyboard.press('F9');
+  await sleep(400);
+  const running = await page.evaluate(() => document.body.classList.contains('running'));
+  assert.ok(running);
+  // The page answers at once while the loop runs.
+  const t0 = Date.now();
+  await page.evaluate(() => 1);
+  assert.ok(Date.now() - t0 < 100, 'die Seite antwortet während des Laufs');
+  const took = await page.evaluate(() => new Promise((resolve) => {
+    const start = performance.now();
+    window.zak.stopped = false;
+    document.dispatchEvent(new KeyboardEvent('keydown', { key: 'F11', bubbles: true }));
+    const poll = () => (window.zak.stopped && window.zak.lastReport.restarted && window.zak.lastReport.state === 'Ready'
+      ? resolve(performance.now() - start) : setTimeout(poll, 1));
+    poll();
+  }));
+  assert.ok(took < 100, `Stop nach ${took} ms`);
+  assert.equal((await report(page)).totalCalls, 0);
+  await page.close();
+});
+
+test('a desktop file opened and saved stays byte for byte; typed umlauts are saved in its code page', async () => {
+  const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'zak-downloads-'));
+  const page = await openPage(await browser.createBrowserContext(), url, { downloads });
+  const original = path.join(root, 'examples', '04_turtle_stern.zak');
+  const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#bOeffnen')]);
+  await chooser.accept([original]);
+  await waitFor(page, () => document.title.endsWith('04_turtle_stern.zak'));
+
+  const saved = async (name) => {
+    const file = path.join(downloads, name);
+    for (let k = 0; k < 200 && !fs.existsSync(file); k++) await sleep(25);
+    return fs.readFileSync(file);
+  };
+  await page.click('#bSpeichernUnter');
+  await page.waitForSelector('#fileNameInput');
+  await page.$eval('#fileNameInput', (i) => { i.value = 'kopie'; });
+  await page.keyboard.press('Enter');
+  assert.deepEqual(await saved('kopie.zak'), fs.readFileSync(original));
+
+  await page.click('.cm-content');
+  await page.keyboard.down('Control');
+  await page.keyboard.press('End');
+  await page.keyboard.up('Control');
+  await page.keyboard.type('\n// Grüße');
+  await page.click('#bSpeichernUnter');
+  await page.waitForSelector('#fileNameInput');
+  await page.$eval('#fileNameInput', (i) => { i.value = 'gruss.zak'; });
+  await page.keyboard.press('Enter');
+  assert.deepEqual(await saved('gruss.zak'),
+    Buffer.concat([fs.readFileSync(original), Buffer.from('// Gr\xfc\xdfe\r\n', 'latin1')]));
+  await page.close();
+});
+
+test('the journal brings the text back after a reload, each tab its own', async () => {
+  const context = await browser.createBrowserContext();
+  const page = await openPage(context, url);
+  await page.click('.cm-content');
+  await page.keyboard.type('x: integer\nx := 1');
+  const other = await openPage(context, url);
+  await other.click('.cm-content');
+  await other.keyboard.type('y: real');
+  await sleep(2300);  // the journal writes at most every 2 s
+  const count = await page.evaluate(() => new Promise((resolve) => {
+    const r = indexedDB.open('zak');
+    r.onsuccess = () => { const q = r.result.transaction('journal').objectStore('journal').count(); q.onsuccess = () => resolve(q.result); };
+  }));
+  assert.equal(count, 2);
+
+  await page.bringToFront();
+  await page.reload();
+  await page.waitForSelector('dialog[open]');
+  assert.equal(await page.$eval('#dialogText', (t) => t.textContent), 'Ungespeicherte Änderungen wiederherstellen?');
+  await page.click('#dialogButtons button[value="yes"]');
+  await waitFor(page, () => document.body.dataset.ready === '1');
+  assert.deepEqual(await lines(page), ['x: integer', 'x := 1']);
+  await other.close();
+  await context.close();
+});
+
+test('after the first visit the page starts and runs without network', async () => {
+  const context = await browser.createBrowserContext();
+  const page = await openPage(context, url);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await waitFor(page, () => !!navigator.serviceWorker.controller);
+  await page.setOfflineMode(true);
+  await page.reload();
+  await page.waitForSelector('body[data-ready]', { timeout: 20000 });
+  assert.equal(await page.evaluate(() => document.body.dataset.ready), '1');
+  await page.select('#sBeispiele', '02_haus.zak');
+  await waitFor(page, () => document.title.endsWith('02_haus.zak'));
+  await page.keyboard.press('F9');
+  await page.keyboard.press('F9');
+  await waitFor(page, () => window.zak.lastReport?.state === 'Ended');
+  await context.close();
+});
