@@ -10,7 +10,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
 
-import { KnownPictureDifferences, NativeZak, PictureIdentity, WebBuild, fixedPrograms, mustExist, pictureDifference, pool,
+import { NativeZak, WebBuild, fixedPrograms, mustExist, pictureDifference, pool,
          randomPrograms, readPng, runNative, tempDir } from './support.mjs';
 
 mustExist(NativeZak, 'cmake --build build --target zak');
@@ -69,19 +69,12 @@ async function compareAll(t, programs) {
   // Two native runs at a time: the twin runs in this process meanwhile.
   const results = await pool(programs.map((program, i) => () => compare(program, i, root)), Math.max(2, os.availableParallelism?.() ?? 2));
   fs.rmSync(root, { recursive: true, force: true });
-  const failures = [], tolerated = [];
+  const failures = [];
   programs.forEach((program, i) => {
     const { problems, pictureProblems } = results[i];
-    const known = KnownPictureDifferences.get(program.name);
-    if (known && !PictureIdentity && pictureProblems.length > 0) {
-      tolerated.push(`${program.name} (${known})\n${pictureProblems.join('\n')}`);
-    } else {
-      problems.push(...pictureProblems);
-      if (known && pictureProblems.length === 0) problems.push('Bilder jetzt gleich: aus KnownPictureDifferences streichen');
-    }
+    problems.push(...pictureProblems);
     if (problems.length > 0) failures.push(`${program.name}\n${problems.join('\n')}`);
   });
-  if (tolerated.length) t.diagnostic(`bekannte Bildabweichungen, ${tolerated.length}:\n${tolerated.join('\n')}`);
   assert.equal(failures.length, 0, `${failures.length} von ${programs.length} Programmen weichen ab:\n` +
                                    failures.join('\n\n'));
 }

@@ -12,21 +12,6 @@ export const NativeBuild = process.env.ZAK_NATIVE_BUILD ?? path.join(SourceDir, 
 export const WebBuild = process.env.ZAK_WEB_BUILD ?? path.join(SourceDir, 'build-web');
 export const NativeZak = path.join(NativeBuild, 'zak');
 
-// The desktop still draws with Qt's painter, the browser build with the
-// raster canvas; where the two do not agree yet, the picture differs. These
-// pictures are reported instead of failing the test, each with its reason;
-// everything else about them (output, status, the other pictures) must still
-// agree. ZAK_WEB_PICTURE_IDENTITY=1 tolerates none of them, and so does the
-// test once a listed picture comes out identical (the entry is then stale).
-export const PictureIdentity = process.env.ZAK_WEB_PICTURE_IDENTITY === '1';
-const WidePenEllipse = 'Kreis oder Ellipse mit breitem Rand: der Qt-Pinsel streicht die wahre Kurve, ' +
-                       'die Rasterzeichenfläche eine Annäherung';
-export const KnownPictureDifferences = new Map([
-  ['random/random-050.zak', WidePenEllipse],
-  ['random/random-085.zak', WidePenEllipse],
-  ['random/random-399.zak', WidePenEllipse],
-]);
-
 export function mustExist(file, hint) {
   if (!fs.existsSync(file)) throw new Error(`${file} fehlt: ${hint}`);
 }
