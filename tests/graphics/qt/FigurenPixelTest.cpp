@@ -6,6 +6,7 @@
 #include "ULinie.h"
 #include "UQtPaintBox.h"
 #include "UQtTextMass.h"
+#include "URasterCanvas.h"
 #include "URechteck.h"
 #include "UStack.h"
 #include "UTextMass.h"
@@ -122,11 +123,12 @@ TEST(FigurenPixel, TextFieldFitsTheTextAsPainted) {
 
 TEST(FigurenPixel, TextMeasureRemovesItselfAtTheEnd) {
     EnsureQtApp();
+    const TCanvas* estimate = &TextMeasureCanvas();
     {
         TQtTextMeasure measure;
-        EXPECT_NE(dynamic_cast<TQtCanvas*>(&TextMeasureCanvas()), nullptr);
+        EXPECT_NE(dynamic_cast<TRasterCanvas*>(&TextMeasureCanvas()), nullptr);
     }
-    EXPECT_EQ(dynamic_cast<TQtCanvas*>(&TextMeasureCanvas()), nullptr);
+    EXPECT_EQ(&TextMeasureCanvas(), estimate);
 }
 
 // The whole way through a headless run: figures declared in a program are

@@ -6,13 +6,14 @@
 #include "UFigur.h"
 #include "UKlassen.h"
 #include "UQtPaintBox.h"
+#include "UQtRaster.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 QImage Picture(TDrawCanvas& canvas) {
-    return static_cast<TQtSurface&>(canvas.Surface()).Image().convertToFormat(QImage::Format_RGB32);
+    return SurfaceImage(canvas.Surface()).convertToFormat(QImage::Format_RGB32);
 }
 
 struct TScene {

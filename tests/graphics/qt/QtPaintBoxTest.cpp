@@ -1,22 +1,38 @@
 // The paint box: surfaces, presenting, callbacks.
 #include "QtTestSupport.h"
 #include "UQtPaintBox.h"
+#include "UQtRaster.h"
+#include "URasterCanvas.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
-TEST(QtPaintBox, IsOpaqueAndHandsOutQtSurfaces) {
+// Surfaces draw with the raster canvas, or with QPainter where that is chosen
+// as the reference; the box shows either.
+TEST(QtPaintBox, IsOpaqueAndHandsOutSurfacesOfTheChosenKind) {
     EnsureQtApp();
     TQtPaintBox box;
     box.resize(120, 90);
     EXPECT_TRUE(box.testAttribute(Qt::WA_OpaquePaintEvent));
     EXPECT_EQ(box.Width(), 120);
     EXPECT_EQ(box.Height(), 90);
-    const std::unique_ptr<TSurface> surface = box.CreateSurface(box.Width(), box.Height());
-    ASSERT_NE(dynamic_cast<TQtSurface*>(surface.get()), nullptr);
-    EXPECT_EQ(surface->Width(), 120);
-    EXPECT_EQ(surface->Height(), 90);
+    const TSurfaceKind before = SurfaceKind();
+    for (const TSurfaceKind kind : {TSurfaceKind::Raster, TSurfaceKind::QtPainter}) {
+        SurfaceKind() = kind;
+        const std::unique_ptr<TSurface> surface = box.CreateSurface(box.Width(), box.Height());
+        EXPECT_EQ(dynamic_cast<TRasterSurface*>(surface.get()) != nullptr, kind == TSurfaceKind::Raster);
+        EXPECT_EQ(dynamic_cast<TQtSurface*>(surface.get()) != nullptr, kind == TSurfaceKind::QtPainter);
+        EXPECT_EQ(surface->Width(), 120);
+        EXPECT_EQ(surface->Height(), 90);
+        surface->Canvas().Brush.Color = Red;
+        surface->Canvas().FillRect(10, 10, 20, 20);
+        box.PresentChanged(*surface, 10, 10, 19, 19);
+        box.Present(*surface);
+        EXPECT_EQ(box.ShownImage().pixel(15, 15) & 0xFFFFFF, 0xFF0000u);
+        EXPECT_EQ(box.ShownImage().pixel(5, 5) & 0xFFFFFF, 0xFFFFFFu);
+    }
+    SurfaceKind() = before;
 }
 
 TEST(QtPaintBox, PresentKeepsTheFinishedPictureWhileTheNextOneIsDrawn) {
