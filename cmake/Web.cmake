@@ -95,3 +95,11 @@ add_custom_command(TARGET zak_web POST_BUILD
   COMMAND sh -c "cp ${PROJECT_SOURCE_DIR}/fonts/*.ttf ${PROJECT_SOURCE_DIR}/fonts/COPYING* ${PROJECT_SOURCE_DIR}/fonts/README* ${CMAKE_BINARY_DIR}/www/fonts/ 2>/dev/null || true"
   VERBATIM)
 configure_file(src/web/zak.mjs ${CMAKE_BINARY_DIR}/zak.mjs @ONLY)
+
+# The portable maths functions' digest under Node, against the native one
+# (tests/web/maths.test.mjs).
+add_executable(zak_math_digest tests/web/MathDriver.cpp src/language/UPortableMath.cpp)
+target_compile_options(zak_math_digest PRIVATE ${ZAK_CORE_FLAGS})
+target_include_directories(zak_math_digest PRIVATE src/language)
+set_target_properties(zak_math_digest PROPERTIES SUFFIX .js)
+target_link_options(zak_math_digest PRIVATE ${ZAK_WEB_OPTIMIZE} -sENVIRONMENT=node -sSINGLE_FILE=1)

@@ -112,9 +112,6 @@ struct TCubic {
 
 // Limit of the rasterizer's coordinates, as in URasterScan.
 constexpr double BandLimit = (1 << 23) - 1;
-// Halvings of one quarter at most.
-constexpr int MaxBandDepth = 16;
-
 // Qt's fuzzy equality of two coordinates.
 bool Fuzzy(double a, double b) { return std::fabs(a - b) * 1e12 <= std::min(std::fabs(a), std::fabs(b)); }
 
