@@ -114,8 +114,51 @@ void BM_PaintFigures(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * figures);
 }
 BENCHMARK(BM_PaintFigures<TQtSurface, QImage>)->Arg(500)->Unit(benchmark::kMillisecond);
-// Its text is a stand-in until the raster canvas's FreeType text is in.
 BENCHMARK(BM_PaintFigures<TRasterSurface, std::vector<std::uint32_t>>)->Arg(500)->Unit(benchmark::kMillisecond);
+
+// 500 primitives of one kind on either canvas: 0 thin lines, 1 wide lines,
+// 2 rectangles, 3 ellipses, 4 polygons, 5 dashed rectangles, 6 hatched
+// ellipses, 7 texts (drawn and measured).
+template <class Surface>
+void BM_Primitives(benchmark::State& state) {
+    EnsureApp();
+    Surface surface(Width, Height);
+    const int kind = int(state.range(0));
+    for (auto _ : state) {
+        TCanvas& c = surface.Canvas();
+        for (int i = 0; i < 500; ++i) {
+            const int x = (i * 37) % (Width - 60), y = (i * 53) % (Height - 50);
+            c.Pen = TPen{TColor(i * 0x010203) & 0xFFFFFF, kind == 5 ? 1 + i % 4 : 0, kind == 1 ? 3 : 1, TPenMode::Copy};
+            c.Brush = TBrush{TColor(i * 0x0A0B0C) & 0xFFFFFF, kind == 6 ? 2 + i % 6 : 0};
+            switch (kind) {
+            case 0:
+            case 1:
+                c.MoveTo(x, y);
+                c.LineTo(x + 50 - i % 100, y + 30);
+                break;
+            case 2:
+            case 5:
+                c.Rectangle(x, y, x + 41, y + 31);
+                break;
+            case 3:
+            case 6:
+                c.Ellipse(x, y, x + 51 + i % 7, y + 37);
+                break;
+            case 4:
+                c.Polygon({{x + 10, y}, {x + 50, y + 12}, {x + 40, y + 45}, {x, y + 33}});
+                break;
+            default:
+                c.Font = TFont{"Arial", 8 + i % 13, 0x000000, unsigned(i % 4)};
+                c.TextOut(x, y, "Hallo Welt");
+                benchmark::DoNotOptimize(c.TextWidth("Hallo Welt") + c.TextHeight("Hallo Welt"));
+                break;
+            }
+        }
+        benchmark::DoNotOptimize(c.Pixel(1, 1));
+    }
+}
+BENCHMARK(BM_Primitives<TQtSurface>)->DenseRange(0, 7)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Primitives<TRasterSurface>)->DenseRange(0, 7)->Unit(benchmark::kMicrosecond);
 
 // A turtle's trail: short segments in the window, each setting its own pen.
 template <class Surface, class Shown>

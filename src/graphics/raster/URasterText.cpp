@@ -20,8 +20,10 @@
 
 namespace {
 
-// Sizes in use at once; a program that walks through many sizes starts over.
-constexpr std::size_t MaxSizes = 32;
+// Sizes in use at once; a program that walks through more sizes and styles
+// than this starts over. Text fields in a dozen sizes and four styles each
+// must not: starting over hints every glyph anew.
+constexpr std::size_t MaxSizes = 128;
 // Glyph bitmaps kept over all sizes; huge fonts start over sooner.
 constexpr std::size_t MaxGlyphBytes = std::size_t(64) << 20;
 constexpr unsigned char SoftHyphen = 0xAD;
@@ -170,6 +172,7 @@ struct TRasterFonts::TImpl {
                 return nullptr;
             }
             Measure(*sized, pixels);
+            GlyphBytes += sized->Kerning.size() * sizeof(std::int16_t);
             sized->Pixels = pixels;
             sized->Outlines = pixels > MaxHintedPixels;
             sized->Ligates = FontFiles::Ligates(file);
