@@ -40,7 +40,7 @@ async function boot() {
   app.editor.view.focus();
   document.body.dataset.editor = '1';  // typing works from here on
   startCheckWorker();
-  app.runReady = startRunWorker();
+  app.runReady = startRunWorker(true);
   wireControls();
   fillHelp();
   fillExamples();
@@ -97,14 +97,16 @@ function complete(context) {
   });
 }
 
-function startRunWorker() {
+// The first worker warms the shared module up (see run-worker.js); the ones
+// that replace it after a stop find it compiled.
+function startRunWorker(warm = false) {
   return new Promise((resolve) => {
     const worker = new Worker(Base + 'run-worker.js');
     worker.onmessage = (e) => {
       if (e.data.t === 'ready') { resolve(); return; }
       if (worker === app.runWorker) onRunMessage(e.data);
     };
-    worker.postMessage({ t: 'init', base: Base, module: app.module });
+    worker.postMessage({ t: 'init', base: Base, module: app.module, warm });
     app.runWorker = worker;
   });
 }

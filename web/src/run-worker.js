@@ -9,6 +9,8 @@ const SliceMs = 8;
 const FrameMs = 16;
 // A run that falls behind its speed catches up at most this much time.
 const MaxLagMs = 100;
+// The warm-up at the start of the first worker takes at most this long.
+const WarmUpMs = 150;
 
 let core = null;
 let session = null;
@@ -135,6 +137,10 @@ self.onmessage = async (event) => {
       self.importScripts(m.base + 'zak-core.js');
       core = await instantiateCore(m.module);
       await loadFonts(core, m.base);
+      // The engine compiles a function at its first call and optimises it
+      // once it is hot: a short built-in run does both before the pupil's
+      // first start, so that one runs at full speed from its first line.
+      if (m.warm) core.warmUp(WarmUpMs);
       // As in the desktop, `zufall` starts from the clock in every page.
       core.WebSession.randomizeSeed();
       session = new core.WebSession();
