@@ -4,10 +4,10 @@
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
-import zlib from 'node:zlib';
 import { createRequire } from 'node:module';
 import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
+import { readPng as readPngPixels } from '../../tests/web/support.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const root = path.resolve(here, '..', '..');
@@ -102,46 +102,10 @@ export async function corePictures(lines) {
   return out;
 }
 
-// A PNG as zak --run --png writes it (8-bit RGB or RGBA, not interlaced).
+// A PNG as zak --run --png writes it, as 0xRRGGBB per pixel.
 export function readPng(file) {
-  const b = fs.readFileSync(file);
-  let pos = 8, width = 0, height = 0, colourType = 0;
-  const idat = [];
-  while (pos < b.length) {
-    const len = b.readUInt32BE(pos);
-    const type = b.toString('latin1', pos + 4, pos + 8);
-    const data = b.subarray(pos + 8, pos + 8 + len);
-    if (type === 'IHDR') { width = data.readUInt32BE(0); height = data.readUInt32BE(4); colourType = data[9]; }
-    if (type === 'IDAT') idat.push(data);
-    pos += 12 + len;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(idat));
-  const bpp = colourType === 6 ? 4 : 3;
-  const stride = width * bpp;
-  const pixels = Buffer.alloc(height * stride);
-  for (let y = 0; y < height; y++) {
-    const filter = raw[y * (stride + 1)];
-    for (let x = 0; x < stride; x++) {
-      const v = raw[y * (stride + 1) + 1 + x];
-      const a = x >= bpp ? pixels[y * stride + x - bpp] : 0;
-      const up = y > 0 ? pixels[(y - 1) * stride + x] : 0;
-      const ul = y > 0 && x >= bpp ? pixels[(y - 1) * stride + x - bpp] : 0;
-      let p = v;
-      if (filter === 1) p = v + a;
-      else if (filter === 2) p = v + up;
-      else if (filter === 3) p = v + ((a + up) >> 1);
-      else if (filter === 4) {
-        const e = a + up - ul, pa = Math.abs(e - a), pb = Math.abs(e - up), pc = Math.abs(e - ul);
-        p = v + (pa <= pb && pa <= pc ? a : pb <= pc ? up : ul);
-      }
-      pixels[y * stride + x] = p & 255;
-    }
-  }
-  const rgb = new Array(width * height);
-  for (let i = 0; i < width * height; i++) {
-    rgb[i] = (pixels[i * bpp] << 16) | (pixels[i * bpp + 1] << 8) | pixels[i * bpp + 2];
-  }
-  return { width, height, rgb };
+  const { width, height, pixels } = readPngPixels(file);
+  return { width, height, rgb: Array.from(pixels) };
 }
 
 // The page's picture of window `index` as 0xRRGGBB per pixel.
