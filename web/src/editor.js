@@ -294,6 +294,9 @@ export function createEditor(parent, { format, onChange, onToggleBreakpoint, com
     undo: () => keys.undo(view),
     redo: () => keys.redo(view),
     undoCounts: keys.counts,
+    // The lines Bild auf and Bild ab move by.
+    pageLines: () => keys.visibleLines(view),
+    pasting: keys.pasting,
     // The completion list on or off (the key tests type without it).
     setCompletion(on) {
       completionOn = on;

@@ -477,7 +477,7 @@ const ours = Annotation.define();
 // `records(state)` gives the formatted state of every line of the document,
 // `format` the core's FormatLine.
 export function desktopKeys({ format, records }) {
-  const keep = { undo: new UndoRing(), typingRun: false, typingLine: -1, pendingCopy: null };
+  const keep = { undo: new UndoRing(), typingRun: false, typingLine: -1, pendingCopy: null, pasting: null };
 
   function visibleLines(view) {
     return Math.max(1, Math.floor(view.scrollDOM.clientHeight / Math.max(1, view.defaultLineHeight)));
@@ -541,7 +541,7 @@ export function desktopKeys({ format, records }) {
   }
 
   const moves = ['Left', 'Right', 'Up', 'Down', 'Home', 'End', 'PageUp', 'PageDown'];
-  const domKey = (k) => (k.length > 2 && !k.startsWith('Page') && k !== 'Home' && k !== 'End' ? 'Arrow' + k : k);
+  const domKey = (k) => (['Left', 'Right', 'Up', 'Down'].includes(k) ? 'Arrow' + k : k);
   const bindings = [];
   for (const k of moves) {
     // With the completion list open, Up and Down choose in it (its keys come
@@ -553,32 +553,46 @@ export function desktopKeys({ format, records }) {
   const enter = run((edit) => { edit.lineBreak(); edit.keep.typingRun = false; edit.collapse(); });
   const backspace = run((edit) => { edit.backspace(); edit.collapse(); }, 'delete.backward');
   const del = run((edit) => { edit.deleteKey(); edit.collapse(); }, 'delete.forward');
-  // Tab inserts nothing: it offers the completion where typing would.
+  // Tab inserts nothing: it drops the selection and offers the completion
+  // where typing would.
   const tab = (view) => {
     if (view.state.readOnly) return true;
     keep.typingRun = false;
+    run((edit) => edit.collapse())(view);
     const head = view.state.selection.main.head;
     const line = view.state.doc.lineAt(head);
     if (/[.:]\w*$/.test(line.text.slice(0, head - line.from))) startCompletion(view);
     return true;
   };
+  // Escape drops the selection (the completion list takes it first).
+  const escape = (view) => !view.state.selection.main.empty && run((edit) => edit.collapse())(view);
   bindings.push(
     { key: 'Enter', run: enter, shift: enter }, { key: 'Ctrl-Enter', run: enter },
     { key: 'Backspace', run: backspace, shift: backspace }, { key: 'Ctrl-Backspace', run: backspace },
     { key: 'Delete', run: del, shift: run((edit, view) => { copy(view, edit); edit.deleteKey(); }) },
     { key: 'Ctrl-Delete', run: del },
     { key: 'Tab', run: tab, shift: tab },
+    { key: 'Escape', run: escape },
     { key: 'Insert', run: run((edit) => { edit.keep.typingRun = false; edit.collapse(); }) },
     { key: 'Ctrl-Insert', run: run((edit, view) => { edit.keep.typingRun = false; copy(view, edit); }) },
-    // Umschalt+Einfg: the selection goes now, the text comes with the paste event.
+    // Umschalt+Einfg: the selection goes now; the clipboard is read when the
+    // browser allows it (some paste their selection on this key themselves).
     { key: 'Shift-Insert', run: (view) => {
-      if (view.state.readOnly) return false;
+      if (view.state.readOnly) return true;
       const edit = begin(view);
       keep.typingRun = false;
-      keep.shiftInsert = true;
       edit.deleteSelection();
       commit(view, edit);
-      return false;
+      const clipboard = navigator.clipboard;
+      if (!clipboard || !clipboard.readText) return true;
+      keep.pasting = clipboard.readText().then((clip) => {
+        if (view.state.readOnly || !clip) return;
+        const later = begin(view);
+        later.pasteText(clip);
+        keep.typingRun = false;
+        commit(view, later, 'input.paste');
+      }, () => {}).finally(() => { keep.pasting = null; });
+      return true;
     } },
     { key: 'Mod-a', run: run((edit) => {
       keep.typingRun = false;
@@ -601,11 +615,26 @@ export function desktopKeys({ format, records }) {
   );
 
   const domHandlers = EditorView.domEventHandlers({
-    copy(event, view) {
-      const text = keep.pendingCopy !== null ? keep.pendingCopy : begin(view).copyText();
-      if (text === null || !event.clipboardData) return false;
-      event.clipboardData.setData('text/plain', text);
+    // A key that gives one character types it, as the desktop takes keys;
+    // an input method and dead keys go the browser's way (below). AltGr
+    // may come as Strg+Alt; Alt alone is for the menus.
+    keydown(event, view) {
+      const ch = event.key;
+      if (view.state.readOnly || view.composing || event.metaKey || [...ch].length !== 1) return false;
+      if ((event.ctrlKey && !event.altKey) || (event.altKey && !event.ctrlKey)) return false;
+      if (ch < ' ' || ch === '\x7f') return false;
+      const edit = begin(view);
+      edit.typeCharacter(ch);
+      edit.collapse();
+      commit(view, edit, 'input.type');
       event.preventDefault();
+      return true;
+    },
+    copy(event, view) {
+      // Without a selection the clipboard stays as it is.
+      const text = keep.pendingCopy !== null ? keep.pendingCopy : begin(view).copyText();
+      event.preventDefault();
+      if (text !== null && event.clipboardData) event.clipboardData.setData('text/plain', text);
       return true;
     },
     cut(event, view) {
@@ -619,15 +648,12 @@ export function desktopKeys({ format, records }) {
     },
     paste(event, view) {
       event.preventDefault();
-      const fromKey = keep.shiftInsert;
-      keep.shiftInsert = false;
       if (view.state.readOnly) return true;
       const clip = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
       const edit = begin(view);
       edit.deleteSelection();
       if (clip) edit.pasteText(clip);
-      if (fromKey) keep.typingRun = false;
-      else edit.collapse();
+      edit.collapse();
       commit(view, edit, 'input.paste');
       return true;
     },
@@ -679,5 +705,8 @@ export function desktopKeys({ format, records }) {
     undo: run((edit) => edit.undoOrRedo(true) || false),
     redo: run((edit) => edit.undoOrRedo(false) || false),
     counts: () => ({ undo: keep.undo.undoCount, redo: keep.undo.redoCount }),
+    visibleLines,
+    // A paste by Umschalt+Einfg waits for the clipboard: this promise, or null.
+    pasting: () => keep.pasting,
   };
 }
