@@ -11,7 +11,7 @@
 // F11 in some browsers (full screen). Reading the clipboard needs the
 // browser's paste event, so Strg+V and Umschalt+Einfg paste what the browser
 // hands over; the clipboard gets plain text only.
-import { EditorSelection, Annotation, Prec } from '@codemirror/state';
+import { EditorSelection, EditorState, Annotation, Prec } from '@codemirror/state';
 import { EditorView, keymap } from '@codemirror/view';
 import { startCompletion } from '@codemirror/autocomplete';
 
@@ -698,8 +698,20 @@ export function desktopKeys({ format, records }) {
     }
   });
 
+  // A click into the indentation puts the caret behind it.
+  const click = EditorState.transactionFilter.of((tr) => {
+    if (!tr.isUserEvent('select.pointer') || tr.docChanged || tr.startState.readOnly) return tr;
+    const sel = tr.selection.main;
+    if (!sel.empty || tr.selection.ranges.length !== 1) return tr;
+    const line = tr.newDoc.lineAt(sel.head);
+    const record = records(tr.startState)[line.number - 1];
+    const indent = record ? record.indent : 0;
+    if (sel.head - line.from >= indent || line.from === line.to) return tr;
+    return [tr, { selection: EditorSelection.cursor(Math.min(line.to, line.from + indent)), sequential: true }];
+  });
+
   return {
-    extensions: [Prec.high(keymap.of(bindings)), domHandlers, input, observe],
+    extensions: [Prec.high(keymap.of(bindings)), domHandlers, input, observe, click],
     // A loaded text starts with an empty history.
     clear() { keep.undo.clear(); keep.typingRun = false; },
     undo: run((edit) => edit.undoOrRedo(true) || false),

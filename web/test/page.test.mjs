@@ -213,6 +213,16 @@ test('random keys leave the same text, caret and selection as in the desktop edi
   }
   assert.equal(checks, desktop.length);
   assert.equal(await page.evaluate(() => window.zak.editor.pageLines()), rows);
+
+  // A click into the indentation puts the caret behind it, as the arrow keys do.
+  const box = await page.evaluate(() => {
+    window.zak.editor.setLines(['wenn a dann', '   x := 1']);
+    const view = window.zak.editor.view;
+    const rect = view.coordsAtPos(view.state.doc.line(2).from);
+    return { x: rect.left + 2, y: (rect.top + rect.bottom) / 2 };
+  });
+  await page.mouse.click(box.x, box.y);
+  assert.equal(await page.evaluate(() => window.zak.editor.view.state.selection.main.head), 15);
   await page.close();
 });
 
