@@ -10,13 +10,15 @@
 // Tab, Insert), "undo", "redo", "cut", "copy", "paste", "selectall" or
 // "check". Undo, cut, copy and paste are the main window's commands, which
 // own Ctrl+Z, Ctrl+X, Ctrl+C and Ctrl+V.
-#include "UScanner.h"
+#include "UQtText.h"
 #include "USHControl.h"
+#include "UScanner.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
-#include "UQtText.h"
+
+#include <cstdlib>
 
 #include <fstream>
 #include <iostream>
@@ -55,11 +57,12 @@ void Print(const TSHControl& editor) {
     if (editor.HasSelection())
         out += ",\"selection\":[" + std::to_string(a.Line) + "," + std::to_string(a.Column) + "," +
                std::to_string(e.Line) + "," + std::to_string(e.Column) + "]";
-    if (getenv("ZAK_KEYS_CLIP")) out += ",\"clip\":" + Json(FromQString(QApplication::clipboard()->text()));
+    // ZAK_KEYS_CLIP=1 shows the clipboard too, to find where a paste parts.
+    if (std::getenv("ZAK_KEYS_CLIP")) out += ",\"clip\":" + Json(FromQString(QApplication::clipboard()->text()));
     std::cout << out << "}\n";
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
@@ -90,10 +93,10 @@ int main(int argc, char** argv) {
     editor.LoadLines(lines);
 
     const std::map<std::string, int> keys = {
-        {"Left", Qt::Key_Left},   {"Right", Qt::Key_Right},         {"Up", Qt::Key_Up},
-        {"Down", Qt::Key_Down},   {"Home", Qt::Key_Home},           {"End", Qt::Key_End},
-        {"PageUp", Qt::Key_PageUp}, {"PageDown", Qt::Key_PageDown}, {"Enter", Qt::Key_Return},
-        {"Backspace", Qt::Key_Backspace}, {"Delete", Qt::Key_Delete}, {"Tab", Qt::Key_Tab},
+        {"Left", Qt::Key_Left},           {"Right", Qt::Key_Right},       {"Up", Qt::Key_Up},
+        {"Down", Qt::Key_Down},           {"Home", Qt::Key_Home},         {"End", Qt::Key_End},
+        {"PageUp", Qt::Key_PageUp},       {"PageDown", Qt::Key_PageDown}, {"Enter", Qt::Key_Return},
+        {"Backspace", Qt::Key_Backspace}, {"Delete", Qt::Key_Delete},     {"Tab", Qt::Key_Tab},
         {"Insert", Qt::Key_Insert}};
     std::ifstream script(argv[3]);
     for (std::string line; std::getline(script, line);) {
