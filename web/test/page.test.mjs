@@ -1,5 +1,6 @@
 // The page as a pupil uses it, in headless Chromium: typing with the
-// automatic indentation and the check's hint, running to the picture,
+// automatic indentation and the check's hint, the desktop editor's keys and
+// undo (against the desktop editor itself), running to the picture,
 // breakpoints, pause, step and stop in an endless loop, the program file's
 // bytes, the journal after a reload and the page without network.
 import { test, before, after } from 'node:test';
@@ -172,6 +173,8 @@ test('random keys leave the same text, caret and selection as in the desktop edi
   }
   played.splice(played.length / 2, 0, 'selectall', 'copy', 'key End', 'paste');
   const script = played.flatMap((step, i) => ((i + 1) % chunk === 0 || i === played.length - 1 ? [step, 'check'] : [step]));
+  // More steps than the history keeps: the oldest are gone.
+  script.push(...Array(104).fill('key Enter'), 'check', ...Array(102).fill('undo'), 'check', 'redo', 'redo', 'check');
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'zak-keys-'));
   fs.writeFileSync(path.join(dir, 'p.zak'), program.join('\n') + '\n');
   fs.writeFileSync(path.join(dir, 'keys'), script.join('\n') + '\n');
