@@ -472,6 +472,8 @@ class Edit {
 
 // ---------------------------------------------------------------- CodeMirror
 
+const isWordCharacter = (ch) => /[0-9A-Za-zÄÖÜßäöü]/.test(ch);
+
 const ours = Annotation.define();
 
 // `records(state)` gives the formatted state of every line of the document,
@@ -615,6 +617,29 @@ export function desktopKeys({ format, records }) {
   );
 
   const domHandlers = EditorView.domEventHandlers({
+    // A double click selects the word under the mouse; the underscore ends
+    // a word here, so that `alter_wert` is taken in two halves.
+    mousedown(event, view) {
+      if (event.detail !== 2 || event.button !== 0) return false;
+      let pos = view.posAtCoords({ x: event.clientX, y: event.clientY });
+      if (pos === null) return false;
+      const box = view.coordsAtPos(pos);
+      if (box && box.left > event.clientX && pos > view.state.doc.lineAt(pos).from) pos--;
+      const line = view.state.doc.lineAt(pos);
+      const record = records(view.state)[line.number - 1];
+      const text = line.text;
+      const c = Math.min(Math.max(pos - line.from, record ? record.indent : 0), text.length);
+      event.preventDefault();
+      if (c >= text.length || !isWordCharacter(text[c])) {
+        view.dispatch({ selection: EditorSelection.cursor(line.from + c), userEvent: 'select.pointer' });
+        return true;
+      }
+      let start = c, end = c;
+      while (start > 0 && isWordCharacter(text[start - 1])) start--;
+      while (end < text.length && isWordCharacter(text[end])) end++;
+      view.dispatch({ selection: EditorSelection.single(line.from + start, line.from + end), userEvent: 'select.pointer' });
+      return true;
+    },
     // A key that gives one character types it, as the desktop takes keys;
     // an input method and dead keys go the browser's way (below). AltGr
     // may come as Strg+Alt; Alt alone is for the menus.

@@ -217,15 +217,23 @@ test('random keys leave the same text, caret and selection as in the desktop edi
   assert.equal(checks, desktop.length);
   assert.equal(await page.evaluate(() => window.zak.editor.pageLines()), rows);
 
-  // A click into the indentation puts the caret behind it, as the arrow keys do.
-  const box = await page.evaluate(() => {
-    window.zak.editor.setLines(['wenn a dann', '   x := 1']);
-    const view = window.zak.editor.view;
-    const rect = view.coordsAtPos(view.state.doc.line(2).from);
+  // A click into the indentation puts the caret behind it, as the arrow keys
+  // do; a double click takes a word, which the underscore ends.
+  const at = (pos) => page.evaluate((p) => {
+    const rect = window.zak.editor.view.coordsAtPos(p);
     return { x: rect.left + 2, y: (rect.top + rect.bottom) / 2 };
+  }, pos);
+  const selection = () => page.evaluate(() => {
+    const s = window.zak.editor.view.state.selection.main;
+    return [s.from, s.to];
   });
+  await page.evaluate(() => window.zak.editor.setLines(['wenn a dann', '   alt_wert2 := 1']));
+  let box = await at(12);
   await page.mouse.click(box.x, box.y);
-  assert.equal(await page.evaluate(() => window.zak.editor.view.state.selection.main.head), 15);
+  assert.deepEqual(await selection(), [15, 15]);
+  box = await at(20);
+  await page.mouse.click(box.x, box.y, { count: 2 });
+  assert.deepEqual(await selection(), [19, 24]);
   await page.close();
 });
 
