@@ -1,9 +1,10 @@
 // The program editor: CodeMirror with ZAK's highlighting and indentation,
 // both computed line by line by the core's FormatLine so that the page and
 // the desktop always agree; the gutter with breakpoints (a click sets or
-// clears one) and error marks; the run's line colours.
+// clears one) and error marks; the run's line colours. The keys and undo
+// are the desktop editor's (keys.js).
 import { EditorState, StateField, StateEffect, RangeSet, RangeSetBuilder, Compartment } from '@codemirror/state';
-import { EditorView, Decoration, ViewPlugin, WidgetType, gutter, GutterMarker, keymap,
+import { EditorView, Decoration, ViewPlugin, WidgetType, gutter, GutterMarker,
   highlightSpecialChars, drawSelection } from '@codemirror/view';
 import { autocompletion } from '@codemirror/autocomplete';
 import { desktopKeys } from './keys.js';
