@@ -1,16 +1,17 @@
 // The program editor: CodeMirror with ZAK's highlighting and indentation,
 // both computed line by line by the core's FormatLine so that the page and
 // the desktop always agree; the gutter with breakpoints (a click sets or
-// clears one) and error marks; the run's line colours.
+// clears one) and error marks; the run's line colours. The keys and undo
+// are the desktop editor's (keys.js).
 import { EditorState, StateField, StateEffect, RangeSet, RangeSetBuilder, Compartment } from '@codemirror/state';
-import { EditorView, Decoration, ViewPlugin, WidgetType, gutter, GutterMarker, keymap,
+import { EditorView, Decoration, ViewPlugin, WidgetType, gutter, GutterMarker,
   highlightSpecialChars, drawSelection } from '@codemirror/view';
-import { history, defaultKeymap, historyKeymap, indentWithTab } from '@codemirror/commands';
-import { autocompletion, completionKeymap } from '@codemirror/autocomplete';
+import { autocompletion } from '@codemirror/autocomplete';
+import { desktopKeys } from './keys.js';
 
 // ---------------------------------------------------------------- formatting
 
-let formatLine = null;  // (text, commentOpen, indent) -> {line, classes, commentOpen, nextIndent}
+let formatLine = null;  // (text, commentOpen, indent) -> {line, classes, commentOpen, nextIndent, lineIndent}
 
 // The state before each line (brace comment open, indentation) and the
 // classes of its formatted text. After an edit only the lines from the
@@ -44,7 +45,8 @@ class Formats {
       const text = doc.line(n + 1).text;
       const r = formatLine(text, state.c, state.i);
       this.before[n] = state;
-      this.classes[n] = { classes: r.classes, lead: r.line.length - r.line.trimStart().length };
+      this.classes[n] = { classes: r.classes, lead: r.line.length - r.line.trimStart().length,
+        after: { commentOpen: r.commentOpen, nextIndent: r.nextIndent, indent: r.lineIndent } };
       state = { c: r.commentOpen, i: r.nextIndent };
     }
     this.before.length = doc.lines;
@@ -108,58 +110,11 @@ const highlighter = ViewPlugin.fromClass(class {
   update(u) { if (u.docChanged || u.viewportChanged) this.decorations = highlight(u.view); }
 }, { decorations: (v) => v.decorations });
 
-// The line as FormatLine indents it.
-function formatted(state, n) {
-  const f = state.field(formats);
-  const before = f.before[n - 1] || { c: false, i: 0 };
-  return formatLine(state.doc.line(n).text, before.c, before.i);
+// What formatting left for each line: the state it hands on and its
+// indentation, as the keys need them.
+function lineRecords(state) {
+  return state.field(formats).classes.map((e) => ({ ...e.after }));
 }
-
-function reindentLine(view, n) {
-  if (n < 1 || n > view.state.doc.lines) return;
-  const line = view.state.doc.line(n);
-  const r = formatted(view.state, n);
-  if (r.line !== line.text && r.line.trim() === line.text.trim()) {
-    view.dispatch({ changes: { from: line.from, to: line.to, insert: r.line } });
-  }
-}
-
-// Enter: the line is indented as FormatLine does it, the new line begins
-// at the indentation the line leaves.
-function newLine(view) {
-  if (view.state.readOnly) return false;
-  const sel = view.state.selection.main;
-  const n = view.state.doc.lineAt(sel.head).number;
-  const line = view.state.doc.line(n);
-  const r = formatted(view.state, n);
-  const head = sel.head - line.from;
-  const rest = line.text.slice(Math.max(head, sel.to - line.from)).trimStart();
-  let left = line.text.slice(0, Math.min(head, sel.from - line.from));
-  const before = view.state.field(formats).before[n - 1] || { c: false, i: 0 };
-  const leftFormatted = formatLine(left, before.c, before.i);
-  if (left.trim() !== '') left = leftFormatted.line;
-  const next = ' '.repeat(Math.max(0, leftFormatted.nextIndent));
-  view.dispatch({
-    changes: { from: line.from, to: line.to, insert: left.replace(/\s+$/, '') + '\n' + next + rest },
-    selection: { anchor: line.from + left.replace(/\s+$/, '').length + 1 + next.length },
-    scrollIntoView: true,
-    userEvent: 'input',
-  });
-  void r;
-  return true;
-}
-
-// The line the caret left is indented anew (typing `*wenn` moves it out).
-const reindentOnLeave = EditorView.updateListener.of((u) => {
-  if (!u.selectionSet || u.state.readOnly) return;
-  const oldLine = u.startState.doc.lineAt(u.startState.selection.main.head).number;
-  if (oldLine > u.state.doc.lines) return;
-  const newLineNo = u.state.doc.lineAt(u.state.selection.main.head).number;
-  const mapped = u.docChanged ? u.state.doc.lineAt(u.changes.mapPos(u.startState.doc.line(oldLine).from)).number : oldLine;
-  if (mapped !== newLineNo && !u.transactions.some((t) => t.isUserEvent('undo') || t.isUserEvent('redo'))) {
-    setTimeout(() => reindentLine(u.view, mapped), 0);
-  }
-});
 
 // ---------------------------------------------------------------- line colours
 
@@ -312,14 +267,17 @@ function makeGutter(onToggle) {
 export function createEditor(parent, { format, onChange, onToggleBreakpoint, completion }) {
   formatLine = format;
   const readOnly = new Compartment();
+  const completing = new Compartment();
+  const keys = desktopKeys({ format, records: lineRecords });
+  const completionExtensions = (on) => (on && completion ?
+    autocompletion({ override: [completion], activateOnTyping: true }) : []);
+  let completionOn = true;
   const extensions = (ro) => [
         formats, highlighter, lineColours, runTheme, breakpoints, errorMarks, errorColumnMarks,
-        makeGutter(onToggleBreakpoint), highlightSpecialChars(), drawSelection(), history(),
+        makeGutter(onToggleBreakpoint), highlightSpecialChars(), drawSelection(),
         readOnly.of([EditorState.readOnly.of(ro), EditorView.editable.of(!ro)]),
-        keymap.of([{ key: 'Enter', run: newLine }, ...(completion ? completionKeymap : []), indentWithTab,
-          ...defaultKeymap, ...historyKeymap]),
-        completion ? autocompletion({ override: [completion], activateOnTyping: true }) : [],
-        reindentOnLeave,
+        completing.of(completionExtensions(completionOn)),
+        keys.extensions,
         EditorView.updateListener.of((u) => { if (u.docChanged) onChange(u); }),
         EditorView.contentAttributes.of({ 'aria-label': 'Programmtext', spellcheck: 'false', autocapitalize: 'off',
           autocorrect: 'off' }),
@@ -332,6 +290,18 @@ export function createEditor(parent, { format, onChange, onToggleBreakpoint, com
     // A loaded text starts with a new history and without breakpoints.
     setLines(lines) {
       view.setState(EditorState.create({ doc: lines.join('\n'), extensions: extensions(view.state.readOnly) }));
+      keys.clear();
+    },
+    undo: () => keys.undo(view),
+    redo: () => keys.redo(view),
+    undoCounts: keys.counts,
+    // The lines Bild auf and Bild ab move by.
+    pageLines: () => keys.visibleLines(view),
+    pasting: keys.pasting,
+    // The completion list on or off (the key tests type without it).
+    setCompletion(on) {
+      completionOn = on;
+      view.dispatch({ effects: completing.reconfigure(completionExtensions(on)) });
     },
     setReadOnly(on) { view.dispatch({ effects: readOnly.reconfigure([EditorState.readOnly.of(on), EditorView.editable.of(!on)]) }); },
     setColours(c) { view.dispatch({ effects: setLineColours.of(c) }); },

@@ -3,7 +3,6 @@
 import { compileCore, instantiateCore, stringList, fromList } from './core.js';
 import { createEditor } from './editor.js';
 import { Journal } from './journal.js';
-import { undo, redo } from '@codemirror/commands';
 
 const Version = '1.5.9';
 const Base = new URL('.', location.href).href;
@@ -823,8 +822,8 @@ function wireControls() {
   $('bOeffnen').onclick = openFile;
   $('bSpeichern').onclick = () => save(false);
   $('bSpeichernUnter').onclick = () => save(true);
-  $('bUndo').onclick = () => undo(app.editor.view);
-  $('bRedo').onclick = () => redo(app.editor.view);
+  $('bUndo').onclick = () => app.editor.undo();
+  $('bRedo').onclick = () => app.editor.redo();
   $('bHilfe').onclick = toggleHelp;
   $('bEinstellungen').onclick = openSettings;
   $('bDrucken').onclick = printProgram;

@@ -1,5 +1,6 @@
 // The page as a pupil uses it, in headless Chromium: typing with the
-// automatic indentation and the check's hint, running to the picture,
+// automatic indentation and the check's hint, the desktop editor's keys and
+// undo (against the desktop editor itself), running to the picture,
 // breakpoints, pause, step and stop in an endless loop, the program file's
 // bytes, the journal after a reload and the page without network.
 import { test, before, after } from 'node:test';
@@ -119,6 +120,123 @@ test('the highlighting kept across random edits equals the whole text formatted 
   await page.close();
 });
 
+// The same random keys played into the desktop editor (zak_editor_keys) and
+// into the page: typing with its automatic indentation, caret keys that keep
+// behind the indentation, selections by Shift, Backspace and Delete joining
+// lines, Enter, the clipboard keys, and undo and redo with the desktop's
+// typing runs and linked steps. Text, caret and selection after every chunk.
+test('random keys leave the same text, caret and selection as in the desktop editor', async () => {
+  const context = await browser.createBrowserContext();
+  await context.overridePermissions(url, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+  const page = await openPage(context, url);
+  const program = ['b: integer', 'methode zeichne', '   wenn b > 2 dann', '      b := 1', '      { alt', '      }',
+    '      sonst', '      wiederhole 3 mal', '         b := b + 1', '      *wiederhole', '   *wenn', 'ende',
+    'wiederhole 2 mal', '   zeichne', '*wiederhole'];
+  // Without the check, whose hints would change the editor's height and so
+  // the lines the page keys move by.
+  await page.evaluate((text) => {
+    window.zak.checkWorker.terminate();
+    window.zak.editor.setCompletion(false);
+    window.zak.editor.setLines(text);
+    window.zak.editor.view.focus();
+  }, program);
+  await sleep(300);  // the panels settle first
+  const rows = await page.evaluate(() => window.zak.editor.pageLines());
+  let seed = 4711;
+  const random = (n) => {
+    seed = (seed + 0x6d2b79f5) | 0;
+    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
+    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
+    return ((t ^ (t >>> 14)) >>> 0) % n;
+  };
+  const words = ['wenn a dann', '*wenn', 'sonst', 'wiederhole 2 mal', '*wiederhole', 'x := 1', '{', '}', 'ende',
+    'methode m'];
+  const keys = ['Left', 'Right', 'Up', 'Down', 'Left', 'Right', 'Up', 'Down', 'Home', 'End', 'PageUp', 'PageDown',
+    'Enter', 'Backspace', 'Delete', 'Tab', 'Insert'];
+  // ZAK_KEYS_CHUNK=1 compares after every key, to find where they part.
+  const chunk = Number(process.env.ZAK_KEYS_CHUNK || 10);
+  const played = [];
+  while (played.length < 450) {
+    const r = random(100);
+    if (r < 22) played.push('type ' + 'abcxyz 1+'[random(9)]);
+    else if (r < 32) {
+      for (const ch of words[random(words.length)]) played.push('type ' + ch);
+      if (random(2)) played.push('key Enter');
+    } else if (r < 64) {
+      const mod = ['', '', '', 'Shift+', 'Shift+', 'Ctrl+'][random(6)];
+      played.push('key ' + mod + keys[random(keys.length)]);
+    } else if (r < 74) played.push('key ' + ['Backspace', 'Enter', 'Delete'][random(3)]);
+    else if (r < 82) played.push('undo');
+    else if (r < 86) played.push('redo');
+    else played.push(['cut', 'copy', 'paste', 'key Shift+Delete', 'key Ctrl+Insert', 'key Shift+Insert', 'paste',
+      'copy', 'undo', 'undo', 'undo', 'cut', 'key Shift+Home', 'key Shift+Up'][random(14)]);
+  }
+  played.splice(played.length / 2, 0, 'selectall', 'copy', 'key End', 'paste');
+  const script = played.flatMap((step, i) => ((i + 1) % chunk === 0 || i === played.length - 1 ? [step, 'check'] : [step]));
+  // More steps than the history keeps: the oldest are gone.
+  script.push(...Array(104).fill('key Enter'), 'check', ...Array(102).fill('undo'), 'check', 'redo', 'redo', 'check');
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'zak-keys-'));
+  fs.writeFileSync(path.join(dir, 'p.zak'), program.join('\n') + '\n');
+  fs.writeFileSync(path.join(dir, 'keys'), script.join('\n') + '\n');
+  const driver = process.env.ZAK_EDITOR_KEYS || path.join(root, 'build', 'tests', 'zak_editor_keys');
+  const desktop = execFileSync(driver, [String(rows), path.join(dir, 'p.zak'), path.join(dir, 'keys')],
+    { env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' }, stdio: ['ignore', 'pipe', 'ignore'] })
+    .toString().trim().split('\n').map((l) => JSON.parse(l));
+
+  const press = async (mods, key) => {
+    for (const m of mods) await page.keyboard.down(m);
+    await page.keyboard.press(key);
+    for (const m of [...mods].reverse()) await page.keyboard.up(m);
+  };
+  const names = { Left: 'ArrowLeft', Right: 'ArrowRight', Up: 'ArrowUp', Down: 'ArrowDown' };
+  const chords = { undo: 'z', redo: 'y', cut: 'x', copy: 'c', paste: 'v', selectall: 'a' };
+  let checks = 0;
+  const done = [];
+  for (const step of script) {
+    done.push(step);
+    if (step.startsWith('type ')) await page.keyboard.type(step.slice(5));
+    else if (step.startsWith('key ')) {
+      const parts = step.slice(4).split('+');
+      const key = parts.pop();
+      await press(parts.map((m) => (m === 'Ctrl' ? 'Control' : m)), names[key] || key);
+      await page.evaluate(() => window.zak.editor.pasting());
+    } else if (chords[step]) await press(['Control'], chords[step]);
+    else {
+      const state = await page.evaluate(() => {
+        const view = window.zak.editor.view;
+        const pos = (p) => { const l = view.state.doc.lineAt(p); return [l.number - 1, p - l.from]; };
+        const sel = view.state.selection.main;
+        const out = { lines: window.zak.editor.lines(), caret: pos(sel.head) };
+        if (!sel.empty) out.selection = [...pos(sel.anchor), ...pos(sel.head)];
+        return out;
+      });
+      assert.deepEqual(state, desktop[checks], `nach ${done.length - checks} Tasten (${rows} Zeilen je Seite):\n${done.filter((d) => d !== 'check').slice(-10).join('\n')}`);
+      checks++;
+    }
+  }
+  assert.equal(checks, desktop.length);
+  assert.equal(await page.evaluate(() => window.zak.editor.pageLines()), rows);
+
+  // A click into the indentation puts the caret behind it, as the arrow keys
+  // do; a double click takes a word, which the underscore ends.
+  const at = (pos) => page.evaluate((p) => {
+    const rect = window.zak.editor.view.coordsAtPos(p);
+    return { x: rect.left + 2, y: (rect.top + rect.bottom) / 2 };
+  }, pos);
+  const selection = () => page.evaluate(() => {
+    const s = window.zak.editor.view.state.selection.main;
+    return [s.from, s.to];
+  });
+  await page.evaluate(() => window.zak.editor.setLines(['wenn a dann', '   alt_wert2 := 1']));
+  let box = await at(12);
+  await page.mouse.click(box.x, box.y);
+  assert.deepEqual(await selection(), [15, 15]);
+  box = await at(20);
+  await page.mouse.click(box.x, box.y, { count: 2 });
+  assert.deepEqual(await selection(), [19, 24]);
+  await page.close();
+});
+
 test('breakpoint, variables, single step and stop in an endless loop, by keyboard', async () => {
   const page = await openPage(await browser.createBrowserContext(), url);
   await page.click('.cm-content');
@@ -182,10 +300,10 @@ test('a desktop file opened and saved stays byte for byte; typed umlauts are sav
   await page.keyboard.press('Enter');
   assert.deepEqual(await saved('kopie.zak'), fs.readFileSync(original));
 
+  // As on the desktop, Strg+Ende is Ende: the page keys reach the last line.
   await page.click('.cm-content');
-  await page.keyboard.down('Control');
+  for (let k = 0; k < 4; k++) await page.keyboard.press('PageDown');
   await page.keyboard.press('End');
-  await page.keyboard.up('Control');
   await page.keyboard.type('\n// Grüße');
   await page.click('#bSpeichernUnter');
   await page.waitForSelector('#fileNameInput');
