@@ -51,7 +51,8 @@ const char* const kMemoLines[] = {
 // front, which QString::fromUtf8 would drop (SettingsFile::Text dropped the
 // one a file's text may start with already).
 QString FromUtf8(const std::string& utf8) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     return decoder.decode(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
@@ -245,7 +246,8 @@ bool TFEinstellungen::EinstellungenSpeichern() {
 bool TFEinstellungen::WriteFile(const QString& path) {
     TLoadSave& file = *FLoadSave;
     if (!file.OpenWrite(path)) return false;
-    file.WriteString("pass", Scramble(FPassword.isEmpty() ? std::string(SettingsFile::kNoPassword) : SettingsBytes(FPassword)));
+    file.WriteString("pass",
+                     Scramble(FPassword.isEmpty() ? std::string(SettingsFile::kNoPassword) : SettingsBytes(FPassword)));
     file.WriteBoolean("KeineZuweisungZuAttributen", FNoAttributeAssignment.load());
     file.WriteString("Arbeitsverzeichnis", SettingsBytes(FWorkingDirectory));
     file.WriteInteger("Schriftgroesse", FFontSize);

@@ -131,7 +131,7 @@ bool IsUtf8(std::string_view bytes) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::string StringEntry(std::string_view key, std::string_view value) { return StringToken(key) + StringToken(value); }
 
@@ -139,12 +139,11 @@ std::string IntegerEntry(std::string_view key, std::int32_t value) {
     return StringToken(key) + ' ' + std::to_string(value) + ' ';
 }
 
-std::string BooleanEntry(std::string_view key, bool value) {
-    return StringToken(key) + (value ? " true " : " false ");
-}
+std::string BooleanEntry(std::string_view key, bool value) { return StringToken(key) + (value ? " true " : " false "); }
 
 std::string Text(std::string_view bytes) {
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii =
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii || !IsUtf8(bytes)) return Codepage::Win1252ToUtf8(bytes);
     // The desktop's decoder has always dropped a byte order mark in front.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -168,4 +167,4 @@ TSettings Read(std::string_view bytes) {
     return Read(reader);
 }
 
-} // namespace SettingsFile
+}  // namespace SettingsFile

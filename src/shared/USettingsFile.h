@@ -83,4 +83,4 @@ struct TSettings {
 TSettings Read(TReader& reader);
 TSettings Read(std::string_view bytes);
 
-} // namespace SettingsFile
+}  // namespace SettingsFile

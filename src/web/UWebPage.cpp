@@ -101,7 +101,8 @@ val JsString(const std::string& utf8) {
     val options = val::object();
     options.set("ignoreBOM", true);
     const val decoder = val::global("TextDecoder").new_(val("utf-8"), options);
-    return decoder.call<val>("decode", val(typed_memory_view(utf8.size(), reinterpret_cast<const std::uint8_t*>(utf8.data()))));
+    return decoder.call<val>("decode",
+                             val(typed_memory_view(utf8.size(), reinterpret_cast<const std::uint8_t*>(utf8.data()))));
 }
 
 // A teacher's settings file (its bytes as a Uint8Array) read as the desktop

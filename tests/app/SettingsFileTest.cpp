@@ -413,6 +413,7 @@ namespace {
 // Pieces of the settings files below: words, Windows-1252 and UTF-8 text,
 // broken UTF-8 (overlong, surrogate, beyond U+10FFFF, cut short, a byte
 // order mark), control bytes and the format's own characters.
+// clang-format off
 const std::vector<std::string> kFragments = {
     "Schule", "C:\\Users\\lehrer", "/home/a b", "Keins", "true", "-12", " ", "[", "]", "\\", "\\]", "\\[", "\r\n",
     std::string(1, '\0'), "Sch\xFC" "ler", "\x80\x81\x8D\x9F\xA0", "\xE4\xF6\xFC\xDF", "Sch\xC3\xBC" "ler",
@@ -420,6 +421,7 @@ const std::vector<std::string> kFragments = {
     "\xED\xA0\x80", "\xEF\xBF\xBE", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xE2\x82", "\x80", "\xFF\xFE",
     "\xC3", "\xF4\x8F\xBF\xBF",
 };
+// clang-format on
 
 std::string RandomText(std::mt19937& r, int most = 4) {
     std::string text;
@@ -450,8 +452,9 @@ std::string LooseToken(std::mt19937& r, const std::string& value) {
 // Valid UTF-8 that starts with byte order marks, or has one after a NUL:
 // text that a decoder dropping such marks would change.
 std::string MarkedUtf8(std::mt19937& r) {
-    static const std::vector<std::string> valid = {"Schule", "Sch\xC3\xBCler", "\xE5\xAD\xA6\xE7\x94\x9F", "\xF0\x9F\x98\x80",
-                                                   "\xE2\x82\xAC", "\xEF\xBB\xBF", std::string(1, '\0'), "/home/a b"};
+    static const std::vector<std::string> valid = {
+        "Schule",       "Sch\xC3\xBCler", "\xE5\xAD\xA6\xE7\x94\x9F", "\xF0\x9F\x98\x80",
+        "\xE2\x82\xAC", "\xEF\xBB\xBF",   std::string(1, '\0'),       "/home/a b"};
     std::string text = r() % 2 ? "\xEF\xBB\xBF\xEF\xBB\xBF" : std::string("\xEF\xBB\xBFx\0\xEF\xBB\xBF", 8);
     for (int n = 2 + static_cast<int>(r() % 5); n > 0; --n) text += valid[r() % valid.size()];
     return text;
@@ -474,17 +477,20 @@ std::string RandomPasswordValue(std::mt19937& r) {
 }
 
 std::string RandomBoolean(std::mt19937& r) {
-    static const std::vector<std::string> forms = {" true ", " false ", "true", " TRUE ", " truex ", " t rue ", " wahr ",
-                                                   "", " 1 ", "\xE4true ", "\ttrue\n", "false", " truetruetrue "};
+    static const std::vector<std::string> forms = {
+        " true ", " false ", "true",      " TRUE ",   " truex ", " t rue ",       " wahr ",
+        "",       " 1 ",     "\xE4true ", "\ttrue\n", "false",   " truetruetrue "};
     if (r() % 3) return r() % 2 ? " true " : " false ";
     return forms[r() % forms.size()];
 }
 
 std::string RandomInteger(std::mt19937& r) {
+    // clang-format off
     static const std::vector<std::string> forms = {
         " 10 ", " 5 ", " 0 ", " -5 ", " 11 ", " 30 ", " 31 ", " 1000 ", " 2147483647 ", " 2147483648 ", " -2147483648 ",
         " -2147483649 ", " 99999999999999999999999999 ", " --3 ", " - 4 ", " 12abc ", " +7 ", " 0x1F ", "", " - ",
         " 0012 ", "\xD9\xA3", " 1 2 ", "-", " -0 "};
+    // clang-format on
     if (r() % 3 == 0) return " " + std::to_string(static_cast<int>(r() % 40) - 5) + " ";
     if (r() % 3 == 0) return " " + std::to_string(static_cast<std::int32_t>(r())) + " ";
     return forms[r() % forms.size()];
@@ -492,10 +498,8 @@ std::string RandomInteger(std::mt19937& r) {
 
 // The four entries as the dialog writes them, with random values.
 std::vector<std::string> RandomEntries(std::mt19937& r) {
-    return {Token("pass") + Token(RandomPasswordValue(r)),
-            Token("KeineZuweisungZuAttributen") + RandomBoolean(r),
-            Token("Arbeitsverzeichnis") + Token(RandomText(r)),
-            Token("Schriftgroesse") + RandomInteger(r)};
+    return {Token("pass") + Token(RandomPasswordValue(r)), Token("KeineZuweisungZuAttributen") + RandomBoolean(r),
+            Token("Arbeitsverzeichnis") + Token(RandomText(r)), Token("Schriftgroesse") + RandomInteger(r)};
 }
 
 std::string Joined(const std::vector<std::string>& entries) {
@@ -515,7 +519,8 @@ std::string RandomSettingsFile(std::mt19937& r, int i) {
     case 1: {
         std::shuffle(entries.begin(), entries.end(), r);
         if (r() % 2) entries.erase(entries.begin() + static_cast<long>(r() % entries.size()));
-        if (r() % 2) entries.insert(entries.begin() + static_cast<long>(r() % entries.size()), Token("Fremd") + Token("x"));
+        if (r() % 2)
+            entries.insert(entries.begin() + static_cast<long>(r() % entries.size()), Token("Fremd") + Token("x"));
         if (r() % 2) entries.push_back(entries[r() % entries.size()]);
         return Joined(entries);
     }
@@ -533,9 +538,9 @@ std::string RandomSettingsFile(std::mt19937& r, int i) {
         return bytes;
     }
     case 3:
-        return LooseToken(r, "pass") + LooseToken(r, RandomPasswordValue(r)) + LooseToken(r, "KeineZuweisungZuAttributen") +
-               RandomBoolean(r) + LooseToken(r, "Arbeitsverzeichnis") + LooseToken(r, RandomText(r)) +
-               LooseToken(r, "Schriftgroesse") + RandomInteger(r);
+        return LooseToken(r, "pass") + LooseToken(r, RandomPasswordValue(r)) +
+               LooseToken(r, "KeineZuweisungZuAttributen") + RandomBoolean(r) + LooseToken(r, "Arbeitsverzeichnis") +
+               LooseToken(r, RandomText(r)) + LooseToken(r, "Schriftgroesse") + RandomInteger(r);
     case 4: {
         std::string bytes;
         for (int n = static_cast<int>(r() % 300); n > 0; --n)
@@ -582,9 +587,9 @@ TEST_F(SettingsFileTest, WrittenForTheBrowserBuild) {
         std::snprintf(name, sizeof name, "/%03d", i);
         WriteBytes(QString::fromLocal8Bit(dir) + name + ".set", bytes);
         WriteBytes(QString::fromLocal8Bit(dir) + name + ".txt",
-                   "password " + Hex(dialog.Password()) + "\noption " + (dialog.NoAttributeAssignment() ? "true" : "false") +
-                       "\ndirectory " + Hex(dialog.WorkingDirectory()) + "\nfontsize " + std::to_string(dialog.FontSize()) +
-                       "\n");
+                   "password " + Hex(dialog.Password()) + "\noption " +
+                       (dialog.NoAttributeAssignment() ? "true" : "false") + "\ndirectory " +
+                       Hex(dialog.WorkingDirectory()) + "\nfontsize " + std::to_string(dialog.FontSize()) + "\n");
     }
 }
 
@@ -593,7 +598,8 @@ TEST_F(SettingsFileTest, WrittenForTheBrowserBuild) {
 // non-ASCII character (a leading byte order mark dropped), else Windows-1252.
 TEST(SettingsText, DecodesAsQtsUtf8DecoderDid) {
     const auto reference = [](const std::string& bytes) {
-        const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        const bool ascii =
+            std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
         if (!ascii) {
             QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
             QString text = utf8.decode(QByteArray::fromStdString(bytes));
@@ -605,7 +611,8 @@ TEST(SettingsText, DecodesAsQtsUtf8DecoderDid) {
     for (int round = 0; round < 20000; ++round) {
         std::string bytes = RandomText(r, 5);
         if (round % 4 == 0)
-            for (int n = static_cast<int>(r() % 6); n > 0; --n) bytes.insert(r() % (bytes.size() + 1), 1, static_cast<char>(0x80 | (r() & 0x7F)));
+            for (int n = static_cast<int>(r() % 6); n > 0; --n)
+                bytes.insert(r() % (bytes.size() + 1), 1, static_cast<char>(0x80 | (r() & 0x7F)));
         ASSERT_EQ(SettingsText(bytes), reference(bytes)) << QByteArray::fromStdString(bytes).toHex().toStdString();
     }
 }
