@@ -1,13 +1,8 @@
 #pragma once
-// The token format of the settings file: a key as a bracketed string token,
-// then its value as a string, integer or boolean token, entries one after
-// the other with nothing between them. Values are read in the order they
-// were written; a key that does not match leaves the key read pending for
-// the next request, so a missing entry yields its default without losing
-// the ones after it.
-//
-// Strings are bytes. Inside brackets "[", "]" and "\" are written with a
-// backslash before them; a backslash takes the next byte literally.
+// The settings file on disk: opening, reading through the token format of
+// USettingsFile.h, and replacing the file as a whole when writing.
+#include "USettingsFile.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QString>
@@ -35,29 +30,27 @@ public:
     // Why the last OpenWrite or Close failed, as a German sentence.
     const QString& WriteError() const { return FWriteError; }
 
-    std::string ReadString(const std::string& key, const std::string& defaultValue);
-    std::int32_t ReadInteger(const std::string& key, std::int32_t defaultValue);
-    bool ReadBoolean(const std::string& key, bool defaultValue);
+    // The entries of the file open for reading (none when no file is open).
+    SettingsFile::TReader& Reader() { return FReader; }
+    std::string ReadString(const std::string& key, const std::string& defaultValue) {
+        return FReader.ReadString(key, defaultValue);
+    }
+    std::int32_t ReadInteger(const std::string& key, std::int32_t defaultValue) {
+        return FReader.ReadInteger(key, defaultValue);
+    }
+    bool ReadBoolean(const std::string& key, bool defaultValue) { return FReader.ReadBoolean(key, defaultValue); }
 
     void WriteString(const std::string& key, const std::string& value);
     void WriteInteger(const std::string& key, std::int32_t value);
     void WriteBoolean(const std::string& key, bool value);
 
-    // Strings longer than this are read to their end but cut here, so that
-    // a binary file without "]" cannot fill the memory.
-    static constexpr size_t kMaxTokenLength = 32768;
+    static constexpr size_t kMaxTokenLength = SettingsFile::TReader::kMaxTokenLength;
 
 private:
-    bool Get(char& c);
-    std::string ReadToken();
-    // True when the pending key (read now if there is none) equals `key`;
-    // the pending key is then used up.
-    bool TakeKey(const std::string& key);
     void Write(const std::string& bytes);
-    static std::string StringToken(const std::string& value);
 
     std::unique_ptr<QFile> FIn;
     std::unique_ptr<QSaveFile> FOut;
     QString FWriteError;
-    std::string FPendingKey;
+    SettingsFile::TReader FReader{[this](char& c) { return FIn && FIn->getChar(&c); }};
 };

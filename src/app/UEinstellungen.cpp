@@ -6,6 +6,7 @@
 #include "UFileErrors.h"
 #include "UQtText.h"
 #include "USHControl.h"
+#include "USettingsFile.h"
 #include "Uencrypt.h"
 
 #include <QCheckBox>
@@ -23,14 +24,9 @@
 #include <QStringDecoder>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <filesystem>
 
 namespace {
-
-// An empty password is stored as the scrambled form of this word, and this
-// word read from the file means "no password".
-constexpr const char* kNoPassword = "Keins";
 
 // The up-down with its edit field: the field only shows the position, the
 // arrows (and the arrow keys) change it.
@@ -50,6 +46,15 @@ const char* const kMemoLines[] = {
     "Wenn Sie Windows XP benutzen, müssen Sie als Administrator angemeldet sein, damit ",
     "die Änderungen an der Registry durchgeführt werden können.",
 };
+
+// Keeps NUL characters, which a file may hold, and a byte order mark in
+// front, which QString::fromUtf8 would drop (SettingsFile::Text dropped the
+// one a file's text may start with already).
+QString FromUtf8(const std::string& utf8) {
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
 
 } // namespace
 
@@ -74,17 +79,7 @@ QString UserSettingsFile() {
     return QDir(home).filePath(QStringLiteral("zak/") + kSettingsFileName);
 }
 
-QString SettingsText(const std::string& bytes) {
-    bool ascii = true;
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
-    if (!ascii) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = utf8.decode(QByteArray::fromStdString(bytes));
-        if (!utf8.hasError()) return text;
-    }
-    return ToQString(bytes);
-}
+QString SettingsText(const std::string& bytes) { return FromUtf8(SettingsFile::Text(bytes)); }
 
 TFEinstellungen::TFEinstellungen(QWidget* parent) : QDialog(parent) {
     setObjectName("FEinstellungen");
@@ -213,12 +208,11 @@ void TFEinstellungen::EinstellungenLaden() {
         VarToScreen();
         return;
     }
-    std::string password = Unscramble(file.ReadString("pass", ""));
-    if (password.empty()) password = Unscramble(kDefaultPasswordScrambled);
-    FPassword = password == kNoPassword ? QString() : SettingsText(password);
-    FNoAttributeAssignment = file.ReadBoolean("KeineZuweisungZuAttributen", false);
-    FWorkingDirectory = SettingsText(file.ReadString("Arbeitsverzeichnis", ""));
-    FFontSize = std::max(file.ReadInteger("Schriftgroesse", kMinFontSize), kMinFontSize);
+    const SettingsFile::TSettings settings = SettingsFile::Read(file.Reader());
+    FPassword = FromUtf8(settings.Password);
+    FNoAttributeAssignment = settings.NoAttributeAssignment;
+    FWorkingDirectory = FromUtf8(settings.WorkingDirectory);
+    FFontSize = settings.FontSize;
     if (FEditor) FEditor->SetFontSize(FFontSize);
     file.Close();
     VarToScreen();
@@ -252,7 +246,8 @@ bool TFEinstellungen::EinstellungenSpeichern() {
 bool TFEinstellungen::WriteFile(const QString& path) {
     TLoadSave& file = *FLoadSave;
     if (!file.OpenWrite(path)) return false;
-    file.WriteString("pass", Scramble(FPassword.isEmpty() ? kNoPassword : SettingsBytes(FPassword)));
+    file.WriteString("pass",
+                     Scramble(FPassword.isEmpty() ? std::string(SettingsFile::kNoPassword) : SettingsBytes(FPassword)));
     file.WriteBoolean("KeineZuweisungZuAttributen", FNoAttributeAssignment.load());
     file.WriteString("Arbeitsverzeichnis", SettingsBytes(FWorkingDirectory));
     file.WriteInteger("Schriftgroesse", FFontSize);

@@ -8,6 +8,8 @@
 //
 // Created once at start and only shown and hidden afterwards. Settings
 // change only through OK and through loading the file.
+#include "USettingsFile.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -31,7 +33,7 @@ class TFEinstellungen : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kMinFontSize = 10;
+    static constexpr int kMinFontSize = SettingsFile::kMinFontSize;
     static constexpr int kMaxFontSize = 30;
 
     explicit TFEinstellungen(QWidget* parent = nullptr);

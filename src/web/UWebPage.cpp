@@ -1,10 +1,12 @@
 // What the browser page needs beyond running and checking: the program
 // file's bytes exactly as the desktop saves them, the help panel's texts
-// and class tree, and the password of a teacher's settings file. Exported with embind beside UWebBindings.cpp.
+// and class tree, and a teacher's settings file. Exported with embind beside
+// UWebBindings.cpp.
 #include "UClassTree.h"
 #include "UCodepage.h"
 #include "UHelpTexts.h"
 #include "UKlassen.h"
+#include "USettingsFile.h"
 #include "Uencrypt.h"
 
 #include <emscripten/bind.h>
@@ -92,19 +94,33 @@ std::string ClassTreeJson() {
     return out + "]";
 }
 
-// A teacher's settings file names the password scrambled: the password in
-// plain form (UTF-8), the built-in one when the file names none, "" when
-// the file says there is none.
-std::string SettingsPassword(const std::string& scrambled) {
-    std::string password = Unscramble(scrambled);
-    if (password.empty()) password = Unscramble(kDefaultPasswordScrambled);
-    if (password == "Keins") return "";
-    return Codepage::Win1252ToUtf8(password);
+// UTF-8 as a JavaScript string, a byte order mark in front kept: embind's
+// own conversion drops one at the start and after every NUL, the desktop
+// keeps it.
+val JsString(const std::string& utf8) {
+    val options = val::object();
+    options.set("ignoreBOM", true);
+    const val decoder = val::global("TextDecoder").new_(val("utf-8"), options);
+    return decoder.call<val>("decode",
+                             val(typed_memory_view(utf8.size(), reinterpret_cast<const std::uint8_t*>(utf8.data()))));
+}
+
+// A teacher's settings file (its bytes as a Uint8Array) read as the desktop
+// reads zak.set: {password, noAttributeAssignment, workingDirectory,
+// fontSize}, the password in plain form ("" when the dialog is not locked).
+val ReadSettingsFile(const std::string& bytes) {
+    const SettingsFile::TSettings settings = SettingsFile::Read(bytes);
+    val out = val::object();
+    out.set("password", JsString(settings.Password));
+    out.set("noAttributeAssignment", settings.NoAttributeAssignment);
+    out.set("workingDirectory", JsString(settings.WorkingDirectory));
+    out.set("fontSize", settings.FontSize);
+    return out;
 }
 
 // The prompt takes the password and, always, the built-in one.
 bool PasswordAccepted(const std::string& typedUtf8, const std::string& passwordUtf8) {
-    return typedUtf8 == passwordUtf8 || typedUtf8 == Codepage::Win1252ToUtf8(Unscramble(kDefaultPasswordScrambled));
+    return typedUtf8 == passwordUtf8 || typedUtf8 == SettingsFile::Text(Unscramble(kDefaultPasswordScrambled));
 }
 
 } // namespace
@@ -115,6 +131,6 @@ EMSCRIPTEN_BINDINGS(zak_page) {
     function("helpBefehle", &Befehle);
     function("helpKonstanten", &Konstanten);
     function("classTreeJson", &ClassTreeJson);
-    function("settingsPassword", &SettingsPassword);
+    function("readSettingsFile", &ReadSettingsFile);
     function("passwordAccepted", &PasswordAccepted);
 }

@@ -2,18 +2,23 @@
 #include "FifoTestSupport.h"
 #include "LadenSpeichern.h"
 #include "UEinstellungen.h"
+#include "UQtText.h"
 #include "Uencrypt.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QStringDecoder>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <thread>
@@ -401,4 +406,213 @@ TEST_F(SettingsFileTest, AFileInAReadOnlyFolderIsRewrittenInPlace) {
     });
     EXPECT_TRUE(saved);
     EXPECT_NE(ReadBytes(file).find("[Schriftgroesse] 13 "), std::string::npos);
+}
+
+namespace {
+
+// Pieces of the settings files below: words, Windows-1252 and UTF-8 text,
+// broken UTF-8 (overlong, surrogate, beyond U+10FFFF, cut short, a byte
+// order mark), control bytes and the format's own characters.
+// clang-format off
+const std::vector<std::string> kFragments = {
+    "Schule", "C:\\Users\\lehrer", "/home/a b", "Keins", "true", "-12", " ", "[", "]", "\\", "\\]", "\\[", "\r\n",
+    std::string(1, '\0'), "Sch\xFC" "ler", "\x80\x81\x8D\x9F\xA0", "\xE4\xF6\xFC\xDF", "Sch\xC3\xBC" "ler",
+    "\xE5\xAD\xA6\xE7\x94\x9F", "\xF0\x9F\x98\x80", "\xE2\x82\xAC", "\xEF\xBB\xBF", "\xC0\xAF", "\xE0\x80\xAF",
+    "\xED\xA0\x80", "\xEF\xBF\xBE", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xE2\x82", "\x80", "\xFF\xFE",
+    "\xC3", "\xF4\x8F\xBF\xBF",
+};
+// clang-format on
+
+std::string RandomText(std::mt19937& r, int most = 4) {
+    std::string text;
+    for (int n = static_cast<int>(r() % (most + 1)); n > 0; --n) text += kFragments[r() % kFragments.size()];
+    return text;
+}
+
+std::string Token(const std::string& value) {
+    std::string token = "[";
+    for (char c : value) {
+        if (c == '[' || c == ']' || c == '\\') token += '\\';
+        token += c;
+    }
+    return token + "]";
+}
+
+// A bracketed token written carelessly: some characters escaped that need
+// not be, some "]" and "\" left bare, now and then no closing "]".
+std::string LooseToken(std::mt19937& r, const std::string& value) {
+    std::string token = "[";
+    for (char c : value) {
+        if ((c == '[' || c == '\\' || r() % 4 == 0) && r() % 5 != 0) token += '\\';
+        token += c;
+    }
+    return r() % 4 == 0 ? token : token + "]";
+}
+
+// Valid UTF-8 that starts with byte order marks, or has one after a NUL:
+// text that a decoder dropping such marks would change.
+std::string MarkedUtf8(std::mt19937& r) {
+    static const std::vector<std::string> valid = {
+        "Schule",       "Sch\xC3\xBCler", "\xE5\xAD\xA6\xE7\x94\x9F", "\xF0\x9F\x98\x80",
+        "\xE2\x82\xAC", "\xEF\xBB\xBF",   std::string(1, '\0'),       "/home/a b"};
+    std::string text = r() % 2 ? "\xEF\xBB\xBF\xEF\xBB\xBF" : std::string("\xEF\xBB\xBFx\0\xEF\xBB\xBF", 8);
+    for (int n = 2 + static_cast<int>(r() % 5); n > 0; --n) text += valid[r() % valid.size()];
+    return text;
+}
+
+std::string RandomPasswordValue(std::mt19937& r) {
+    switch (r() % 8) {
+    case 0: return "";
+    case 1: return Scramble("Keins");
+    case 2: return std::string(kDefaultPasswordScrambled);
+    case 3: {  // upper case digits, an odd digit, or a pair that is no number
+        std::string hex = Scramble(RandomText(r, 2));
+        for (char& c : hex)
+            if (r() % 3 == 0) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (r() % 2) hex += "0123456789abcdefgz"[r() % 18];
+        return hex;
+    }
+    default: return Scramble(RandomText(r));
+    }
+}
+
+std::string RandomBoolean(std::mt19937& r) {
+    static const std::vector<std::string> forms = {
+        " true ", " false ", "true",      " TRUE ",   " truex ", " t rue ",       " wahr ",
+        "",       " 1 ",     "\xE4true ", "\ttrue\n", "false",   " truetruetrue "};
+    if (r() % 3) return r() % 2 ? " true " : " false ";
+    return forms[r() % forms.size()];
+}
+
+std::string RandomInteger(std::mt19937& r) {
+    // clang-format off
+    static const std::vector<std::string> forms = {
+        " 10 ", " 5 ", " 0 ", " -5 ", " 11 ", " 30 ", " 31 ", " 1000 ", " 2147483647 ", " 2147483648 ", " -2147483648 ",
+        " -2147483649 ", " 99999999999999999999999999 ", " --3 ", " - 4 ", " 12abc ", " +7 ", " 0x1F ", "", " - ",
+        " 0012 ", "\xD9\xA3", " 1 2 ", "-", " -0 "};
+    // clang-format on
+    if (r() % 3 == 0) return " " + std::to_string(static_cast<int>(r() % 40) - 5) + " ";
+    if (r() % 3 == 0) return " " + std::to_string(static_cast<std::int32_t>(r())) + " ";
+    return forms[r() % forms.size()];
+}
+
+// The four entries as the dialog writes them, with random values.
+std::vector<std::string> RandomEntries(std::mt19937& r) {
+    return {Token("pass") + Token(RandomPasswordValue(r)), Token("KeineZuweisungZuAttributen") + RandomBoolean(r),
+            Token("Arbeitsverzeichnis") + Token(RandomText(r)), Token("Schriftgroesse") + RandomInteger(r)};
+}
+
+std::string Joined(const std::vector<std::string>& entries) {
+    std::string bytes;
+    for (const std::string& entry : entries) bytes += entry;
+    return bytes;
+}
+
+// One of eight kinds by `i`: written by the rules, entries reordered, dropped
+// or foreign, bytes mutated, careless escapes, binary garbage, huge tokens,
+// non-ASCII text in both encodings, odd font sizes.
+std::string RandomSettingsFile(std::mt19937& r, int i) {
+    static const std::string special = std::string("[]\\ -0123456789truefalse\r\n\xFF\xE4", 28) + std::string(1, '\0');
+    std::vector<std::string> entries = RandomEntries(r);
+    switch (i % 8) {
+    case 0: return Joined(entries);
+    case 1: {
+        std::shuffle(entries.begin(), entries.end(), r);
+        if (r() % 2) entries.erase(entries.begin() + static_cast<long>(r() % entries.size()));
+        if (r() % 2)
+            entries.insert(entries.begin() + static_cast<long>(r() % entries.size()), Token("Fremd") + Token("x"));
+        if (r() % 2) entries.push_back(entries[r() % entries.size()]);
+        return Joined(entries);
+    }
+    case 2: {
+        std::string bytes = Joined(entries);
+        for (int edits = 1 + static_cast<int>(r() % 4); edits > 0 && !bytes.empty(); --edits) {
+            const size_t at = r() % bytes.size();
+            switch (r() % 4) {
+            case 0: bytes.erase(at, 1); break;
+            case 1: bytes.insert(at, 1, special[r() % special.size()]); break;
+            case 2: bytes[at] = static_cast<char>(r() & 0xFF); break;
+            default: bytes.resize(at); break;
+            }
+        }
+        return bytes;
+    }
+    case 3:
+        return LooseToken(r, "pass") + LooseToken(r, RandomPasswordValue(r)) +
+               LooseToken(r, "KeineZuweisungZuAttributen") + RandomBoolean(r) + LooseToken(r, "Arbeitsverzeichnis") +
+               LooseToken(r, RandomText(r)) + LooseToken(r, "Schriftgroesse") + RandomInteger(r);
+    case 4: {
+        std::string bytes;
+        for (int n = static_cast<int>(r() % 300); n > 0; --n)
+            bytes += r() % 3 ? static_cast<char>(r() & 0xFF) : special[r() % special.size()];
+        return r() % 2 ? bytes : entries[0] + bytes;
+    }
+    case 5: {
+        const std::string huge(30000 + r() % 10000, "x\xE4]"[r() % 3]);
+        switch (r() % 4) {
+        case 0: entries[2] = Token("Arbeitsverzeichnis") + Token(huge); break;
+        case 1: entries[0] = Token("pass") + Token(Scramble(huge.substr(0, 17000))); break;
+        case 2: entries[1] = Token(huge) + " true "; break;
+        default: entries[3] = Token("Schriftgroesse") + " " + std::string(5 + r() % 40, '7') + " "; break;
+        }
+        return Joined(entries);
+    }
+    case 6:
+        entries[0] = Token("pass") + Token(Scramble(r() % 3 ? RandomText(r, 6) : MarkedUtf8(r)));
+        entries[2] = Token("Arbeitsverzeichnis") + Token(r() % 2 ? RandomText(r, 6) : MarkedUtf8(r));
+        return Joined(entries);
+    default: entries[3] = Token("Schriftgroesse") + RandomInteger(r); return Joined(entries);
+    }
+}
+
+std::string Hex(const QString& text) { return text.toUtf8().toHex().toStdString(); }
+
+} // namespace
+
+// The settings files of the browser build's differential test
+// (tests/web/settings.test.mjs): with ZAK_SETTINGS_FILES_DIR set, writes 400
+// random and broken settings files there as NNN.set, each beside NNN.txt
+// with what the dialog read from it (texts as hexadecimal UTF-8).
+TEST_F(SettingsFileTest, WrittenForTheBrowserBuild) {
+    const char* dir = std::getenv("ZAK_SETTINGS_FILES_DIR");
+    if (!dir || !*dir) GTEST_SKIP() << "ZAK_SETTINGS_FILES_DIR is not set";
+    constexpr int Count = 400;
+    std::mt19937 r(20261208);
+    for (int i = 0; i < Count; ++i) {
+        const std::string bytes = RandomSettingsFile(r, i);
+        Put(bytes);
+        dialog.EinstellungenLaden();
+        ASSERT_FALSE(dialog.FileName().isEmpty()) << i;
+        char name[32];
+        std::snprintf(name, sizeof name, "/%03d", i);
+        WriteBytes(QString::fromLocal8Bit(dir) + name + ".set", bytes);
+        WriteBytes(QString::fromLocal8Bit(dir) + name + ".txt",
+                   "password " + Hex(dialog.Password()) + "\noption " +
+                       (dialog.NoAttributeAssignment() ? "true" : "false") + "\ndirectory " +
+                       Hex(dialog.WorkingDirectory()) + "\nfontsize " + std::to_string(dialog.FontSize()) + "\n");
+    }
+}
+
+// The settings file's texts were decoded by Qt's UTF-8 decoder, which stays
+// the reference for the decoding the browser shares: valid UTF-8 with a
+// non-ASCII character (a leading byte order mark dropped), else Windows-1252.
+TEST(SettingsText, DecodesAsQtsUtf8DecoderDid) {
+    const auto reference = [](const std::string& bytes) {
+        const bool ascii =
+            std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (!ascii) {
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            QString text = utf8.decode(QByteArray::fromStdString(bytes));
+            if (!utf8.hasError()) return text;
+        }
+        return ToQString(bytes);
+    };
+    std::mt19937 r(5);
+    for (int round = 0; round < 20000; ++round) {
+        std::string bytes = RandomText(r, 5);
+        if (round % 4 == 0)
+            for (int n = static_cast<int>(r() % 6); n > 0; --n)
+                bytes.insert(r() % (bytes.size() + 1), 1, static_cast<char>(0x80 | (r() & 0x7F)));
+        ASSERT_EQ(SettingsText(bytes), reference(bytes)) << QByteArray::fromStdString(bytes).toHex().toStdString();
+    }
 }

@@ -667,45 +667,15 @@ function saveUserSettings() {
     noAttributeAssignment: settings.noAttributeAssignment }));
 }
 
-// The tokens of a settings file: [string] with \[ and \\ escaped, and bare words.
-function parseSettingsFile(text) {
-  const tokens = [];
-  for (let i = 0; i < text.length;) {
-    const c = text[i];
-    if (c === '[') {
-      let value = '';
-      for (i++; i < text.length && text[i] !== ']'; i++) {
-        if (text[i] === '\\' && i + 1 < text.length) i++;
-        value += text[i];
-      }
-      i++;
-      tokens.push({ string: value });
-    } else if (/\s/.test(c)) {
-      i++;
-    } else {
-      let word = '';
-      while (i < text.length && !/[\s[\]]/.test(text[i])) word += text[i++];
-      tokens.push({ word });
-    }
-  }
-  const entries = new Map();
-  for (let k = 0; k + 1 < tokens.length; k += 2) {
-    if ('string' in tokens[k]) entries.set(tokens[k].string, tokens[k + 1]);
-  }
-  return entries;
-}
-
 async function loadTeacherSettings() {
   try {
     const response = await fetch(Base + 'zak.set', { cache: 'no-store' });
     if (!response.ok) return;
-    const text = new TextDecoder('windows-1252').decode(await response.arrayBuffer());
-    const entries = parseSettingsFile(text);
-    const pass = entries.get('pass');
-    settings.password = app.core.settingsPassword(pass && 'string' in pass ? pass.string : '');
-    settings.noAttributeAssignment = entries.get('KeineZuweisungZuAttributen')?.word === 'true';
-    const size = Number(entries.get('Schriftgroesse')?.word);
-    settings.fontSize = Number.isFinite(size) ? Math.max(size, MinFontSize) : MinFontSize;
+    // Read by the core, as the desktop reads it.
+    const file = app.core.readSettingsFile(new Uint8Array(await response.arrayBuffer()));
+    settings.password = file.password;
+    settings.noAttributeAssignment = file.noAttributeAssignment;
+    settings.fontSize = file.fontSize;
     settings.fromTeacher = true;
   } catch (e) { /* no file beside the page, or offline */ }
 }
