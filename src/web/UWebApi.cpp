@@ -255,6 +255,8 @@ TWindowInfo TWebSession::Window(int index) const {
     const TSurface& surface = window->Canvas().Surface();
     info.PixelWidth = surface.Width();
     info.PixelHeight = surface.Height();
+    info.OriginX = window->Canvas().OriginX();
+    info.OriginY = window->Canvas().OriginY();
     const TWebRect& changed = window->Box().Changed();
     info.ChangedLeft = changed.Left;
     info.ChangedTop = changed.Top;

@@ -100,6 +100,8 @@ struct TWindowInfo {
     std::string Title;                             // the caption base, UTF-8
     int Left = 0, Top = 0, Width = 0, Height = 0;  // outer geometry as the program sees it
     int PixelWidth = 0, PixelHeight = 0;           // the pixel buffer
+    // The pixel of the world's (0, 0): the title shows x - OriginX and OriginY - y.
+    int OriginX = 0, OriginY = 0;
     bool Visible = true;
     // The part of the pixels changed since the last look (windowPixels), or
     // ChangedRight < ChangedLeft when nothing changed.

@@ -75,6 +75,8 @@ EMSCRIPTEN_BINDINGS(zak) {
         .field("height", &TWindowInfo::Height)
         .field("pixelWidth", &TWindowInfo::PixelWidth)
         .field("pixelHeight", &TWindowInfo::PixelHeight)
+        .field("originX", &TWindowInfo::OriginX)
+        .field("originY", &TWindowInfo::OriginY)
         .field("visible", &TWindowInfo::Visible)
         .field("changedLeft", &TWindowInfo::ChangedLeft)
         .field("changedTop", &TWindowInfo::ChangedTop)
