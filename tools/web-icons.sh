@@ -18,7 +18,7 @@ trap 'rm -rf "$tmp"' EXIT
 "$build/zak_icons" "$tmp" zak 192 512 288 160
 png() { echo "$tmp/hicolor/$1x$1/apps/zak.png"; }
 mkdir -p "$out"
-convert "$(png 192)" -strip "$out/zak-192.png"
-convert "$(png 512)" -strip "$out/zak-512.png"
-convert -size 512x512 "xc:$face" "$(png 288)" -gravity center -composite -strip "$out/zak-maskable-512.png"
-convert -size 180x180 "xc:$face" "$(png 160)" -gravity center -composite -strip "$out/apple-touch-icon.png"
+convert "$(png 192)" -strip "PNG32:$out/zak-192.png"
+convert "$(png 512)" -strip "PNG32:$out/zak-512.png"
+convert -size 512x512 "xc:$face" "$(png 288)" -gravity center -composite -strip "PNG24:$out/zak-maskable-512.png"
+convert -size 180x180 "xc:$face" "$(png 160)" -gravity center -composite -strip "PNG24:$out/apple-touch-icon.png"

@@ -323,6 +323,21 @@ test('after the first visit the page starts and runs without network', async () 
   await page.reload();
   await page.waitForSelector('body[data-ready]', { timeout: 20000 });
   assert.equal(await page.evaluate(() => document.body.dataset.ready), '1');
+  // The home screen's icons come from the cache too.
+  const icons = await page.evaluate(async () => {
+    const manifest = await (await fetch(document.querySelector('link[rel=manifest]').href)).json();
+    const urls = [...manifest.icons.map((i) => new URL(i.src, location.href).href),
+      ...[...document.querySelectorAll('link[rel~=icon], link[rel=apple-touch-icon]')].map((l) => l.href)];
+    return Promise.all(urls.map(async (u) => {
+      const image = new Image();
+      image.src = u;
+      await image.decode().catch(() => {});
+      return `${u.split('/').pop()} ${image.naturalWidth}`;
+    }));
+  });
+  assert.deepEqual(icons.map((i) => i.split(' ')[0]), ['icon.svg', 'zak-192.png', 'zak-512.png', 'zak-maskable-512.png',
+    'icon.svg', 'zak-192.png', 'apple-touch-icon.png']);
+  assert.ok(icons.every((i) => Number(i.split(' ')[1]) > 0), icons.join(', '));
   await page.select('#sBeispiele', '02_haus.zak');
   await waitFor(page, () => document.title.endsWith('02_haus.zak'));
   await page.keyboard.press('F9');
