@@ -422,7 +422,7 @@ function makePanel({ resizable, closable }) {
     let from = null;
     handle.addEventListener('pointerdown', (e) => {
       if (e.target.closest('button') || (e.pointerType === 'mouse' && e.button !== 0)) return;
-      e.preventDefault();
+      e.preventDefault();  // no text selection while the mouse drags
       from = { x: e.clientX, y: e.clientY, ...begin() };
       handle.setPointerCapture(e.pointerId);
       raise(el);
