@@ -47,9 +47,8 @@ export class Journal {
     this.timer = 0;
     this.lastWrite = 0;
     this.pending = null;
-  }
-
-  async init() {
+    // Alive from the first moment, so that no other tab starting now takes
+    // this tab's text for a lost one.
     if (this.locks) {
       // Held until the tab ends; a reload waits for the page before it to let go.
       this.locks.request(LockPrefix + this.id, () => new Promise(() => {})).catch(() => {});
@@ -57,6 +56,9 @@ export class Journal {
       this.beat();
       setInterval(() => this.beat(), AliveMs / 3);
     }
+  }
+
+  async init() {
     try { this.db = await open(); } catch (e) { this.db = null; }
   }
 
