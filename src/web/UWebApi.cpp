@@ -294,6 +294,15 @@ std::uint8_t* TWebSession::WindowPixels(int index, std::size_t& bytes) {
     return rgba.data();
 }
 
+void TWebSession::ResizeWindow(int index, int width, int height) {
+    if (index < 0 || index >= WindowCount()) return;
+    TWebDrawingWindow* window = WebWindowOf(FRun->Interpreter->Windows()[static_cast<std::size_t>(index)]);
+    if (!window) return;
+    window->SetWidth(std::max(1, width));
+    window->SetHeight(std::max(1, height));
+    window->Repaint();
+}
+
 std::vector<std::uint32_t> TWebSession::WindowRgb(int index) const {
     std::vector<std::uint32_t> out;
     if (index < 0 || index >= WindowCount()) return out;

@@ -163,6 +163,10 @@ public:
     std::uint8_t* WindowPixels(int index, std::size_t& bytes);
     // The same pixels as QRgb values 0xFFRRGGBB, row-major.
     std::vector<std::uint32_t> WindowRgb(int index) const;
+    // The pupil sized the window by hand: its paint box is now width x height
+    // pixels (at least 1 x 1), the drawing re-centred and painted anew, as
+    // the desktop's window does on a resize.
+    void ResizeWindow(int index, int width, int height);
 
     // --- the syntax check
     // One pass of the background syntax check over the lines: its hint, or

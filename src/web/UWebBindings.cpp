@@ -120,6 +120,7 @@ EMSCRIPTEN_BINDINGS(zak) {
         .function("window", &TWebSession::Window)
         .function("windowPixels", &PixelView)
         .function("windowRgb", &RgbArray)
+        .function("resizeWindow", &TWebSession::ResizeWindow)
         .function("check", &TWebSession::Check)
         .function("complete", &TWebSession::Complete)
         .class_function("speedRule", &TWebSession::SpeedRule);

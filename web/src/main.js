@@ -400,8 +400,9 @@ function fitCanvas(canvas, width, height) {
 const MinPanelWidth = 120, MinPanelHeight = 60;
 
 // A panel on the page with a title bar to move it by mouse, pen or finger,
-// and, when `resizable`, a grip at its bottom right corner to size it.
-function makePanel({ resizable, closable }) {
+// and, when `resizable`, a grip at its bottom right corner to size it
+// (`resized` is told when the grip is let go).
+function makePanel({ resizable, closable, resized }) {
   const el = document.createElement('div');
   el.className = 'zkwin';
   el.setAttribute('role', 'dialog');
@@ -418,7 +419,7 @@ function makePanel({ resizable, closable }) {
     title.appendChild(close);
   }
   // The pointer is captured, so a quick finger does not lose the panel.
-  const follow = (handle, begin, move) => {
+  const follow = (handle, begin, move, done = () => {}) => {
     let from = null;
     handle.addEventListener('pointerdown', (e) => {
       if (e.target.closest('button') || (e.pointerType === 'mouse' && e.button !== 0)) return;
@@ -428,7 +429,10 @@ function makePanel({ resizable, closable }) {
       raise(el);
     });
     handle.addEventListener('pointermove', (e) => { if (from) move(from, e.clientX - from.x, e.clientY - from.y); });
-    const end = () => { from = null; };
+    const end = () => {
+      if (from) done();
+      from = null;
+    };
     handle.addEventListener('pointerup', end);
     handle.addEventListener('pointercancel', end);
     handle.addEventListener('lostpointercapture', end);
@@ -445,7 +449,7 @@ function makePanel({ resizable, closable }) {
     follow(grip, () => ({ width: el.offsetWidth, height: el.offsetHeight }), (from, dx, dy) => {
       el.style.width = Math.max(MinPanelWidth, from.width + dx) + 'px';
       el.style.height = Math.max(MinPanelHeight, from.height + dy) + 'px';
-    });
+    }, () => resized && resized());
   }
   el.addEventListener('pointerdown', () => raise(el));
   $('windows').appendChild(el);
@@ -465,8 +469,17 @@ function trackCoordinates(canvas, pixelSize, origin, show) {
   canvas.addEventListener('pointerleave', () => show(''));
 }
 
-function makeWindow() {
-  const panel = makePanel({ resizable: true, closable: false });
+function makeWindow(index) {
+  // Sized by hand, the window's drawing takes the new size, re-centred, as on the desktop.
+  const panel = makePanel({ resizable: true, closable: false, resized: () => {
+    // The room below the title, whether or not the old picture needed scroll bars.
+    const width = panel.el.clientWidth, height = panel.el.clientHeight - panel.title.offsetHeight;
+    const scale = (window.devicePixelRatio || 1) / pixelScale();
+    if (app.runMode && app.runWorker) {
+      app.runWorker.postMessage({ t: 'resize', index, width: Math.max(1, Math.floor(width * scale)),
+        height: Math.max(1, Math.floor(height * scale)) });
+    }
+  } });
   const copy = document.createElement('button');
   copy.type = 'button';
   copy.className = 'copy';
@@ -495,7 +508,11 @@ function raise(el) { el.style.zIndex = String(++topZ); }
 function drawWindows(list) {
   for (const info of list) {
     let w = app.windows.get(info.index);
-    if (!w) { w = makeWindow(); app.windows.set(info.index, w); }
+    if (!w) {
+      w = makeWindow(info.index);
+      w.el.dataset.index = String(info.index);
+      app.windows.set(info.index, w);
+    }
     w.el.hidden = !info.visible;
     w.originX = info.originX;
     w.originY = info.originY;

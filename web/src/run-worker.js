@@ -186,6 +186,10 @@ self.onmessage = async (event) => {
     case 'speed':
       speed = m.speed;
       break;
+    case 'resize':
+      session.resizeWindow(m.index, m.width, m.height);
+      sendPixels(false);
+      break;
     case 'breakpoint':
       session.setBreakpoint(m.line, m.on);
       break;

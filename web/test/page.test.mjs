@@ -128,8 +128,18 @@ test('a typed program is indented, completed, checked while typing and run to th
     }
   }
 
-  // A finger moves the window by its title and sizes it by its grip.
-  const panel = '#windows .zkwin:last-child';
+  // A finger moves the window by its title and sizes it by its grip; the
+  // drawing takes the new size with the world's origin in its middle again.
+  const last = wanted.length - 1;
+  const panel = `#windows .zkwin[data-index="${last}"]`;
+  const origin = () => page.evaluate((i) => [window.zak.windows.get(i).originX, window.zak.windows.get(i).originY], last);
+  // The pixels of the cross through the world's origin, 40 each way.
+  const cross = (picture, [ox, oy]) => {
+    const out = [];
+    for (let d = -40; d <= 40; d++) out.push(picture.rgb[oy * picture.width + ox + d], picture.rgb[(oy + d) * picture.width + ox]);
+    return out;
+  };
+  const crossBefore = cross(await pagePicture(page, last), await origin());
   const before = await rect(page, panel);
   const title = await rect(page, `${panel} .name`);
   const grab = { x: title.left + 20, y: title.top + title.height / 2 };
@@ -141,16 +151,22 @@ test('a typed program is indented, completed, checked while typing and run to th
   const sized = await rect(page, panel);
   assert.deepEqual([sized.left, sized.top, Math.round(before.width - sized.width), Math.round(before.height - sized.height)],
     [moved.left, moved.top, 100, 80]);
+  await waitFor(page, (sel) => {
+    const el = document.querySelector(sel), c = el.querySelector('canvas');
+    return c.width === el.clientWidth && c.height === el.clientHeight - el.querySelector('.title').offsetHeight;
+  }, panel);
+  assert.deepEqual(cross(await pagePicture(page, last), await origin()), crossBefore);
   const shownTitle = await titleOver(page, panel, 20, 30);
   assert.match(shownTitle, / x:-?\d+ y:-?\d+$/);
 
   // Back to editing by a tap: the windows close, the last of them goes on in the last drawing window.
+  const lastShown = await pagePicture(page, last);
   await page.touchscreen.tap(...Object.values(await centre(page, '#bBearbeiten')));
   await waitFor(page, () => document.querySelector('.cm-content').contentEditable === 'true');
   assert.equal(await page.$$eval('#windows .zkwin:not(#lastDrawing)', (l) => l.length), 0);
   await page.touchscreen.tap(...Object.values(await centre(page, '#bLetztes')));
   await waitFor(page, () => document.getElementById('lastDrawing')?.hidden === false);
-  assert.equal(samePicture(await canvasPicture(page, '#lastDrawing canvas'), wanted[wanted.length - 1]), '');
+  assert.equal(samePicture(await canvasPicture(page, '#lastDrawing canvas'), lastShown), '');
   // The same world coordinates as the drawing window showed for the same pixel.
   const lastTitle = await titleOver(page, '#lastDrawing', 20, 30);
   assert.equal(lastTitle, 'Letztes Zeichenfenster' + shownTitle.match(/ x:-?\d+ y:-?\d+$/)[0]);
