@@ -37,8 +37,12 @@ for (const name of ['index.html', 'style.css', 'sw.js', 'manifest.webmanifest'])
   if (fs.existsSync(from)) fs.copyFileSync(from, path.join(out, name));
 }
 
-// ZAK's icon for the tab and the home screen.
+// ZAK's icon for the tab and the home screen: the emblem itself, and the
+// PNGs that home screens ask for (made by tools/web-icons.sh).
 fs.copyFileSync(path.join(root, 'data', 'zak.svg'), path.join(out, 'icon.svg'));
+fs.mkdirSync(path.join(out, 'icons'), { recursive: true });
+const icons = fs.readdirSync(path.join(here, 'icons')).filter((n) => n.endsWith('.png')).sort();
+for (const name of icons) fs.copyFileSync(path.join(here, 'icons', name), path.join(out, 'icons', name));
 
 // The examples as the desktop offers them, with their list.
 const examples = path.join(out, 'examples');
@@ -57,7 +61,7 @@ fs.writeFileSync(path.join(fonts, 'index.json'), JSON.stringify(fontNames));
 // changes with the files, so a new build is taken at the next start.
 const cached = ['./', 'index.html', 'style.css', 'app.js', 'run-worker.js', 'check-worker.js', 'zak-core.js',
   'zak-core.wasm', 'manifest.webmanifest', 'icon.svg', 'examples/index.json', 'fonts/index.json',
-  ...names.map((n) => 'examples/' + n), ...fontNames.map((n) => 'fonts/' + n)];
+  ...icons.map((n) => 'icons/' + n), ...names.map((n) => 'examples/' + n), ...fontNames.map((n) => 'fonts/' + n)];
 let stamp = 0;
 for (const file of cached) {
   const p = path.join(out, file);

@@ -255,6 +255,8 @@ TWindowInfo TWebSession::Window(int index) const {
     const TSurface& surface = window->Canvas().Surface();
     info.PixelWidth = surface.Width();
     info.PixelHeight = surface.Height();
+    info.OriginX = window->Canvas().OriginX();
+    info.OriginY = window->Canvas().OriginY();
     const TWebRect& changed = window->Box().Changed();
     info.ChangedLeft = changed.Left;
     info.ChangedTop = changed.Top;
@@ -290,6 +292,15 @@ std::uint8_t* TWebSession::WindowPixels(int index, std::size_t& bytes) {
         }
     bytes = size;
     return rgba.data();
+}
+
+void TWebSession::ResizeWindow(int index, int width, int height) {
+    if (index < 0 || index >= WindowCount()) return;
+    TWebDrawingWindow* window = WebWindowOf(FRun->Interpreter->Windows()[static_cast<std::size_t>(index)]);
+    if (!window) return;
+    window->SetWidth(std::max(1, width));
+    window->SetHeight(std::max(1, height));
+    window->Repaint();
 }
 
 std::vector<std::uint32_t> TWebSession::WindowRgb(int index) const {

@@ -100,6 +100,8 @@ struct TWindowInfo {
     std::string Title;                             // the caption base, UTF-8
     int Left = 0, Top = 0, Width = 0, Height = 0;  // outer geometry as the program sees it
     int PixelWidth = 0, PixelHeight = 0;           // the pixel buffer
+    // The pixel of the world's (0, 0): the title shows x - OriginX and OriginY - y.
+    int OriginX = 0, OriginY = 0;
     bool Visible = true;
     // The part of the pixels changed since the last look (windowPixels), or
     // ChangedRight < ChangedLeft when nothing changed.
@@ -161,6 +163,10 @@ public:
     std::uint8_t* WindowPixels(int index, std::size_t& bytes);
     // The same pixels as QRgb values 0xFFRRGGBB, row-major.
     std::vector<std::uint32_t> WindowRgb(int index) const;
+    // The pupil sized the window by hand: its paint box is now width x height
+    // pixels (at least 1 x 1), the drawing re-centred and painted anew, as
+    // the desktop's window does on a resize.
+    void ResizeWindow(int index, int width, int height);
 
     // --- the syntax check
     // One pass of the background syntax check over the lines: its hint, or

@@ -75,6 +75,8 @@ EMSCRIPTEN_BINDINGS(zak) {
         .field("height", &TWindowInfo::Height)
         .field("pixelWidth", &TWindowInfo::PixelWidth)
         .field("pixelHeight", &TWindowInfo::PixelHeight)
+        .field("originX", &TWindowInfo::OriginX)
+        .field("originY", &TWindowInfo::OriginY)
         .field("visible", &TWindowInfo::Visible)
         .field("changedLeft", &TWindowInfo::ChangedLeft)
         .field("changedTop", &TWindowInfo::ChangedTop)
@@ -118,6 +120,7 @@ EMSCRIPTEN_BINDINGS(zak) {
         .function("window", &TWebSession::Window)
         .function("windowPixels", &PixelView)
         .function("windowRgb", &RgbArray)
+        .function("resizeWindow", &TWebSession::ResizeWindow)
         .function("check", &TWebSession::Check)
         .function("complete", &TWebSession::Complete)
         .class_function("speedRule", &TWebSession::SpeedRule);

@@ -1,15 +1,21 @@
 // The journal that keeps an unsaved text in the browser (IndexedDB), per
-// tab: each tab writes under its own id, kept in the tab's session storage
-// so that a reload finds it again; a tab that is gone leaves its entry for
-// the next start to offer. Each tab marks itself alive every few seconds;
-// an entry of a tab not seen for a while belongs to no open tab.
+// tab: each tab writes under its own id, which a reload of the tab finds
+// again; a tab that is gone leaves its entry for the next start to offer.
+// Whether a tab is alive the browser tells: each tab holds a Web Lock named
+// after its id for its whole life, and the browser lets go of it the moment
+// the tab closes or crashes. Where a browser has no Web Locks (a page served
+// over plain http from another machine), each tab marks itself alive every
+// few seconds instead, and takes its mark away when the page goes.
 
 const DbName = 'zak';
 const Store = 'journal';
 // A text is written at most this often.
 export const JournalIntervalMs = 2000;
-// A tab whose mark is older than this is closed (or crashed).
+// Without Web Locks: a tab whose mark is older than this is closed (or crashed).
 const AliveMs = 6000;
+const LockPrefix = 'zak-tab-';
+const MarkPrefix = 'zak-alive-';
+const TabKey = 'zak-tab';
 
 function open() {
   return new Promise((resolve, reject) => {
@@ -31,29 +37,67 @@ function run(db, mode, action) {
 
 export class Journal {
   constructor() {
-    this.id = sessionStorage.getItem('zak-tab') || (Date.now().toString(36) + Math.random().toString(36).slice(2));
-    sessionStorage.setItem('zak-tab', this.id);
+    // The id lies in the tab's session storage only while the page is gone
+    // (put back on pagehide): a reload finds it, while a duplicated tab,
+    // which copies the session storage of a living page, gets an id of its own.
+    this.id = sessionStorage.getItem(TabKey) || (Date.now().toString(36) + Math.random().toString(36).slice(2));
+    sessionStorage.removeItem(TabKey);
+    this.locks = typeof navigator !== 'undefined' && navigator.locks && navigator.locks.request ? navigator.locks : null;
     this.db = null;
     this.timer = 0;
     this.lastWrite = 0;
     this.pending = null;
+    // Alive from the first moment, so that no other tab starting now takes
+    // this tab's text for a lost one.
+    if (this.locks) {
+      // Held until the tab ends; a reload waits for the page before it to let go.
+      this.locks.request(LockPrefix + this.id, () => new Promise(() => {})).catch(() => {});
+    } else {
+      this.beat();
+      setInterval(() => this.beat(), AliveMs / 3);
+    }
   }
 
   async init() {
     try { this.db = await open(); } catch (e) { this.db = null; }
-    this.beat();
-    setInterval(() => this.beat(), AliveMs / 3);
   }
 
-  beat() { localStorage.setItem('zak-alive-' + this.id, String(Date.now())); }
+  beat() { localStorage.setItem(MarkPrefix + this.id, String(Date.now())); }
+
+  // The page goes (closed, reloaded or put aside): a reload of this tab
+  // finds its id again, and no mark says that the tab is still open.
+  leave() {
+    sessionStorage.setItem(TabKey, this.id);
+    if (!this.locks) localStorage.removeItem(MarkPrefix + this.id);
+  }
+
+  // The page is shown again from the browser's back-forward cache.
+  back() {
+    sessionStorage.removeItem(TabKey);
+    if (!this.locks) this.beat();
+  }
+
+  // The ids of the tabs open now (this one included), or null where only
+  // the marks can tell.
+  async aliveIds() {
+    if (!this.locks) return null;
+    try {
+      const { held = [], pending = [] } = await this.locks.query();
+      return new Set([...held, ...pending].map((l) => l.name || '').filter((n) => n.startsWith(LockPrefix))
+        .map((n) => n.slice(LockPrefix.length)));
+    } catch (e) {
+      return null;
+    }
+  }
 
   // The entry to offer: this tab's own (a reload), else the newest of a tab that is gone.
   async orphan() {
     if (!this.db) return null;
     const all = await run(this.db, 'readonly', (s) => s.getAll());
+    const alive = await this.aliveIds();
     const now = Date.now();
-    const candidates = (all || []).filter((e) => e.id === this.id ||
-      now - Number(localStorage.getItem('zak-alive-' + e.id) || 0) > AliveMs);
+    const gone = (id) => (alive ? !alive.has(id) : now - Number(localStorage.getItem(MarkPrefix + id) || 0) > AliveMs);
+    const candidates = (all || []).filter((e) => e.id === this.id || gone(e.id));
     candidates.sort((a, b) => (a.id === this.id ? -1 : b.id === this.id ? 1 : b.time - a.time));
     return candidates[0] || null;
   }
@@ -62,14 +106,14 @@ export class Journal {
     if (!this.db) return;
     if (entry.id !== this.id) {
       await run(this.db, 'readwrite', (s) => s.delete(entry.id));
-      localStorage.removeItem('zak-alive-' + entry.id);
+      localStorage.removeItem(MarkPrefix + entry.id);
     }
   }
 
   async drop(entry) {
     if (!this.db) return;
     await run(this.db, 'readwrite', (s) => s.delete(entry.id));
-    if (entry.id !== this.id) localStorage.removeItem('zak-alive-' + entry.id);
+    if (entry.id !== this.id) localStorage.removeItem(MarkPrefix + entry.id);
   }
 
   // The text changed: written now or when the interval since the last write is over.

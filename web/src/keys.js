@@ -11,7 +11,7 @@
 // F11 in some browsers (full screen). Reading the clipboard needs the
 // browser's paste event, so Strg+V and Umschalt+Einfg paste what the browser
 // hands over; the clipboard gets plain text only.
-import { EditorSelection, EditorState, Annotation, Prec } from '@codemirror/state';
+import { EditorSelection, EditorState, Annotation, Prec, Transaction } from '@codemirror/state';
 import { EditorView, keymap } from '@codemirror/view';
 import { startCompletion } from '@codemirror/autocomplete';
 
@@ -705,7 +705,8 @@ export function desktopKeys({ format, records }) {
   // run.
   const observe = EditorView.updateListener.of((u) => {
     for (const tr of u.transactions) {
-      if (tr.annotation(ours)) continue;
+      // Ours, or not meant for the history (the highlighting given afterwards).
+      if (tr.annotation(ours) || tr.annotation(Transaction.addToHistory) === false) continue;
       if (tr.selection || tr.docChanged) keep.typingRun = false;
       if (!tr.docChanged) continue;
       let fromA = Infinity, toA = 0, toB = 0;

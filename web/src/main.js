@@ -3,6 +3,7 @@
 import { compileCore, instantiateCore, stringList, fromList } from './core.js';
 import { createEditor } from './editor.js';
 import { Journal } from './journal.js';
+import { Transaction } from '@codemirror/state';
 
 const Version = '1.5.9';
 const Base = new URL('.', location.href).href;
@@ -18,26 +19,42 @@ const app = {
   runMode: false, running: false, speed: 30, variablesShown: false, variablesWereShown: false,
   fileName: '', fileHandle: null, modified: false, errors: [], checkId: 0, checkTimer: 0,
   current: -1, errorLine: -1, windows: new Map(), proposalId: 0, proposalWaiters: new Map(), lastReport: null, stopTimer: 0, ready: false,
+  lastDrawing: null, lastPanel: null, gen: 0,
 };
 window.zak = app;  // for the browser tests and the curious
 
 // ---------------------------------------------------------------- start
 
+// The editor comes first and takes keys at once; the core (compiled while
+// the editor is built), its workers, the teacher's settings, the help and
+// the journal follow. Until the core is there the text is shown plain and
+// Enter does not indent; the core's highlighting then covers what was typed.
 async function boot() {
-  app.module = await compileCore(Base);
-  app.core = await instantiateCore(app.module);
-  const format = (text, commentOpen, indent) => app.core.WebSession.formatLine(text, commentOpen, indent);
+  performance.mark('zak-script');
+  const compiled = compileCore(Base);
+  const teacherFile = fetchTeacherSettings();
   app.editor = createEditor($('editor'), {
-    format,
+    format: (text, commentOpen, indent) => (app.core ? app.core.WebSession.formatLine(text, commentOpen, indent)
+      : plainLine(text, commentOpen, indent)),
     onChange: textChanged,
     onToggleBreakpoint: (line, on) => { if (app.runWorker) app.runWorker.postMessage({ t: 'breakpoint', line, on }); },
     completion: complete,
   });
   loadUserSettings();
-  await loadTeacherSettings();
   applySettings();
+  wirePage();
   app.editor.view.focus();
   document.body.dataset.editor = '1';  // typing works from here on
+  performance.mark('zak-editor');
+
+  app.module = await compiled;
+  // The core's script comes after this one, so that the editor is up before it is read.
+  if (document.readyState === 'loading') await new Promise((resolve) => document.addEventListener('DOMContentLoaded', resolve));
+  app.core = await instantiateCore(app.module);
+  performance.mark('zak-core');
+  reformat();
+  applyTeacherSettings(await teacherFile);
+  applySettings();
   startCheckWorker();
   app.runReady = startRunWorker(true);
   wireControls();
@@ -45,15 +62,32 @@ async function boot() {
   fillExamples();
   updateCaption();
   setMode(false);
-  app.editor.view.focus();
+  if (app.modified) scheduleCheck();
   await app.journal.init();
   await app.runReady;
   await offerRecovery();
   app.ready = true;
   document.body.dataset.ready = '1';
+  performance.mark('zak-ready');
   if ('serviceWorker' in navigator && location.protocol !== 'file:') {
     navigator.serviceWorker.register('sw.js').catch(() => {});
   }
+}
+
+// A line as it stands, all of it normal text: the editor's view of a line
+// until the core formats it.
+function plainLine(text, commentOpen, indent) {
+  return { line: text, classes: '2'.repeat(text.length), commentOpen, nextIndent: indent, lineIndent: indent };
+}
+
+// The core is there: what was typed before gets its highlighting, without
+// an undo step of its own.
+function reformat() {
+  const view = app.editor.view;
+  const text = view.state.doc.toString();
+  if (!text) return;
+  view.dispatch({ changes: { from: 0, to: text.length, insert: text }, selection: view.state.selection,
+    annotations: Transaction.addToHistory.of(false) });
 }
 
 function startCheckWorker() {
@@ -76,7 +110,7 @@ function startCheckWorker() {
 // Code completion: the proposals of the check worker for the text left of the caret.
 const ProposalIcons = { 0: 'property', 1: 'method', 4: 'type', 5: 'class' };
 function complete(context) {
-  if (app.runMode) return null;
+  if (app.runMode || !app.checkWorker) return null;
   const line = context.state.doc.lineAt(context.pos);
   const before = line.text.slice(0, context.pos - line.from);
   // The list opens after a `.` or the `:` of a declaration, and when asked for (Strg+Leertaste).
@@ -121,6 +155,7 @@ function textChanged() {
 
 function scheduleCheck() {
   clearTimeout(app.checkTimer);
+  if (!app.checkWorker) return;  // the core is still on its way; it checks when it is there
   app.checkTimer = setTimeout(() => {
     app.checkId++;
     app.checkWorker.postMessage({ t: 'check', id: app.checkId, lines: app.editor.lines(),
@@ -184,14 +219,19 @@ function enterRunMode() {
   colours();
   closeWindows();
   if (app.variablesWereShown) toggleVariables(true);
-  app.runWorker.postMessage({ t: 'prepare', lines: app.editor.lines(), breakpoints: app.editor.breakpoints(),
-    speed: app.speed, variables: app.variablesShown, forbid: settings.noAttributeAssignment });
+  app.runWorker.postMessage({ t: 'prepare', gen: ++app.gen, lines: app.editor.lines(),
+    breakpoints: app.editor.breakpoints(), speed: app.speed, variables: app.variablesShown,
+    forbid: settings.noAttributeAssignment });
   $('bStart').focus();
 }
 
 function leaveRunMode() {
   if (!app.runMode) return;
   app.runWorker.postMessage({ t: 'end' });
+  app.gen++;
+  // The run ends: its windows close, as the desktop's do, and the last of
+  // them goes on in the last drawing window.
+  closeWindows();
   app.variablesWereShown = app.variablesShown;
   if (app.variablesShown) toggleVariables(false);
   app.current = -1;
@@ -228,7 +268,7 @@ function stop() {
   showErrors();
   app.errorLine = -1;
   app.stopped = false;
-  app.runWorker.postMessage({ t: 'stop' });
+  app.runWorker.postMessage({ t: 'stop', gen: ++app.gen });
   // A worker deep in a long slice (or a program that never yields) is
   // replaced: Stop is Start again on a fresh session.
   clearTimeout(app.stopTimer);
@@ -241,8 +281,9 @@ function stop() {
       error: { kind: '', line: -1, column: 0, message: '', itemText: '' } };
     closeWindows();
     await startRunWorker();
-    app.runWorker.postMessage({ t: 'prepare', lines: app.editor.lines(), breakpoints: app.editor.breakpoints(),
-      speed: app.speed, variables: app.variablesShown, forbid: settings.noAttributeAssignment });
+    app.runWorker.postMessage({ t: 'prepare', gen: app.gen, lines: app.editor.lines(),
+      breakpoints: app.editor.breakpoints(), speed: app.speed, variables: app.variablesShown,
+      forbid: settings.noAttributeAssignment });
   }, StopTimeoutMs);
   $('bStart').focus();
 }
@@ -265,6 +306,7 @@ function setSpeed(p) {
 }
 
 function onRunMessage(m) {
+  if ((m.t === 'pixels' || m.t === 'report') && (m.gen !== app.gen || !app.runMode)) return;
   if (m.t === 'pixels') { drawWindows(m.windows); return; }
   if (m.t !== 'report') return;
   if (m.restarted) { app.stopped = true; clearTimeout(app.stopTimer); closeWindows(); }
@@ -332,47 +374,132 @@ function showVariables(lines) {
 
 // ---------------------------------------------------------------- drawing windows
 
+// The run's windows close (back to editing, Stop, a new start): each hands
+// its picture to the last drawing window on the way, in the order the
+// program made them, so the one closed last is what that window shows.
 function closeWindows() {
-  for (const w of app.windows.values()) w.el.remove();
+  const list = [...app.windows.entries()].sort((a, b) => a[0] - b[0]);
+  for (const [, w] of list) {
+    handOver(w);
+    w.el.remove();
+  }
   app.windows.clear();
 }
 
 // The picture is shown at a whole factor of its pixels, never blurred.
 function pixelScale() { return Math.max(1, Math.floor(window.devicePixelRatio || 1)); }
 
-function makeWindow(info) {
+function fitCanvas(canvas, width, height) {
+  canvas.width = width;
+  canvas.height = height;
+  const s = pixelScale() / (window.devicePixelRatio || 1);
+  canvas.style.width = (width * s) + 'px';
+  canvas.style.height = (height * s) + 'px';
+}
+
+// The smallest a panel gets by hand, so that its title stays to grab.
+const MinPanelWidth = 120, MinPanelHeight = 60;
+
+// A panel on the page with a title bar to move it by mouse, pen or finger,
+// and, when `resizable`, a grip at its bottom right corner to size it
+// (`resized` is told when the grip is let go).
+function makePanel({ resizable, closable, resized }) {
   const el = document.createElement('div');
   el.className = 'zkwin';
   el.setAttribute('role', 'dialog');
-  el.innerHTML = '<div class="title"><span class="name"></span><span class="coords"></span>' +
-    '<button type="button" class="copy" title="Bild als PNG in die Zwischenablage kopieren" aria-label="Bild kopieren">Kopieren</button></div>' +
-    '<div class="body"><canvas></canvas></div>';
-  const canvas = el.querySelector('canvas');
-  const w = { el, canvas, ctx: canvas.getContext('2d'), width: 0, height: 0, placed: false };
+  el.innerHTML = '<div class="title"><span class="name"></span></div><div class="body"><canvas></canvas></div>';
   const title = el.querySelector('.title');
-  let drag = null;
-  title.addEventListener('pointerdown', (e) => {
-    if (e.target.closest('button')) return;
-    drag = { x: e.clientX - el.offsetLeft, y: e.clientY - el.offsetTop };
-    title.setPointerCapture(e.pointerId);
-    raise(el);
+  if (closable) {
+    const close = document.createElement('button');
+    close.type = 'button';
+    close.className = 'close';
+    close.textContent = '×';
+    close.title = 'Schliessen';
+    close.setAttribute('aria-label', 'Schliessen');
+    close.onclick = () => { el.hidden = true; };
+    title.appendChild(close);
+  }
+  // The pointer is captured, so a quick finger does not lose the panel.
+  const follow = (handle, begin, move, done = () => {}) => {
+    let from = null;
+    handle.addEventListener('pointerdown', (e) => {
+      if (e.target.closest('button') || (e.pointerType === 'mouse' && e.button !== 0)) return;
+      e.preventDefault();  // no text selection while the mouse drags
+      from = { x: e.clientX, y: e.clientY, ...begin() };
+      handle.setPointerCapture(e.pointerId);
+      raise(el);
+    });
+    handle.addEventListener('pointermove', (e) => { if (from) move(from, e.clientX - from.x, e.clientY - from.y); });
+    const end = () => {
+      if (from) done();
+      from = null;
+    };
+    handle.addEventListener('pointerup', end);
+    handle.addEventListener('pointercancel', end);
+    handle.addEventListener('lostpointercapture', end);
+  };
+  follow(title, () => ({ left: el.offsetLeft, top: el.offsetTop }), (from, dx, dy) => {
+    el.style.left = Math.max(0, from.left + dx) + 'px';
+    el.style.top = Math.max(0, from.top + dy) + 'px';
   });
-  title.addEventListener('pointermove', (e) => {
-    if (!drag) return;
-    el.style.left = Math.max(0, e.clientX - drag.x) + 'px';
-    el.style.top = Math.max(0, e.clientY - drag.y) + 'px';
-  });
-  title.addEventListener('pointerup', () => { drag = null; });
+  if (resizable) {
+    const grip = document.createElement('div');
+    grip.className = 'grip';
+    grip.title = 'Größe ändern';
+    el.appendChild(grip);
+    follow(grip, () => ({ width: el.offsetWidth, height: el.offsetHeight }), (from, dx, dy) => {
+      el.style.width = Math.max(MinPanelWidth, from.width + dx) + 'px';
+      el.style.height = Math.max(MinPanelHeight, from.height + dy) + 'px';
+    }, () => resized && resized());
+  }
   el.addEventListener('pointerdown', () => raise(el));
+  $('windows').appendChild(el);
+  return { el, title, name: el.querySelector('.name'), canvas: el.querySelector('canvas') };
+}
+
+// The world coordinates under the pointer as the desktop's title shows them.
+function trackCoordinates(canvas, pixelSize, origin, show) {
   canvas.addEventListener('pointermove', (e) => {
     const r = canvas.getBoundingClientRect();
-    const x = Math.floor((e.clientX - r.left) * w.width / r.width);
-    const y = Math.floor((e.clientY - r.top) * w.height / r.height);
-    el.querySelector('.coords').textContent = `X: ${x}  Y: ${y}`;
+    const [width, height] = pixelSize();
+    const x = Math.floor((e.clientX - r.left) * width / r.width);
+    const y = Math.floor((e.clientY - r.top) * height / r.height);
+    const [ox, oy] = origin();
+    show(` x:${x - ox} y:${oy - y}`);
   });
-  canvas.addEventListener('pointerleave', () => { el.querySelector('.coords').textContent = ''; });
-  el.querySelector('.copy').onclick = () => copyPicture(canvas);
-  $('windows').appendChild(el);
+  canvas.addEventListener('pointerleave', () => show(''));
+}
+
+function makeWindow(index) {
+  // Sized by hand, the window's drawing takes the new size, re-centred, as on the desktop.
+  const panel = makePanel({ resizable: true, closable: false, resized: () => {
+    // The room below the title, whether or not the old picture needed scroll bars.
+    const width = panel.el.clientWidth, height = panel.el.clientHeight - panel.title.offsetHeight;
+    const scale = (window.devicePixelRatio || 1) / pixelScale();
+    if (app.runMode && app.runWorker) {
+      app.runWorker.postMessage({ t: 'resize', index, width: Math.max(1, Math.floor(width * scale)),
+        height: Math.max(1, Math.floor(height * scale)) });
+    }
+  } });
+  const copy = document.createElement('button');
+  copy.type = 'button';
+  copy.className = 'copy';
+  copy.title = 'Bild als PNG in die Zwischenablage kopieren';
+  copy.setAttribute('aria-label', 'Bild kopieren');
+  copy.textContent = 'Kopieren';
+  panel.title.appendChild(copy);
+  const w = { ...panel, ctx: panel.canvas.getContext('2d'), width: 0, height: 0, originX: 0, originY: 0,
+    caption: '', coords: '', placed: false };
+  const showTitle = () => {
+    w.name.textContent = w.caption + w.coords;
+    w.el.setAttribute('aria-label', w.caption || 'Zeichenfenster');
+  };
+  w.showTitle = showTitle;
+  trackCoordinates(w.canvas, () => [w.width, w.height], () => [w.originX, w.originY], (text) => {
+    w.coords = text;
+    showTitle();
+  });
+  copy.onclick = () => copyPicture(w.canvas);
   return w;
 }
 
@@ -382,17 +509,22 @@ function raise(el) { el.style.zIndex = String(++topZ); }
 function drawWindows(list) {
   for (const info of list) {
     let w = app.windows.get(info.index);
-    if (!w) { w = makeWindow(info); app.windows.set(info.index, w); }
+    if (!w) {
+      w = makeWindow(info.index);
+      w.el.dataset.index = String(info.index);
+      app.windows.set(info.index, w);
+    }
     w.el.hidden = !info.visible;
-    w.el.querySelector('.name').textContent = info.title;
+    w.originX = info.originX;
+    w.originY = info.originY;
+    if (w.caption !== info.title) {
+      w.caption = info.title;
+      w.showTitle();
+    }
     if (w.width !== info.pixelWidth || w.height !== info.pixelHeight) {
       w.width = info.pixelWidth;
       w.height = info.pixelHeight;
-      w.canvas.width = info.pixelWidth;
-      w.canvas.height = info.pixelHeight;
-      const s = pixelScale();
-      w.canvas.style.width = (info.pixelWidth * s / (window.devicePixelRatio || 1)) + 'px';
-      w.canvas.style.height = (info.pixelHeight * s / (window.devicePixelRatio || 1)) + 'px';
+      fitCanvas(w.canvas, info.pixelWidth, info.pixelHeight);
     }
     if (!w.placed) {
       w.placed = true;
@@ -407,6 +539,65 @@ function drawWindows(list) {
       w.ctx.putImageData(new ImageData(info.data, info.rect.w, info.rect.h), info.rect.x, info.rect.y);
     }
   }
+}
+
+// ---------------------------------------------------------------- the last drawing
+
+// The picture of the drawing window closed last, kept while the page is
+// open; before the first one, a note in a picture of 300 x 50.
+const LastCaption = 'Letztes Zeichenfenster';
+const NoPictureWidth = 300, NoPictureHeight = 50;
+
+function handOver(w) {
+  if (!w.width || !w.height) return;
+  const copy = document.createElement('canvas');
+  copy.width = w.width;
+  copy.height = w.height;
+  copy.getContext('2d').drawImage(w.canvas, 0, 0);
+  app.lastDrawing = { picture: copy, originX: w.originX, originY: w.originY };
+  if (app.lastPanel) showLastPicture();
+}
+
+function noPictureYet() {
+  const c = document.createElement('canvas');
+  c.width = NoPictureWidth;
+  c.height = NoPictureHeight;
+  const ctx = c.getContext('2d');
+  ctx.fillStyle = '#fff';
+  ctx.fillRect(0, 0, c.width, c.height);
+  ctx.fillStyle = '#000';
+  ctx.font = '11px Tahoma, "DejaVu Sans", Arial, sans-serif';
+  ctx.textBaseline = 'top';
+  ctx.fillText('Es gibt noch kein altes Zeichenfenster.', 10, 10);
+  return { picture: c, originX: 0, originY: 0 };
+}
+
+function showLastPicture() {
+  const p = app.lastPanel;
+  const last = app.lastDrawing || noPictureYet();
+  p.last = last;
+  fitCanvas(p.canvas, last.picture.width, last.picture.height);
+  p.canvas.getContext('2d').drawImage(last.picture, 0, 0);
+  p.name.textContent = LastCaption;
+}
+
+function openLastDrawing() {
+  if (!app.lastPanel) {
+    const p = makePanel({ resizable: false, closable: true });
+    p.el.classList.add('last');
+    p.el.id = 'lastDrawing';
+    p.el.setAttribute('aria-label', LastCaption);
+    trackCoordinates(p.canvas, () => [p.canvas.width, p.canvas.height], () => [p.last.originX, p.last.originY],
+      (text) => { p.name.textContent = LastCaption + text; });
+    const pane = $('editorPane').getBoundingClientRect();
+    p.el.style.left = (pane.left + 40) + 'px';
+    p.el.style.top = (pane.top + 30) + 'px';
+    app.lastPanel = p;
+  }
+  showLastPicture();
+  app.lastPanel.el.hidden = false;
+  raise(app.lastPanel.el);
+  app.lastPanel.el.querySelector('.close').focus();
 }
 
 async function copyPicture(canvas) {
@@ -667,17 +858,27 @@ function saveUserSettings() {
     noAttributeAssignment: settings.noAttributeAssignment }));
 }
 
-async function loadTeacherSettings() {
+// The file's bytes, or null when there is none beside the page (or no network).
+async function fetchTeacherSettings() {
   try {
     const response = await fetch(Base + 'zak.set', { cache: 'no-store' });
-    if (!response.ok) return;
+    if (!response.ok) return null;
+    return new Uint8Array(await response.arrayBuffer());
+  } catch (e) {
+    return null;
+  }
+}
+
+function applyTeacherSettings(bytes) {
+  if (bytes === null) return;
+  try {
     // Read by the core, as the desktop reads it.
-    const file = app.core.readSettingsFile(new Uint8Array(await response.arrayBuffer()));
+    const file = app.core.readSettingsFile(bytes);
     settings.password = file.password;
     settings.noAttributeAssignment = file.noAttributeAssignment;
     settings.fontSize = file.fontSize;
     settings.fromTeacher = true;
-  } catch (e) { /* no file beside the page, or offline */ }
+  } catch (e) { /* a file the core cannot read counts as none */ }
 }
 
 function applySettings() {
@@ -797,6 +998,7 @@ function wireControls() {
   $('bHilfe').onclick = toggleHelp;
   $('bEinstellungen').onclick = openSettings;
   $('bDrucken').onclick = printProgram;
+  $('bLetztes').onclick = openLastDrawing;
   // The about box with the desktop's texts.
   $('bInfo').onclick = () => ask(`ZAK - Zakwerk\nVersion ${Version}\n\nEine Lernumgebung, in der Schülerinnen und ` +
     'Schüler mit Figuren objektorientiert programmieren.\n\nNeuere Versionen, Beispiele und eine Anleitung finden Sie ' +
@@ -836,18 +1038,46 @@ function wireControls() {
       jumpToError(Math.max(0, i));
     }
   });
-  // A tablet's on-screen keyboard shrinks the visible part of the page: the
-  // page follows it, so the caret's line stays above the keyboard.
+}
+
+// What the page needs before the core: the layout follows an on-screen
+// keyboard, and the journal is written when the page goes.
+function wirePage() {
   if (window.visualViewport) {
-    window.visualViewport.addEventListener('resize', () => {
-      $('app').style.height = window.visualViewport.height + 'px';
-      if (app.editor.view.hasFocus) app.editor.scrollCaret();
-    });
+    window.visualViewport.addEventListener('resize', () => fitToVisibleArea(true));
+    window.visualViewport.addEventListener('scroll', () => fitToVisibleArea(false));
+    fitToVisibleArea(false);
   }
   // The journal holds the text, so leaving the page asks nothing; what was
   // typed since its last write goes in now.
-  window.addEventListener('pagehide', () => app.journal.flush());
+  window.addEventListener('pagehide', () => { app.journal.leave(); app.journal.flush(); });
+  window.addEventListener('pageshow', (e) => { if (e.persisted) app.journal.back(); });
   document.addEventListener('visibilitychange', () => { if (document.hidden) app.journal.flush(); });
+}
+
+// A tablet's on-screen keyboard covers the lower part of the page without
+// making the page smaller (iPad): the page is laid out in the part still
+// visible, and the caret's line is scrolled into it. Zoomed in by hand, the
+// page keeps its size.
+function fitToVisibleArea(resized) {
+  const vv = window.visualViewport;
+  const el = $('app');
+  if (Math.abs(vv.scale - 1) > 0.01) {
+    el.style.height = '';
+    el.style.transform = '';
+    return;
+  }
+  const height = Math.round(vv.height);
+  const shrunk = el.style.height && height < parseFloat(el.style.height);
+  el.style.height = height + 'px';
+  // Safari scrolls the page to bring the caret above the keyboard; the
+  // layout goes along to where the visible part now is.
+  const top = Math.round(vv.pageTop);
+  el.style.transform = top ? `translateY(${top}px)` : '';
+  if ((resized || shrunk) && app.editor && app.editor.view.hasFocus) {
+    app.editor.view.requestMeasure();
+    app.editor.scrollCaret();
+  }
 }
 
 boot().catch((e) => {

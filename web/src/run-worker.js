@@ -21,6 +21,9 @@ let lastFrame = 0;
 let timer = 0;
 let showVariables = false;
 let forbid = false;  // assignments to attributes are forbidden
+// The page's number for the run now prepared: what the page gets from an
+// earlier run (already on its way when the page moved on) it leaves aside.
+let gen = 0;
 const known = new Map();  // window index -> pixel size last sent
 
 function stateName(state) {
@@ -31,7 +34,7 @@ function stateName(state) {
 }
 
 function reportOf(r, extra = {}) {
-  const out = { t: 'report', state: stateName(r.state), line: r.line, totalCalls: r.totalCalls, error: r.error,
+  const out = { t: 'report', gen, state: stateName(r.state), line: r.line, totalCalls: r.totalCalls, error: r.error,
     running, ...extra };
   if (showVariables) out.variables = variables();
   return out;
@@ -56,7 +59,8 @@ function sendPixels(force) {
     const size = info.pixelWidth + 'x' + info.pixelHeight;
     const fresh = known.get(i) !== size;
     const entry = { index: i, title: info.title, left: info.left, top: info.top, width: info.width,
-      height: info.height, pixelWidth: info.pixelWidth, pixelHeight: info.pixelHeight, visible: info.visible };
+      height: info.height, pixelWidth: info.pixelWidth, pixelHeight: info.pixelHeight, visible: info.visible,
+      originX: info.originX, originY: info.originY };
     let x0 = info.changedLeft, y0 = info.changedTop, x1 = info.changedRight, y1 = info.changedBottom;
     if (fresh || force) { x0 = 0; y0 = 0; x1 = info.pixelWidth - 1; y1 = info.pixelHeight - 1; }
     if (x1 >= x0 && y1 >= y0 && info.pixelWidth > 0 && info.pixelHeight > 0) {
@@ -76,7 +80,7 @@ function sendPixels(force) {
     known.set(i, size);
     windows.push(entry);
   }
-  self.postMessage({ t: 'pixels', windows }, transfer);
+  self.postMessage({ t: 'pixels', gen, windows }, transfer);
   lastFrame = performance.now();
 }
 
@@ -148,6 +152,7 @@ self.onmessage = async (event) => {
       break;
     case 'prepare':
       speed = m.speed;
+      gen = m.gen;
       showVariables = m.variables;
       forbid = !!m.forbid;
       prepare(m.lines, m.breakpoints);
@@ -168,10 +173,13 @@ self.onmessage = async (event) => {
     case 'stop':
       running = false;
       clearTimeout(timer);
+      gen = m.gen;
       session.start(forbid, 1024);
       known.clear();
-      sendPixels(true);
+      // The page closes the stopped run's windows on this report, then
+      // shows the fresh run's.
       self.postMessage(reportOf(session.report(), { restarted: true }));
+      sendPixels(true);
       break;
     case 'step': {
       const before = stateName(session.report().state);
@@ -183,6 +191,10 @@ self.onmessage = async (event) => {
     }
     case 'speed':
       speed = m.speed;
+      break;
+    case 'resize':
+      session.resizeWindow(m.index, m.width, m.height);
+      sendPixels(false);
       break;
     case 'breakpoint':
       session.setBreakpoint(m.line, m.on);

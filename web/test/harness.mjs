@@ -15,7 +15,8 @@ export const www = process.env.ZAK_WWW || path.join(root, 'build-web', 'www');
 export const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.json': 'application/json', '.svg': 'image/svg+xml', '.webmanifest': 'application/manifest+json' };
+  '.wasm': 'application/wasm', '.json': 'application/json', '.svg': 'image/svg+xml', '.webmanifest': 'application/manifest+json',
+  '.png': 'image/png' };
 
 export function serve() {
   const server = http.createServer((req, res) => {

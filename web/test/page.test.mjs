@@ -27,6 +27,40 @@ after(async () => {
 const lines = (page) => page.evaluate(() => window.zak.editor.lines());
 const report = (page) => page.evaluate(() => window.zak.lastReport);
 
+// A finger pressed at `from`, moved in a few steps to `to`, held there a
+// moment and lifted (lifted while still moving, headless Chromium takes it
+// for a fling, and the fling swallows the next tap).
+async function touchDrag(page, from, to) {
+  await page.touchscreen.touchStart(from.x, from.y);
+  for (let k = 1; k <= 4; k++) {
+    await page.touchscreen.touchMove(from.x + (to.x - from.x) * k / 4, from.y + (to.y - from.y) * k / 4);
+  }
+  await sleep(80);
+  await page.touchscreen.touchMove(to.x, to.y);
+  await page.touchscreen.touchEnd();
+}
+
+async function centre(page, selector) {
+  return page.$eval(selector, (e) => { const r = e.getBoundingClientRect(); return { x: r.left + r.width / 2, y: r.top + r.height / 2 }; });
+}
+
+const rect = (page, selector) => page.$eval(selector, (e) => e.getBoundingClientRect().toJSON());
+
+// The picture a canvas shows, as 0xRRGGBB per pixel.
+const canvasPicture = (page, selector) => page.$eval(selector, (c) => {
+  const data = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+  const rgb = new Array(c.width * c.height);
+  for (let k = 0; k < rgb.length; k++) rgb[k] = (data[k * 4] << 16) | (data[k * 4 + 1] << 8) | data[k * 4 + 2];
+  return { width: c.width, height: c.height, rgb };
+});
+
+// The title a panel shows with the mouse over pixel (x, y) of its canvas.
+async function titleOver(page, panel, x, y) {
+  const box = await rect(page, `${panel} canvas`);
+  await page.mouse.move(box.left + x + 0.5, box.top + y + 0.5);
+  return page.$eval(`${panel} .name`, (n) => n.textContent);
+}
+
 async function clickGutter(page, line) {
   const box = await page.evaluate((n) => {
     const view = window.zak.editor.view;
@@ -37,8 +71,15 @@ async function clickGutter(page, line) {
   await page.mouse.click(box.x, box.y);
 }
 
-test('a typed program is indented, completed, checked while typing and run to the same picture as the core draws', async () => {
+test('a typed program is indented, completed, checked while typing and run to the same picture as the core draws; ' +
+  'its windows go by finger and leave the last drawing', async () => {
   const page = await openPage(await browser.createBrowserContext(), url);
+  // Before any run the last drawing window has only its note.
+  await page.touchscreen.tap(...Object.values(await centre(page, '#bLetztes')));
+  await waitFor(page, () => document.getElementById('lastDrawing')?.hidden === false);
+  assert.deepEqual(await page.$eval('#lastDrawing canvas', (c) => [c.width, c.height]), [300, 50]);
+  await page.touchscreen.tap(...Object.values(await centre(page, '#lastDrawing .close')));
+  await waitFor(page, () => document.getElementById('lastDrawing').hidden);
   await page.click('.cm-content');
   // Typed as a pupil types: no indentation, the editor gives it.
   await page.keyboard.type('t: Turtle\ni: integer\nf: Fenster\nf.hintergrundfarbeSetzen(gelb)\n' +
@@ -87,9 +128,70 @@ test('a typed program is indented, completed, checked while typing and run to th
         `Fenster ${i + 1} wie zak --run --png`);
     }
   }
-  // Back to editing: the text is editable again.
-  await page.click('#bBearbeiten');
-  assert.equal(await page.evaluate(() => document.querySelector('.cm-content').contentEditable), 'true');
+
+  // A finger moves the window by its title and sizes it by its grip; the
+  // drawing takes the new size with the world's origin in its middle again.
+  const last = wanted.length - 1;
+  const panel = `#windows .zkwin[data-index="${last}"]`;
+  const origin = () => page.evaluate((i) => [window.zak.windows.get(i).originX, window.zak.windows.get(i).originY], last);
+  // The pixels of the cross through the world's origin, 40 each way.
+  const cross = (picture, [ox, oy]) => {
+    const out = [];
+    for (let d = -40; d <= 40; d++) out.push(picture.rgb[oy * picture.width + ox + d], picture.rgb[(oy + d) * picture.width + ox]);
+    return out;
+  };
+  const crossBefore = cross(await pagePicture(page, last), await origin());
+  const before = await rect(page, panel);
+  const title = await rect(page, `${panel} .name`);
+  const grab = { x: title.left + 20, y: title.top + title.height / 2 };
+  await touchDrag(page, grab, { x: grab.x - 150, y: grab.y + 60 });
+  const moved = await rect(page, panel);
+  assert.deepEqual([moved.left - before.left, moved.top - before.top], [-150, 60]);
+  const grip = await centre(page, `${panel} .grip`);
+  await touchDrag(page, grip, { x: grip.x - 100, y: grip.y - 80 });
+  const sized = await rect(page, panel);
+  assert.deepEqual([sized.left, sized.top, Math.round(before.width - sized.width), Math.round(before.height - sized.height)],
+    [moved.left, moved.top, 100, 80]);
+  await waitFor(page, (sel) => {
+    const el = document.querySelector(sel), c = el.querySelector('canvas');
+    return c.width === el.clientWidth && c.height === el.clientHeight - el.querySelector('.title').offsetHeight;
+  }, panel);
+  assert.deepEqual(cross(await pagePicture(page, last), await origin()), crossBefore);
+  const shownTitle = await titleOver(page, panel, 20, 30);
+  assert.match(shownTitle, / x:-?\d+ y:-?\d+$/);
+
+  // Back to editing by a tap: the windows close, the last of them goes on in the last drawing window.
+  const lastShown = await pagePicture(page, last);
+  await page.touchscreen.tap(...Object.values(await centre(page, '#bBearbeiten')));
+  await waitFor(page, () => document.querySelector('.cm-content').contentEditable === 'true');
+  assert.equal(await page.$$eval('#windows .zkwin:not(#lastDrawing)', (l) => l.length), 0);
+  await page.touchscreen.tap(...Object.values(await centre(page, '#bLetztes')));
+  await waitFor(page, () => document.getElementById('lastDrawing')?.hidden === false);
+  assert.equal(samePicture(await canvasPicture(page, '#lastDrawing canvas'), lastShown), '');
+  // The same world coordinates as the drawing window showed for the same pixel.
+  const lastTitle = await titleOver(page, '#lastDrawing', 20, 30);
+  assert.equal(lastTitle, 'Letztes Zeichenfenster' + shownTitle.match(/ x:-?\d+ y:-?\d+$/)[0]);
+  await page.touchscreen.tap(...Object.values(await centre(page, '#lastDrawing .close')));
+
+  // An on-screen keyboard takes the lower part of the screen: the layout
+  // shrinks to the part left and the caret's line stays in sight.
+  await page.click('.cm-content');
+  await page.keyboard.down('Control');
+  await page.keyboard.press('End');
+  await page.keyboard.up('Control');
+  await page.setViewport({ width: 1024, height: 330 });
+  await waitFor(page, () => Math.round(parseFloat(document.getElementById('app').style.height)) ===
+    Math.round(window.visualViewport.height));
+  await sleep(100);
+  const caret = await page.evaluate(() => {
+    const view = window.zak.editor.view;
+    const at = view.coordsAtPos(view.state.selection.main.head);
+    const scroller = view.scrollDOM.getBoundingClientRect();
+    return { top: at.top, bottom: at.bottom, scrollerTop: scroller.top, scrollerBottom: scroller.bottom,
+      visible: window.visualViewport.height };
+  });
+  assert.ok(caret.top >= caret.scrollerTop && caret.bottom <= caret.scrollerBottom && caret.bottom <= caret.visible,
+    `die Schreibmarke liegt außerhalb: ${JSON.stringify(caret)}`);
   await page.close();
 });
 
@@ -336,7 +438,17 @@ test('the journal brings the text back after a reload, each tab its own', async 
   await page.click('#dialogButtons button[value="yes"]');
   await waitFor(page, () => document.body.dataset.ready === '1');
   assert.deepEqual(await lines(page), ['x: integer', 'x := 1']);
+
+  // The other tab closed and the page opened again at once: its text is offered.
   await other.close();
+  const again = await context.newPage();
+  await again.setViewport({ width: 1024, height: 700 });
+  await again.goto(url);
+  await again.waitForSelector('dialog[open]');
+  assert.equal(await again.$eval('#dialogText', (t) => t.textContent), 'Ungespeicherte Änderungen wiederherstellen?');
+  await again.click('#dialogButtons button[value="yes"]');
+  await waitFor(again, () => document.body.dataset.ready === '1');
+  assert.deepEqual(await lines(again), ['y: real']);
   await context.close();
 });
 
@@ -349,6 +461,21 @@ test('after the first visit the page starts and runs without network', async () 
   await page.reload();
   await page.waitForSelector('body[data-ready]', { timeout: 20000 });
   assert.equal(await page.evaluate(() => document.body.dataset.ready), '1');
+  // The home screen's icons come from the cache too.
+  const icons = await page.evaluate(async () => {
+    const manifest = await (await fetch(document.querySelector('link[rel=manifest]').href)).json();
+    const urls = [...manifest.icons.map((i) => new URL(i.src, location.href).href),
+      ...[...document.querySelectorAll('link[rel~=icon], link[rel=apple-touch-icon]')].map((l) => l.href)];
+    return Promise.all(urls.map(async (u) => {
+      const image = new Image();
+      image.src = u;
+      await image.decode().catch(() => {});
+      return `${u.split('/').pop()} ${image.naturalWidth}`;
+    }));
+  });
+  assert.deepEqual(icons.map((i) => i.split(' ')[0]), ['icon.svg', 'zak-192.png', 'zak-512.png', 'zak-maskable-512.png',
+    'icon.svg', 'zak-192.png', 'apple-touch-icon.png']);
+  assert.ok(icons.every((i) => Number(i.split(' ')[1]) > 0), icons.join(', '));
   await page.select('#sBeispiele', '02_haus.zak');
   await waitFor(page, () => document.title.endsWith('02_haus.zak'));
   await page.keyboard.press('F9');
