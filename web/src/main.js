@@ -146,6 +146,13 @@ function startRunWorker(warm = false) {
 
 // ---------------------------------------------------------------- the text
 
+// Undo and redo are offered exactly while editing and the editor has a step.
+function updateUndoButtons() {
+  const counts = app.editor.undoCounts();
+  $('bUndo').disabled = app.runMode || counts.undo < 1;
+  $('bRedo').disabled = app.runMode || counts.redo < 1;
+}
+
 function textChanged() {
   app.modified = true;
   updateCaption();
@@ -166,6 +173,7 @@ function scheduleCheck() {
 function updateCaption() {
   document.title = app.fileName ? `ZAK ${Version} - ${app.fileName}` : `ZAK ${Version} (Zakwerk)`;
   $('status').textContent = (app.modified ? 'Geändert' : '') + (app.fileName ? (app.modified ? ' – ' : '') + app.fileName : '');
+  updateUndoButtons();
 }
 
 // ---------------------------------------------------------------- error list
@@ -198,6 +206,7 @@ function setMode(run) {
   document.body.classList.toggle('running-mode', run);
   app.editor.setReadOnly(run);
   if (!run) setRunning(false);
+  updateUndoButtons();
 }
 
 function setRunning(on) {
@@ -833,9 +842,18 @@ function fillHelp() {
   }
 }
 
+// The about box with the desktop's texts.
+function showAbout() {
+  return ask(`ZAK - Zakwerk\nVersion ${Version}\n\nEine Lernumgebung, in der Schülerinnen und ` +
+    'Schüler mit Figuren objektorientiert programmieren.\n\nNeuere Versionen, Beispiele und eine Anleitung finden Sie ' +
+    'unter:\nhttps://zak.example.org/\n\nProgrammiert in C++ mit Qt; im Browser als WebAssembly.', [['Schliessen', 'ok']]);
+}
+
 function toggleHelp() {
   const help = $('help');
   help.hidden = !help.hidden;
+  // As on the desktop, one opening of the help in forty shows the about box.
+  if (!help.hidden && Math.floor(Math.random() * 40) === 10) showAbout();
   $('bHilfe').textContent = help.hidden ? 'Hilfe zeigen...' : 'Hilfe ausblenden';
   $('bHilfe').setAttribute('aria-expanded', String(!help.hidden));
 }
@@ -993,16 +1011,14 @@ function wireControls() {
   $('bOeffnen').onclick = openFile;
   $('bSpeichern').onclick = () => save(false);
   $('bSpeichernUnter').onclick = () => save(true);
-  $('bUndo').onclick = () => app.editor.undo();
-  $('bRedo').onclick = () => app.editor.redo();
+  $('bUndo').onclick = () => { app.editor.undo(); updateUndoButtons(); };
+  $('bRedo').onclick = () => { app.editor.redo(); updateUndoButtons(); };
   $('bHilfe').onclick = toggleHelp;
   $('bEinstellungen').onclick = openSettings;
   $('bDrucken').onclick = printProgram;
   $('bLetztes').onclick = openLastDrawing;
   // The about box with the desktop's texts.
-  $('bInfo').onclick = () => ask(`ZAK - Zakwerk\nVersion ${Version}\n\nEine Lernumgebung, in der Schülerinnen und ` +
-    'Schüler mit Figuren objektorientiert programmieren.\n\nNeuere Versionen, Beispiele und eine Anleitung finden Sie ' +
-    'unter:\nhttps://zak.example.org/\n\nProgrammiert in C++ mit Qt; im Browser als WebAssembly.', [['Schliessen', 'ok']]);
+  $('bInfo').onclick = showAbout;
   $('filePicker').onchange = async () => {
     const file = $('filePicker').files[0];
     if (file) loadBytes(new Uint8Array(await file.arrayBuffer()), file.name, null);
@@ -1012,12 +1028,13 @@ function wireControls() {
     const key = e.key;
     const handled = {
       F9: () => (app.runMode ? (app.running ? null : start()) : enterRunMode()),
-      F10: pause, F11: stop, F8: step, F2: () => save(false),
+      F10: pause, F11: stop, F8: step, F2: () => save(false), F3: openFile,
     }[key];
     if (handled && !e.ctrlKey && !e.altKey) { e.preventDefault(); handled(); return; }
     if (e.ctrlKey && !e.altKey) {
       const k = key.toLowerCase();
-      if (k === 's') { e.preventDefault(); save(e.shiftKey); }
+      // As on the desktop: Strg+S is "Speichern unter", F2 "Speichern".
+      if (k === 's') { e.preventDefault(); save(true); }
       else if (k === 'o') { e.preventDefault(); openFile(); }
       else if (k === 'p') { e.preventDefault(); printProgram(); }
       else if (k === '+' || k === '=') { e.preventDefault(); fontSize(1); }
