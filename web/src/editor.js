@@ -113,7 +113,8 @@ const highlighter = ViewPlugin.fromClass(class {
 // What formatting left for each line: the state it hands on and its
 // indentation, as the keys need them.
 function lineRecords(state) {
-  return state.field(formats).classes.map((e) => ({ ...e.after }));
+  // The edit replaces records, never changes one, so they are shared.
+  return state.field(formats).classes.map((e) => e.after);
 }
 
 // ---------------------------------------------------------------- line colours

@@ -490,19 +490,38 @@ export function desktopKeys({ format, records }) {
     const lines = state.doc.toJSON();
     const sel = state.selection.main;
     const pos = (p) => { const line = state.doc.lineAt(p); return { line: line.number - 1, column: p - line.from }; };
-    return new Edit(lines, records(state), pos(sel.head), pos(sel.anchor), keep, format, visibleLines(view));
+    const edit = new Edit(lines, records(state), pos(sel.head), pos(sel.anchor), keep, format, visibleLines(view));
+    edit.original = lines.slice();
+    return edit;
+  }
+
+  // The change from the lines before to the lines after, as one replacement.
+  // Lines an edit leaves alone are the very same strings, so comparing them
+  // costs nothing; only the window of changed lines (and one line around it)
+  // is compared by characters. A long program is no slower to type in.
+  function difference(doc, before, after) {
+    let top = 0, endBefore = before.length, endAfter = after.length;
+    while (top < endBefore && top < endAfter && before[top] === after[top]) top++;
+    if (top === endBefore && top === endAfter) return null;
+    while (endBefore > top && endAfter > top && before[endBefore - 1] === after[endAfter - 1]) { endBefore--; endAfter--; }
+    const first = Math.max(0, top - 1);
+    const lastBefore = Math.min(before.length, endBefore + 1);
+    const lastAfter = endAfter + (lastBefore - endBefore);
+    const start = doc.line(first + 1).from;
+    const old = before.slice(first, lastBefore).join('\n');
+    const text = after.slice(first, lastAfter).join('\n');
+    let from = 0;
+    while (from < old.length && from < text.length && old[from] === text[from]) from++;
+    let endOld = old.length, endNew = text.length;
+    while (endOld > from && endNew > from && old[endOld - 1] === text[endNew - 1]) { endOld--; endNew--; }
+    return { from: start + from, to: start + endOld, insert: text.slice(from, endNew) };
   }
 
   // `event` names the edit for the completion list, which opens on typing.
   function commit(view, edit, event = 'input') {
     const doc = view.state.doc;
     if (edit.lines.length === 0) edit.lines.push('');
-    const text = edit.lines.join('\n');
-    const old = doc.toString();
-    let from = 0;
-    while (from < old.length && from < text.length && old[from] === text[from]) from++;
-    let endOld = old.length, endNew = text.length;
-    while (endOld > from && endNew > from && old[endOld - 1] === text[endNew - 1]) { endOld--; endNew--; }
+    const change = difference(doc, edit.original, edit.lines);
     const starts = [0];
     for (let i = 0; i < edit.lines.length - 1; i++) starts.push(starts[i] + edit.lines[i].length + 1);
     const at = (p) => {
@@ -512,9 +531,9 @@ export function desktopKeys({ format, records }) {
     const head = at(edit.caret);
     const [s, e] = edit.normalised();
     const anchor = same(s, e) ? head : at(edit.anchor);
-    const changed = from !== endOld || from !== endNew;
+    const changed = change !== null;
     view.dispatch({
-      changes: changed ? { from, to: endOld, insert: text.slice(from, endNew) } : undefined,
+      changes: changed ? change : undefined,
       selection: EditorSelection.single(anchor, head),
       scrollIntoView: true,
       annotations: ours.of(true),
