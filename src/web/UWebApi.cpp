@@ -303,6 +303,14 @@ void TWebSession::ResizeWindow(int index, int width, int height) {
     window->Repaint();
 }
 
+void TWebSession::MoveWindow(int index, int left, int top) {
+    if (index < 0 || index >= WindowCount()) return;
+    TWebDrawingWindow* window = WebWindowOf(FRun->Interpreter->Windows()[static_cast<std::size_t>(index)]);
+    if (!window) return;
+    window->SetLeft(left);
+    window->SetTop(top);
+}
+
 std::vector<std::uint32_t> TWebSession::WindowRgb(int index) const {
     std::vector<std::uint32_t> out;
     if (index < 0 || index >= WindowCount()) return out;

@@ -167,6 +167,10 @@ public:
     // pixels (at least 1 x 1), the drawing re-centred and painted anew, as
     // the desktop's window does on a resize.
     void ResizeWindow(int index, int width, int height);
+    // The pupil moved the window by hand to (left, top): where `verschiebe`
+    // starts from afterwards, as on the desktop; the attributes "links" and
+    // "oben" stay as the program set them.
+    void MoveWindow(int index, int left, int top);
 
     // --- the syntax check
     // One pass of the background syntax check over the lines: its hint, or

@@ -121,6 +121,7 @@ EMSCRIPTEN_BINDINGS(zak) {
         .function("windowPixels", &PixelView)
         .function("windowRgb", &RgbArray)
         .function("resizeWindow", &TWebSession::ResizeWindow)
+        .function("moveWindow", &TWebSession::MoveWindow)
         .function("check", &TWebSession::Check)
         .function("complete", &TWebSession::Complete)
         .class_function("speedRule", &TWebSession::SpeedRule);

@@ -411,8 +411,8 @@ const MinPanelWidth = 120, MinPanelHeight = 60;
 
 // A panel on the page with a title bar to move it by mouse, pen or finger,
 // and, when `resizable`, a grip at its bottom right corner to size it
-// (`resized` is told when the grip is let go).
-function makePanel({ resizable, closable, resized }) {
+// (`moved` and `resized` are told when the title or the grip is let go).
+function makePanel({ resizable, closable, moved, resized }) {
   const el = document.createElement('div');
   el.className = 'zkwin';
   el.setAttribute('role', 'dialog');
@@ -450,7 +450,7 @@ function makePanel({ resizable, closable, resized }) {
   follow(title, () => ({ left: el.offsetLeft, top: el.offsetTop }), (from, dx, dy) => {
     el.style.left = Math.max(0, from.left + dx) + 'px';
     el.style.top = Math.max(0, from.top + dy) + 'px';
-  });
+  }, () => moved && moved());
   if (resizable) {
     const grip = document.createElement('div');
     grip.className = 'grip';
@@ -481,7 +481,14 @@ function trackCoordinates(canvas, pixelSize, origin, show) {
 
 function makeWindow(index) {
   // Sized by hand, the window's drawing takes the new size, re-centred, as on the desktop.
-  const panel = makePanel({ resizable: true, closable: false, resized: () => {
+  // Moved by hand, the window is where the program's `verschiebe` starts from.
+  const moved = () => {
+    const dx = w.el.offsetLeft - w.shown.left, dy = w.el.offsetTop - w.shown.top;
+    w.shown = { left: w.el.offsetLeft, top: w.el.offsetTop };
+    w.at = { left: w.at.left + dx, top: w.at.top + dy };
+    if (app.runMode && app.runWorker) app.runWorker.postMessage({ t: 'move', index, ...w.at });
+  };
+  const panel = makePanel({ resizable: true, closable: false, moved, resized: () => {
     // The room below the title, whether or not the old picture needed scroll bars.
     const width = panel.el.clientWidth, height = panel.el.clientHeight - panel.title.offsetHeight;
     const scale = (window.devicePixelRatio || 1) / pixelScale();
@@ -497,8 +504,9 @@ function makeWindow(index) {
   copy.setAttribute('aria-label', 'Bild kopieren');
   copy.textContent = 'Kopieren';
   panel.title.appendChild(copy);
+  // `at`: the window's place as the program knows it; `shown`: the panel's.
   const w = { ...panel, ctx: panel.canvas.getContext('2d'), width: 0, height: 0, originX: 0, originY: 0,
-    caption: '', coords: '', placed: false };
+    caption: '', coords: '', placed: false, at: { left: 0, top: 0 }, shown: { left: 0, top: 0 } };
   const showTitle = () => {
     w.name.textContent = w.caption + w.coords;
     w.el.setAttribute('aria-label', w.caption || 'Zeichenfenster');
@@ -543,6 +551,16 @@ function drawWindows(list) {
       w.el.style.left = Math.max(pane.left, Math.min(pane.right - width - 8, pane.left + info.left)) + 'px';
       w.el.style.top = Math.max(pane.top, Math.min(pane.bottom - height, pane.top + info.top)) + 'px';
       raise(w.el);
+      w.at = { left: info.left, top: info.top };
+      w.shown = { left: w.el.offsetLeft, top: w.el.offsetTop };
+    } else if (info.left !== w.at.left || info.top !== w.at.top) {
+      // The program moved it (`verschiebe`, "links", "oben"): the panel goes along.
+      const left = Math.max(0, w.el.offsetLeft + info.left - w.at.left);
+      const top = Math.max(0, w.el.offsetTop + info.top - w.at.top);
+      w.el.style.left = left + 'px';
+      w.el.style.top = top + 'px';
+      w.at = { left: info.left, top: info.top };
+      w.shown = { left, top };
     }
     if (info.rect && info.data) {
       w.ctx.putImageData(new ImageData(info.data, info.rect.w, info.rect.h), info.rect.x, info.rect.y);

@@ -192,6 +192,9 @@ self.onmessage = async (event) => {
     case 'speed':
       speed = m.speed;
       break;
+    case 'move':
+      session.moveWindow(m.index, m.left, m.top);
+      break;
     case 'resize':
       session.resizeWindow(m.index, m.width, m.height);
       sendPixels(false);
