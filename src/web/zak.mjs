@@ -9,7 +9,6 @@
 // tests that keep one module for many programs.
 import fs from 'node:fs';
 import path from 'node:path';
-import v8 from 'node:v8';
 import zlib from 'node:zlib';
 import { createRequire } from 'node:module';
 import { fileURLToPath } from 'node:url';
@@ -162,9 +161,9 @@ let corePromise = null;
 // /fonts, where the text canvas looks for them.
 export function loadCore() {
   corePromise ??= (async () => {
-    // Compiled by the optimising compiler at once: V8's baseline code would
-    // run a short program (such as fib of bench/programs) up to a third slower.
-    v8.setFlagsFromString('--no-liftoff');
+    // V8's own tiers (a quick baseline compile, the optimising one for what
+    // runs hot): compiling the whole module optimised at once cost a teacher's
+    // short run more (0.2 s of CPU on an empty program) than it won back.
     const require = createRequire(import.meta.url);
     const factory = require(path.join(here, 'www', 'zak-core.js'));
     // Handing over the bytes keeps the glue from fetching the file, which
